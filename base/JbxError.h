@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <exception>
+
+// The one exception type of the program. File, stream, list and conversion
+// failures carry a user-readable message that ends up in the error box.
+class EJbxError : public std::exception {
+public:
+    explicit EJbxError(const QString &message);
+
+    const QString &Message() const noexcept { return FMessage; }
+    const char *what() const noexcept override { return FUtf8.constData(); }
+
+private:
+    QString FMessage;
+    QByteArray FUtf8;
+};
+
+// The fixed messages, in one place so every thrower says the same thing.
+namespace JbxMessages {
+inline constexpr const char *StreamRead = "Stream read error";
+inline constexpr const char *StreamWrite = "Stream write error";
+QString CannotOpenFile(const QString &path);
+QString CannotCreateFile(const QString &path);
+QString UnableToWrite(const QString &path);
+QString ListIndexOutOfBounds(qint64 index);
+QString InvalidTime(const QString &text);
+} // namespace JbxMessages

@@ -1,0 +1,153 @@
+#include "base/LocaleFormats.h"
+
+#include "base/JbxError.h"
+
+#include <QLocale>
+
+namespace {
+bool ShortTimeInUse = false;
+
+// Parses a run of decimal digits (any script); -1 when empty or not digits.
+int ParseNumber(const QString &text)
+{
+    if (text.isEmpty() || text.size() > 4)
+        return -1;
+    int value = 0;
+    for (QChar c : text) {
+        int digit = c.digitValue();
+        if (digit < 0)
+            return -1;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+// Strips an AM/PM marker at the start or the end; returns 0 none, 1 AM, 2 PM.
+int TakeMarker(QString &text)
+{
+    const QLocale locale;
+    const QString markers[4] = {locale.amText(), locale.pmText(), QStringLiteral("AM"),
+                                QStringLiteral("PM")};
+    for (int i = 0; i < 4; ++i) {
+        const QString &marker = markers[i];
+        if (marker.isEmpty())
+            continue;
+        int kind = (i % 2 == 0) ? 1 : 2;
+        if (text.startsWith(marker, Qt::CaseInsensitive)) {
+            text = text.mid(marker.size()).trimmed();
+            return kind;
+        }
+        if (text.endsWith(marker, Qt::CaseInsensitive)) {
+            text.chop(marker.size());
+            text = text.trimmed();
+            return kind;
+        }
+    }
+    return 0;
+}
+} // namespace
+
+QString RemoveFormatToken(const QString &format, QChar token)
+{
+    QString out;
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (!quoted && c == token)
+            continue;
+        out += c;
+    }
+    return out.simplified();
+}
+
+QString TLocaleFormats::ShortDateFormat() { return QLocale().dateFormat(QLocale::ShortFormat); }
+
+QString TLocaleFormats::ShortTimeFormat() { return QLocale().timeFormat(QLocale::ShortFormat); }
+
+QString TLocaleFormats::LongTimeFormat()
+{
+    if (ShortTimeInUse)
+        return ShortTimeFormat();
+    // A zone name would make the text depend on the season and could not be
+    // read back by the time parser.
+    return RemoveFormatToken(QLocale().timeFormat(QLocale::LongFormat), u't');
+}
+
+QChar TLocaleFormats::TimeSeparator()
+{
+    const QString format = ShortTimeFormat();
+    bool seenHour = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        QChar c = format[i];
+        if (c == u'h' || c == u'H') {
+            seenHour = true;
+            continue;
+        }
+        if (!seenHour)
+            continue;
+        if (c == u'\'' && i + 1 < format.size())
+            return format[i + 1];
+        return c;
+    }
+    return u':';
+}
+
+void TLocaleFormats::UseShortTimeFormat() { ShortTimeInUse = true; }
+
+bool TLocaleFormats::UsesShortTimeFormat() { return ShortTimeInUse; }
+
+void TLocaleFormats::ResetTimeFormat() { ShortTimeInUse = false; }
+
+QString TLocaleFormats::TimeToStr(TDateTime value)
+{
+    return QLocale().toString(DateTimeToQTime(value), LongTimeFormat());
+}
+
+QString TLocaleFormats::DateToStr(TDateTime value)
+{
+    return QLocale().toString(DateTimeToQDate(value), ShortDateFormat());
+}
+
+QString TLocaleFormats::DateTimeToStr(TDateTime value)
+{
+    QString text = DateToStr(value);
+    if (DateTimeToQTime(value).msecsSinceStartOfDay() != 0)
+        text += u' ' + TimeToStr(value);
+    return text;
+}
+
+std::optional<TDateTime> TLocaleFormats::StrToTime(const QString &input)
+{
+    QString text = input.trimmed();
+    const int marker = TakeMarker(text);
+    const QStringList parts = text.split(TimeSeparator());
+    if (parts.isEmpty() || parts.size() > 3)
+        return std::nullopt;
+    int values[3] = {0, 0, 0};
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        values[i] = ParseNumber(parts[i].trimmed());
+        if (values[i] < 0)
+            return std::nullopt;
+    }
+    int hour = values[0];
+    if (marker != 0) {
+        if (hour < 1 || hour > 12)
+            return std::nullopt;
+        hour %= 12; // 12 AM is midnight, 12 PM is noon
+        if (marker == 2)
+            hour += 12;
+    } else if (hour > 23) {
+        return std::nullopt;
+    }
+    if (values[1] > 59 || values[2] > 59)
+        return std::nullopt;
+    return EncodeTime(hour, values[1], values[2]);
+}
+
+TDateTime TLocaleFormats::StrToTimeOrThrow(const QString &text)
+{
+    if (auto value = StrToTime(text))
+        return *value;
+    throw EJbxError(JbxMessages::InvalidTime(text));
+}

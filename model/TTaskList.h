@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <vector>
+
+class TStream;
+class TTask;
+class TUserInfo;
+
+// The one owning list of all tasks, in insertion order, and the reader and
+// writer of the data file.
+class TTaskList {
+public:
+    static constexpr const char *DefaultMagic = "jbx01";
+    static const QByteArray EmptyDigest; // MD5 of nothing, upper-case hex
+
+    explicit TTaskList(TUserInfo &settings);
+    ~TTaskList();
+    TTaskList(const TTaskList &) = delete;
+    TTaskList &operator=(const TTaskList &) = delete;
+
+    QByteArray Magic;
+    QByteArray Digest;
+
+    // A new task with the creation defaults, appended at the end.
+    TTask *AddNewTask();
+    int Count() const { return int(FTasks.size()); }
+    // Fails with "List index out of bounds (%d)".
+    TTask *GetTask(int index) const;
+    // The tasks in list order, for callers that walk them all.
+    const std::vector<TTask *> &Tasks() const { return FTasks; }
+
+    // Takes the task out of the list and returns its former position, or -1.
+    // The task stays valid (a note window may still show it) until
+    // DisposeRemoved or the end of the list.
+    int Remove(TTask *task);
+    void DisposeRemoved(TTask *task);
+
+    // Appends the tasks of the file. On a read error the tasks read so far
+    // stay, the one being read with the fields it got, and the error goes on.
+    void LoadFromFile(const QString &path);
+    void LoadFromStream(TStream &stream);
+
+    // Writes through a temporary file renamed over the old one, so a failed
+    // save leaves the previous file whole.
+    void SaveToFile(const QString &path) const;
+    void SaveToStream(TStream &stream) const;
+    QByteArray SaveToBytes() const;
+
+private:
+    TUserInfo &FSettings;
+    std::vector<TTask *> FTasks;
+    std::vector<std::unique_ptr<TTask>> FOwned;   // every task made, in the list or not
+};

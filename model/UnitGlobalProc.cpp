@@ -1,0 +1,72 @@
+#include "model/UnitGlobalProc.h"
+
+#include "base/Clock.h"
+#include "base/JbxError.h"
+#include "base/LocaleFormats.h"
+#include "model/TStream.h"
+#include "model/UnitGlobalData.h"
+#include "settings/TUserInfo.h"
+
+#include <QFile>
+
+QByteArray FirstNonBlankLine(const QByteArray &text)
+{
+    const char *data = text.constData();
+    qsizetype end = text.indexOf('\0');
+    if (end < 0)
+        end = text.size();
+    qsizetype start = 0;
+    while (start < end) {
+        qsizetype lineEnd = start;
+        while (lineEnd < end && data[lineEnd] != '\r' && data[lineEnd] != '\n')
+            ++lineEnd;
+        qsizetype first = start;
+        qsizetype last = lineEnd;
+        while (first < last && static_cast<unsigned char>(data[first]) <= 32)
+            ++first;
+        while (last > first && static_cast<unsigned char>(data[last - 1]) <= 32)
+            --last;
+        if (first < last)
+            return text.mid(first, last - first);
+        start = lineEnd + 1;
+        if (start < end && data[lineEnd] == '\r' && data[start] == '\n')
+            ++start;
+    }
+    return QByteArray();
+}
+
+void WriteDebugLog(const QString &message)
+{
+    if (!GlobalsExist() || !UserInfo().DebugMode)
+        return;
+    try {
+        const TDateTime now = TClock::Now();
+        const int day = DayOfTheWeek(now);
+        QFile::remove(AppDir + QString::number((day + 1) % 7) + QStringLiteral(".log"));
+        QFile file(AppDir + QString::number(day % 7) + QStringLiteral(".log"));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+            return;
+        const QString line = TLocaleFormats::DateToStr(now) + u' ' + TLocaleFormats::TimeToStr(now) +
+                             QStringLiteral(" : ") + message + QStringLiteral("\r\n");
+        file.write(line.toUtf8());
+    } catch (...) {
+        // The log must never disturb the program.
+    }
+}
+
+QByteArray ReadStreamString(TStream &stream)
+{
+    const qint32 count = stream.Read<qint32>();
+    const qint64 left = stream.BytesLeft();
+    if (count < 0 || (left >= 0 && count > left))
+        throw EJbxError(QString::fromLatin1(JbxMessages::StreamRead));
+    QByteArray text(count, Qt::Uninitialized);
+    stream.ReadBuffer(text.data(), count);
+    return text;
+}
+
+void WriteStreamString(TStream &stream, const QByteArray &text)
+{
+    stream.Write<qint32>(qint32(text.size()));
+    stream.WriteBuffer(text.constData(), text.size());
+}

@@ -1,0 +1,164 @@
+#include "settings/IniFile.h"
+
+#include "base/JbxError.h"
+#include "base/SafeFile.h"
+#include "base/TextCodec.h"
+
+#include <QFile>
+
+namespace {
+bool SameName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+QString Unquote(QString value)
+{
+    if (value.size() >= 2) {
+        QChar first = value.front();
+        if ((first == u'"' || first == u'\'') && value.back() == first)
+            return value.mid(1, value.size() - 2);
+    }
+    return value;
+}
+
+// Blanks and tabs only: that is what the profile calls skip.
+QByteArray TrimBlanks(const QByteArray &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && (text[begin] == ' ' || text[begin] == '\t'))
+        ++begin;
+    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t'))
+        --end;
+    return text.mid(begin, end - begin);
+}
+} // namespace
+
+TIniFile::TIniFile(const QString &path) : FPath(path) {}
+
+void TIniFile::Load()
+{
+    QFile file(FPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        FLines.clear();
+        return;
+    }
+    LoadFromBytes(file.readAll());
+}
+
+void TIniFile::LoadFromBytes(const QByteArray &content)
+{
+    FLines.clear();
+    qsizetype start = 0;
+    while (start < content.size()) {
+        qsizetype end = content.indexOf('\n', start);
+        if (end < 0)
+            end = content.size();
+        QByteArray raw = content.mid(start, end - start);
+        if (raw.endsWith('\r'))
+            raw.chop(1);
+        FLines.append(ParseLine(raw));
+        start = end + 1;
+    }
+}
+
+TIniFile::TLine TIniFile::ParseLine(const QByteArray &raw)
+{
+    TLine line;
+    line.Raw = raw;
+    const QByteArray text = TrimBlanks(raw);
+    if (text.isEmpty() || text.startsWith(';'))
+        return line;
+    if (text.startsWith('[')) {
+        qsizetype close = text.indexOf(']');
+        line.Type = TLine::Section;
+        line.Name = DecodeText(TrimBlanks(text.mid(1, close < 0 ? -1 : close - 1)));
+        return line;
+    }
+    qsizetype equals = text.indexOf('=');
+    if (equals <= 0)
+        return line;
+    line.Type = TLine::Entry;
+    line.Name = DecodeText(TrimBlanks(text.left(equals)));
+    line.Value = Unquote(DecodeText(TrimBlanks(text.mid(equals + 1)))).left(MaxValueLength);
+    return line;
+}
+
+qsizetype TIniFile::FindSection(const QString &section) const
+{
+    for (qsizetype i = 0; i < FLines.size(); ++i)
+        if (FLines[i].Type == TLine::Section && SameName(FLines[i].Name, section))
+            return i;
+    return -1;
+}
+
+qsizetype TIniFile::SectionEnd(qsizetype sectionLine) const
+{
+    qsizetype i = sectionLine + 1;
+    while (i < FLines.size() && FLines[i].Type != TLine::Section)
+        ++i;
+    return i;
+}
+
+qsizetype TIniFile::FindKey(qsizetype sectionLine, const QString &key) const
+{
+    const qsizetype end = SectionEnd(sectionLine);
+    for (qsizetype i = sectionLine + 1; i < end; ++i)
+        if (FLines[i].Type == TLine::Entry && SameName(FLines[i].Name, key))
+            return i;
+    return -1;
+}
+
+QString TIniFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
+{
+    const qsizetype sectionLine = FindSection(section);
+    if (sectionLine < 0)
+        return defaultValue;
+    const qsizetype keyLine = FindKey(sectionLine, key);
+    return keyLine < 0 ? defaultValue : FLines[keyLine].Value;
+}
+
+bool TIniFile::HasKey(const QString &section, const QString &key) const
+{
+    const qsizetype sectionLine = FindSection(section);
+    return sectionLine >= 0 && FindKey(sectionLine, key) >= 0;
+}
+
+void TIniFile::WriteString(const QString &section, const QString &key, const QString &value)
+{
+    const QByteArray raw = EncodeText(key) + '=' + EncodeText(value);
+    qsizetype sectionLine = FindSection(section);
+    if (sectionLine < 0) {
+        TLine header;
+        header.Raw = '[' + EncodeText(section) + ']';
+        header.Type = TLine::Section;
+        header.Name = section;
+        FLines.append(header);
+        sectionLine = FLines.size() - 1;
+    }
+    const qsizetype keyLine = FindKey(sectionLine, key);
+    if (keyLine >= 0) {
+        FLines[keyLine] = ParseLine(raw);
+        return;
+    }
+    // A new key goes after the last entry of its section, so comments and
+    // blank lines that close the section stay where the user put them.
+    qsizetype insertAt = sectionLine + 1;
+    const qsizetype end = SectionEnd(sectionLine);
+    for (qsizetype i = sectionLine + 1; i < end; ++i)
+        if (FLines[i].Type == TLine::Entry)
+            insertAt = i + 1;
+    FLines.insert(insertAt, ParseLine(raw));
+}
+
+QByteArray TIniFile::ToBytes() const
+{
+    QByteArray out;
+    for (const TLine &line : FLines)
+        out += line.Raw + "\r\n";
+    return out;
+}
+
+void TIniFile::Save() const
+{
+    if (WriteFileSafely(FPath, ToBytes(), false) != TSafeWrite::Done)
+        throw EJbxError(JbxMessages::UnableToWrite(FPath));
+}

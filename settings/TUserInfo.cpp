@@ -1,0 +1,145 @@
+#include "settings/TUserInfo.h"
+
+#include "base/Screen.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsCodec.h"
+
+namespace {
+enum class TKind { Integer, Boolean, String, Time, DateTime };
+
+const QString Installation = QStringLiteral("Installation");
+const QString UserInterface = QStringLiteral("User Interface");
+const QString Data = QStringLiteral("Data");
+
+// Reads one value into the field, which already holds its default.
+struct TReader {
+    const TIniFile &Ini;
+
+    template <class T> void operator()(const QString &section, const char *key, T &field, TKind kind) const
+    {
+        const QString name = QString::fromLatin1(key);
+        if (!Ini.HasKey(section, name))
+            return;
+        const QString text = Ini.ReadString(section, name, QString());
+        if constexpr (std::is_same_v<T, QString>) {
+            field = text;
+        } else if constexpr (std::is_same_v<T, bool>) {
+            if (auto value = SettingsCodec::ParseInteger(text))
+                field = *value != 0;
+        } else if constexpr (std::is_same_v<T, qint32>) {
+            if (auto value = SettingsCodec::ParseInteger(text))
+                field = *value;
+        } else {
+            auto value = kind == TKind::Time ? SettingsCodec::ParseTime(text) : SettingsCodec::ParseDateTime(text);
+            if (value)
+                field = *value;
+        }
+    }
+};
+
+struct TWriter {
+    TIniFile &Ini;
+
+    template <class T>
+    void operator()(const QString &section, const char *key, const T &field, TKind kind) const
+    {
+        QString text;
+        if constexpr (std::is_same_v<T, QString>)
+            text = field;
+        else if constexpr (std::is_same_v<T, bool>)
+            text = field ? QStringLiteral("1") : QStringLiteral("0");
+        else if constexpr (std::is_same_v<T, qint32>)
+            text = SettingsCodec::FormatInteger(field);
+        else
+            text = kind == TKind::Time ? SettingsCodec::FormatTime(field) : SettingsCodec::FormatDateTime(field);
+        Ini.WriteString(section, QString::fromLatin1(key), text);
+    }
+};
+
+} // namespace
+
+// The keys in the order in which they are read and written.
+template <class Self, class Visitor> void TUserInfo::VisitFields(Self &s, Visitor &&visit)
+{
+    visit(Installation, "Version", s.Version, TKind::String);
+    visit(Installation, "DebugMode", s.DebugMode, TKind::Boolean);
+    visit(UserInterface, "StayOnTop", s.StayOnTop, TKind::Boolean);
+    visit(UserInterface, "ShowTips", s.ShowTips, TKind::Boolean);
+    visit(UserInterface, "NextTip", s.NextTip, TKind::Integer);
+    visit(UserInterface, "ShowToolBar", s.ShowToolBar, TKind::Boolean);
+    visit(UserInterface, "ToolBarLeft", s.ToolBarLeft, TKind::Integer);
+    visit(UserInterface, "ToolBarTop", s.ToolBarTop, TKind::Integer);
+    visit(UserInterface, "Showing", s.Showing, TKind::Boolean);
+    visit(UserInterface, "Left", s.Left, TKind::Integer);
+    visit(UserInterface, "Top", s.Top, TKind::Integer);
+    visit(UserInterface, "Height", s.Height, TKind::Integer);
+    visit(UserInterface, "Color", s.Color, TKind::Integer);
+    visit(UserInterface, "Column0Width", s.Column0Width, TKind::Integer);
+    visit(UserInterface, "Column1Width", s.Column1Width, TKind::Integer);
+    visit(UserInterface, "Column2Width", s.Column2Width, TKind::Integer);
+    visit(UserInterface, "Column3Width", s.Column3Width, TKind::Integer);
+    visit(UserInterface, "Column4Width", s.Column4Width, TKind::Integer);
+    visit(UserInterface, "Column5Width", s.Column5Width, TKind::Integer);
+    visit(UserInterface, "V_Expanded", s.V_Expanded, TKind::Boolean);
+    visit(UserInterface, "DisplayDueDate", s.DisplayDueDate, TKind::Boolean);
+    visit(UserInterface, "DisplayCompletedNotes", s.DisplayCompletedNotes, TKind::Boolean);
+    visit(UserInterface, "SortColumn", s.SortColumn, TKind::Integer);
+    visit(UserInterface, "SortAscending", s.SortAscending, TKind::Boolean);
+    visit(UserInterface, "ViewIcon", s.ViewIcon, TKind::Boolean);
+    visit(UserInterface, "Color1", s.Color1, TKind::Integer);
+    visit(UserInterface, "Color2", s.Color2, TKind::Integer);
+    visit(UserInterface, "Color3", s.Color3, TKind::Integer);
+    visit(UserInterface, "Color4", s.Color4, TKind::Integer);
+    visit(UserInterface, "Color5", s.Color5, TKind::Integer);
+    visit(UserInterface, "DefaultColor", s.DefaultColor, TKind::Integer);
+    visit(UserInterface, "DefaultFontName", s.DefaultFontName, TKind::String);
+    visit(UserInterface, "DefaultFontSize", s.DefaultFontSize, TKind::Integer);
+    visit(UserInterface, "DefaultFontBold", s.DefaultFontBold, TKind::Boolean);
+    visit(UserInterface, "DefaultFontItalic", s.DefaultFontItalic, TKind::Boolean);
+    visit(UserInterface, "DefaultFontColor", s.DefaultFontColor, TKind::Integer);
+    visit(UserInterface, "QuickInputMode", s.QuickInputMode, TKind::Boolean);
+    visit(UserInterface, "SoundFileName", s.SoundFileName, TKind::String);
+    visit(UserInterface, "SkinDirectoryName", s.SkinDirectoryName, TKind::String);
+    visit(Data, "AutoDeleteFinishedTasks", s.AutoDeleteFinishedTasks, TKind::Boolean);
+    visit(Data, "AutoDeleteFinishedTasksDays", s.AutoDeleteFinishedTasksDays, TKind::Integer);
+    visit(Data, "AutoDueDate", s.AutoDueDate, TKind::Boolean);
+    visit(Data, "AutoDueDateDays", s.AutoDueDateDays, TKind::Integer);
+    visit(Data, "AutoReminder", s.AutoReminder, TKind::Boolean);
+    visit(Data, "AutoReminderTime", s.AutoReminderTime, TKind::Time);
+    visit(Data, "LastBackup", s.LastBackup, TKind::DateTime);
+}
+
+TUserInfo::TUserInfo(const QString &appDir) : FAppDir(appDir) { InitPlaceDefaults(); }
+
+void TUserInfo::InitPlaceDefaults()
+{
+    const int screenWidth = PrimaryScreenSize().width();
+    ToolBarLeft = screenWidth - 140;
+    Left = screenWidth - 420;
+    SoundFileName = FAppDir + QStringLiteral("notify.wav");
+}
+
+QString TUserInfo::FileName() const { return FAppDir + QStringLiteral("Jotterbox.ini"); }
+
+void TUserInfo::ApplyDefaults()
+{
+    *this = TUserInfo(FAppDir);
+}
+
+void TUserInfo::LoadSettings()
+{
+    ApplyDefaults();
+    TIniFile ini(FileName());
+    ini.Load();
+    VisitFields(*this, TReader{ini});
+    // The stamp names the program that writes the file, not what it read.
+    Version = QString::fromLatin1(CurrentVersion);
+}
+
+void TUserInfo::SaveSettings() const
+{
+    TIniFile ini(FileName());
+    ini.Load();
+    VisitFields(*this, TWriter{ini});
+    ini.Save();
+}

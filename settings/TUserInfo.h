@@ -1,0 +1,87 @@
+#pragma once
+
+#include "base/DateTime.h"
+
+#include <QString>
+
+// Every user preference and remembered window place, named as its key in
+// the settings file. One global instance lives for the whole run; windows
+// change the fields in memory and the save routine writes them all back.
+class TUserInfo {
+public:
+    static constexpr const char *CurrentVersion = "1.03";
+
+    // Installation
+    QString Version = QString::fromLatin1(CurrentVersion);
+    bool DebugMode = false;
+    // User Interface
+    bool StayOnTop = true;
+    bool ShowTips = true;
+    qint32 NextTip = 0;
+    bool ShowToolBar = true;
+    qint32 ToolBarLeft = 0;
+    qint32 ToolBarTop = 10;
+    bool Showing = false;
+    qint32 Left = 0;
+    qint32 Top = 60;
+    qint32 Height = 200;
+    qint32 Color = 0x00005797;
+    qint32 Column0Width = 0;
+    qint32 Column1Width = 20;
+    qint32 Column2Width = 20;
+    qint32 Column3Width = 20;
+    qint32 Column4Width = 200;
+    qint32 Column5Width = 70;
+    bool V_Expanded = true;
+    bool DisplayDueDate = true;
+    bool DisplayCompletedNotes = true;
+    qint32 SortColumn = 5;
+    bool SortAscending = true;
+    bool ViewIcon = false;
+    qint32 Color1 = 0x0092CDED;
+    qint32 Color2 = 0x00F0CAA6;
+    qint32 Color3 = 0x00C0DCC0;
+    qint32 Color4 = 0x00FFD0FF;
+    qint32 Color5 = 0x009FFFFF;
+    qint32 DefaultColor = 1;
+    QString DefaultFontName = QStringLiteral("Comic Sans MS");
+    qint32 DefaultFontSize = 11;
+    bool DefaultFontBold = false;
+    bool DefaultFontItalic = false;
+    qint32 DefaultFontColor = 0x00000000;
+    bool QuickInputMode = false;
+    QString SoundFileName;
+    QString SkinDirectoryName = QStringLiteral("1");
+    // Data
+    bool AutoDeleteFinishedTasks = false;
+    qint32 AutoDeleteFinishedTasksDays = 365;
+    bool AutoDueDate = false;
+    qint32 AutoDueDateDays = 2;
+    bool AutoReminder = false;
+    TDateTime AutoReminderTime = EncodeTime(9, 30);
+    TDateTime LastBackup = 0;
+
+    // appDir ends with a separator; the settings file is appDir +
+    // "Jotterbox.ini" and the default sound file appDir + "notify.wav".
+    explicit TUserInfo(const QString &appDir = QString());
+
+    QString FileName() const;
+
+    // Fills every field from the file; missing or unreadable values take
+    // their defaults. Never fails.
+    void LoadSettings();
+    // Writes every field; fails with "Unable to write to %s".
+    void SaveSettings() const;
+
+    // Every field back to its default; those that depend on the screen use
+    // the primary screen's width now.
+    void ApplyDefaults();
+
+    bool operator==(const TUserInfo &other) const = default;
+
+private:
+    template <class Self, class Visitor> static void VisitFields(Self &self, Visitor &&visit);
+    void InitPlaceDefaults();
+
+    QString FAppDir;
+};
