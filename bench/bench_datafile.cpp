@@ -1,0 +1,258 @@
+// Data file load and save against floors measured in the same run: the
+// floor for loading is reading the file and walking its records without
+// building tasks; the floor for saving is writing the same bytes through the
+// same safe-write path. Only the ratios mean anything across machines.
+
+#include "base/SafeFile.h"
+#include "model/TTask.h"
+#include "model/TTaskList.h"
+#include "settings/TUserInfo.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <random>
+#include <stdexcept>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr std::array<int, 3> Sizes = {1'000, 10'000, 100'000};
+constexpr double LoadTarget = 3.0;
+constexpr double SaveTarget = 2.0;
+
+QTemporaryDir &TempDir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// About 200 bytes of note text over two to six CR LF lines, so string
+// handling costs what it costs on a real file rather than on "New Note".
+QByteArray MakeText(std::mt19937 &rng)
+{
+    static const char *const Words[] = {"call", "Anna", "about", "the", "invoice", "buy", "milk",
+                                        "and", "bread", "dentist", "Tuesday", "10:30", "renew",
+                                        "insurance", "before", "the 14th", "fix", "bike", "tyre"};
+    std::uniform_int_distribution<int> lines(2, 6), word(0, int(std::size(Words)) - 1);
+    const int lineCount = lines(rng);
+    const int perLine = 200 / lineCount;
+    QByteArray text;
+    for (int l = 0; l < lineCount; ++l) {
+        if (l > 0)
+            text += "\r\n";
+        const qsizetype start = text.size();
+        std::uniform_int_distribution<int> length(perLine / 2, perLine * 3 / 2);
+        const int target = length(rng);
+        while (text.size() - start < target)
+            text.append(Words[word(rng)]).append(' ');
+    }
+    return text;
+}
+
+// One data set per size, built on first use and kept for the whole run so
+// setup never lands inside a timed loop.
+struct DataSet {
+    TUserInfo Settings;
+    TTaskList List{Settings};
+    QByteArray Bytes;    // the list serialized once
+    QString LoadPath;    // holds Bytes, never overwritten
+    QString SavePath;    // rewritten by every save iteration
+};
+
+DataSet &Data(int count)
+{
+    static std::map<int, std::unique_ptr<DataSet>> sets;
+    auto &slot = sets[count];
+    if (slot)
+        return *slot;
+    slot = std::make_unique<DataSet>();
+    std::mt19937 rng{unsigned(count)};
+    std::uniform_int_distribution<int> percent(0, 99);
+    for (int i = 0; i < count; ++i) {
+        TTask *task = slot->List.AddNewTask();
+        task->Text = MakeText(rng);
+        task->Priority = 1 + percent(rng) % 3;
+        task->Finished = percent(rng) < 30;
+        task->NoteOpen = percent(rng) < 10;
+        if (percent(rng) < 40)
+            task->DueDate = 45000 + percent(rng);
+    }
+    slot->Bytes = slot->List.SaveToBytes();
+    const QString base = TempDir().path() + QStringLiteral("/tasks%1").arg(count);
+    slot->LoadPath = base + QStringLiteral(".jbx");
+    slot->SavePath = base + QStringLiteral("-save.jbx");
+    if (WriteFileSafely(slot->LoadPath, slot->Bytes, true) != TSafeWrite::Done)
+        throw std::runtime_error("cannot write the load file");
+    return *slot;
+}
+
+// A record's fields in file order: a byte width, or 0 for a length-prefixed
+// string. The floor follows this instead of TTask so it builds nothing.
+constexpr std::array<int, 28> RecordLayout = {4, 4, 4, 4, 4, 0, 4, 1, 1, 4, 1, 1, 4, 0,
+                                              8, 8, 8, 1, 1, 4, 4, 2, 2, 2, 8, 8, 1, 4};
+
+// Reads the whole file and steps over every field, following the string
+// counts with the same bounds checks the real reader needs. Returns the
+// number of records walked, or -1 when they do not end exactly at the end
+// of the file (the layout above no longer matches the writer).
+qint32 WalkFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray bytes = file.readAll();
+    const char *p = bytes.constData();
+    const char *const end = p + bytes.size();
+    auto readInt = [&]() {
+        if (end - p < 4)
+            throw std::runtime_error("short file");
+        qint32 v;
+        std::memcpy(&v, p, 4);
+        p += 4;
+        return qFromLittleEndian(v);
+    };
+    auto skip = [&](qint64 n) {
+        if (n < 0 || end - p < n)
+            throw std::runtime_error("short file");
+        p += n;
+    };
+    skip(readInt()); // magic
+    skip(readInt()); // digest
+    const qint32 count = readInt();
+    for (qint32 i = 0; i < count; ++i)
+        for (int width : RecordLayout)
+            skip(width ? width : readInt());
+    return p == end ? count : -1;
+}
+
+void BM_Load(benchmark::State &state)
+{
+    DataSet &data = Data(int(state.range(0)));
+    TUserInfo settings;
+    for (auto _ : state) {
+        auto list = std::make_unique<TTaskList>(settings);
+        list->LoadFromFile(data.LoadPath);
+        if (list->Count() != state.range(0))
+            state.SkipWithError("short load");
+        // Freeing the tasks is not part of the wait at start-up.
+        state.PauseTiming();
+        list.reset();
+        state.ResumeTiming();
+    }
+}
+
+void BM_LoadFloor(benchmark::State &state)
+{
+    DataSet &data = Data(int(state.range(0)));
+    if (WalkFile(data.LoadPath) != state.range(0))
+        state.SkipWithError("the floor's record layout does not match the file");
+    for (auto _ : state) {
+        // Pause and resume like BM_Load so both carry the same timer overhead.
+        benchmark::DoNotOptimize(WalkFile(data.LoadPath));
+        state.PauseTiming();
+        state.ResumeTiming();
+    }
+}
+
+void BM_Save(benchmark::State &state)
+{
+    DataSet &data = Data(int(state.range(0)));
+    for (auto _ : state)
+        data.List.SaveToFile(data.SavePath);
+}
+
+void BM_SaveFloor(benchmark::State &state)
+{
+    DataSet &data = Data(int(state.range(0)));
+    for (auto _ : state)
+        if (WriteFileSafely(data.SavePath, data.Bytes, true) != TSafeWrite::Done)
+            state.SkipWithError("write failed");
+}
+
+void Register(const char *name, void (*function)(benchmark::State &))
+{
+    auto *b = benchmark::RegisterBenchmark(name, function);
+    for (int n : Sizes)
+        b->Arg(n);
+    // Five short repetitions and their median: robust against the odd slow
+    // fsync, and the whole run stays around ten seconds.
+    b->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.1)->Repetitions(5)->ReportAggregatesOnly();
+}
+
+bool StdoutIsTerminal()
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stdout));
+#else
+    return isatty(fileno(stdout));
+#endif
+}
+
+// The normal console output, plus a record of each median for the summary.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    // The library only colours a terminal; a custom reporter must decide itself.
+    SummaryReporter() : ConsoleReporter(StdoutIsTerminal() ? OO_ColorTabular : OO_Tabular) {}
+
+    std::map<std::string, double> Medians; // "BM_Load/1000" -> ms
+
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &run : runs)
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" && !run.error_occurred)
+                Medians[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintSummary() const
+    {
+        std::printf("\n");
+        for (const char *kind : {"load", "save"})
+            for (int n : Sizes) {
+                const bool load = kind[0] == 'l';
+                const std::string arg = "/" + std::to_string(n);
+                const auto real = Medians.find((load ? "BM_Load" : "BM_Save") + arg);
+                const auto floor = Medians.find((load ? "BM_LoadFloor" : "BM_SaveFloor") + arg);
+                if (real == Medians.end() || floor == Medians.end())
+                    continue; // filtered out or failed
+                std::printf("%s %d: %.3f ms, floor %.3f ms, ratio %.2f (target <= %.1f)\n", kind, n,
+                            real->second, floor->second, real->second / floor->second,
+                            load ? LoadTarget : SaveTarget);
+            }
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    if (!TempDir().isValid()) {
+        std::fprintf(stderr, "bench_datafile: no temporary directory\n");
+        return 1;
+    }
+    Register("BM_Load", BM_Load);
+    Register("BM_LoadFloor", BM_LoadFloor);
+    Register("BM_Save", BM_Save);
+    Register("BM_SaveFloor", BM_SaveFloor);
+
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintSummary();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,111 @@
+#include "base/Clock.h"
+#include "base/DateTime.h"
+#include "base/LocaleFormats.h"
+#include "base/TextCodec.h"
+
+#include <QLocale>
+#include <QTest>
+
+class TestDateTime : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale::c());
+        TLocaleFormats::ResetTimeFormat();
+        TClock::Reset();
+    }
+
+    void conversionsFollowTheDayCount()
+    {
+        QCOMPARE(EncodeDate(1899, 12, 30), 0.0);
+        QCOMPARE(EncodeDate(2000, 1, 1), 36526.0);
+        QCOMPARE(EncodeTime(9, 30), 9.5 / 24);
+        const QDateTime moment(QDate(2026, 3, 10), QTime(14, 7, 9, 250));
+        QCOMPARE(DateTimeToQDateTime(QDateTimeToDateTime(moment)), moment);
+        QCOMPARE(DateTimeToQDate(DateOf(QDateTimeToDateTime(moment))), QDate(2026, 3, 10));
+        // Monday is 1, Sunday 7.
+        QCOMPARE(DayOfTheWeek(EncodeDate(2026, 12, 7)), 1);
+        QCOMPARE(DayOfTheWeek(EncodeDate(2026, 12, 13)), 7);
+        // A fraction a hair below a whole day must not give 24:00.
+        QCOMPARE(DateTimeToQDateTime(EncodeDate(2026, 1, 1) + 0.99999999999),
+                 QDateTime(QDate(2026, 1, 2), QTime(0, 0)));
+    }
+
+    void clockCanBeSetAndStepped()
+    {
+        TClock::Set(QDateTime(QDate(2026, 12, 7), QTime(23, 59, 30)));
+        QCOMPARE(TClock::Today(), EncodeDate(2026, 12, 7));
+        TClock::Advance(60000);
+        QCOMPARE(TClock::Current(), QDateTime(QDate(2026, 12, 8), QTime(0, 0, 30)));
+        QCOMPARE(TClock::Today(), EncodeDate(2026, 12, 8));
+        TClock::Reset();
+        QVERIFY(qAbs(TClock::Current().secsTo(QDateTime::currentDateTime())) < 5);
+    }
+
+    void timeParser_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected"); // seconds since midnight, -1: invalid
+        QTest::newRow("hour alone") << "de_DE" << "9" << (9 * 60) * 60;
+        QTest::newRow("24h") << "de_DE" << "21:30" << (21 * 60 + 30) * 60;
+        QTest::newRow("with seconds") << "de_DE" << " 7:05:59 " << (7 * 60 + 5) * 60 + 59;
+        QTest::newRow("25:00") << "de_DE" << "25:00" << -1;
+        QTest::newRow("minutes 60") << "de_DE" << "9:60" << -1;
+        QTest::newRow("empty") << "de_DE" << "" << -1;
+        QTest::newRow("words") << "de_DE" << "soon" << -1;
+        QTest::newRow("four parts") << "de_DE" << "1:2:3:4" << -1;
+        QTest::newRow("pm after") << "en_US" << "9:30 PM" << (21 * 60 + 30) * 60;
+        QTest::newRow("am before") << "en_US" << "AM 9:30" << (9 * 60 + 30) * 60;
+        QTest::newRow("12 am is midnight") << "en_US" << "12:15 am" << (15) * 60;
+        QTest::newRow("12 pm is noon") << "en_US" << "12 PM" << (12 * 60) * 60;
+        QTest::newRow("13 pm") << "en_US" << "13 PM" << -1;
+        QTest::newRow("0 am") << "en_US" << "0 AM" << -1;
+        QTest::newRow("finnish separator") << "fi_FI" << "9.45" << (9 * 60 + 45) * 60;
+        QTest::newRow("wrong separator") << "fi_FI" << "9:45" << -1;
+    }
+
+    void timeParser()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        QLocale::setDefault(QLocale(locale));
+        const auto parsed = TLocaleFormats::StrToTime(text);
+        if (expected < 0) {
+            QVERIFY(!parsed);
+            QVERIFY_THROWS_EXCEPTION(std::exception, TLocaleFormats::StrToTimeOrThrow(text));
+            return;
+        }
+        QVERIFY(parsed);
+        QCOMPARE(DateTimeToQTime(*parsed).msecsSinceStartOfDay() / 1000, expected);
+    }
+
+    void longTimeFormatLosesSecondsAfterTheSwitch()
+    {
+        QLocale::setDefault(QLocale("en_US"));
+        const TDateTime t = EncodeTime(21, 5, 7);
+        QCOMPARE(TLocaleFormats::TimeToStr(t), QStringLiteral("9:05:07 PM"));
+        TLocaleFormats::UseShortTimeFormat();
+        QCOMPARE(TLocaleFormats::TimeToStr(t), QStringLiteral("9:05 PM"));
+        QCOMPARE(TLocaleFormats::DateTimeToStr(EncodeDate(2026, 3, 10) + t), QStringLiteral("3/10/26 9:05 PM"));
+        QCOMPARE(TLocaleFormats::DateTimeToStr(EncodeDate(2026, 3, 10)), QStringLiteral("3/10/26"));
+        // No zone name in any form: it would change with the season.
+        TLocaleFormats::ResetTimeFormat();
+        QLocale::setDefault(QLocale("de_DE"));
+        QCOMPARE(TLocaleFormats::TimeToStr(t), QStringLiteral("21:05:07"));
+    }
+
+    void textDecodingFallsBackToWindows1252()
+    {
+        QCOMPARE(DecodeText(QByteArray("caf\xc3\xa9")), QStringLiteral("caf\u00e9"));
+        QCOMPARE(DecodeText(QByteArray("caf\xe9 \x80")), QStringLiteral("caf\u00e9 \u20ac"));
+        QVERIFY(!IsValidUtf8(QByteArray("\xe9")));
+        QVERIFY(IsValidUtf8(QByteArray("plain")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDateTime)
+#include "tst_datetime.moc"

@@ -1,0 +1,215 @@
+#include "base/JbxError.h"
+#include "base/Screen.h"
+#include "model/TStream.h"
+#include "model/TTask.h"
+#include "model/TTaskList.h"
+#include "settings/TUserInfo.h"
+#include "support/TestTasks.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QByteArray EmptyFile("\x05\0\0\0jbx01\x20\0\0\0D41D8CD98F00B204E9800998ECF8427E\0\0\0\0", 49);
+
+QByteArray Int32(qint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); }
+
+// A header with the given strings and count, as another writer might make.
+QByteArray Header(const QByteArray &magic, const QByteArray &digest, qint32 count)
+{
+    return Int32(qint32(magic.size())) + magic + Int32(qint32(digest.size())) + digest + Int32(count);
+}
+
+QString ErrorOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const EJbxError &error) {
+        return error.Message();
+    }
+    return QString();
+}
+
+// A device that takes only so many bytes, like a disk that fills up.
+class TFullDisk : public QBuffer {
+public:
+    explicit TFullDisk(qint64 room) : FRoom(room) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 writeData(const char *data, qint64 len) override
+    {
+        const qint64 n = qMin(len, FRoom - size());
+        return n <= 0 ? -1 : QBuffer::writeData(data, n);
+    }
+
+private:
+    qint64 FRoom;
+};
+} // namespace
+
+class TestTaskList : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir FDir;
+
+    QByteArray ThreeTasks(TUserInfo &settings)
+    {
+        TTaskList list(settings);
+        for (int i = 0; i < 3; ++i)
+            FillEveryField(*list.AddNewTask(), i);
+        return list.SaveToBytes();
+    }
+
+private slots:
+    void init()
+    {
+        ResetCascade();
+        SetPrimaryScreenSizeFunction([] { return QSize(1920, 1080); });
+    }
+
+    void emptyListIs49Bytes()
+    {
+        TUserInfo settings;
+        TTaskList list(settings);
+        QCOMPARE(list.SaveToBytes(), EmptyFile);
+        const QString path = FDir.filePath("empty.dat");
+        list.SaveToFile(path);
+        QCOMPARE(ReadFileBytes(path), EmptyFile);
+        // Notes are private: a new data file is readable by its owner only.
+        QCOMPARE(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    }
+
+    void fileRoundTripKeepsEveryFieldAndOrder()
+    {
+        TUserInfo settings;
+        const QByteArray bytes = ThreeTasks(settings);
+        const QString path = FDir.filePath("three.dat");
+        QVERIFY(WriteFileBytes(path, bytes));
+        TTaskList loaded(settings);
+        loaded.LoadFromFile(path);
+        QCOMPARE(loaded.Count(), 3);
+        for (int i = 0; i < 3; ++i) {
+            TUserInfo scratch;
+            TTask expected(scratch);
+            FillEveryField(expected, i);
+            QCOMPARE(*loaded.GetTask(i), expected);
+        }
+        loaded.SaveToFile(path);
+        QCOMPARE(ReadFileBytes(path), bytes);
+    }
+
+    void loadingAppendsAndMovesTheRotation()
+    {
+        TUserInfo settings;
+        const QByteArray bytes = ThreeTasks(settings);
+        settings.DefaultColor = 4;
+        ResetCascade();
+        TTaskList list(settings);
+        list.AddNewTask();
+        TMemoryStream stream(bytes);
+        list.LoadFromStream(stream);
+        QCOMPARE(list.Count(), 4);
+        QCOMPARE(settings.DefaultColor, 3); // four steps from 4: 5, 1, 2, 3
+        QCOMPARE(list.AddNewTask()->Left, 120 + 4 * 20);
+    }
+
+    void foreignHeadersAreTaken()
+    {
+        TUserInfo settings;
+        TTaskList list(settings);
+        TMemoryStream stream(Header("xyz", "ABC", 0));
+        list.LoadFromStream(stream);
+        QCOMPARE(list.Count(), 0);
+        // The digest is carried; the magic is always our own.
+        QCOMPARE(list.SaveToBytes(), Header("jbx01", "ABC", 0));
+
+        TTaskList negative(settings);
+        TMemoryStream negativeCount(Header("jbx01", "D", -5));
+        negative.LoadFromStream(negativeCount);
+        QCOMPARE(negative.Count(), 0);
+    }
+
+    void damagedFilesKeepWhatWasRead()
+    {
+        TUserInfo settings;
+        const QByteArray bytes = ThreeTasks(settings);
+        const qint64 recordSize = (bytes.size() - 49) / 3;
+
+        // Cut in the middle of the third record.
+        TTaskList list(settings);
+        TMemoryStream cut(bytes.left(49 + 2 * recordSize + recordSize / 2));
+        QCOMPARE(ErrorOf([&] { list.LoadFromStream(cut); }), QStringLiteral("Stream read error"));
+        QCOMPARE(list.Count(), 3);
+        TUserInfo scratch;
+        TTask second(scratch);
+        FillEveryField(second, 1);
+        QCOMPARE(*list.GetTask(1), second);
+        QCOMPARE(list.GetTask(2)->Left, -1000 + 2);             // read before the cut
+        QCOMPARE(list.GetTask(2)->Priority, TTask::PriorityNormal); // a default
+
+        // Cut at every length: never a crash, never more tasks than counted.
+        for (qsizetype length = 0; length < bytes.size(); length += 7) {
+            TTaskList partial(settings);
+            TMemoryStream stream(bytes.left(length));
+            QCOMPARE(ErrorOf([&] { partial.LoadFromStream(stream); }), QStringLiteral("Stream read error"));
+            QVERIFY(partial.Count() <= 3);
+        }
+    }
+
+    void impossibleStringCountsAreReadErrors()
+    {
+        TUserInfo settings;
+        for (qint32 count : {-1, INT32_MIN, 1000, INT32_MAX}) {
+            TTaskList list(settings);
+            TMemoryStream badMagic(Int32(count) + "jbx01");
+            QCOMPARE(ErrorOf([&] { list.LoadFromStream(badMagic); }), QStringLiteral("Stream read error"));
+
+            // The same inside a record: FontName's count at offset 20.
+            QByteArray record = ThreeTasks(settings).left(49 + 200);
+            record.replace(49 + 20, 4, Int32(count));
+            TMemoryStream badFont(record);
+            QCOMPARE(ErrorOf([&] { list.LoadFromStream(badFont); }), QStringLiteral("Stream read error"));
+            QCOMPARE(list.Count(), 1);
+        }
+    }
+
+    void listOperations()
+    {
+        TUserInfo settings;
+        TTaskList list(settings);
+        TTask *a = list.AddNewTask();
+        TTask *b = list.AddNewTask();
+        TTask *c = list.AddNewTask();
+        QCOMPARE(ErrorOf([&] { list.GetTask(3); }), QStringLiteral("List index out of bounds (3)"));
+        QCOMPARE(ErrorOf([&] { list.GetTask(-1); }), QStringLiteral("List index out of bounds (-1)"));
+        QCOMPARE(list.Remove(b), 1);
+        QCOMPARE(list.Remove(b), -1);
+        QCOMPARE(list.Count(), 2);
+        QCOMPARE(list.GetTask(1), c);
+        // A removed task stays usable for whoever still shows it.
+        b->Text = "still here";
+        list.DisposeRemoved(b);
+        list.DisposeRemoved(a); // in the list: ignored
+        QCOMPARE(list.GetTask(0), a);
+    }
+
+    void failuresAreReported()
+    {
+        TUserInfo settings;
+        TTaskList list(settings);
+        FillEveryField(*list.AddNewTask(), 0);
+
+        TFullDisk disk(100);
+        TDeviceStream stream(disk);
+        QCOMPARE(ErrorOf([&] { list.SaveToStream(stream); }), QStringLiteral("Stream write error"));
+
+        const QString missing = FDir.filePath("no-such-dir/Jotterbox.dat");
+        QCOMPARE(ErrorOf([&] { list.SaveToFile(missing); }), "Cannot create file " + missing);
+        QCOMPARE(ErrorOf([&] { list.LoadFromFile(missing); }), "Cannot open file " + missing);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTaskList)
+#include "tst_tasklist.moc"

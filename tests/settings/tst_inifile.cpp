@@ -1,0 +1,129 @@
+#include "base/JbxError.h"
+#include "settings/IniFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+TIniFile FromText(const QByteArray &text)
+{
+    TIniFile ini(QStringLiteral("unused.ini"));
+    ini.LoadFromBytes(text);
+    return ini;
+}
+} // namespace
+
+class TestIniFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readsHandEditedFilesLikeTheProfileCalls()
+    {
+        const TIniFile ini = FromText("; a comment line\r\n"
+                                      "  [ user INTERFACE ]  \r\n"
+                                      "\tstayontop \t=  0 \t\r\n"
+                                      ";Left=5\r\n"
+                                      "Left=7\r\n"
+                                      "LEFT=8\r\n"
+                                      "Name = \"  quoted  \"\r\n"
+                                      "Single='x'\r\n"
+                                      "Mismatched=\"x'\r\n"
+                                      "Inner=a \"b\" c\r\n"
+                                      "Empty=\r\n"
+                                      "no equals sign\r\n"
+                                      "[User Interface]\r\n"
+                                      "Top=99\r\n"
+                                      "[Data]\n"
+                                      "Unix=lf only");
+        const QString ui = QStringLiteral("User Interface");
+        QCOMPARE(ini.ReadString(ui, "StayOnTop", "d"), QStringLiteral("0"));
+        QCOMPARE(ini.ReadString(ui, "Left", "d"), QStringLiteral("7")); // first key wins
+        QCOMPARE(ini.ReadString(ui, "Top", "d"), QStringLiteral("d"));  // first section wins
+        QCOMPARE(ini.ReadString(ui, "Name", "d"), QStringLiteral("  quoted  "));
+        QCOMPARE(ini.ReadString(ui, "Single", "d"), QStringLiteral("x"));
+        QCOMPARE(ini.ReadString(ui, "Mismatched", "d"), QStringLiteral("\"x'"));
+        QCOMPARE(ini.ReadString(ui, "Inner", "d"), QStringLiteral("a \"b\" c"));
+        QCOMPARE(ini.ReadString(ui, "Empty", "d"), QString());
+        QVERIFY(ini.HasKey(ui, "empty"));
+        QVERIFY(!ini.HasKey(ui, "no equals sign"));
+        QCOMPARE(ini.ReadString("data", "unix", "d"), QStringLiteral("lf only"));
+        QCOMPARE(ini.ReadString("Missing", "Left", "d"), QStringLiteral("d"));
+    }
+
+    void longValuesAreCut()
+    {
+        const QByteArray value(3000, 'v');
+        const TIniFile ini = FromText("[S]\r\nK=" + value + "\r\n");
+        QCOMPARE(ini.ReadString("S", "K", QString()), QString(2047, u'v'));
+    }
+
+    void writingKeepsEveryOtherLine()
+    {
+        const QByteArray original = "; my settings\r\n"
+                                    "[Installation]\r\n"
+                                    "Version = 0.9 \r\n"
+                                    "\r\n"
+                                    "[User Interface]\r\n"
+                                    "MyOwnKey=keep me\r\n"
+                                    "Left=1\r\n"
+                                    "; trailing comment of the section\r\n"
+                                    "\r\n"
+                                    "[Plugins]\r\n"
+                                    "x=y\r\n";
+        TIniFile ini = FromText(original);
+        ini.WriteString("installation", "Version", "1.03");
+        ini.WriteString("User Interface", "Top", "60");
+        ini.WriteString("Data", "AutoDueDate", "0");
+        ini.WriteString("Data", "AutoDueDateDays", "2");
+        QCOMPARE(ini.ToBytes(), QByteArray("; my settings\r\n"
+                                           "[Installation]\r\n"
+                                           "Version=1.03\r\n"
+                                           "\r\n"
+                                           "[User Interface]\r\n"
+                                           "MyOwnKey=keep me\r\n"
+                                           "Left=1\r\n"
+                                           "Top=60\r\n"
+                                           "; trailing comment of the section\r\n"
+                                           "\r\n"
+                                           "[Plugins]\r\n"
+                                           "x=y\r\n"
+                                           "[Data]\r\n"
+                                           "AutoDueDate=0\r\n"
+                                           "AutoDueDateDays=2\r\n"));
+    }
+
+    void savesWithCrLfAndCreatesTheFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Jotterbox.ini");
+        TIniFile ini(path);
+        ini.Load(); // missing: empty
+        ini.WriteString("A", "k", "v");
+        ini.Save();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("[A]\r\nk=v\r\n"));
+
+        TIniFile again(path);
+        again.Load();
+        QCOMPARE(again.ReadString("a", "K", "d"), QStringLiteral("v"));
+    }
+
+    void unwritableFileIsReported()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("no/such/dir/Jotterbox.ini");
+        TIniFile ini(path);
+        ini.WriteString("A", "k", "v");
+        try {
+            ini.Save();
+            QFAIL("the save should have failed");
+        } catch (const EJbxError &error) {
+            QCOMPARE(error.Message(), "Unable to write to " + path);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"
