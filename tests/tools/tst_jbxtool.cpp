@@ -1,0 +1,135 @@
+#include "base/Screen.h"
+#include "model/TTask.h"
+#include "model/TTaskList.h"
+#include "settings/TUserInfo.h"
+#include "support/TestTasks.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+struct TRun {
+    int ExitCode = -1;
+    QByteArray Out;
+    QByteArray Err;
+};
+
+TRun Jbxtool(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(JBXTOOL_PATH), arguments);
+    TRun run;
+    if (!process.waitForFinished(30000))
+        return run;
+    run.ExitCode = process.exitCode();
+    run.Out = process.readAllStandardOutput();
+    run.Err = process.readAllStandardError();
+    return run;
+}
+} // namespace
+
+class TestJbxtool : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir FDir;
+    QString FFile;
+    QByteArray FBytes;
+    qint64 FThirdRecordAt = 0;
+
+private slots:
+    void initTestCase()
+    {
+        TUserInfo settings;
+        TTaskList list(settings);
+        for (int i = 0; i < 3; ++i)
+            FillEveryField(*list.AddNewTask(), i);
+        list.GetTask(2)->Text = "Plain UTF-8 \xc3\xa9\r\nsecond line";
+        FBytes = list.SaveToBytes();
+        list.Remove(list.GetTask(2));
+        FThirdRecordAt = list.SaveToBytes().size();
+        FFile = FDir.filePath("Jotterbox.dat");
+        QVERIFY(WriteFileBytes(FFile, FBytes));
+    }
+
+    void dumpGivesOneObjectPerTaskInFieldOrder()
+    {
+        const TRun run = Jbxtool({"dump", FFile});
+        QCOMPARE(run.ExitCode, 0);
+        const QList<QByteArray> lines = run.Out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 4);
+        const QJsonObject header = QJsonDocument::fromJson(lines[0]).object();
+        QCOMPARE(header["magic"].toString(), QStringLiteral("jbx01"));
+        QCOMPARE(header["digest"].toString(), QStringLiteral("D41D8CD98F00B204E9800998ECF8427E"));
+        QCOMPARE(header["count"].toInt(), 3);
+
+        QVERIFY(lines[1].startsWith("{\"Left\":-1000,\"Top\":200,\"Width\":300,"));
+        const QJsonObject first = QJsonDocument::fromJson(lines[1]).object();
+        QCOMPARE(first.size(), 28 + 1); // every field, plus the hex form of the 8-bit text
+        QCOMPARE(first["Text"].toString(), QStringLiteral("Call \u00e9milie\r\nabout the \u20ac invoice 0"));
+        QCOMPARE(first["TextHex"].toString(), QString::fromLatin1(FillTextHex()));
+        QCOMPARE(first["Spare2"].toDouble(), 1.0e-300);
+        QCOMPARE(first["Priority"].toInt(), 3);
+        QCOMPARE(first["NoteOpen"].toBool(), true);
+
+        const QJsonObject third = QJsonDocument::fromJson(lines[3]).object();
+        QCOMPARE(third["Text"].toString(), QStringLiteral("Plain UTF-8 \u00e9\r\nsecond line"));
+        QVERIFY(!third.contains("TextHex"));
+    }
+
+    void checkSaysWhereAFileBreaks()
+    {
+        QCOMPARE(Jbxtool({"check", FFile}).ExitCode, 0);
+
+        // Ten bytes into the third record: Left and Top read, Width cut.
+        const qint64 cutAt = FThirdRecordAt + 10;
+        const QString cut = FDir.filePath("cut.dat");
+        QVERIFY(WriteFileBytes(cut, FBytes.left(cutAt)));
+        const TRun run = Jbxtool({"check", cut});
+        QCOMPARE(run.ExitCode, 1);
+        QVERIFY2(run.Out.contains("2 tasks read whole"), run.Out.constData());
+        QVERIFY2(run.Out.contains("byte offset " + QByteArray::number(cutAt - 2)), run.Out.constData());
+
+        const QString headless = FDir.filePath("headless.dat");
+        QVERIFY(WriteFileBytes(headless, FBytes.left(20)));
+        QVERIFY(Jbxtool({"check", headless}).Out.contains("0 tasks read whole"));
+    }
+
+    void roundTripIsByteIdentical()
+    {
+        const QString out = FDir.filePath("out.dat");
+        QCOMPARE(Jbxtool({"roundtrip", FFile, out}).ExitCode, 0);
+        QCOMPARE(ReadFileBytes(out), FBytes);
+    }
+
+    void exportGivesTheTexts()
+    {
+        const TRun run = Jbxtool({"export", FFile});
+        QCOMPARE(run.ExitCode, 0);
+        QCOMPARE(QString::fromUtf8(run.Out), QStringLiteral("Call \u00e9milie\nabout the \u20ac invoice 0\n\n"
+                                                             "Call \u00e9milie\nabout the \u20ac invoice 1\n\n"
+                                                             "Plain UTF-8 \u00e9\nsecond line\n"));
+    }
+
+    void badArgumentsAndFilesSayWhy()
+    {
+        for (const QStringList &args : {QStringList{}, QStringList{"dump"}, QStringList{"frobnicate", FFile},
+                                        QStringList{"roundtrip", FFile}}) {
+            const TRun run = Jbxtool(args);
+            QVERIFY(run.ExitCode != 0);
+            QCOMPARE(run.Err.count('\n'), 1);
+        }
+        const TRun missing = Jbxtool({"dump", FDir.filePath("nope.dat")});
+        QVERIFY(missing.ExitCode != 0);
+        QVERIFY(missing.Err.contains("Cannot open file"));
+        QVERIFY(missing.Out.isEmpty());
+    }
+
+private:
+    static QByteArray FillTextHex() { return QByteArray("Call \xe9milie\r\nabout the \x80 invoice 0").toHex(); }
+};
+
+QTEST_GUILESS_MAIN(TestJbxtool)
+#include "tst_jbxtool.moc"
