@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
+
+class QIODevice;
 
 enum class TSafeWrite { Done, CannotCreate, WriteFailed };
 
@@ -10,3 +13,7 @@ enum class TSafeWrite { Done, CannotCreate, WriteFailed };
 // the target holds either its old or its new content. A new file is made
 // readable by its owner only when ownerOnly is set.
 TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ownerOnly);
+
+// The same with the content written by `write` onto the open temporary file.
+// When it returns false or throws, the target is left untouched.
+TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::function<bool(QIODevice &)> &write);

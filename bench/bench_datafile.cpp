@@ -20,11 +20,7 @@
 #include <memory>
 #include <random>
 #include <stdexcept>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include <string>
 
 namespace {
 
@@ -104,9 +100,9 @@ constexpr std::array<int, 28> RecordLayout = {4, 4, 4, 4, 4, 0, 4, 1, 1, 4, 1, 1
                                               8, 8, 8, 1, 1, 4, 4, 2, 2, 2, 8, 8, 1, 4};
 
 // Reads the whole file and steps over every field, following the string
-// counts with the same bounds checks the real reader needs. Returns the
-// number of records walked, or -1 when they do not end exactly at the end
-// of the file (the layout above no longer matches the writer).
+// counts with the bounds checks the real reader needs too. Returns the
+// number of records, or -1 when they overrun or fall short of the end of the
+// file (the layout above no longer matches the writer).
 qint32 WalkFile(const QString &path)
 {
     QFile file(path);
@@ -115,26 +111,26 @@ qint32 WalkFile(const QString &path)
     const QByteArray bytes = file.readAll();
     const char *p = bytes.constData();
     const char *const end = p + bytes.size();
-    auto readInt = [&]() {
-        if (end - p < 4)
-            throw std::runtime_error("short file");
-        qint32 v;
-        std::memcpy(&v, p, 4);
-        p += 4;
-        return qFromLittleEndian(v);
-    };
+    bool ok = true;
     auto skip = [&](qint64 n) {
-        if (n < 0 || end - p < n)
-            throw std::runtime_error("short file");
-        p += n;
+        ok = ok && n >= 0 && end - p >= n;
+        if (ok)
+            p += n;
+    };
+    auto readInt = [&]() {
+        qint32 v = 0;
+        if (end - p >= 4)
+            std::memcpy(&v, p, 4);
+        skip(4);
+        return qFromLittleEndian(v);
     };
     skip(readInt()); // magic
     skip(readInt()); // digest
     const qint32 count = readInt();
-    for (qint32 i = 0; i < count; ++i)
+    for (qint32 i = 0; i < count && ok; ++i)
         for (int width : RecordLayout)
             skip(width ? width : readInt());
-    return p == end ? count : -1;
+    return ok && p == end ? count : -1;
 }
 
 void BM_Load(benchmark::State &state)
@@ -144,8 +140,10 @@ void BM_Load(benchmark::State &state)
     for (auto _ : state) {
         auto list = std::make_unique<TTaskList>(settings);
         list->LoadFromFile(data.LoadPath);
-        if (list->Count() != state.range(0))
+        if (list->Count() != state.range(0)) {
             state.SkipWithError("short load");
+            break;
+        }
         // Freeing the tasks is not part of the wait at start-up.
         state.PauseTiming();
         list.reset();
@@ -177,8 +175,10 @@ void BM_SaveFloor(benchmark::State &state)
 {
     DataSet &data = Data(int(state.range(0)));
     for (auto _ : state)
-        if (WriteFileSafely(data.SavePath, data.Bytes, true) != TSafeWrite::Done)
+        if (WriteFileSafely(data.SavePath, data.Bytes, true) != TSafeWrite::Done) {
             state.SkipWithError("write failed");
+            break;
+        }
 }
 
 void Register(const char *name, void (*function)(benchmark::State &))
@@ -191,20 +191,10 @@ void Register(const char *name, void (*function)(benchmark::State &))
     b->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.1)->Repetitions(5)->ReportAggregatesOnly();
 }
 
-bool StdoutIsTerminal()
-{
-#ifdef _WIN32
-    return _isatty(_fileno(stdout));
-#else
-    return isatty(fileno(stdout));
-#endif
-}
-
 // The normal console output, plus a record of each median for the summary.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
-    // The library only colours a terminal; a custom reporter must decide itself.
-    SummaryReporter() : ConsoleReporter(StdoutIsTerminal() ? OO_ColorTabular : OO_Tabular) {}
+    SummaryReporter() : ConsoleReporter(OO_Tabular) {}
 
     std::map<std::string, double> Medians; // "BM_Load/1000" -> ms
 

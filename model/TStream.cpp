@@ -4,25 +4,69 @@
 
 #include <QIODevice>
 
-void TMemoryStream::ReadBuffer(void *data, qint64 count)
-{
-    if (count < 0 || count > BytesLeft())
-        throw EJbxError(QString::fromLatin1(JbxMessages::StreamRead));
-    if (count > 0)
-        std::memcpy(data, FBytes.constData() + FPosition, size_t(count));
-    FPosition += count;
-}
+void TMemoryStream::FailRead() { throw EJbxError(QString::fromLatin1(JbxMessages::StreamRead)); }
 
-void TMemoryStream::WriteBuffer(const void *data, qint64 count)
+void TMemoryStream::Grow(qint64 count)
 {
     if (count < 0)
         throw EJbxError(QString::fromLatin1(JbxMessages::StreamWrite));
-    const qint64 end = FPosition + count;
-    if (end > FBytes.size())
-        FBytes.resize(end);
-    if (count > 0)
-        std::memcpy(FBytes.data() + FPosition, data, size_t(count));
-    FPosition = end;
+    if (FSink) {
+        Flush();
+        if (count <= FBytes.size())
+            return;
+    }
+    FBytes.resize(qMax(FPosition + count, 2 * FBytes.size()));
+}
+
+void TMemoryStream::SpillTo(QIODevice &device, qint64 chunkSize)
+{
+    FSink = &device;
+    Reserve(chunkSize);
+}
+
+void TMemoryStream::Flush()
+{
+    if (!FSink || FSize == 0)
+        return;
+    if (FSink->write(FBytes.constData(), FSize) != FSize)
+        throw EJbxError(QString::fromLatin1(JbxMessages::StreamWrite));
+    FSize = FPosition = 0;
+}
+
+const QByteArray &TMemoryStream::Bytes() const
+{
+    FBytes.resize(FSize); // shrinking keeps the capacity
+    return FBytes;
+}
+
+QByteArray TMemoryStream::TakeBytes()
+{
+    FBytes.resize(FSize);
+    FSize = FPosition = 0;
+    return std::exchange(FBytes, QByteArray());
+}
+
+void TMemoryStream::Reserve(qint64 size)
+{
+    if (size > FBytes.size())
+        FBytes.resize(size);
+}
+
+void TStream::Skip(qint64 count)
+{
+    char scratch[4096];
+    while (count > 0) {
+        const qint64 step = qMin<qint64>(count, sizeof scratch);
+        ReadBuffer(scratch, step);
+        count -= step;
+    }
+}
+
+void TMemoryStream::Skip(qint64 count)
+{
+    if (count < 0 || count > BytesLeft())
+        FailRead();
+    FPosition += count;
 }
 
 void TDeviceStream::ReadBuffer(void *data, qint64 count)

@@ -3,9 +3,43 @@
 #include <QByteArray>
 #include <QtEndian>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 class QIODevice;
+
+// Typed reads and writes on any stream class. Called with the concrete
+// class (TMemoryStream is final), the byte copies inline: loading a large
+// file makes tens of millions of them.
+template <class T, class S> T StreamRead(S &stream)
+{
+    if constexpr (std::is_same_v<T, double>) {
+        const quint64 bits = StreamRead<quint64>(stream);
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    } else if constexpr (std::is_same_v<T, bool>) {
+        return StreamRead<quint8>(stream) != 0;
+    } else {
+        T value;
+        stream.ReadBuffer(&value, sizeof value);
+        return qFromLittleEndian(value);
+    }
+}
+
+template <class S, class T> void StreamWrite(S &stream, T value)
+{
+    if constexpr (std::is_same_v<T, double>) {
+        quint64 bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        StreamWrite(stream, bits);
+    } else if constexpr (std::is_same_v<T, bool>) {
+        StreamWrite<S, quint8>(stream, value ? 1 : 0);
+    } else {
+        const T little = qToLittleEndian(value);
+        stream.WriteBuffer(&little, sizeof little);
+    }
+}
 
 // A byte stream with read-exactly and write-exactly primitives: a short
 // read fails with "Stream read error", a short write with "Stream write
@@ -19,33 +53,18 @@ public:
     virtual qint64 Position() const = 0;
     // Bytes between the position and the end, or -1 when unknown.
     virtual qint64 BytesLeft() const = 0;
+    // The next count bytes without reading them, where the stream can show
+    // them in place; otherwise null.
+    virtual const char *Peek(qint64 count) const
+    {
+        Q_UNUSED(count);
+        return nullptr;
+    }
+    // Steps over count bytes; fails like a read.
+    virtual void Skip(qint64 count);
 
-    template <class T> T Read()
-    {
-        T value;
-        ReadBuffer(&value, sizeof value);
-        return qFromLittleEndian(value);
-    }
-    template <class T> void Write(T value)
-    {
-        const T little = qToLittleEndian(value);
-        WriteBuffer(&little, sizeof little);
-    }
-    double ReadDouble()
-    {
-        const quint64 bits = Read<quint64>();
-        double value;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    }
-    void WriteDouble(double value)
-    {
-        quint64 bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        Write(bits);
-    }
-    bool ReadFlag() { return Read<quint8>() != 0; }
-    void WriteFlag(bool value) { Write<quint8>(value ? 1 : 0); }
+    template <class T> T Read() { return StreamRead<T>(*this); }
+    template <class T> void Write(T value) { StreamWrite(*this, value); }
 };
 
 // A stream over bytes in memory: reads from the position, writes at the
@@ -53,20 +72,53 @@ public:
 class TMemoryStream final : public TStream {
 public:
     TMemoryStream() = default;
-    explicit TMemoryStream(QByteArray bytes) : FBytes(std::move(bytes)) {}
 
-    void ReadBuffer(void *data, qint64 count) override;
-    void WriteBuffer(const void *data, qint64 count) override;
+    explicit TMemoryStream(QByteArray bytes) : FBytes(std::move(bytes)), FSize(FBytes.size()) {}
+
+    void ReadBuffer(void *data, qint64 count) override
+    {
+        if (count < 0 || count > BytesLeft())
+            FailRead();
+        std::memcpy(data, FBytes.constData() + FPosition, size_t(count));
+        FPosition += count;
+    }
+    void WriteBuffer(const void *data, qint64 count) override
+    {
+        if (count < 0 || FPosition + count > FBytes.size())
+            Grow(count); // may also move the position back to 0
+        std::memcpy(FBytes.data() + FPosition, data, size_t(count));
+        FPosition += count;
+        if (FPosition > FSize)
+            FSize = FPosition;
+    }
     qint64 Position() const override { return FPosition; }
-    qint64 BytesLeft() const override { return FBytes.size() - FPosition; }
+    qint64 BytesLeft() const override { return FSize - FPosition; }
+    const char *Peek(qint64 count) const override
+    {
+        return count >= 0 && count <= BytesLeft() ? FBytes.constData() + FPosition : nullptr;
+    }
+
+    void Skip(qint64 count) override;
 
     void Seek(qint64 position) { FPosition = position; }
-    const QByteArray &Bytes() const { return FBytes; }
-    QByteArray TakeBytes() { return std::exchange(FBytes, QByteArray()); }
-    void Reserve(qint64 size) { FBytes.reserve(size); }
+    // From now on, whenever chunkSize bytes are waiting, they go to the
+    // device and the stream starts again at position 0: a large file is
+    // written through a small buffer. Flush() sends what is left.
+    void SpillTo(QIODevice &device, qint64 chunkSize);
+    void Flush();
+    const QByteArray &Bytes() const;
+    QByteArray TakeBytes();
+    void Reserve(qint64 size);
 
 private:
-    QByteArray FBytes;
+    [[noreturn]] static void FailRead();
+    void Grow(qint64 count);
+
+    // FBytes grows ahead of the written size, so a field write is a copy
+    // and not a resize.
+    mutable QByteArray FBytes;
+    QIODevice *FSink = nullptr;
+    qint64 FSize = 0;
     qint64 FPosition = 0;
 };
 

@@ -30,7 +30,25 @@ qint32 RotationColor(const TUserInfo &settings)
 }
 } // namespace
 
-TTask::TTask(TUserInfo &settings)
+TTaskEnvironment TTaskEnvironment::Current(const TUserInfo &settings)
+{
+    TTaskEnvironment environment;
+    const QDateTime now = TClock::Current();
+    environment.Now = QDateTimeToDateTime(now);
+    const QDate today = now.date();
+    environment.Today = DateToDateTime(today);
+    environment.DayOfWeek = today.dayOfWeek();
+    environment.Year = quint16(today.year());
+    environment.Month = quint16(today.month());
+    environment.Day = quint16(today.day());
+    environment.Screen = PrimaryScreenSize();
+    environment.DefaultFontName = EncodeText(settings.DefaultFontName);
+    return environment;
+}
+
+TTask::TTask(TUserInfo &settings) : TTask(settings, TTaskEnvironment::Current(settings)) {}
+
+TTask::TTask(TUserInfo &settings, const TTaskEnvironment &environment)
 {
     Left = CascadeLeft;
     CascadeLeft += 20;
@@ -38,7 +56,7 @@ TTask::TTask(TUserInfo &settings)
     CascadeTop += 20;
     Width = 250;
     Height = 160;
-    const QSize screen = PrimaryScreenSize();
+    const QSize &screen = environment.Screen;
     if (CascadeLeft > screen.width() / 2 || CascadeTop > screen.height() / 3) {
         CascadeLeft = 100;
         CascadeTop = 100;
@@ -48,88 +66,92 @@ TTask::TTask(TUserInfo &settings)
     if (++settings.DefaultColor > 5)
         settings.DefaultColor = 1;
 
-    FontName = EncodeText(settings.DefaultFontName);
+    FontName = environment.DefaultFontName;
     FontSize = settings.DefaultFontSize;
     FontBold = settings.DefaultFontBold;
     FontItalic = settings.DefaultFontItalic;
     FontColor = settings.DefaultFontColor;
 
-    Text = NewNoteText;
+    static const QByteArray NewNote(NewNoteText);
+    Text = NewNote;
 
-    const QDate today = TClock::Current().date();
-    CreatedDayOfWeek = today.dayOfWeek();
-    CreatedYear = quint16(today.year());
-    CreatedMonth = quint16(today.month());
-    CreatedDay = quint16(today.day());
-    Created = TClock::Now();
-    Modified = TClock::Now();
+    CreatedDayOfWeek = environment.DayOfWeek;
+    CreatedYear = environment.Year;
+    CreatedMonth = environment.Month;
+    CreatedDay = environment.Day;
+    Created = environment.Now;
+    Modified = environment.Now;
 
     if (settings.AutoDueDate)
-        DueDate = DateToDateTime(today) + settings.AutoDueDateDays - 1;
+        DueDate = environment.Today + settings.AutoDueDateDays - 1;
     if (settings.AutoReminder)
         ReminderTime = DueDate + settings.AutoReminderTime;
 }
 
-void TTask::LoadFromStream(TStream &s)
+namespace {
+// The record's fields in file order, once for reading and writing.
+template <class Task, class Field, class Text> void VisitRecord(Task &t, Field &&field, Text &&text)
 {
-    Left = s.Read<qint32>();
-    Top = s.Read<qint32>();
-    Width = s.Read<qint32>();
-    Height = s.Read<qint32>();
-    Color = s.Read<qint32>();
-    FontName = ReadStreamString(s);
-    FontSize = s.Read<qint32>();
-    FontBold = s.ReadFlag();
-    FontItalic = s.ReadFlag();
-    FontColor = s.Read<qint32>();
-    NoteOpen = s.ReadFlag();
-    RolledUp = s.ReadFlag();
-    Spare1 = s.Read<qint32>();
-    Text = ReadStreamString(s);
-    DueDate = s.ReadDouble();
-    Spare2 = s.ReadDouble();
-    ReminderTime = s.ReadDouble();
-    Alerting = s.ReadFlag();
-    Spare3 = s.Read<quint8>();
-    Spare4 = s.Read<qint32>();
-    CreatedDayOfWeek = s.Read<qint32>();
-    CreatedYear = s.Read<quint16>();
-    CreatedMonth = s.Read<quint16>();
-    CreatedDay = s.Read<quint16>();
-    Created = s.ReadDouble();
-    Modified = s.ReadDouble();
-    Finished = s.ReadFlag();
-    Priority = s.Read<qint32>();
+    field(t.Left);
+    field(t.Top);
+    field(t.Width);
+    field(t.Height);
+    field(t.Color);
+    text(t.FontName);
+    field(t.FontSize);
+    field(t.FontBold);
+    field(t.FontItalic);
+    field(t.FontColor);
+    field(t.NoteOpen);
+    field(t.RolledUp);
+    field(t.Spare1);
+    text(t.Text);
+    field(t.DueDate);
+    field(t.Spare2);
+    field(t.ReminderTime);
+    field(t.Alerting);
+    field(t.Spare3);
+    field(t.Spare4);
+    field(t.CreatedDayOfWeek);
+    field(t.CreatedYear);
+    field(t.CreatedMonth);
+    field(t.CreatedDay);
+    field(t.Created);
+    field(t.Modified);
+    field(t.Finished);
+    field(t.Priority);
 }
 
-void TTask::SaveToStream(TStream &s) const
+template <class S> void LoadRecord(TTask &task, S &s)
 {
-    s.Write(Left);
-    s.Write(Top);
-    s.Write(Width);
-    s.Write(Height);
-    s.Write(Color);
-    WriteStreamString(s, FontName);
-    s.Write(FontSize);
-    s.WriteFlag(FontBold);
-    s.WriteFlag(FontItalic);
-    s.Write(FontColor);
-    s.WriteFlag(NoteOpen);
-    s.WriteFlag(RolledUp);
-    s.Write(Spare1);
-    WriteStreamString(s, Text);
-    s.WriteDouble(DueDate);
-    s.WriteDouble(Spare2);
-    s.WriteDouble(ReminderTime);
-    s.WriteFlag(Alerting);
-    s.Write(Spare3);
-    s.Write(Spare4);
-    s.Write(CreatedDayOfWeek);
-    s.Write(CreatedYear);
-    s.Write(CreatedMonth);
-    s.Write(CreatedDay);
-    s.WriteDouble(Created);
-    s.WriteDouble(Modified);
-    s.WriteFlag(Finished);
-    s.Write(Priority);
+    VisitRecord(
+        task, [&s](auto &value) { value = StreamRead<std::remove_reference_t<decltype(value)>>(s); },
+        [&s](QByteArray &text) {
+            // Most notes keep the font they were given: share its bytes.
+            text = ReadStreamString(s, &text);
+        });
+}
+
+template <class S> void SaveRecord(const TTask &task, S &s)
+{
+    VisitRecord(
+        task, [&s](const auto &value) { StreamWrite(s, value); },
+        [&s](const QByteArray &text) { WriteStreamString(s, text); });
+}
+} // namespace
+
+void TTask::LoadFromStream(TStream &stream)
+{
+    if (auto *memory = dynamic_cast<TMemoryStream *>(&stream))
+        LoadRecord(*this, *memory);
+    else
+        LoadRecord(*this, stream);
+}
+
+void TTask::SaveToStream(TStream &stream) const
+{
+    if (auto *memory = dynamic_cast<TMemoryStream *>(&stream))
+        SaveRecord(*this, *memory);
+    else
+        SaveRecord(*this, stream);
 }

@@ -3,6 +3,7 @@
 #include "base/DateTime.h"
 
 #include <QByteArray>
+#include <QSize>
 
 class TStream;
 class TUserInfo;
@@ -12,6 +13,22 @@ class TUserInfo;
 extern qint32 CascadeLeft;
 extern qint32 CascadeTop;
 void ResetCascade();
+
+// What a new task takes from outside its settings fields: the clock, the
+// screen and the default font's bytes. Loading a file reads them once for
+// all its records instead of once per record.
+struct TTaskEnvironment {
+    TDateTime Now = 0;
+    TDateTime Today = 0; // midnight
+    qint32 DayOfWeek = 1;
+    quint16 Year = 0;
+    quint16 Month = 0;
+    quint16 Day = 0;
+    QSize Screen;
+    QByteArray DefaultFontName;
+
+    static TTaskEnvironment Current(const TUserInfo &settings);
+};
 
 // One task: its note window's place and look, its text, dates, reminder,
 // priority and finished mark. The fields stand in data file order.
@@ -55,6 +72,7 @@ public:
     // Fills every field with the defaults for a new task, advancing the
     // cascade and the settings' colour rotation.
     explicit TTask(TUserInfo &settings);
+    TTask(TUserInfo &settings, const TTaskEnvironment &environment);
 
     // Overwrites the fields in order; on a read error the fields read so
     // far keep their new values.

@@ -17,9 +17,11 @@ TTaskList::TTaskList(TUserInfo &settings) : Magic(DefaultMagic), Digest(EmptyDig
 
 TTaskList::~TTaskList() = default;
 
-TTask *TTaskList::AddNewTask()
+TTask *TTaskList::AddNewTask() { return Append(TTaskEnvironment::Current(FSettings)); }
+
+TTask *TTaskList::Append(const TTaskEnvironment &environment)
 {
-    FOwned.push_back(std::make_unique<TTask>(FSettings));
+    FOwned.push_back(std::make_unique<TTask>(FSettings, environment));
     FTasks.push_back(FOwned.back().get());
     return FTasks.back();
 }
@@ -66,8 +68,18 @@ void TTaskList::LoadFromStream(TStream &stream)
     ReadStreamString(stream); // the magic is not checked: any file is taken
     Digest = ReadStreamString(stream);
     const qint32 count = stream.Read<qint32>();
+    if (count <= 0)
+        return;
+    // A record takes at least 105 bytes, so the room reserved never exceeds
+    // what the file can hold, whatever count it claims.
+    const qint64 left = stream.BytesLeft();
+    const qint64 room = qMin<qint64>(count, left >= 0 ? left / 105 + 1 : 0);
+    FTasks.reserve(FTasks.size() + size_t(room));
+    FOwned.reserve(FOwned.size() + size_t(room));
+    // The clock and the screen are read once for the whole file.
+    const TTaskEnvironment environment = TTaskEnvironment::Current(FSettings);
     for (qint32 i = 0; i < count; ++i)
-        AddNewTask()->LoadFromStream(stream);
+        Append(environment)->LoadFromStream(stream);
 }
 
 void TTaskList::SaveToStream(TStream &stream) const
@@ -92,7 +104,16 @@ QByteArray TTaskList::SaveToBytes() const
 
 void TTaskList::SaveToFile(const QString &path) const
 {
-    switch (WriteFileSafely(path, SaveToBytes(), true)) {
+    const auto write = [this](QIODevice &file) {
+        // A megabyte at a time: serializing a large list into one buffer
+        // would cost more in fresh memory than the write itself.
+        TMemoryStream stream;
+        stream.SpillTo(file, 1 << 20);
+        SaveToStream(stream);
+        stream.Flush();
+        return true;
+    };
+    switch (WriteFileSafely(path, true, write)) {
     case TSafeWrite::Done: return;
     case TSafeWrite::CannotCreate: throw EJbxError(JbxMessages::CannotCreateFile(path));
     case TSafeWrite::WriteFailed: throw EJbxError(QString::fromLatin1(JbxMessages::StreamWrite));

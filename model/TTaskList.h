@@ -8,6 +8,7 @@
 class TStream;
 class TTask;
 class TUserInfo;
+struct TTaskEnvironment;
 
 // The one owning list of all tasks, in insertion order, and the reader and
 // writer of the data file.
@@ -50,6 +51,8 @@ public:
     QByteArray SaveToBytes() const;
 
 private:
+    TTask *Append(const TTaskEnvironment &environment);
+
     TUserInfo &FSettings;
     std::vector<TTask *> FTasks;
     std::vector<std::unique_ptr<TTask>> FOwned;   // every task made, in the list or not

@@ -53,20 +53,3 @@ void WriteDebugLog(const QString &message)
         // The log must never disturb the program.
     }
 }
-
-QByteArray ReadStreamString(TStream &stream)
-{
-    const qint32 count = stream.Read<qint32>();
-    const qint64 left = stream.BytesLeft();
-    if (count < 0 || (left >= 0 && count > left))
-        throw EJbxError(QString::fromLatin1(JbxMessages::StreamRead));
-    QByteArray text(count, Qt::Uninitialized);
-    stream.ReadBuffer(text.data(), count);
-    return text;
-}
-
-void WriteStreamString(TStream &stream, const QByteArray &text)
-{
-    stream.Write<qint32>(qint32(text.size()));
-    stream.WriteBuffer(text.constData(), text.size());
-}

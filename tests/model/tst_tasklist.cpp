@@ -100,6 +100,27 @@ private slots:
         QCOMPARE(ReadFileBytes(path), bytes);
     }
 
+    void largeFilesAreWrittenWhole()
+    {
+        // Several megabytes go through the save buffer in pieces, and one
+        // text is larger than the whole buffer.
+        TUserInfo settings;
+        TTaskList list(settings);
+        for (int i = 0; i < 12000; ++i) {
+            TTask *task = list.AddNewTask();
+            task->Text = QByteArray(150 + i % 100, char('a' + i % 26));
+        }
+        list.GetTask(5000)->Text = QByteArray(3 << 20, 'z');
+        const QString path = FDir.filePath("large.dat");
+        list.SaveToFile(path);
+        QCOMPARE(ReadFileBytes(path), list.SaveToBytes());
+        TTaskList back(settings);
+        back.LoadFromFile(path);
+        QCOMPARE(back.Count(), 12000);
+        QCOMPARE(back.GetTask(5000)->Text.size(), 3 << 20);
+        QCOMPARE(back.GetTask(11999)->Text, list.GetTask(11999)->Text);
+    }
+
     void loadingAppendsAndMovesTheRotation()
     {
         TUserInfo settings;
