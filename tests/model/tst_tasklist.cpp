@@ -179,6 +179,26 @@ private slots:
         }
     }
 
+    void corruptedBytesNeverCrash()
+    {
+        // Damage a valid file at random places (with a fixed seed): every
+        // load either completes or fails with the read error.
+        TUserInfo settings;
+        const QByteArray bytes = ThreeTasks(settings);
+        quint32 seed = 12345;
+        auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+        for (int round = 0; round < 3000; ++round) {
+            QByteArray damaged = bytes;
+            for (int flips = 1 + next() % 4; flips > 0; --flips)
+                damaged[qsizetype(next() % quint32(damaged.size()))] = char(next() >> 16);
+            TTaskList list(settings);
+            TMemoryStream stream(damaged);
+            const QString error = ErrorOf([&] { list.LoadFromStream(stream); });
+            QVERIFY(error.isEmpty() || error == QStringLiteral("Stream read error"));
+            QVERIFY(qint64(list.Count()) * 105 <= damaged.size());
+        }
+    }
+
     void impossibleStringCountsAreReadErrors()
     {
         TUserInfo settings;
