@@ -1,7 +1,6 @@
 #include "base/JbxError.h"
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
-#include "model/UnitGlobalProc.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,7 +13,6 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     CreateGlobals(QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + u'/'));
-    WriteDebugLog(QStringLiteral("Start"));
 
     const QString dataFile = AppDir + QStringLiteral("Jotterbox.dat");
     int status = 0;

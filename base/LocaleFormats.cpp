@@ -47,32 +47,22 @@ int TakeMarker(QString &text)
 }
 } // namespace
 
-QString RemoveFormatToken(const QString &format, QChar token)
-{
-    QString out;
-    bool quoted = false;
-    for (QChar c : format) {
-        if (c == u'\'')
-            quoted = !quoted;
-        if (!quoted && c == token)
-            continue;
-        out += c;
-    }
-    return out.simplified();
-}
-
 QString TLocaleFormats::ShortDateFormat() { return QLocale().dateFormat(QLocale::ShortFormat); }
 
 QString TLocaleFormats::ShortTimeFormat() { return QLocale().timeFormat(QLocale::ShortFormat); }
 
-QString TLocaleFormats::LongTimeFormat()
+QString TLocaleFormats::SecondsTimeFormat()
 {
-    if (ShortTimeInUse)
-        return ShortTimeFormat();
-    // A zone name would make the text depend on the season and could not be
-    // read back by the time parser.
-    return RemoveFormatToken(QLocale().timeFormat(QLocale::LongFormat), u't');
+    QString format = ShortTimeFormat();
+    if (format.contains(u's'))
+        return format;
+    const qsizetype lastMinute = format.lastIndexOf(u'm');
+    if (lastMinute >= 0)
+        format.insert(lastMinute + 1, QString(TimeSeparator()) + QLatin1String("ss"));
+    return format;
 }
+
+QString TLocaleFormats::LongTimeFormat() { return ShortTimeInUse ? ShortTimeFormat() : SecondsTimeFormat(); }
 
 QChar TLocaleFormats::TimeSeparator()
 {

@@ -6,14 +6,17 @@
 #include <optional>
 
 // Date and time text in the user's locale (the default QLocale), and the
-// program-wide long time format: the locale's long time format (without a
-// time zone name) until the first editable time label switches it to the
-// locale's short time format; from then on every time shown or logged has
-// no seconds.
+// program-wide long time format: hours, minutes and seconds in the locale's
+// way until the first editable time label switches it to the locale's short
+// time format; from then on every time shown or logged has no seconds.
 class TLocaleFormats {
 public:
     static QString ShortDateFormat();
     static QString ShortTimeFormat();
+    // The short time format with seconds after the minutes. Qt's own long
+    // formats carry a zone name, which changes with the season and which no
+    // time parser reads back.
+    static QString SecondsTimeFormat();
     static QString LongTimeFormat();
     static QChar TimeSeparator();
 
@@ -34,7 +37,3 @@ public:
     // As StrToTime, but failing with "'%s' is not a valid time".
     static TDateTime StrToTimeOrThrow(const QString &text);
 };
-
-// Removes the letters of one format token (outside quotes) and tidies the
-// blanks that surrounded it.
-QString RemoveFormatToken(const QString &format, QChar token);

@@ -68,22 +68,3 @@ void TMemoryStream::Skip(qint64 count)
         FailRead();
     FPosition += count;
 }
-
-void TDeviceStream::ReadBuffer(void *data, qint64 count)
-{
-    if (count < 0 || FDevice.read(static_cast<char *>(data), count) != count)
-        throw EJbxError(QString::fromLatin1(JbxMessages::StreamRead));
-}
-
-void TDeviceStream::WriteBuffer(const void *data, qint64 count)
-{
-    if (count < 0 || FDevice.write(static_cast<const char *>(data), count) != count)
-        throw EJbxError(QString::fromLatin1(JbxMessages::StreamWrite));
-}
-
-qint64 TDeviceStream::Position() const { return FDevice.pos(); }
-
-qint64 TDeviceStream::BytesLeft() const
-{
-    return FDevice.isSequential() ? -1 : FDevice.size() - FDevice.pos();
-}

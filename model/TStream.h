@@ -121,17 +121,3 @@ private:
     qint64 FSize = 0;
     qint64 FPosition = 0;
 };
-
-// A stream over an open device; the device keeps its own position.
-class TDeviceStream final : public TStream {
-public:
-    explicit TDeviceStream(QIODevice &device) : FDevice(device) {}
-
-    void ReadBuffer(void *data, qint64 count) override;
-    void WriteBuffer(const void *data, qint64 count) override;
-    qint64 Position() const override;
-    qint64 BytesLeft() const override;
-
-private:
-    QIODevice &FDevice;
-};

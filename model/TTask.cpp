@@ -63,8 +63,8 @@ TTask::TTask(TUserInfo &settings, const TTaskEnvironment &environment)
     }
 
     Color = RotationColor(settings);
-    if (++settings.DefaultColor > 5)
-        settings.DefaultColor = 1;
+    // Any stored index past 5 (a hand-edited file) starts the turn again.
+    settings.DefaultColor = settings.DefaultColor >= 5 ? 1 : settings.DefaultColor + 1;
 
     FontName = environment.DefaultFontName;
     FontSize = settings.DefaultFontSize;

@@ -36,9 +36,12 @@ TIniFile::TIniFile(const QString &path) : FPath(path) {}
 
 void TIniFile::Load()
 {
+    LoadFromBytes(QByteArray());
     QFile file(FPath);
+    if (!file.exists())
+        return;
     if (!file.open(QIODevice::ReadOnly)) {
-        FLines.clear();
+        FUnreadable = true; // writing now would lose what the user has in it
         return;
     }
     LoadFromBytes(file.readAll());
@@ -47,7 +50,10 @@ void TIniFile::Load()
 void TIniFile::LoadFromBytes(const QByteArray &content)
 {
     FLines.clear();
-    qsizetype start = 0;
+    FUnreadable = false;
+    const QByteArray bom("\xEF\xBB\xBF");
+    FBom = content.startsWith(bom) ? bom : QByteArray();
+    qsizetype start = FBom.size();
     while (start < content.size()) {
         qsizetype end = content.indexOf('\n', start);
         if (end < 0)
@@ -124,7 +130,9 @@ bool TIniFile::HasKey(const QString &section, const QString &key) const
 
 void TIniFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
-    const QByteArray raw = EncodeText(key) + '=' + EncodeText(value);
+    QString oneLine = value;
+    oneLine.replace(u'\r', u' ').replace(u'\n', u' ');
+    const QByteArray raw = EncodeText(key) + '=' + EncodeText(oneLine);
     qsizetype sectionLine = FindSection(section);
     if (sectionLine < 0) {
         TLine header;
@@ -151,7 +159,7 @@ void TIniFile::WriteString(const QString &section, const QString &key, const QSt
 
 QByteArray TIniFile::ToBytes() const
 {
-    QByteArray out;
+    QByteArray out = FBom;
     for (const TLine &line : FLines)
         out += line.Raw + "\r\n";
     return out;
@@ -159,6 +167,6 @@ QByteArray TIniFile::ToBytes() const
 
 void TIniFile::Save() const
 {
-    if (WriteFileSafely(FPath, ToBytes(), false) != TSafeWrite::Done)
+    if (FUnreadable || WriteFileSafely(FPath, ToBytes(), false) != TSafeWrite::Done)
         throw EJbxError(JbxMessages::UnableToWrite(FPath));
 }

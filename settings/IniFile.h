@@ -18,7 +18,8 @@ public:
 
     const QString &FileName() const { return FPath; }
 
-    // Reads the file; a missing or unreadable file reads as empty.
+    // Reads the file; a missing file reads as empty, and so does one that
+    // exists but cannot be read, which Save() then refuses to replace.
     void Load();
     void LoadFromBytes(const QByteArray &content);
 
@@ -26,7 +27,8 @@ public:
     QString ReadString(const QString &section, const QString &key, const QString &defaultValue) const;
     bool HasKey(const QString &section, const QString &key) const;
 
-    // Changes the in-memory lines; Save() writes them.
+    // Changes the in-memory lines; Save() writes them. A line break in the
+    // value becomes a blank, so a value can never add lines of its own.
     void WriteString(const QString &section, const QString &key, const QString &value);
 
     // Writes every line with CR LF through a temporary file and a rename;
@@ -49,4 +51,6 @@ private:
 
     QString FPath;
     QList<TLine> FLines;
+    QByteArray FBom;         // a UTF-8 mark at the start, kept as found
+    bool FUnreadable = false;
 };

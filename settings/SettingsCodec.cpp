@@ -6,6 +6,48 @@
 
 namespace SettingsCodec {
 
+namespace {
+bool IsDigitOf(QChar c, int base)
+{
+    if (c >= u'0' && c <= u'9')
+        return true;
+    return base == 16 && ((c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'));
+}
+
+// The seconds format with milliseconds after the seconds.
+QString MillisecondsTimeFormat()
+{
+    QString format = TLocaleFormats::SecondsTimeFormat();
+    const qsizetype lastSecond = format.lastIndexOf(u's');
+    if (lastSecond >= 0)
+        format.insert(lastSecond + 1, QLatin1String(".zzz"));
+    return format;
+}
+
+QString LocaleTimeText(const QTime &time)
+{
+    return QLocale().toString(time, time.msec() ? MillisecondsTimeFormat() : TLocaleFormats::SecondsTimeFormat());
+}
+
+std::optional<QTime> ParseLocaleTime(const QString &text)
+{
+    const QLocale locale;
+    for (const QString &format : {TLocaleFormats::SecondsTimeFormat(), MillisecondsTimeFormat()}) {
+        const QTime time = locale.toTime(text, format);
+        if (time.isValid())
+            return time;
+    }
+    const QTime iso = QTime::fromString(text, Qt::ISODateWithMs);
+    if (iso.isValid())
+        return iso;
+    if (auto typed = TLocaleFormats::StrToTime(text))
+        return DateTimeToQTime(*typed);
+    return std::nullopt;
+}
+
+QString IsoTimeText(const QTime &time) { return time.toString(QStringLiteral("HH:mm:ss.zzz")); }
+} // namespace
+
 std::optional<qint32> ParseInteger(const QString &input)
 {
     QString text = input.trimmed();
@@ -22,10 +64,10 @@ std::optional<qint32> ParseInteger(const QString &input)
         base = 16;
         text.remove(0, 2);
     }
-    if (text.isEmpty())
+    if (text.isEmpty() || text.size() > 20)
         return std::nullopt;
     for (QChar c : text)
-        if (c.unicode() > 127) // toULongLong would take other scripts' digits
+        if (!IsDigitOf(c, base))
             return std::nullopt;
     bool ok = false;
     const qulonglong magnitude = text.toULongLong(&ok, base);
@@ -35,13 +77,12 @@ std::optional<qint32> ParseInteger(const QString &input)
         // Hexadecimal names the 32 bits: $FFFFFFFF is -1.
         if (magnitude > 0xFFFFFFFFull)
             return std::nullopt;
-        const auto bits = static_cast<qint32>(static_cast<quint32>(magnitude));
-        return negative ? static_cast<qint32>(0u - static_cast<quint32>(bits)) : bits;
+        const auto bits = static_cast<quint32>(magnitude);
+        return static_cast<qint32>(negative ? 0u - bits : bits);
     }
-    const qint64 value = negative ? -qint64(magnitude) : qint64(magnitude);
-    if (magnitude > 0x80000000ull || value < INT32_MIN || value > INT32_MAX)
+    if (magnitude > (negative ? 0x80000000ull : 0x7FFFFFFFull))
         return std::nullopt;
-    return static_cast<qint32>(value);
+    return static_cast<qint32>(negative ? -qint64(magnitude) : qint64(magnitude));
 }
 
 QString FormatInteger(qint32 value) { return QString::number(value); }
@@ -54,40 +95,33 @@ QString DateFormat()
     return format;
 }
 
-QString TimeFormat()
-{
-    QString format = TLocaleFormats::ShortTimeFormat();
-    if (format.contains(u's'))
-        return format;
-    const qsizetype lastMinute = format.lastIndexOf(u'm');
-    if (lastMinute < 0)
-        return format;
-    format.insert(lastMinute + 1, QString(TLocaleFormats::TimeSeparator()) + QLatin1String("ss"));
-    return format;
-}
-
 QString FormatTime(TDateTime timeOfDay)
 {
-    return QLocale().toString(DateTimeToQTime(timeOfDay), TimeFormat());
+    const QTime time = DateTimeToQTime(timeOfDay);
+    const QString text = LocaleTimeText(time);
+    return ParseTime(text) == TimeToDateTime(time) ? text : IsoTimeText(time);
 }
 
-std::optional<TDateTime> ParseTime(const QString &input)
+std::optional<TDateTime> ParseTime(const QString &text)
 {
-    const QString text = input.trimmed();
-    const QTime exact = QLocale().toTime(text, TimeFormat());
-    if (exact.isValid())
-        return TimeToDateTime(exact);
-    // Hand-written forms such as "9:30" or "14".
-    return TLocaleFormats::StrToTime(text);
+    if (auto time = ParseLocaleTime(text.trimmed()))
+        return TimeToDateTime(*time);
+    return std::nullopt;
 }
 
 QString FormatDateTime(TDateTime value)
 {
-    const QDateTime moment = DateTimeToQDateTime(value);
-    QString text = QLocale().toString(moment.date(), DateFormat());
-    if (moment.time().msecsSinceStartOfDay() != 0)
-        text += u' ' + QLocale().toString(moment.time(), TimeFormat());
-    return text;
+    // Date and time apart: a moment in the hour skipped by a clock change
+    // has no local QDateTime, but it is still a moment to write.
+    const QDate date = DateTimeToQDate(value);
+    const QTime time = DateTimeToQTime(value);
+    const bool midnight = time.msecsSinceStartOfDay() == 0;
+    QString text = QLocale().toString(date, DateFormat());
+    if (!midnight)
+        text += u' ' + LocaleTimeText(time);
+    if (ParseDateTime(text) == DateToDateTime(date) + TimeToDateTime(time))
+        return text;
+    return date.toString(Qt::ISODate) + (midnight ? QString() : u'T' + IsoTimeText(time));
 }
 
 std::optional<TDateTime> ParseDateTime(const QString &input)
@@ -95,20 +129,26 @@ std::optional<TDateTime> ParseDateTime(const QString &input)
     const QString text = input.trimmed();
     if (text.isEmpty())
         return std::nullopt;
+    if (text.size() >= 10 && (text.size() == 10 || text[10] == u'T')) {
+        const QDate iso = QDate::fromString(text.left(10), Qt::ISODate);
+        if (iso.isValid()) {
+            if (text.size() == 10)
+                return DateToDateTime(iso);
+            const QTime time = QTime::fromString(text.mid(11), Qt::ISODateWithMs);
+            return time.isValid() ? std::optional(DateToDateTime(iso) + TimeToDateTime(time)) : std::nullopt;
+        }
+    }
     const QLocale locale;
-    const QDateTime exact = locale.toDateTime(text, DateFormat() + u' ' + TimeFormat());
-    if (exact.isValid())
-        return QDateTimeToDateTime(exact);
     const QDate dateOnly = locale.toDate(text, DateFormat());
     if (dateOnly.isValid())
         return DateToDateTime(dateOnly);
-    // A date followed by a hand-written time; the date itself may hold blanks.
+    // A date, a blank and a time; the date itself may hold blanks.
     for (qsizetype blank = text.lastIndexOf(u' '); blank > 0; blank = text.lastIndexOf(u' ', blank - 1)) {
         const QDate date = locale.toDate(text.left(blank).trimmed(), DateFormat());
         if (!date.isValid())
             continue;
-        if (auto time = TLocaleFormats::StrToTime(text.mid(blank + 1)))
-            return DateToDateTime(date) + *time;
+        if (auto time = ParseLocaleTime(text.mid(blank + 1).trimmed()))
+            return DateToDateTime(date) + TimeToDateTime(*time);
         return std::nullopt;
     }
     return std::nullopt;

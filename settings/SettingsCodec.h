@@ -13,12 +13,14 @@ namespace SettingsCodec {
 std::optional<qint32> ParseInteger(const QString &text);
 QString FormatInteger(qint32 value);
 
-// The locale's short date with a four-digit year, and the locale's short
-// time with seconds: forms that the same installation reads back exactly
-// (a two-digit year would read back a century early).
+// The locale's short date with a four-digit year (a two-digit year would
+// read back a century early).
 QString DateFormat();
-QString TimeFormat();
 
+// Times and moments are written in the locale's way, with seconds, and with
+// milliseconds when there are any, so that the same installation reads back
+// exactly the value it wrote. Where a locale's form does not read back, the
+// ISO form is written instead. Hand-written forms such as "9:30" are read.
 QString FormatTime(TDateTime timeOfDay);
 std::optional<TDateTime> ParseTime(const QString &text);
 

@@ -96,6 +96,8 @@ private slots:
         TLocaleFormats::ResetTimeFormat();
         QLocale::setDefault(QLocale("de_DE"));
         QCOMPARE(TLocaleFormats::TimeToStr(t), QStringLiteral("21:05:07"));
+        QLocale::setDefault(QLocale("es_ES")); // its long form ends in " (zone)"
+        QCOMPARE(TLocaleFormats::TimeToStr(t), QStringLiteral("21:05:07"));
     }
 
     void textDecodingFallsBackToWindows1252()

@@ -65,6 +65,9 @@ private slots:
         settings.DefaultColor = 0;
         QCOMPARE(TTask(settings).Color, 0);
         QCOMPARE(settings.DefaultColor, 1);
+        settings.DefaultColor = INT32_MAX; // hand-edited
+        QCOMPARE(TTask(settings).Color, 0);
+        QCOMPARE(settings.DefaultColor, 1);
     }
 
     void automaticDueDateAndReminder()

@@ -1,4 +1,5 @@
 #include "base/JbxError.h"
+#include "base/SafeFile.h"
 #include "base/Screen.h"
 #include "model/TStream.h"
 #include "model/TTask.h"
@@ -7,6 +8,7 @@
 #include "support/TestTasks.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,6 +33,25 @@ QString ErrorOf(const std::function<void()> &action)
     }
     return QString();
 }
+
+// Reads through a memory stream and notes the largest read asked for.
+class TWatchedStream : public TStream {
+public:
+    explicit TWatchedStream(const QByteArray &bytes) : FInner(bytes) {}
+    qint64 LargestRead = 0;
+
+    void ReadBuffer(void *data, qint64 count) override
+    {
+        LargestRead = qMax(LargestRead, count);
+        FInner.ReadBuffer(data, count);
+    }
+    void WriteBuffer(const void *data, qint64 count) override { FInner.WriteBuffer(data, count); }
+    qint64 Position() const override { return FInner.Position(); }
+    qint64 BytesLeft() const override { return FInner.BytesLeft(); }
+
+private:
+    TMemoryStream FInner;
+};
 
 // A device that takes only so many bytes, like a disk that fills up.
 class TFullDisk : public QBuffer {
@@ -204,15 +225,17 @@ private slots:
         TUserInfo settings;
         for (qint32 count : {-1, INT32_MIN, 1000, INT32_MAX}) {
             TTaskList list(settings);
-            TMemoryStream badMagic(Int32(count) + "jbx01");
+            TWatchedStream badMagic(Int32(count) + "jbx01");
             QCOMPARE(ErrorOf([&] { list.LoadFromStream(badMagic); }), QStringLiteral("Stream read error"));
+            QCOMPARE(badMagic.LargestRead, 4); // nothing asked for on the count's word
 
             // The same inside a record: FontName's count at offset 20.
             QByteArray record = ThreeTasks(settings).left(49 + 200);
             record.replace(49 + 20, 4, Int32(count));
-            TMemoryStream badFont(record);
+            TWatchedStream badFont(record);
             QCOMPARE(ErrorOf([&] { list.LoadFromStream(badFont); }), QStringLiteral("Stream read error"));
             QCOMPARE(list.Count(), 1);
+            QVERIFY(badFont.LargestRead <= 32); // the digest was the longest
         }
     }
 
@@ -242,13 +265,35 @@ private slots:
         TTaskList list(settings);
         FillEveryField(*list.AddNewTask(), 0);
 
+        // A save is written through a buffer that spills to the file.
         TFullDisk disk(100);
-        TDeviceStream stream(disk);
-        QCOMPARE(ErrorOf([&] { list.SaveToStream(stream); }), QStringLiteral("Stream write error"));
+        TMemoryStream stream;
+        stream.SpillTo(disk, 64);
+        QCOMPARE(ErrorOf([&] {
+                     list.SaveToStream(stream);
+                     stream.Flush();
+                 }),
+                 QStringLiteral("Stream write error"));
 
         const QString missing = FDir.filePath("no-such-dir/Jotterbox.dat");
         QCOMPARE(ErrorOf([&] { list.SaveToFile(missing); }), "Cannot create file " + missing);
         QCOMPARE(ErrorOf([&] { list.LoadFromFile(missing); }), "Cannot open file " + missing);
+    }
+
+    void aFailedWriteLeavesTheOldFileWhole()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath("Jotterbox.dat");
+        QVERIFY(WriteFileBytes(path, "old content"));
+        const auto refuse = [](QIODevice &file) { return file.write("half of the new") < 0; };
+        QCOMPARE(WriteFileSafely(path, false, refuse), TSafeWrite::WriteFailed);
+        const auto fail = [](QIODevice &file) -> bool {
+            file.write("half of the new");
+            throw EJbxError("Stream write error");
+        };
+        QVERIFY_THROWS_EXCEPTION(EJbxError, WriteFileSafely(path, false, fail));
+        QCOMPARE(ReadFileBytes(path), QByteArray("old content"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"Jotterbox.dat"}); // no leftovers
     }
 };
 

@@ -93,6 +93,38 @@ private slots:
                                            "AutoDueDateDays=2\r\n"));
     }
 
+    void byteOrderMarkAndLineBreaksInValues()
+    {
+        TIniFile ini = FromText("\xEF\xBB\xBF[Installation]\r\nDebugMode=1\r\n");
+        QCOMPARE(ini.ReadString("Installation", "DebugMode", "d"), QStringLiteral("1"));
+        ini.WriteString("Installation", "DebugMode", "0");
+        ini.WriteString("Installation", "Note", "two\r\n[Data]\nAutoReminder=1");
+        QCOMPARE(ini.ToBytes(), QByteArray("\xEF\xBB\xBF[Installation]\r\nDebugMode=0\r\n"
+                                           "Note=two  [Data] AutoReminder=1\r\n"));
+    }
+
+    void unreadableFileIsNeverReplaced()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Jotterbox.ini");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Mine]\r\nprecious=1\r\n");
+        file.close();
+        QFile::setPermissions(path, QFile::WriteOwner);
+        if (QFile(path).open(QIODevice::ReadOnly))
+            QSKIP("permissions do not stop this user from reading (root)");
+        TIniFile ini(path);
+        ini.Load();
+        QCOMPARE(ini.ReadString("Mine", "precious", "d"), QStringLiteral("d"));
+        ini.WriteString("A", "k", "v");
+        QVERIFY_THROWS_EXCEPTION(EJbxError, ini.Save());
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        TIniFile again(path);
+        again.Load();
+        QCOMPARE(again.ReadString("Mine", "precious", "d"), QStringLiteral("1"));
+    }
+
     void savesWithCrLfAndCreatesTheFile()
     {
         QTemporaryDir dir;

@@ -124,6 +124,8 @@ private slots:
         QCOMPARE(SettingsCodec::ParseInteger("2147483648"), std::nullopt);
         QCOMPARE(SettingsCodec::ParseInteger("0x"), std::nullopt);
         QCOMPARE(SettingsCodec::ParseInteger("\u0663"), std::nullopt); // an Arabic-Indic 3
+        for (const char *notANumber : {"- 5", "$ A", "0x A", "$0x10", "0x0x10", "0x+5", "1e3", "5 6", "--5"})
+            QVERIFY2(!SettingsCodec::ParseInteger(QString::fromLatin1(notANumber)), notANumber);
     }
 
     void anotherVersionStampChangesNothingElse()
@@ -158,10 +160,12 @@ private slots:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<bool>("shortTime");
         QTest::addColumn<QByteArray>("lastBackupText");
-        QTest::newRow("en_US") << "en_US" << false << QByteArray("LastBackup=12/7/2026 2:03:27 PM\r\n");
-        QTest::newRow("en_US after the switch") << "en_US" << true << QByteArray("LastBackup=12/7/2026 2:03:27 PM\r\n");
-        QTest::newRow("de_DE") << "de_DE" << false << QByteArray("LastBackup=07.12.2026 14:03:27\r\n");
-        QTest::newRow("C") << "C" << true << QByteArray("LastBackup=7 Dec 2026 14:03:27\r\n");
+        QTest::newRow("en_US") << "en_US" << false << QByteArray("LastBackup=12/7/2026 2:03:27.125 PM\r\n");
+        QTest::newRow("en_US after the switch")
+            << "en_US" << true << QByteArray("LastBackup=12/7/2026 2:03:27.125 PM\r\n");
+        QTest::newRow("de_DE") << "de_DE" << false << QByteArray("LastBackup=07.12.2026 14:03:27.125\r\n");
+        QTest::newRow("C") << "C" << true << QByteArray("LastBackup=7 Dec 2026 14:03:27.125\r\n");
+        QTest::newRow("es_ES") << "es_ES" << false << QByteArray("AutoReminderTime=7:45:10\r\n");
         QTest::newRow("ko_KR") << "ko_KR" << true << QByteArray();
         QTest::newRow("ar_EG") << "ar_EG" << false << QByteArray();
     }
@@ -187,7 +191,7 @@ private slots:
         info.SoundFileName = QStringLiteral("/home/me/sounds/ding.wav");
         info.AutoDeleteFinishedTasksDays = 30;
         info.AutoReminderTime = EncodeTime(7, 45, 10);
-        info.LastBackup = EncodeDate(2026, 12, 7) + EncodeTime(14, 3, 27);
+        info.LastBackup = EncodeDate(2026, 12, 7) + EncodeTime(14, 3, 27, 125);
         info.SaveSettings();
         if (!lastBackupText.isEmpty())
             QVERIFY2(ReadIni().contains(lastBackupText), ReadIni().constData());
@@ -196,6 +200,28 @@ private slots:
         info.LastBackup = EncodeDate(2026, 12, 31); // midnight: no time written
         info.SaveSettings();
         QCOMPARE(Loaded().LastBackup, info.LastBackup);
+    }
+
+    void momentsReadBackExactlyInAllLocales()
+    {
+        // The moment the save routine stores is the clock's, milliseconds
+        // and all; one in the hour skipped in spring is among them.
+        const TDateTime moments[] = {EncodeDate(2026, 12, 7) + EncodeTime(14, 3, 27, 481),
+                                     EncodeDate(2026, 3, 29) + EncodeTime(2, 30, 0, 1), EncodeDate(1999, 1, 1)};
+        int checked = 0;
+        for (const QLocale &locale :
+             QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+            QLocale::setDefault(locale);
+            for (TDateTime moment : moments) {
+                const QString text = SettingsCodec::FormatDateTime(moment);
+                QVERIFY2(SettingsCodec::ParseDateTime(text) == moment, qPrintable(locale.name() + ": " + text));
+                const TDateTime timeOfDay = TimeToDateTime(DateTimeToQTime(moment));
+                const QString time = SettingsCodec::FormatTime(timeOfDay);
+                QVERIFY2(SettingsCodec::ParseTime(time) == timeOfDay, qPrintable(locale.name() + ": " + time));
+                ++checked;
+            }
+        }
+        QVERIFY(checked > 300);
     }
 
     void handWrittenDatesAndTimesAreTaken()

@@ -5,6 +5,7 @@
 #include "support/TestTasks.h"
 
 #include <QJsonDocument>
+#include <limits>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -47,6 +48,7 @@ private slots:
         for (int i = 0; i < 3; ++i)
             FillEveryField(*list.AddNewTask(), i);
         list.GetTask(2)->Text = "Plain UTF-8 \xc3\xa9\r\nsecond line";
+        list.GetTask(2)->Spare2 = std::numeric_limits<double>::infinity(); // another program's bytes
         FBytes = list.SaveToBytes();
         list.Remove(list.GetTask(2));
         FThirdRecordAt = list.SaveToBytes().size();
@@ -60,6 +62,11 @@ private slots:
         QCOMPARE(run.ExitCode, 0);
         const QList<QByteArray> lines = run.Out.trimmed().split('\n');
         QCOMPARE(lines.size(), 4);
+        for (const QByteArray &line : lines) {
+            QJsonParseError error;
+            QJsonDocument::fromJson(line, &error);
+            QVERIFY2(error.error == QJsonParseError::NoError, line.constData());
+        }
         const QJsonObject header = QJsonDocument::fromJson(lines[0]).object();
         QCOMPARE(header["magic"].toString(), QStringLiteral("jbx01"));
         QCOMPARE(header["digest"].toString(), QStringLiteral("D41D8CD98F00B204E9800998ECF8427E"));
@@ -77,6 +84,8 @@ private slots:
         const QJsonObject third = QJsonDocument::fromJson(lines[3]).object();
         QCOMPARE(third["Text"].toString(), QStringLiteral("Plain UTF-8 \u00e9\r\nsecond line"));
         QVERIFY(!third.contains("TextHex"));
+        QVERIFY(third["Spare2"].isNull());
+        QCOMPARE(third["Spare2Hex"].toString(), QStringLiteral("7ff0000000000000"));
     }
 
     void checkSaysWhereAFileBreaks()

@@ -4,6 +4,9 @@
 #include "model/TTask.h"
 #include "model/TTaskList.h"
 
+#include <cmath>
+#include <cstring>
+
 namespace {
 QByteArray Quote(const QString &text)
 {
@@ -36,8 +39,13 @@ public:
     TJsonLine &Flag(const char *name, bool value) { return Field(name, value ? "true" : "false"); }
     TJsonLine &Double(const char *name, double value)
     {
-        // Enough digits to give back the very same double.
-        return Field(name, QByteArray::number(value, 'g', 17));
+        if (std::isfinite(value)) // enough digits to give back the very same double
+            return Field(name, QByteArray::number(value, 'g', 17));
+        // JSON has no infinity or NaN: show the bits instead.
+        quint64 bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        Field(name, "null");
+        return Field((QByteArray(name) + "Hex").constData(), '"' + QByteArray::number(bits, 16).rightJustified(16, '0') + '"');
     }
     TJsonLine &Bytes(const char *name, const QByteArray &bytes)
     {
