@@ -107,10 +107,21 @@ QString TLocaleFormats::DateTimeToStr(TDateTime value)
     return text;
 }
 
-std::optional<TDateTime> TLocaleFormats::StrToTime(const QString &input)
+std::optional<TDateTime> TLocaleFormats::StrToTime(const QString &input, bool allowMilliseconds)
 {
     QString text = input.trimmed();
     const int marker = TakeMarker(text);
+    int msec = 0;
+    const qsizetype dot = allowMilliseconds ? text.lastIndexOf(u'.') : -1;
+    if (dot >= 0 && TimeSeparator() != u'.') {
+        const QString fraction = text.mid(dot + 1);
+        msec = ParseNumber(fraction);
+        if (msec < 0 || fraction.size() > 3)
+            return std::nullopt;
+        for (qsizetype i = fraction.size(); i < 3; ++i)
+            msec *= 10;
+        text.truncate(dot);
+    }
     const QStringList parts = text.split(TimeSeparator());
     if (parts.isEmpty() || parts.size() > 3)
         return std::nullopt;
@@ -130,9 +141,9 @@ std::optional<TDateTime> TLocaleFormats::StrToTime(const QString &input)
     } else if (hour > 23) {
         return std::nullopt;
     }
-    if (values[1] > 59 || values[2] > 59)
+    if (values[1] > 59 || values[2] > 59 || (msec > 0 && parts.size() < 3))
         return std::nullopt;
-    return EncodeTime(hour, values[1], values[2]);
+    return EncodeTime(hour, values[1], values[2], msec);
 }
 
 TDateTime TLocaleFormats::StrToTimeOrThrow(const QString &text)

@@ -32,8 +32,9 @@ public:
 
     // The time-of-day parser of the editable time label: an hour, optionally
     // the separator and minutes, optionally the separator and seconds, with
-    // an optional AM/PM marker before or after. Empty when invalid.
-    static std::optional<TDateTime> StrToTime(const QString &text);
+    // an optional AM/PM marker before or after. Empty when invalid. With
+    // allowMilliseconds, the seconds may carry "." and up to three digits.
+    static std::optional<TDateTime> StrToTime(const QString &text, bool allowMilliseconds = false);
     // As StrToTime, but failing with "'%s' is not a valid time".
     static TDateTime StrToTimeOrThrow(const QString &text);
 };

@@ -7,6 +7,8 @@
 #include "model/UnitGlobalProc.h"
 #include "settings/TUserInfo.h"
 
+#include <cstring>
+
 qint32 CascadeLeft = 120;
 qint32 CascadeTop = 120;
 
@@ -48,7 +50,14 @@ TTaskEnvironment TTaskEnvironment::Current(const TUserInfo &settings)
 
 TTask::TTask(TUserInfo &settings) : TTask(settings, TTaskEnvironment::Current(settings)) {}
 
+namespace {
+// Raw data: copies of it share no counter, so new tasks by the thousand
+// cost no atomic operations on one string.
+const QByteArray NewNoteBytes = QByteArray::fromRawData(TTask::NewNoteText, qsizetype(std::strlen(TTask::NewNoteText)));
+} // namespace
+
 TTask::TTask(TUserInfo &settings, const TTaskEnvironment &environment)
+    : FontName(environment.DefaultFontName), Text(NewNoteBytes)
 {
     Left = CascadeLeft;
     CascadeLeft += 20;
@@ -66,14 +75,11 @@ TTask::TTask(TUserInfo &settings, const TTaskEnvironment &environment)
     // Any stored index past 5 (a hand-edited file) starts the turn again.
     settings.DefaultColor = settings.DefaultColor >= 5 ? 1 : settings.DefaultColor + 1;
 
-    FontName = environment.DefaultFontName;
     FontSize = settings.DefaultFontSize;
     FontBold = settings.DefaultFontBold;
     FontItalic = settings.DefaultFontItalic;
     FontColor = settings.DefaultFontColor;
 
-    static const QByteArray NewNote(NewNoteText);
-    Text = NewNote;
 
     CreatedDayOfWeek = environment.DayOfWeek;
     CreatedYear = environment.Year;
@@ -126,10 +132,7 @@ template <class S> void LoadRecord(TTask &task, S &s)
 {
     VisitRecord(
         task, [&s](auto &value) { value = StreamRead<std::remove_reference_t<decltype(value)>>(s); },
-        [&s](QByteArray &text) {
-            // Most notes keep the font they were given: share its bytes.
-            text = ReadStreamString(s, &text);
-        });
+        [&s](QByteArray &text) { ReadStreamStringInto(s, text); });
 }
 
 template <class S> void SaveRecord(const TTask &task, S &s)
@@ -147,6 +150,8 @@ void TTask::LoadFromStream(TStream &stream)
     else
         LoadRecord(*this, stream);
 }
+
+void TTask::LoadFromStream(TMemoryStream &stream) { LoadRecord(*this, stream); }
 
 void TTask::SaveToStream(TStream &stream) const
 {

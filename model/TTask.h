@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QSize>
 
+class TMemoryStream;
 class TStream;
 class TUserInfo;
 
@@ -77,6 +78,8 @@ public:
     // Overwrites the fields in order; on a read error the fields read so
     // far keep their new values.
     void LoadFromStream(TStream &stream);
+    // The same without a virtual call per field, for whole files in memory.
+    void LoadFromStream(TMemoryStream &stream);
     void SaveToStream(TStream &stream) const;
 
     bool operator==(const TTask &other) const = default;

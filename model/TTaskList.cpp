@@ -9,20 +9,44 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <algorithm>
+#include <cstddef>
+#include <new>
 
 const QByteArray TTaskList::EmptyDigest =
     QCryptographicHash::hash(QByteArray(), QCryptographicHash::Md5).toHex().toUpper();
 
 TTaskList::TTaskList(TUserInfo &settings) : Magic(DefaultMagic), Digest(EmptyDigest), FSettings(settings) {}
 
-TTaskList::~TTaskList() = default;
+struct TTaskList::TBlock {
+    alignas(TTask) std::byte Slots[sizeof(TTask) * SlotsPerBlock];
+};
+
+void TTaskList::TBlockDeleter::operator()(TBlock *block) const { delete block; }
+
+TTaskList::~TTaskList()
+{
+    for (TTask *task : FTasks)
+        task->~TTask();
+    for (TTask *task : FRemoved)
+        task->~TTask();
+}
 
 TTask *TTaskList::AddNewTask() { return Append(TTaskEnvironment::Current(FSettings)); }
 
 TTask *TTaskList::Append(const TTaskEnvironment &environment)
 {
-    FOwned.push_back(std::make_unique<TTask>(FSettings, environment));
-    FTasks.push_back(FOwned.back().get());
+    void *slot;
+    if (!FFreeSlots.empty()) {
+        slot = FFreeSlots.back();
+        FFreeSlots.pop_back();
+    } else {
+        if (FSlotsUsed == SlotsPerBlock) {
+            FBlocks.emplace_back(new TBlock); // slots are raw memory: no zeroing
+            FSlotsUsed = 0;
+        }
+        slot = FBlocks.back()->Slots + sizeof(TTask) * FSlotsUsed++;
+    }
+    FTasks.push_back(new (slot) TTask(FSettings, environment));
     return FTasks.back();
 }
 
@@ -40,16 +64,18 @@ int TTaskList::Remove(TTask *task)
         return -1;
     const int index = int(found - FTasks.begin());
     FTasks.erase(found);
+    FRemoved.push_back(task);
     return index;
 }
 
 void TTaskList::DisposeRemoved(TTask *task)
 {
-    if (std::find(FTasks.begin(), FTasks.end(), task) != FTasks.end())
-        return;
-    auto owned = std::find_if(FOwned.begin(), FOwned.end(), [task](const auto &p) { return p.get() == task; });
-    if (owned != FOwned.end())
-        FOwned.erase(owned);
+    auto removed = std::find(FRemoved.begin(), FRemoved.end(), task);
+    if (removed == FRemoved.end())
+        return; // still in the list, or not ours
+    FRemoved.erase(removed);
+    task->~TTask();
+    FFreeSlots.push_back(task);
 }
 
 void TTaskList::LoadFromFile(const QString &path)
@@ -75,11 +101,16 @@ void TTaskList::LoadFromStream(TStream &stream)
     const qint64 left = stream.BytesLeft();
     const qint64 room = qMin<qint64>(count, left >= 0 ? left / 105 + 1 : 0);
     FTasks.reserve(FTasks.size() + size_t(room));
-    FOwned.reserve(FOwned.size() + size_t(room));
     // The clock and the screen are read once for the whole file.
     const TTaskEnvironment environment = TTaskEnvironment::Current(FSettings);
-    for (qint32 i = 0; i < count; ++i)
-        Append(environment)->LoadFromStream(stream);
+    auto *memory = dynamic_cast<TMemoryStream *>(&stream);
+    for (qint32 i = 0; i < count; ++i) {
+        TTask *task = Append(environment);
+        if (memory)
+            task->LoadFromStream(*memory);
+        else
+            task->LoadFromStream(stream);
+    }
 }
 
 void TTaskList::SaveToStream(TStream &stream) const

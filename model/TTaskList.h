@@ -53,7 +53,19 @@ public:
 private:
     TTask *Append(const TTaskEnvironment &environment);
 
+    // Tasks live in blocks of slots rather than one heap block each: loading
+    // a large file then costs a fraction of the allocations, and a slot freed
+    // by DisposeRemoved serves the next new task.
+    static constexpr size_t SlotsPerBlock = 256;
+    struct TBlock;
+    struct TBlockDeleter {
+        void operator()(TBlock *block) const;
+    };
+
     TUserInfo &FSettings;
     std::vector<TTask *> FTasks;
-    std::vector<std::unique_ptr<TTask>> FOwned;   // every task made, in the list or not
+    std::vector<TTask *> FRemoved; // out of the list, still alive
+    std::vector<std::unique_ptr<TBlock, TBlockDeleter>> FBlocks;
+    size_t FSlotsUsed = SlotsPerBlock; // in the last block
+    std::vector<void *> FFreeSlots;
 };

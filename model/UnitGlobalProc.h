@@ -20,24 +20,39 @@ void WriteDebugLog(const QString &message);
 
 // The length-prefixed strings of the data file: an int32 byte count, then
 // the bytes. A count below zero or beyond the bytes left is a read error,
-// and nothing is allocated for it. With `likely` given, equal stored bytes
-// come back as a shared copy of it, so repeated strings cost no memory.
-template <class S> QByteArray ReadStreamString(S &stream, const QByteArray *likely = nullptr)
+// and nothing is allocated for it.
+template <class S> qint32 ReadStreamStringCount(S &stream)
 {
     const qint32 count = StreamRead<qint32>(stream);
     const qint64 left = stream.BytesLeft();
     if (count < 0 || (left >= 0 && count > left))
         throw EJbxError(QString::fromLatin1(JbxMessages::StreamRead));
-    if (likely && count == likely->size()) {
-        const char *stored = stream.Peek(count);
-        if (stored && std::memcmp(stored, likely->constData(), size_t(count)) == 0) {
-            stream.Skip(count);
-            return *likely;
-        }
-    }
+    return count;
+}
+
+template <class S> QByteArray ReadStreamString(S &stream)
+{
+    const qint32 count = ReadStreamStringCount(stream);
     QByteArray text(count, Qt::Uninitialized);
     stream.ReadBuffer(text.data(), count);
     return text;
+}
+
+// Reads a string into `text`, leaving it untouched (and shared) when the
+// stored bytes equal it: most notes keep the font they were given.
+template <class S> void ReadStreamStringInto(S &stream, QByteArray &text)
+{
+    const qint32 count = ReadStreamStringCount(stream);
+    if (count == text.size()) {
+        const char *stored = stream.Peek(count);
+        if (stored && std::memcmp(stored, text.constData(), size_t(count)) == 0) {
+            stream.Skip(count);
+            return;
+        }
+    }
+    QByteArray read(count, Qt::Uninitialized);
+    stream.ReadBuffer(read.data(), count);
+    text = std::move(read);
 }
 
 template <class S> void WriteStreamString(S &stream, const QByteArray &text)

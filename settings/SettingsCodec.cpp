@@ -29,19 +29,15 @@ QString LocaleTimeText(const QTime &time)
     return QLocale().toString(time, time.msec() ? MillisecondsTimeFormat() : TLocaleFormats::SecondsTimeFormat());
 }
 
+// Our own parser, not QLocale::toTime: Qt 6.4's reads past the end of its
+// buffer on some locales' AM/PM texts (seen with ee_GH under AddressSanitizer).
 std::optional<QTime> ParseLocaleTime(const QString &text)
 {
-    const QLocale locale;
-    for (const QString &format : {TLocaleFormats::SecondsTimeFormat(), MillisecondsTimeFormat()}) {
-        const QTime time = locale.toTime(text, format);
-        if (time.isValid())
-            return time;
-    }
+    if (auto time = TLocaleFormats::StrToTime(text, true))
+        return DateTimeToQTime(*time);
     const QTime iso = QTime::fromString(text, Qt::ISODateWithMs);
     if (iso.isValid())
         return iso;
-    if (auto typed = TLocaleFormats::StrToTime(text))
-        return DateTimeToQTime(*typed);
     return std::nullopt;
 }
 

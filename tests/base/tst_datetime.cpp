@@ -53,6 +53,7 @@ private slots:
         QTest::newRow("24h") << "de_DE" << "21:30" << (21 * 60 + 30) * 60;
         QTest::newRow("with seconds") << "de_DE" << " 7:05:59 " << (7 * 60 + 5) * 60 + 59;
         QTest::newRow("25:00") << "de_DE" << "25:00" << -1;
+        QTest::newRow("no milliseconds when typed") << "de_DE" << "7:05:59.250" << -1;
         QTest::newRow("minutes 60") << "de_DE" << "9:60" << -1;
         QTest::newRow("empty") << "de_DE" << "" << -1;
         QTest::newRow("words") << "de_DE" << "soon" << -1;

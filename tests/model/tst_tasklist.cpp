@@ -255,8 +255,14 @@ private slots:
         // A removed task stays usable for whoever still shows it.
         b->Text = "still here";
         list.DisposeRemoved(b);
+        list.DisposeRemoved(b); // twice: ignored
         list.DisposeRemoved(a); // in the list: ignored
         QCOMPARE(list.GetTask(0), a);
+        // The next task may take the disposed one's place, fully made anew.
+        TTask *d = list.AddNewTask();
+        QCOMPARE(d->Text, QByteArray("New Note"));
+        QCOMPARE(list.Count(), 3);
+        QCOMPARE(list.GetTask(2), d);
     }
 
     void failuresAreReported()
