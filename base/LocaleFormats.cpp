@@ -26,8 +26,7 @@ int ParseNumber(const QString &text)
 int TakeMarker(QString &text)
 {
     const QLocale locale;
-    const QString markers[4] = {locale.amText(), locale.pmText(), QStringLiteral("AM"),
-                                QStringLiteral("PM")};
+    const QString markers[4] = {locale.amText(), locale.pmText(), QStringLiteral("AM"), QStringLiteral("PM")};
     for (int i = 0; i < 4; ++i) {
         const QString &marker = markers[i];
         if (marker.isEmpty())

@@ -18,5 +18,6 @@ TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::funct
 
 TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ownerOnly)
 {
-    return WriteFileSafely(path, ownerOnly, [&bytes](QIODevice &file) { return file.write(bytes) == bytes.size(); });
+    return WriteFileSafely(path, ownerOnly,
+                           [&bytes](QIODevice &file) { return file.write(bytes) == bytes.size(); });
 }

@@ -16,4 +16,5 @@ TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ow
 
 // The same with the content written by `write` onto the open temporary file.
 // When it returns false or throws, the target is left untouched.
-TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::function<bool(QIODevice &)> &write);
+TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly,
+                           const std::function<bool(QIODevice &)> &write);

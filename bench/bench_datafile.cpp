@@ -41,9 +41,9 @@ QTemporaryDir &TempDir()
 // handling costs what it costs on a real file rather than on "New Note".
 QByteArray MakeText(std::mt19937 &rng)
 {
-    static const char *const Words[] = {"call", "Anna", "about", "the", "invoice", "buy", "milk",
-                                        "and", "bread", "dentist", "Tuesday", "10:30", "renew",
-                                        "insurance", "before", "the 14th", "fix", "bike", "tyre"};
+    static const char *const Words[] = {
+        "call",    "Anna",  "about", "the",       "invoice", "buy",      "milk", "and",  "bread", "dentist",
+        "Tuesday", "10:30", "renew", "insurance", "before",  "the 14th", "fix",  "bike", "tyre"};
     std::uniform_int_distribution<int> lines(2, 6), word(0, int(std::size(Words)) - 1);
     const int lineCount = lines(rng);
     const int perLine = 200 / lineCount;
@@ -65,9 +65,9 @@ QByteArray MakeText(std::mt19937 &rng)
 struct DataSet {
     TUserInfo Settings;
     TTaskList List{Settings};
-    QByteArray Bytes;    // the list serialized once
-    QString LoadPath;    // holds Bytes, never overwritten
-    QString SavePath;    // rewritten by every save iteration
+    QByteArray Bytes; // the list serialized once
+    QString LoadPath; // holds Bytes, never overwritten
+    QString SavePath; // rewritten by every save iteration
 };
 
 DataSet &Data(int count)

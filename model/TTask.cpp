@@ -19,6 +19,11 @@ void ResetCascade()
 }
 
 namespace {
+// Raw data: copies of it share no counter, so new tasks by the thousand
+// cost no atomic operations on one string.
+const QByteArray NewNoteBytes =
+    QByteArray::fromRawData(TTask::NewNoteText, qsizetype(std::strlen(TTask::NewNoteText)));
+
 qint32 RotationColor(const TUserInfo &settings)
 {
     switch (settings.DefaultColor) {
@@ -50,12 +55,6 @@ TTaskEnvironment TTaskEnvironment::Current(const TUserInfo &settings)
 
 TTask::TTask(TUserInfo &settings) : TTask(settings, TTaskEnvironment::Current(settings)) {}
 
-namespace {
-// Raw data: copies of it share no counter, so new tasks by the thousand
-// cost no atomic operations on one string.
-const QByteArray NewNoteBytes = QByteArray::fromRawData(TTask::NewNoteText, qsizetype(std::strlen(TTask::NewNoteText)));
-} // namespace
-
 TTask::TTask(TUserInfo &settings, const TTaskEnvironment &environment)
     : FontName(environment.DefaultFontName), Text(NewNoteBytes)
 {
@@ -79,7 +78,6 @@ TTask::TTask(TUserInfo &settings, const TTaskEnvironment &environment)
     FontBold = settings.DefaultFontBold;
     FontItalic = settings.DefaultFontItalic;
     FontColor = settings.DefaultFontColor;
-
 
     CreatedDayOfWeek = environment.DayOfWeek;
     CreatedYear = environment.Year;

@@ -7,7 +7,6 @@
 #include <QString>
 #include <cstring>
 
-
 // The subject of a task: the first line of its text that is not blank, with
 // every leading and trailing character of code 32 or less removed. CR, LF
 // and CR LF end a line; a NUL ends the text.

@@ -51,6 +51,6 @@ private:
 
     QString FPath;
     QList<TLine> FLines;
-    QByteArray FBom;         // a UTF-8 mark at the start, kept as found
+    QByteArray FBom; // a UTF-8 mark at the start, kept as found
     bool FUnreadable = false;
 };

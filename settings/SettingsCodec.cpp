@@ -26,7 +26,8 @@ QString MillisecondsTimeFormat()
 
 QString LocaleTimeText(const QTime &time)
 {
-    return QLocale().toString(time, time.msec() ? MillisecondsTimeFormat() : TLocaleFormats::SecondsTimeFormat());
+    return QLocale().toString(time,
+                              time.msec() ? MillisecondsTimeFormat() : TLocaleFormats::SecondsTimeFormat());
 }
 
 // Our own parser, not QLocale::toTime: Qt 6.4's reads past the end of its

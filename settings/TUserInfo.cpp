@@ -30,7 +30,8 @@ struct TReader {
             if (auto value = SettingsCodec::ParseInteger(text))
                 field = *value;
         } else {
-            auto value = kind == TKind::Time ? SettingsCodec::ParseTime(text) : SettingsCodec::ParseDateTime(text);
+            auto value =
+                kind == TKind::Time ? SettingsCodec::ParseTime(text) : SettingsCodec::ParseDateTime(text);
             if (value)
                 field = *value;
         }
@@ -51,7 +52,8 @@ struct TWriter {
         else if constexpr (std::is_same_v<T, qint32>)
             text = SettingsCodec::FormatInteger(field);
         else
-            text = kind == TKind::Time ? SettingsCodec::FormatTime(field) : SettingsCodec::FormatDateTime(field);
+            text =
+                kind == TKind::Time ? SettingsCodec::FormatTime(field) : SettingsCodec::FormatDateTime(field);
         Ini.WriteString(section, QString::fromLatin1(key), text);
     }
 };
@@ -121,10 +123,7 @@ void TUserInfo::InitPlaceDefaults()
 
 QString TUserInfo::FileName() const { return FAppDir + QStringLiteral("Jotterbox.ini"); }
 
-void TUserInfo::ApplyDefaults()
-{
-    *this = TUserInfo(FAppDir);
-}
+void TUserInfo::ApplyDefaults() { *this = TUserInfo(FAppDir); }
 
 void TUserInfo::LoadSettings()
 {

@@ -49,23 +49,40 @@ private slots:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("expected"); // seconds since midnight, -1: invalid
-        QTest::newRow("hour alone") << "de_DE" << "9" << (9 * 60) * 60;
-        QTest::newRow("24h") << "de_DE" << "21:30" << (21 * 60 + 30) * 60;
-        QTest::newRow("with seconds") << "de_DE" << " 7:05:59 " << (7 * 60 + 5) * 60 + 59;
-        QTest::newRow("25:00") << "de_DE" << "25:00" << -1;
-        QTest::newRow("no milliseconds when typed") << "de_DE" << "7:05:59.250" << -1;
-        QTest::newRow("minutes 60") << "de_DE" << "9:60" << -1;
-        QTest::newRow("empty") << "de_DE" << "" << -1;
-        QTest::newRow("words") << "de_DE" << "soon" << -1;
-        QTest::newRow("four parts") << "de_DE" << "1:2:3:4" << -1;
-        QTest::newRow("pm after") << "en_US" << "9:30 PM" << (21 * 60 + 30) * 60;
-        QTest::newRow("am before") << "en_US" << "AM 9:30" << (9 * 60 + 30) * 60;
-        QTest::newRow("12 am is midnight") << "en_US" << "12:15 am" << (15) * 60;
-        QTest::newRow("12 pm is noon") << "en_US" << "12 PM" << (12 * 60) * 60;
-        QTest::newRow("13 pm") << "en_US" << "13 PM" << -1;
-        QTest::newRow("0 am") << "en_US" << "0 AM" << -1;
-        QTest::newRow("finnish separator") << "fi_FI" << "9.45" << (9 * 60 + 45) * 60;
-        QTest::newRow("wrong separator") << "fi_FI" << "9:45" << -1;
+        QTest::newRow("hour alone") << "de_DE"
+                                    << "9" << (9 * 60) * 60;
+        QTest::newRow("24h") << "de_DE"
+                             << "21:30" << (21 * 60 + 30) * 60;
+        QTest::newRow("with seconds") << "de_DE"
+                                      << " 7:05:59 " << (7 * 60 + 5) * 60 + 59;
+        QTest::newRow("25:00") << "de_DE"
+                               << "25:00" << -1;
+        QTest::newRow("no milliseconds when typed") << "de_DE"
+                                                    << "7:05:59.250" << -1;
+        QTest::newRow("minutes 60") << "de_DE"
+                                    << "9:60" << -1;
+        QTest::newRow("empty") << "de_DE"
+                               << "" << -1;
+        QTest::newRow("words") << "de_DE"
+                               << "soon" << -1;
+        QTest::newRow("four parts") << "de_DE"
+                                    << "1:2:3:4" << -1;
+        QTest::newRow("pm after") << "en_US"
+                                  << "9:30 PM" << (21 * 60 + 30) * 60;
+        QTest::newRow("am before") << "en_US"
+                                   << "AM 9:30" << (9 * 60 + 30) * 60;
+        QTest::newRow("12 am is midnight") << "en_US"
+                                           << "12:15 am" << (15) * 60;
+        QTest::newRow("12 pm is noon") << "en_US"
+                                       << "12 PM" << (12 * 60) * 60;
+        QTest::newRow("13 pm") << "en_US"
+                               << "13 PM" << -1;
+        QTest::newRow("0 am") << "en_US"
+                              << "0 AM" << -1;
+        QTest::newRow("finnish separator") << "fi_FI"
+                                           << "9.45" << (9 * 60 + 45) * 60;
+        QTest::newRow("wrong separator") << "fi_FI"
+                                         << "9:45" << -1;
     }
 
     void timeParser()
@@ -91,7 +108,8 @@ private slots:
         QCOMPARE(TLocaleFormats::TimeToStr(t), QStringLiteral("9:05:07 PM"));
         TLocaleFormats::UseShortTimeFormat();
         QCOMPARE(TLocaleFormats::TimeToStr(t), QStringLiteral("9:05 PM"));
-        QCOMPARE(TLocaleFormats::DateTimeToStr(EncodeDate(2026, 3, 10) + t), QStringLiteral("3/10/26 9:05 PM"));
+        QCOMPARE(TLocaleFormats::DateTimeToStr(EncodeDate(2026, 3, 10) + t),
+                 QStringLiteral("3/10/26 9:05 PM"));
         QCOMPARE(TLocaleFormats::DateTimeToStr(EncodeDate(2026, 3, 10)), QStringLiteral("3/10/26"));
         // No zone name in any form: it would change with the season.
         TLocaleFormats::ResetTimeFormat();

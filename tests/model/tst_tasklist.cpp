@@ -188,7 +188,7 @@ private slots:
         TTask second(scratch);
         FillEveryField(second, 1);
         QCOMPARE(*list.GetTask(1), second);
-        QCOMPARE(list.GetTask(2)->Left, -1000 + 2);             // read before the cut
+        QCOMPARE(list.GetTask(2)->Left, -1000 + 2);                 // read before the cut
         QCOMPARE(list.GetTask(2)->Priority, TTask::PriorityNormal); // a default
 
         // Cut at every length: never a crash, never more tasks than counted.

@@ -80,7 +80,8 @@ private slots:
         QCOMPARE(keys, 46);
         QVERIFY(ReadIni().startsWith("[Installation]\r\nVersion=1.03\r\nDebugMode=0\r\n[User Interface]\r\n"
                                      "StayOnTop=1\r\nShowTips=1\r\nNextTip=0\r\n"));
-        QVERIFY(ReadIni().endsWith("AutoReminder=0\r\nAutoReminderTime=09:30:00\r\nLastBackup=30 Dec 1899\r\n"));
+        QVERIFY(
+            ReadIni().endsWith("AutoReminder=0\r\nAutoReminderTime=09:30:00\r\nLastBackup=30 Dec 1899\r\n"));
         QCOMPARE(Loaded(), info);
     }
 
@@ -151,7 +152,8 @@ private slots:
         info.NextTip = 4;
         info.SaveSettings();
         const QByteArray saved = ReadIni();
-        QVERIFY(saved.startsWith("; written by hand\r\n[User Interface]\r\nFavourite=green\r\nNextTip=4\r\n"));
+        QVERIFY(
+            saved.startsWith("; written by hand\r\n[User Interface]\r\nFavourite=green\r\nNextTip=4\r\n"));
         QVERIFY(saved.contains("[Extras]\r\nAnything=goes\r\n[Installation]\r\n"));
     }
 
@@ -207,17 +209,20 @@ private slots:
         // The moment the save routine stores is the clock's, milliseconds
         // and all; one in the hour skipped in spring is among them.
         const TDateTime moments[] = {EncodeDate(2026, 12, 7) + EncodeTime(14, 3, 27, 481),
-                                     EncodeDate(2026, 3, 29) + EncodeTime(2, 30, 0, 1), EncodeDate(1999, 1, 1)};
+                                     EncodeDate(2026, 3, 29) + EncodeTime(2, 30, 0, 1),
+                                     EncodeDate(1999, 1, 1)};
         int checked = 0;
         for (const QLocale &locale :
              QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
             QLocale::setDefault(locale);
             for (TDateTime moment : moments) {
                 const QString text = SettingsCodec::FormatDateTime(moment);
-                QVERIFY2(SettingsCodec::ParseDateTime(text) == moment, qPrintable(locale.name() + ": " + text));
+                QVERIFY2(SettingsCodec::ParseDateTime(text) == moment,
+                         qPrintable(locale.name() + ": " + text));
                 const TDateTime timeOfDay = TimeToDateTime(DateTimeToQTime(moment));
                 const QString time = SettingsCodec::FormatTime(timeOfDay);
-                QVERIFY2(SettingsCodec::ParseTime(time) == timeOfDay, qPrintable(locale.name() + ": " + time));
+                QVERIFY2(SettingsCodec::ParseTime(time) == timeOfDay,
+                         qPrintable(locale.name() + ": " + time));
                 ++checked;
             }
         }

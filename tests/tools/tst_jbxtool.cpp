@@ -5,11 +5,11 @@
 #include "support/TestTasks.h"
 
 #include <QJsonDocument>
-#include <limits>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <limits>
 
 namespace {
 struct TRun {
@@ -118,8 +118,8 @@ private slots:
         const TRun run = Jbxtool({"export", FFile});
         QCOMPARE(run.ExitCode, 0);
         QCOMPARE(QString::fromUtf8(run.Out), QStringLiteral("Call \u00e9milie\nabout the \u20ac invoice 0\n\n"
-                                                             "Call \u00e9milie\nabout the \u20ac invoice 1\n\n"
-                                                             "Plain UTF-8 \u00e9\nsecond line\n"));
+                                                            "Call \u00e9milie\nabout the \u20ac invoice 1\n\n"
+                                                            "Plain UTF-8 \u00e9\nsecond line\n"));
     }
 
     void badArgumentsAndFilesSayWhy()
@@ -137,7 +137,10 @@ private slots:
     }
 
 private:
-    static QByteArray FillTextHex() { return QByteArray("Call \xe9milie\r\nabout the \x80 invoice 0").toHex(); }
+    static QByteArray FillTextHex()
+    {
+        return QByteArray("Call \xe9milie\r\nabout the \x80 invoice 0").toHex();
+    }
 };
 
 QTEST_GUILESS_MAIN(TestJbxtool)

@@ -45,7 +45,8 @@ public:
         quint64 bits;
         std::memcpy(&bits, &value, sizeof bits);
         Field(name, "null");
-        return Field((QByteArray(name) + "Hex").constData(), '"' + QByteArray::number(bits, 16).rightJustified(16, '0') + '"');
+        return Field((QByteArray(name) + "Hex").constData(),
+                     '"' + QByteArray::number(bits, 16).rightJustified(16, '0') + '"');
     }
     TJsonLine &Bytes(const char *name, const QByteArray &bytes)
     {
@@ -63,7 +64,11 @@ private:
 
 QByteArray TaskListHeaderJson(const TTaskList &list)
 {
-    return TJsonLine().Bytes("magic", list.Magic).Bytes("digest", list.Digest).Int("count", list.Count()).Done();
+    return TJsonLine()
+        .Bytes("magic", list.Magic)
+        .Bytes("digest", list.Digest)
+        .Int("count", list.Count())
+        .Done();
 }
 
 QByteArray TaskJson(const TTask &t)
