@@ -23,5 +23,3 @@ void TClock::Set(TDateTime moment) { Frozen() = DateTimeToQDateTime(moment); }
 void TClock::Advance(qint64 msecs) { Frozen() = Current().addMSecs(msecs); }
 
 void TClock::Reset() { Frozen().reset(); }
-
-bool TClock::IsSet() { return Frozen().has_value(); }

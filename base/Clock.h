@@ -16,5 +16,4 @@ public:
     static void Set(TDateTime moment);
     static void Advance(qint64 msecs);
     static void Reset();
-    static bool IsSet();
 };

@@ -84,8 +84,6 @@ QChar TLocaleFormats::TimeSeparator()
 
 void TLocaleFormats::UseShortTimeFormat() { ShortTimeInUse = true; }
 
-bool TLocaleFormats::UsesShortTimeFormat() { return ShortTimeInUse; }
-
 void TLocaleFormats::ResetTimeFormat() { ShortTimeInUse = false; }
 
 QString TLocaleFormats::TimeToStr(TDateTime value)

@@ -21,7 +21,6 @@ public:
     static QChar TimeSeparator();
 
     static void UseShortTimeFormat();
-    static bool UsesShortTimeFormat();
     // Back to the start-up state; for tests.
     static void ResetTimeFormat();
 

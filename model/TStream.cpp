@@ -33,12 +33,6 @@ void TMemoryStream::Flush()
     FSize = FPosition = 0;
 }
 
-const QByteArray &TMemoryStream::Bytes() const
-{
-    FBytes.resize(FSize); // shrinking keeps the capacity
-    return FBytes;
-}
-
 QByteArray TMemoryStream::TakeBytes()
 {
     FBytes.resize(FSize);
@@ -50,21 +44,4 @@ void TMemoryStream::Reserve(qint64 size)
 {
     if (size > FBytes.size())
         FBytes.resize(size);
-}
-
-void TStream::Skip(qint64 count)
-{
-    char scratch[4096];
-    while (count > 0) {
-        const qint64 step = qMin<qint64>(count, sizeof scratch);
-        ReadBuffer(scratch, step);
-        count -= step;
-    }
-}
-
-void TMemoryStream::Skip(qint64 count)
-{
-    if (count < 0 || count > BytesLeft())
-        FailRead();
-    FPosition += count;
 }

@@ -53,15 +53,13 @@ public:
     virtual qint64 Position() const = 0;
     // Bytes between the position and the end, or -1 when unknown.
     virtual qint64 BytesLeft() const = 0;
-    // The next count bytes without reading them, where the stream can show
-    // them in place; otherwise null.
-    virtual const char *Peek(qint64 count) const
+    // Reads count bytes and shows them where they stand, for streams that
+    // hold them in memory; otherwise returns null and reads nothing.
+    virtual const char *ReadInPlace(qint64 count)
     {
         Q_UNUSED(count);
         return nullptr;
     }
-    // Steps over count bytes; fails like a read.
-    virtual void Skip(qint64 count);
 
     template <class T> T Read() { return StreamRead<T>(*this); }
     template <class T> void Write(T value) { StreamWrite(*this, value); }
@@ -93,12 +91,14 @@ public:
     }
     qint64 Position() const override { return FPosition; }
     qint64 BytesLeft() const override { return FSize - FPosition; }
-    const char *Peek(qint64 count) const override
+    const char *ReadInPlace(qint64 count) override
     {
-        return count >= 0 && count <= BytesLeft() ? FBytes.constData() + FPosition : nullptr;
+        if (count < 0 || count > BytesLeft())
+            FailRead();
+        const char *bytes = FBytes.constData() + FPosition;
+        FPosition += count;
+        return bytes;
     }
-
-    void Skip(qint64 count) override;
 
     void Seek(qint64 position) { FPosition = position; }
     // From now on, whenever chunkSize bytes are waiting, they go to the
@@ -106,7 +106,7 @@ public:
     // written through a small buffer. Flush() sends what is left.
     void SpillTo(QIODevice &device, qint64 chunkSize);
     void Flush();
-    const QByteArray &Bytes() const;
+    QByteArray Bytes() const { return FBytes.left(FSize); }
     QByteArray TakeBytes();
     void Reserve(qint64 size);
 
@@ -116,7 +116,7 @@ private:
 
     // FBytes grows ahead of the written size, so a field write is a copy
     // and not a resize.
-    mutable QByteArray FBytes;
+    QByteArray FBytes;
     QIODevice *FSink = nullptr;
     qint64 FSize = 0;
     qint64 FPosition = 0;

@@ -42,12 +42,10 @@ template <class S> QByteArray ReadStreamString(S &stream)
 template <class S> void ReadStreamStringInto(S &stream, QByteArray &text)
 {
     const qint32 count = ReadStreamStringCount(stream);
-    if (count == text.size()) {
-        const char *stored = stream.Peek(count);
-        if (stored && std::memcmp(stored, text.constData(), size_t(count)) == 0) {
-            stream.Skip(count);
-            return;
-        }
+    if (const char *stored = stream.ReadInPlace(count)) {
+        if (count != text.size() || std::memcmp(stored, text.constData(), size_t(count)) != 0)
+            text = QByteArray(stored, count);
+        return;
     }
     QByteArray read(count, Qt::Uninitialized);
     stream.ReadBuffer(read.data(), count);

@@ -113,19 +113,18 @@ qsizetype TIniFile::FindKey(qsizetype sectionLine, const QString &key) const
     return -1;
 }
 
-QString TIniFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
+std::optional<QString> TIniFile::Value(const QString &section, const QString &key) const
 {
     const qsizetype sectionLine = FindSection(section);
-    if (sectionLine < 0)
-        return defaultValue;
-    const qsizetype keyLine = FindKey(sectionLine, key);
-    return keyLine < 0 ? defaultValue : FLines[keyLine].Value;
+    const qsizetype keyLine = sectionLine < 0 ? -1 : FindKey(sectionLine, key);
+    if (keyLine < 0)
+        return std::nullopt;
+    return FLines[keyLine].Value;
 }
 
-bool TIniFile::HasKey(const QString &section, const QString &key) const
+QString TIniFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
 {
-    const qsizetype sectionLine = FindSection(section);
-    return sectionLine >= 0 && FindKey(sectionLine, key) >= 0;
+    return Value(section, key).value_or(defaultValue);
 }
 
 void TIniFile::WriteString(const QString &section, const QString &key, const QString &value)

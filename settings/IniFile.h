@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <optional>
 
 // An INI file read and written the way the Windows private-profile calls do
 // it, because users edit the settings by hand: names match without regard to
@@ -23,9 +24,10 @@ public:
     void Load();
     void LoadFromBytes(const QByteArray &content);
 
+    // The value, or nothing when the section or the key is missing.
+    std::optional<QString> Value(const QString &section, const QString &key) const;
     // Missing section or key: the default.
     QString ReadString(const QString &section, const QString &key, const QString &defaultValue) const;
-    bool HasKey(const QString &section, const QString &key) const;
 
     // Changes the in-memory lines; Save() writes them. A line break in the
     // value becomes a blank, so a value can never add lines of its own.

@@ -17,10 +17,10 @@ struct TReader {
 
     template <class T> void operator()(const QString &section, const char *key, T &field, TKind kind) const
     {
-        const QString name = QString::fromLatin1(key);
-        if (!Ini.HasKey(section, name))
+        const std::optional<QString> stored = Ini.Value(section, QString::fromLatin1(key));
+        if (!stored)
             return;
-        const QString text = Ini.ReadString(section, name, QString());
+        const QString &text = *stored;
         if constexpr (std::is_same_v<T, QString>) {
             field = text;
         } else if constexpr (std::is_same_v<T, bool>) {

@@ -140,6 +140,7 @@ private slots:
         QCOMPARE(back.Count(), 12000);
         QCOMPARE(back.GetTask(5000)->Text.size(), 3 << 20);
         QCOMPARE(back.GetTask(11999)->Text, list.GetTask(11999)->Text);
+        QCOMPARE(back.GetTask(11999)->FontName, QByteArray("Comic Sans MS")); // shared, not lost
     }
 
     void loadingAppendsAndMovesTheRotation()

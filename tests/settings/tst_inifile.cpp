@@ -45,8 +45,8 @@ private slots:
         QCOMPARE(ini.ReadString(ui, "Mismatched", "d"), QStringLiteral("\"x'"));
         QCOMPARE(ini.ReadString(ui, "Inner", "d"), QStringLiteral("a \"b\" c"));
         QCOMPARE(ini.ReadString(ui, "Empty", "d"), QString());
-        QVERIFY(ini.HasKey(ui, "empty"));
-        QVERIFY(!ini.HasKey(ui, "no equals sign"));
+        QCOMPARE(ini.Value(ui, "empty"), std::optional<QString>(QString()));
+        QCOMPARE(ini.Value(ui, "no equals sign"), std::nullopt);
         QCOMPARE(ini.ReadString("data", "unix", "d"), QStringLiteral("lf only"));
         QCOMPARE(ini.ReadString("Missing", "Left", "d"), QStringLiteral("d"));
     }
