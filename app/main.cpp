@@ -1,30 +1,61 @@
-#include "base/JbxError.h"
-#include "model/TTaskList.h"
+#include "app/TFormMain.h"
+#include "base/Screen.h"
 #include "model/UnitGlobalData.h"
+#include "notes/TaskSheetMessage.h"
+#include "platform/SessionEnd.h"
+#include "platform/SingleInstance.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
-#include <QFile>
+#include <QScreen>
+#include <QTimer>
 #include <cstdio>
 
-// For now the program loads its settings and its data file, says what it
-// found and ends; the windows come later.
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    CreateGlobals(QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + u'/'));
-
-    const QString dataFile = AppDir + QStringLiteral("Jotterbox.dat");
-    int status = 0;
-    if (QFile::exists(dataFile)) {
-        try {
-            TaskList().LoadFromFile(dataFile);
-        } catch (const EJbxError &error) {
-            std::fprintf(stderr, "Jotterbox: %s\n", qPrintable(error.Message()));
-            status = 1;
-        }
+    // The lock comes first, before the display is opened or any file read:
+    // a second start ends at once, having read and written nothing.
+    TSingleInstance instance(QStringLiteral("App_ZEL_Task_Sheet"));
+    if (!instance.TryLock(10)) {
+        if (instance.Error().isEmpty())
+            return 0;
+        // No place for a lock at all: better one instance too many than none.
+        std::fprintf(stderr, "Jotterbox: %s\n", qPrintable(instance.Error()));
     }
-    std::printf("Jotterbox: %d tasks in %s\n", TaskList().Count(), qPrintable(dataFile));
+    // Before the display opens: a session that ends from here on gets the
+    // orderly end with its save.
+    TSessionEnd::InstallSignalHandlers();
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Jotterbox"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    SetPrimaryScreenSizeFunction([] {
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        return screen ? screen->size() : QSize(1024, 768);
+    });
+
+    CreateGlobals(QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + u'/'));
+    RegisterTaskSheetMessage();
+    {
+        TSessionEnd sessionEnd;
+        TFormMain formMain;
+        QObject::connect(&formMain, &TFormMain::Closed, &app, &QCoreApplication::quit);
+        QObject::connect(&sessionEnd, &TSessionEnd::EndRequested,
+                         [&formMain](bool &agree) { agree = formMain.WMQueryEndSession(); });
+        QObject::connect(&sessionEnd, &TSessionEnd::EndAgreed, &formMain, &TFormMain::Close);
+
+        formMain.FormCreate();
+        QTimer::singleShot(0, &formMain, [&formMain] {
+            formMain.FormShow();
+            qCInfo(lcJbxEvents, "idle");
+        });
+        QApplication::exec();
+        // Windows go in the reverse order of their making; the main window,
+        // made first, goes last with the final save.
+        formMain.FormDestroy();
+    }
+    // Only now may another instance start and read the data file.
+    instance.Unlock();
     DestroyGlobals();
-    return status;
+    return 0;
 }

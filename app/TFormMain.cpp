@@ -1,0 +1,257 @@
+#include "app/TFormMain.h"
+
+#include "app/TrayPictures.h"
+#include "base/Clock.h"
+#include "base/DateTime.h"
+#include "base/JbxError.h"
+#include "model/TTaskList.h"
+#include "model/UnitGlobalData.h"
+#include "model/UnitGlobalProc.h"
+#include "notes/ReminderEngine.h"
+#include "platform/Dialogs.h"
+#include "platform/Sound.h"
+#include "platform/THotKeys.h"
+#include "platform/TTrayIcon.h"
+#include "settings/TUserInfo.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QTimer>
+
+Q_LOGGING_CATEGORY(lcJbxEvents, "jbx.events", QtWarningMsg)
+
+namespace {
+constexpr int SaveInterval = 60000;
+} // namespace
+
+TFormMain::TFormMain(QObject *parent)
+    : QObject(parent), TimerSave(new QTimer(this)), CoolTrayIcon1(new TTrayIcon(this)),
+      PMTray(new QMenu), Exit1(new QAction(QStringLiteral("E&xit"), this)),
+      ActionShowList(new QAction(QStringLiteral("Show &List"), this)),
+      Reminders(new TReminderEngine(TaskList(), this)), HotKeys(new THotKeys(this))
+{
+    TimerSave->setInterval(SaveInterval);
+    connect(TimerSave, &QTimer::timeout, this, [this] { TimerSaveTimer(); });
+    TimerSave->start();
+
+    connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
+    PMTray->addAction(Exit1);
+
+    CoolTrayIcon1->SetIcons(TrayPictures());
+    CoolTrayIcon1->SetHint(QStringLiteral("Jotterbox"));
+    CoolTrayIcon1->SetCycleInterval(500);
+    CoolTrayIcon1->SetPopupMenu(PMTray);
+    connect(CoolTrayIcon1, &TTrayIcon::DblClick, this, &TFormMain::CoolTrayIcon1DblClick);
+
+    connect(Reminders, &TReminderEngine::AlertSoundDue, this, &TFormMain::PlayAlertSound);
+    connect(Reminders, &TReminderEngine::TrayAlertDue, this, &TFormMain::StartTrayAlert);
+    connect(HotKeys, &THotKeys::Pressed, this, &TFormMain::WMHotKey);
+}
+
+TFormMain::~TFormMain() { delete PMTray; }
+
+void TFormMain::FormCreate()
+{
+    CanExit = false;
+    HelpFile = AppDir + QStringLiteral("Jotterbox.hlp");
+    CoolTrayIcon1->SetVisible(true);
+
+    DataFilePath = AppDir + QStringLiteral("Jotterbox.dat");
+    LoadDataFile();
+    // A file that could not be read stops the start here, as the error box
+    // says: nothing is reopened, no alert, no hot keys.
+    if (FLoadFailed)
+        return;
+
+    if (ReopenNotes(TaskList())) {
+        StartTrayAlert();
+        PlayAlertSound();
+    }
+    RegisterHotKeys();
+}
+
+void TFormMain::LoadDataFile()
+{
+    if (!QFile::exists(DataFilePath))
+        return;
+    try {
+        TaskList().LoadFromFile(DataFilePath);
+    } catch (const EJbxError &error) {
+        FLoadFailed = true;
+        // The tasks read so far stay; the file itself must survive the first
+        // save, which would otherwise replace it with just those tasks.
+        FDamagedPending = true;
+        QString message = error.Message();
+        try {
+            message += QStringLiteral("\n\nThe data file could not be read completely. It was kept "
+                                      "unchanged as %1.")
+                           .arg(KeepDamagedFile());
+        } catch (const EJbxError &keep) {
+            message += QStringLiteral("\n\nThe data file could not be read completely, and it could "
+                                      "not be kept aside (%1), so it will not be saved over.")
+                           .arg(keep.Message());
+        }
+        Dialogs().ErrorBox(message);
+    }
+}
+
+QString TFormMain::KeepDamagedFile()
+{
+    const QString stamp = TClock::Current().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString path = AppDir + QStringLiteral("Jotterbox_Damaged_%1.dat").arg(stamp);
+    for (int n = 2; QFile::exists(path); ++n)
+        path = AppDir + QStringLiteral("Jotterbox_Damaged_%1-%2.dat").arg(stamp).arg(n);
+    if (!QFile::copy(DataFilePath, path))
+        throw EJbxError(JbxMessages::CannotCreateFile(path));
+    FDamagedPending = false;
+    FDamagedKeptAs = path;
+    return path;
+}
+
+void TFormMain::FormShow()
+{
+    // No taskbar button to hide (no window has one) and no tip dialog yet.
+}
+
+bool TFormMain::FormCloseQuery()
+{
+    WriteDebugLog(QStringLiteral("FormCloseQuery"));
+    return CanExit;
+}
+
+void TFormMain::Close()
+{
+    if (FormCloseQuery())
+        emit Closed();
+}
+
+void TFormMain::Exit1Click()
+{
+    CanExit = true;
+    Close();
+}
+
+bool TFormMain::WMQueryEndSession()
+{
+    WriteDebugLog(QStringLiteral("WMQueryEndSession"));
+    TimerSave->stop();
+    // The windows first, so the save writes the notes as open.
+    emit EndSession();
+    CanExit = true;
+    FSessionEnded = TimerSaveTimer();
+    return FSessionEnded;
+}
+
+void TFormMain::FormDestroy()
+{
+    WriteDebugLog(QStringLiteral("FormDestroy"));
+    CanExit = true;
+    FFinalSave = true;
+    const bool saved = TimerSaveTimer();
+    TimerSave->stop();
+    if (saved)
+        UnregisterHotKeys();
+}
+
+bool TFormMain::TimerSaveTimer()
+{
+    WriteDebugLog(QStringLiteral("TimerSaveTimer"));
+    TimerSave->stop();
+    bool ok = true;
+    try {
+        if (DataModified || CanExit) {
+            if (FDamagedPending)
+                KeepDamagedFile();
+            TaskList().SaveToFile(DataFilePath);
+            DataModified = false;
+            UserInfo().SaveSettings();
+        }
+        const TDateTime now = TClock::Now();
+        if (now - UserInfo().LastBackup >= 1.0) {
+            TaskList().SaveToFile(BackupFileName(now));
+            UserInfo().LastBackup = now;
+            UserInfo().SaveSettings();
+        }
+    } catch (const EJbxError &error) {
+        ok = false;
+        // At the very end the box must be seen before the program goes;
+        // otherwise it stays up while the program runs on.
+        if (FFinalSave && !FSessionEnded)
+            Dialogs().ErrorBoxAndWait(error.Message());
+        else
+            Dialogs().ErrorBox(error.Message());
+    }
+    // Also after a failure: the next minute tries again.
+    TimerSave->start();
+    return ok;
+}
+
+QString TFormMain::BackupFileName(double moment)
+{
+    return AppDir + QStringLiteral("Jotterbox_Backup_%1.dat").arg(DayOfTheWeek(moment) % 7);
+}
+
+void TFormMain::CoolTrayIcon1DblClick()
+{
+    if (!CoolTrayIcon1->CycleIcons()) {
+        ActionShowList->trigger();
+        return;
+    }
+    CoolTrayIcon1->SetCycleIcons(false);
+    CoolTrayIcon1->SetIconIndex(0);
+    CoolTrayIcon1->SetPopupMenu(PMTray);
+    OpenAlertingNotes(TaskList());
+    emit TasksChanged();
+}
+
+void TFormMain::WMHotKey(int id)
+{
+    if (id == 0)
+        return;
+    if (id == HotKeyNewNote) {
+        qCInfo(lcJbxEvents, "hot key Ctrl+Alt+N");
+        emit NewNoteRequested();
+    } else if (id == HotKeyShowList) {
+        qCInfo(lcJbxEvents, "hot key Ctrl+Alt+L");
+        ActionShowList->trigger();
+    }
+}
+
+void TFormMain::StartTrayAlert()
+{
+    qCInfo(lcJbxEvents, "tray alert");
+    CoolTrayIcon1->SetCycleIcons(true);
+    CoolTrayIcon1->SetPopupMenu(nullptr);
+}
+
+void TFormMain::PlayAlertSound()
+{
+    qCInfo(lcJbxEvents, "alert sound");
+    PlaySoundAsync(UserInfo().SoundFileName);
+}
+
+void TFormMain::RegisterHotKeys()
+{
+    HotKeyNewNote = 1;
+    HotKeyShowList = 2;
+    if (!HotKeys->Available()) {
+        const QString line = QStringLiteral("Global hot keys unavailable: %1").arg(HotKeys->UnavailableReason());
+        WriteDebugLog(line);
+        qCInfo(lcJbxEvents, "%s", qPrintable(line));
+        return;
+    }
+    // A combination another program holds is silently unavailable.
+    const Qt::KeyboardModifiers ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
+    HotKeys->Register(HotKeyNewNote, Qt::Key_N, ctrlAlt);
+    HotKeys->Register(HotKeyShowList, Qt::Key_L, ctrlAlt);
+}
+
+void TFormMain::UnregisterHotKeys()
+{
+    if (HotKeyNewNote == 0)
+        return;
+    HotKeys->UnregisterAll();
+    HotKeyNewNote = 0;
+    HotKeyShowList = 0;
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QLoggingCategory>
+#include <QObject>
+#include <QString>
+
+class QAction;
+class QMenu;
+class QTimer;
+class THotKeys;
+class TReminderEngine;
+class TTrayIcon;
+
+// Events worth a line on stderr when asked for (QT_LOGGING_RULES
+// "jbx.events=true"): start-up reaching its loop, hot keys, alerts.
+Q_DECLARE_LOGGING_CATEGORY(lcJbxEvents)
+
+// The main window, which no one sees: it owns the tray icon and its menu,
+// the save timer, the global hot keys and the reminder engine, loads the
+// data file at start and makes the final save at the end.
+class TFormMain : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TFormMain(QObject *parent = nullptr);
+    ~TFormMain() override;
+
+    // The main window may close only while this is set; it never goes back.
+    bool CanExit = false;
+    QString DataFilePath;
+    QString HelpFile;
+    // Identifiers of the two global hot keys; 0 until they were registered.
+    int HotKeyNewNote = 0;
+    int HotKeyShowList = 0;
+
+    QTimer *TimerSave;
+    TTrayIcon *CoolTrayIcon1;
+    QMenu *PMTray;
+    QAction *Exit1;
+    // Shows or hides the list; what it does arrives with the list window.
+    QAction *ActionShowList;
+    TReminderEngine *Reminders;
+    THotKeys *HotKeys;
+
+    // Loads the data file, reopens the notes saved open, starts the tray
+    // alert for an alerting task with no note, registers the hot keys.
+    void FormCreate();
+    void FormShow();
+    bool FormCloseQuery();
+    // The final save and the release of the hot keys.
+    void FormDestroy();
+    // Closes the main window if it may close; the program then ends.
+    void Close();
+    void Exit1Click();
+    // The session (or a signal) asks the program to end: the windows keep
+    // their open state, everything is saved. False when the save failed.
+    bool WMQueryEndSession();
+    // The save routine: the data file when something changed (or at the
+    // end), the settings with it, the daily backup. False when a write failed.
+    bool TimerSaveTimer();
+
+    void CoolTrayIcon1DblClick();
+    void WMHotKey(int id);
+    void StartTrayAlert();
+    void PlayAlertSound();
+
+    // Where a data file that could not be read was kept, if one was.
+    QString DamagedFileKeptAs() const { return FDamagedKeptAs; }
+    static QString BackupFileName(double moment);
+
+signals:
+    // The main window has closed: the message loop should end.
+    void Closed();
+    // The session is ending: every window keeps its open state.
+    void EndSession();
+    // Ctrl+Alt+N was pressed; the new-note command answers it.
+    void NewNoteRequested();
+    // Notes were opened for alerting tasks: the list should be rebuilt.
+    void TasksChanged();
+
+private:
+    void LoadDataFile();
+    QString KeepDamagedFile();
+    void RegisterHotKeys();
+    void UnregisterHotKeys();
+
+    QString FDamagedKeptAs;
+    bool FDamagedPending = false; // a damaged file still waits to be kept aside
+    bool FLoadFailed = false;
+    bool FSessionEnded = false;
+    bool FFinalSave = false;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QLockFile;
+
+// One running instance per user: a lock file in the per-user runtime
+// folder. A lock left by a process that died is taken over.
+class TSingleInstance
+{
+public:
+    // `name` names the lock; `folder` defaults to the per-user runtime folder.
+    explicit TSingleInstance(const QString &name, const QString &folder = QString());
+    ~TSingleInstance(); // releases the lock if still held
+
+    // Waits up to `waitMs` for the lock; false when another live instance
+    // holds it (or the folder cannot hold a lock file: then false too, and
+    // Error() says why).
+    bool TryLock(int waitMs);
+    void Unlock();
+    bool Locked() const;
+    QString FileName() const { return FFileName; }
+    QString Error() const { return FError; }
+
+private:
+    QString FFileName;
+    QString FError;
+    std::unique_ptr<QLockFile> FLock;
+};

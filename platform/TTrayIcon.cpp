@@ -1,0 +1,105 @@
+#include "platform/TTrayIcon.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QStyleHints>
+#include <QTimer>
+
+TTrayIcon::TTrayIcon(QObject *parent)
+    : QObject(parent), FIcon(new QSystemTrayIcon(this)), FCycleTimer(new QTimer(this)),
+      FClickTimer(new QTimer(this))
+{
+    FCycleTimer->setInterval(500);
+    connect(FCycleTimer, &QTimer::timeout, this, &TTrayIcon::CycleTimerTimer);
+    // A left press waits out the double-click interval before it opens the
+    // menu: a double-click must open no menu.
+    FClickTimer->setSingleShot(true);
+    FClickTimer->setInterval(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    connect(FClickTimer, &QTimer::timeout, this, &TTrayIcon::ClickTimerTimer);
+    connect(FIcon, &QSystemTrayIcon::activated, this, &TTrayIcon::IconActivated);
+}
+
+TTrayIcon::~TTrayIcon() = default;
+
+void TTrayIcon::SetHint(const QString &hint) { FIcon->setToolTip(hint); }
+QString TTrayIcon::Hint() const { return FIcon->toolTip(); }
+
+void TTrayIcon::SetIcons(const QList<QIcon> &icons)
+{
+    FIcons = icons;
+    SetIconIndex(FIconIndex < FIcons.size() ? FIconIndex : 0);
+}
+
+void TTrayIcon::SetVisible(bool visible) { FIcon->setVisible(visible); }
+bool TTrayIcon::Visible() const { return FIcon->isVisible(); }
+
+void TTrayIcon::SetPopupMenu(QMenu *menu)
+{
+    if (FPopupMenu && FPopupMenu != menu)
+        FPopupMenu->hide();
+    FPopupMenu = menu;
+}
+
+void TTrayIcon::SetCycleIcons(bool on)
+{
+    if (on == FCycleIcons)
+        return;
+    FCycleIcons = on;
+    if (on) {
+        SetIconIndex(0);
+        FCycleTimer->start();
+    } else {
+        FCycleTimer->stop();
+    }
+}
+
+void TTrayIcon::SetCycleInterval(int msecs) { FCycleTimer->setInterval(msecs); }
+
+void TTrayIcon::SetIconIndex(int index)
+{
+    FIconIndex = index;
+    if (index >= 0 && index < FIcons.size())
+        FIcon->setIcon(FIcons[index]);
+}
+
+void TTrayIcon::CycleTimerTimer()
+{
+    if (!FCycleIcons || FIcons.isEmpty())
+        return;
+    SetIconIndex((FIconIndex + 1) % int(FIcons.size()));
+}
+
+void TTrayIcon::IconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        FClickAt = QCursor::pos();
+        FClickTimer->start();
+        break;
+    case QSystemTrayIcon::DoubleClick:
+        FClickTimer->stop();
+        emit DblClick();
+        break;
+    case QSystemTrayIcon::Context:
+        FClickTimer->stop();
+        Popup(QCursor::pos());
+        break;
+    default:
+        break;
+    }
+}
+
+void TTrayIcon::ClickTimerTimer() { Popup(FClickAt); }
+
+bool TTrayIcon::ClickPending() const { return FClickTimer->isActive(); }
+
+void TTrayIcon::Popup(const QPoint &at)
+{
+    if (!FPopupMenu)
+        return;
+    // Activated first, so that a click elsewhere closes the menu.
+    FPopupMenu->popup(at);
+    FPopupMenu->activateWindow();
+    emit MenuPopup(FPopupMenu);
+}
