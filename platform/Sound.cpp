@@ -4,8 +4,22 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+namespace {
+std::function<void(const QString &)> &Player()
+{
+    static std::function<void(const QString &)> player;
+    return player;
+}
+} // namespace
+
+void SetSoundPlayer(std::function<void(const QString &fileName)> player) { Player() = std::move(player); }
+
 void PlaySoundAsync(const QString &fileName)
 {
+    if (Player()) {
+        Player()(fileName);
+        return;
+    }
     const QFileInfo file(fileName);
     if (fileName.isEmpty() || !file.isFile() || !file.isReadable())
         return;

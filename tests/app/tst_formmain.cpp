@@ -1,0 +1,374 @@
+#include "app/TFormMain.h"
+#include "base/Clock.h"
+#include "model/TTask.h"
+#include "model/TTaskList.h"
+#include "model/UnitGlobalData.h"
+#include "platform/TTrayIcon.h"
+#include "settings/TUserInfo.h"
+#include "support/ShellFixture.h"
+#include "support/TestTasks.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+namespace {
+// A Monday.
+const QDateTime Monday10(QDate(2026, 12, 7), QTime(10, 0));
+constexpr qint64 Minute = 60 * 1000;
+} // namespace
+
+class TestFormMain : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> FDir;
+    QString Path(const QString &name) const { return FDir->filePath(name); }
+
+    // A data file beside the program, written by a list of its own.
+    void WriteDataFile(const std::function<void(TTaskList &)> &fill)
+    {
+        TTaskList tasks(UserInfo());
+        fill(tasks);
+        tasks.SaveToFile(Path("Jotterbox.dat"));
+    }
+
+    // The start of the program, as far as the main window goes.
+    std::unique_ptr<TFormMain> Start()
+    {
+        auto form = std::make_unique<TFormMain>();
+        form->FormCreate();
+        return form;
+    }
+
+private slots:
+    void init()
+    {
+        FDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(FDir->isValid());
+        TClock::Set(Monday10);
+        CreateGlobals(FDir->path() + u'/');
+    }
+
+    void cleanup()
+    {
+        DestroyGlobals();
+        TClock::Reset();
+        FDir.reset();
+    }
+
+    void quietHourMakesOneBackupAndNoDataSave()
+    {
+        TScriptedDialogs dialogs;
+        auto form = Start();
+        QDateTime firstTick;
+        for (int i = 0; i < 60; ++i) {
+            TClock::Advance(Minute);
+            if (i == 0)
+                firstTick = TClock::Current();
+            QVERIFY(form->TimerSaveTimer());
+            QVERIFY(form->TimerSave->isActive());
+            if (i == 0)
+                QVERIFY(QFile::remove(Path("Jotterbox_Backup_1.dat")));
+        }
+        QVERIFY(!QFile::exists(Path("Jotterbox.dat")));
+        QVERIFY(!QFile::exists(Path("Jotterbox_Backup_1.dat"))); // not made again
+        QCOMPARE(UserInfo().LastBackup, QDateTimeToDateTime(firstTick));
+        // The backup wrote the settings, with the moment of the backup.
+        TUserInfo stored(AppDir);
+        stored.LoadSettings();
+        QCOMPARE(stored.LastBackup, UserInfo().LastBackup);
+        QVERIFY(dialogs.Errors.isEmpty());
+    }
+
+    void changeIsSavedOnceAtTheNextTick()
+    {
+        UserInfo().LastBackup = TClock::Now(); // no backup due
+        auto form = Start();
+        TaskList().AddNewTask()->Text = "Buy milk";
+        DataModified = true;
+        TClock::Advance(Minute);
+        QVERIFY(form->TimerSaveTimer());
+        QVERIFY(!DataModified);
+        TTaskList read(UserInfo());
+        read.LoadFromFile(Path("Jotterbox.dat"));
+        QCOMPARE(read.Count(), 1);
+        QCOMPARE(read.GetTask(0)->Text, QByteArray("Buy milk"));
+        QVERIFY(QFile::exists(Path("Jotterbox.ini")));
+
+        QVERIFY(QFile::remove(Path("Jotterbox.dat")));
+        QVERIFY(QFile::remove(Path("Jotterbox.ini")));
+        TClock::Advance(Minute);
+        QVERIFY(form->TimerSaveTimer());
+        QVERIFY(!QFile::exists(Path("Jotterbox.dat")));
+        QVERIFY(!QFile::exists(Path("Jotterbox.ini")));
+    }
+
+    void backupWaitsFullDayAndGoesToItsWeekday_data()
+    {
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("Sunday") << QDate(2026, 12, 6) << "Jotterbox_Backup_0.dat";
+        QTest::newRow("Monday") << QDate(2026, 12, 7) << "Jotterbox_Backup_1.dat";
+        QTest::newRow("Saturday") << QDate(2026, 12, 12) << "Jotterbox_Backup_6.dat";
+    }
+
+    void backupWaitsFullDayAndGoesToItsWeekday()
+    {
+        QFETCH(QDate, day);
+        QFETCH(QString, file);
+        const QDateTime due(day, QTime(9, 0));
+        UserInfo().LastBackup = QDateTimeToDateTime(due.addDays(-1));
+        auto form = Start();
+
+        TClock::Set(due.addSecs(-60));
+        QVERIFY(form->TimerSaveTimer());
+        QCOMPARE(QDir(FDir->path()).entryList({"Jotterbox_Backup_*"}), QStringList());
+
+        TClock::Set(due);
+        QVERIFY(form->TimerSaveTimer());
+        QCOMPARE(QDir(FDir->path()).entryList({"Jotterbox_Backup_*"}), QStringList{file});
+        QCOMPARE(UserInfo().LastBackup, QDateTimeToDateTime(due));
+    }
+
+    void failedSaveKeepsChangeAndRetriesNextMinute()
+    {
+        TScriptedDialogs dialogs;
+        UserInfo().LastBackup = TClock::Now();
+        auto form = Start();
+        // A folder where the data file belongs: every write of it fails.
+        QVERIFY(QDir(FDir->path()).mkdir("Jotterbox.dat"));
+        TaskList().AddNewTask()->Text = "Keep me";
+        DataModified = true;
+
+        QVERIFY(!form->TimerSaveTimer());
+        QVERIFY(DataModified);
+        QCOMPARE(dialogs.Errors.size(), 1);
+        QVERIFY(dialogs.Errors[0].contains("Jotterbox.dat"));
+        QVERIFY(form->TimerSave->isActive()); // the next minute tries again
+        QVERIFY(!QFile::exists(Path("Jotterbox.ini"))); // settings wait for the data
+
+        QVERIFY(QDir(FDir->path()).rmdir("Jotterbox.dat"));
+        QVERIFY(form->TimerSaveTimer());
+        QVERIFY(!DataModified);
+        TTaskList read(UserInfo());
+        read.LoadFromFile(Path("Jotterbox.dat"));
+        QCOMPARE(read.Count(), 1);
+    }
+
+    void failedBackupIsTriedAgain()
+    {
+        TScriptedDialogs dialogs;
+        auto form = Start();
+        QVERIFY(QDir(FDir->path()).mkdir("Jotterbox_Backup_1.dat"));
+        QVERIFY(!form->TimerSaveTimer());
+        QCOMPARE(UserInfo().LastBackup, 0.0);
+        QVERIFY(QDir(FDir->path()).rmdir("Jotterbox_Backup_1.dat"));
+        TClock::Advance(Minute);
+        QVERIFY(form->TimerSaveTimer());
+        QVERIFY(QFile::exists(Path("Jotterbox_Backup_1.dat")));
+    }
+
+    void finalSaveWritesBothFilesWithNothingChanged()
+    {
+        UserInfo().LastBackup = TClock::Now();
+        WriteDataFile([](TTaskList &tasks) { tasks.AddNewTask()->Text = "Old"; });
+        const QByteArray before = ReadFileBytes(Path("Jotterbox.dat"));
+        QVERIFY(QFile::remove(Path("Jotterbox.ini")) || !QFile::exists(Path("Jotterbox.ini")));
+        auto form = Start();
+        QVERIFY(QFile::remove(Path("Jotterbox.dat")));
+        QVERIFY(!DataModified);
+        form->FormDestroy();
+        QCOMPARE(ReadFileBytes(Path("Jotterbox.dat")), before);
+        QVERIFY(QFile::exists(Path("Jotterbox.ini")));
+        QVERIFY(!form->TimerSave->isActive());
+        QCOMPARE(form->HotKeyNewNote, 0); // released
+    }
+
+    void failedFinalSaveIsShownAndWaitedOn()
+    {
+        TScriptedDialogs dialogs;
+        auto form = Start();
+        QVERIFY(QDir(FDir->path()).mkdir("Jotterbox.dat"));
+        form->FormDestroy();
+        QCOMPARE(dialogs.WaitedErrors.size(), 1);
+        QCOMPARE(form->HotKeyNewNote, 1); // a failed final save leaves the hot keys be
+    }
+
+    void startReopensSavedNotesAndAlertsForUnseenOnes()
+    {
+        WriteDataFile([](TTaskList &tasks) {
+            tasks.AddNewTask()->Text = "first";
+            TTask *open = tasks.AddNewTask();
+            open->Text = "second";
+            open->NoteOpen = true;
+            TTask *alerting = tasks.AddNewTask();
+            alerting->Text = "third";
+            alerting->Alerting = true;
+        });
+        TFakeNotes notes;
+        TCountedSound sound;
+        auto form = Start();
+        QCOMPARE(notes.Created.size(), 1);
+        QCOMPARE(notes.Created[0]->Text, QByteArray("second"));
+        QVERIFY(form->CoolTrayIcon1->CycleIcons());
+        QCOMPARE(form->CoolTrayIcon1->PopupMenu(), nullptr);
+        QCOMPARE(sound.Played, QStringList{UserInfo().SoundFileName});
+        QVERIFY(!DataModified);
+        QCOMPARE(form->HotKeyNewNote, 1);
+        QCOMPARE(form->HotKeyShowList, 2);
+    }
+
+    void alertingTaskWithOpenNoteGivesNoTrayAlert()
+    {
+        WriteDataFile([](TTaskList &tasks) {
+            TTask *task = tasks.AddNewTask();
+            task->Alerting = true;
+            task->NoteOpen = true;
+        });
+        TFakeNotes notes;
+        TCountedSound sound;
+        auto form = Start();
+        QCOMPARE(notes.Created.size(), 1);
+        QVERIFY(!form->CoolTrayIcon1->CycleIcons());
+        QCOMPARE(form->CoolTrayIcon1->PopupMenu(), form->PMTray);
+        QVERIFY(sound.Played.isEmpty());
+    }
+
+    void damagedDataFileIsKeptAsideAndReported()
+    {
+        WriteDataFile([](TTaskList &tasks) {
+            for (int i = 0; i < 3; ++i) {
+                TTask *task = tasks.AddNewTask();
+                task->Text = "task " + QByteArray::number(i);
+                task->NoteOpen = true;
+            }
+        });
+        QByteArray damaged = ReadFileBytes(Path("Jotterbox.dat"));
+        damaged.chop(10);
+        WriteFileBytes(Path("Jotterbox.dat"), damaged);
+
+        TScriptedDialogs dialogs;
+        TFakeNotes notes;
+        auto form = Start();
+        QCOMPARE(dialogs.Errors.size(), 1);
+        const QString kept = form->DamagedFileKeptAs();
+        QVERIFY(!kept.isEmpty());
+        QVERIFY(dialogs.Errors[0].startsWith("Stream read error"));
+        QVERIFY(dialogs.Errors[0].contains(kept));
+        QCOMPARE(ReadFileBytes(kept), damaged);
+        // The rest of the start is skipped: no notes, no hot keys.
+        QVERIFY(notes.Created.isEmpty());
+        QCOMPARE(form->HotKeyNewNote, 0);
+        // The tasks read so far stay and are saved; the kept file is not touched.
+        QCOMPARE(TaskList().Count(), 3);
+        form->FormDestroy();
+        TTaskList read(UserInfo());
+        read.LoadFromFile(Path("Jotterbox.dat"));
+        QCOMPARE(read.Count(), 3);
+        QCOMPARE(ReadFileBytes(kept), damaged);
+        QCOMPARE(QDir(FDir->path()).entryList({"Jotterbox_Damaged_*"}).size(), 1);
+    }
+
+    void doubleClickAtRestTogglesList()
+    {
+        auto form = Start();
+        QSignalSpy shown(form->ActionShowList, &QAction::triggered);
+        form->CoolTrayIcon1DblClick();
+        QCOMPARE(shown.size(), 1);
+    }
+
+    void doubleClickWhileAlertingOpensTheWaitingNotes()
+    {
+        auto form = Start();
+        TTask *seen = TaskList().AddNewTask();
+        seen->Alerting = true;
+        seen->NoteOpen = true;
+        TTask *waiting = TaskList().AddNewTask();
+        waiting->Alerting = true;
+        waiting->RolledUp = true;
+        TTask *quiet = TaskList().AddNewTask();
+        TFakeNotes notes;
+        form->StartTrayAlert();
+        form->CoolTrayIcon1->CycleTimerTimer();
+        QCOMPARE(form->CoolTrayIcon1->IconIndex(), 1);
+        QSignalSpy shown(form->ActionShowList, &QAction::triggered);
+        QSignalSpy changed(form.get(), &TFormMain::TasksChanged);
+
+        form->CoolTrayIcon1DblClick();
+        QVERIFY(!form->CoolTrayIcon1->CycleIcons());
+        QCOMPARE(form->CoolTrayIcon1->IconIndex(), 0);
+        QCOMPARE(form->CoolTrayIcon1->PopupMenu(), form->PMTray);
+        QCOMPARE(notes.Created, QList<TTask *>{waiting});
+        QVERIFY(!waiting->RolledUp);
+        QCOMPARE(notes.Log, (QStringList{"0", "create", "2"}));
+        QCOMPARE(notes.Messages[0].second, waiting);
+        QVERIFY(!quiet->NoteOpen);
+        QCOMPARE(shown.size(), 0);
+        QCOMPARE(changed.size(), 1);
+    }
+
+    void mainWindowClosesOnlyOnExit()
+    {
+        auto form = Start();
+        QSignalSpy closed(form.get(), &TFormMain::Closed);
+        form->Close(); // Alt+F4 and the like
+        QCOMPARE(closed.size(), 0);
+        form->Exit1Click();
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(form->CanExit);
+    }
+
+    void endOfSessionLetsWindowsKeepStateThenSavesEverything()
+    {
+        UserInfo().LastBackup = TClock::Now();
+        auto form = Start();
+        TTask *task = TaskList().AddNewTask();
+        // A note's own end-of-session handler runs before the save.
+        QObject::connect(form.get(), &TFormMain::EndSession, [task] { task->NoteOpen = true; });
+        QVERIFY(form->WMQueryEndSession());
+        QVERIFY(form->CanExit);
+        TTaskList read(UserInfo());
+        read.LoadFromFile(Path("Jotterbox.dat"));
+        QCOMPARE(read.Count(), 1);
+        QVERIFY(read.GetTask(0)->NoteOpen);
+        QVERIFY(QFile::exists(Path("Jotterbox.ini")));
+    }
+
+    void endOfSessionIsRefusedWhenTheSaveFails()
+    {
+        TScriptedDialogs dialogs;
+        auto form = Start();
+        QVERIFY(QDir(FDir->path()).mkdir("Jotterbox.dat"));
+        QVERIFY(!form->WMQueryEndSession());
+        QCOMPARE(dialogs.Errors.size(), 1);
+        QVERIFY(dialogs.WaitedErrors.isEmpty());
+    }
+
+    void debugModeLogsTheMainWindowsHandlers()
+    {
+        UserInfo().DebugMode = true;
+        auto form = Start();
+        form->TimerSaveTimer();
+        form->Close();
+        form->WMQueryEndSession();
+        form->FormDestroy();
+        const QString log = QString::fromUtf8(ReadFileBytes(Path("1.log")));
+        QStringList handlers;
+        for (const QString &line : log.split("\r\n", Qt::SkipEmptyParts)) {
+            const QString message = line.section(" : ", 1);
+            if (!message.contains(' ')) // not the note on the hot keys
+                handlers << message;
+        }
+        QCOMPARE(handlers, (QStringList{"TimerSaveTimer", "FormCloseQuery", "WMQueryEndSession",
+                                        "TimerSaveTimer", "FormDestroy", "TimerSaveTimer"}));
+    }
+};
+
+QTEST_MAIN(TestFormMain)
+#include "tst_formmain.moc"
