@@ -1,0 +1,92 @@
+#include "platform/SessionEnd.h"
+#include "platform/SingleInstance.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+class TestInstance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void secondInstanceIsTurnedAwayAtOnce()
+    {
+        QTemporaryDir dir;
+        TSingleInstance first("App_Test", dir.path());
+        QVERIFY(first.TryLock(10));
+        TSingleInstance second("App_Test", dir.path());
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!second.TryLock(10));
+        QVERIFY(clock.elapsed() < 1000);
+        QVERIFY(second.Error().isEmpty()); // held, not broken
+        first.Unlock();
+        QVERIFY(second.TryLock(10));
+    }
+
+    void lockOfADeadProcessIsTakenOver()
+    {
+        QTemporaryDir dir;
+        const pid_t child = fork();
+        if (child == 0) {
+            TSingleInstance crashed("App_Test", dir.path());
+            _exit(crashed.TryLock(10) ? 0 : 1); // no unlock: as after kill -9
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QCOMPARE(WEXITSTATUS(status), 0);
+        TSingleInstance next("App_Test", dir.path());
+        QVERIFY(QFile::exists(next.FileName()));
+        QVERIFY(next.TryLock(10));
+    }
+
+    void lockFolderThatCannotHoldALockIsReported()
+    {
+        TSingleInstance nowhere("App_Test", "/proc/no-such-folder");
+        QVERIFY(!nowhere.TryLock(10));
+        QVERIFY(!nowhere.Error().isEmpty());
+    }
+
+    void signalsAskTheProgramToEnd_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGHUP") << SIGHUP;
+        QTest::newRow("SIGINT") << SIGINT;
+    }
+
+    void signalsAskTheProgramToEnd()
+    {
+        QFETCH(int, signal);
+        TSessionEnd end;
+        int asked = 0;
+        connect(&end, &TSessionEnd::EndRequested, [&asked](bool &) { ++asked; });
+        QSignalSpy agreed(&end, &TSessionEnd::EndAgreed);
+        ::raise(signal);
+        QTRY_COMPARE(asked, 1);
+        QCOMPARE(agreed.size(), 1);
+    }
+
+    void failedSaveRefusesTheEnd()
+    {
+        TSessionEnd end;
+        int asked = 0;
+        connect(&end, &TSessionEnd::EndRequested, [&asked](bool &agree) {
+            ++asked;
+            agree = false;
+        });
+        QSignalSpy agreed(&end, &TSessionEnd::EndAgreed);
+        ::raise(SIGTERM);
+        QTRY_COMPARE(asked, 1);
+        QCOMPARE(agreed.size(), 0);
+    }
+};
+
+QTEST_MAIN(TestInstance)
+#include "tst_instance.moc"
