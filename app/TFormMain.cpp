@@ -26,8 +26,8 @@ constexpr int SaveInterval = 60000;
 } // namespace
 
 TFormMain::TFormMain(QObject *parent)
-    : QObject(parent), TimerSave(new QTimer(this)), CoolTrayIcon1(new TTrayIcon(this)),
-      PMTray(new QMenu), Exit1(new QAction(QStringLiteral("E&xit"), this)),
+    : QObject(parent), TimerSave(new QTimer(this)), CoolTrayIcon1(new TTrayIcon(this)), PMTray(new QMenu),
+      Exit1(new QAction(QStringLiteral("E&xit"), this)),
       ActionShowList(new QAction(QStringLiteral("Show &List"), this)),
       Reminders(new TReminderEngine(TaskList(), this)), HotKeys(new THotKeys(this))
 {
@@ -236,7 +236,8 @@ void TFormMain::RegisterHotKeys()
     HotKeyNewNote = 1;
     HotKeyShowList = 2;
     if (!HotKeys->Available()) {
-        const QString line = QStringLiteral("Global hot keys unavailable: %1").arg(HotKeys->UnavailableReason());
+        const QString line =
+            QStringLiteral("Global hot keys unavailable: %1").arg(HotKeys->UnavailableReason());
         WriteDebugLog(line);
         qCInfo(lcJbxEvents, "%s", qPrintable(line));
         return;

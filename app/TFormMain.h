@@ -18,8 +18,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcJbxEvents)
 // The main window, which no one sees: it owns the tray icon and its menu,
 // the save timer, the global hot keys and the reminder engine, loads the
 // data file at start and makes the final save at the end.
-class TFormMain : public QObject
-{
+class TFormMain : public QObject {
     Q_OBJECT
 
 public:

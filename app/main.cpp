@@ -15,8 +15,10 @@ int main(int argc, char *argv[])
 {
     // The lock comes first, before the display is opened or any file read:
     // a second start ends at once, having read and written nothing.
+    // No waiting for the lock: it is taken and given back whole (a file
+    // made or removed in one step), so there is no moment to wait out.
     TSingleInstance instance(QStringLiteral("App_ZEL_Task_Sheet"));
-    if (!instance.TryLock(10)) {
+    if (!instance.TryLock(0)) {
         if (instance.Error().isEmpty())
             return 0;
         // No place for a lock at all: better one instance too many than none.

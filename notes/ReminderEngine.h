@@ -6,8 +6,7 @@ class QTimer;
 class TTaskList;
 
 // What one pass of the reminder scan found.
-struct TReminderScan
-{
+struct TReminderScan {
     bool Fired = false;  // some reminder fell due
     bool Unseen = false; // ... for a task with no note on screen
 };
@@ -26,8 +25,7 @@ bool ReopenNotes(const TTaskList &tasks);
 void OpenAlertingNotes(const TTaskList &tasks);
 
 // Runs the scan once a second, whether or not any window is visible.
-class TReminderEngine : public QObject
-{
+class TReminderEngine : public QObject {
     Q_OBJECT
 
 public:

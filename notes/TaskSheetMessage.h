@@ -11,8 +11,7 @@ enum TTaskSheetCode : int {
     TaskSheetRefresh = 2, // re-read the task into the information panel
 };
 
-class TTaskSheetReceiver
-{
+class TTaskSheetReceiver {
 public:
     virtual void TaskSheetMessage(int code, TTask *task) = 0;
 

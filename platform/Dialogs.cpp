@@ -8,8 +8,7 @@
 
 namespace {
 
-class TQtDialogs final : public TDialogs
-{
+class TQtDialogs final : public TDialogs {
 public:
     void ErrorBox(const QString &message) override
     {
@@ -24,8 +23,8 @@ public:
         for (const QPointer<QMessageBox> &open : FOpen)
             if (open && open->text() == message)
                 return;
-        auto *box = new QMessageBox(QMessageBox::Critical, QStringLiteral("Jotterbox"), message,
-                                    QMessageBox::Ok);
+        auto *box =
+            new QMessageBox(QMessageBox::Critical, QStringLiteral("Jotterbox"), message, QMessageBox::Ok);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
         std::erase_if(FOpen, [](const QPointer<QMessageBox> &open) { return open.isNull(); });

@@ -4,8 +4,7 @@
 
 // Every message box of the program goes through this interface, so tests
 // can script the answers and read what the user would have been told.
-class TDialogs
-{
+class TDialogs {
 public:
     virtual ~TDialogs() = default;
 

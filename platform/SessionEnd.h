@@ -8,8 +8,7 @@ class QSocketNotifier;
 // Turns the ways a desktop session ends this program into one signal:
 // SIGTERM, SIGHUP and SIGINT, and the session manager's request to save.
 // The handler answers whether the program agrees to end.
-class TSessionEnd : public QObject
-{
+class TSessionEnd : public QObject {
     Q_OBJECT
 
 public:

@@ -27,15 +27,11 @@ bool TSingleInstance::TryLock(int waitMs)
     if (FLock->tryLock(waitMs))
         return true;
     switch (FLock->error()) {
-    case QLockFile::LockFailedError:
-        FError.clear();
-        break;
+    case QLockFile::LockFailedError: FError.clear(); break;
     case QLockFile::PermissionError:
         FError = QStringLiteral("No permission to create the lock file %1").arg(FFileName);
         break;
-    default:
-        FError = QStringLiteral("Cannot create the lock file %1").arg(FFileName);
-        break;
+    default: FError = QStringLiteral("Cannot create the lock file %1").arg(FFileName); break;
     }
     return false;
 }

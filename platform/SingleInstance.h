@@ -7,8 +7,7 @@ class QLockFile;
 
 // One running instance per user: a lock file in the per-user runtime
 // folder. A lock left by a process that died is taken over.
-class TSingleInstance
-{
+class TSingleInstance {
 public:
     // `name` names the lock; `folder` defaults to the per-user runtime folder.
     explicit TSingleInstance(const QString &name, const QString &folder = QString());

@@ -1,8 +1,9 @@
 #include "platform/Sound.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
-#include <QSoundEffect>
-#include <QUrl>
+#include <QLibrary>
+#include <cstdio>
 
 namespace {
 std::function<void(const QString &)> &Player()
@@ -23,14 +24,16 @@ void PlaySoundAsync(const QString &fileName)
     const QFileInfo file(fileName);
     if (fileName.isEmpty() || !file.isFile() || !file.isReadable())
         return;
-    // Made on first use: the audio stack costs start-up time nobody needs
-    // until a reminder fires. It lives until the program ends.
-    static QSoundEffect *effect = new QSoundEffect;
-    const QUrl source = QUrl::fromLocalFile(file.absoluteFilePath());
-    effect->stop();
-    if (effect->source() != source)
-        effect->setSource(source);
-    // Plays as soon as the file is loaded; never waited for, since with no
-    // audio device the end of the sound is never reported.
-    effect->play();
+    using TPlay = void (*)(const QString &);
+    static const TPlay play = [] {
+        QLibrary library(QCoreApplication::applicationDirPath() + QStringLiteral("/jbxsound"));
+        const auto function = reinterpret_cast<TPlay>(library.resolve("JbxPlaySound"));
+        if (!function)
+            std::fprintf(stderr, "Jotterbox: no sound: %s\n", qPrintable(library.errorString()));
+        return function;
+    }();
+    // Without the player beside the program there is no sound, as with no
+    // audio device.
+    if (play)
+        play(file.absoluteFilePath());
 }

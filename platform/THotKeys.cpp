@@ -13,13 +13,13 @@
 #endif
 
 #if JBX_HAVE_XCB
-namespace
-{
+namespace {
 // The lock keys change the modifier state of every key press, and a passive
 // grab matches its modifiers exactly: each key is grabbed once per lock
 // combination so it still fires with CapsLock or NumLock on.
 constexpr quint16 KLockMasks = XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2;
-constexpr quint16 KLockVariants[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2, XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
+constexpr quint16 KLockVariants[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
+                                     XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
 // Shift, Lock, Control and Mod1..Mod5; the rest of a key event's state are
 // pointer buttons, which do not take part in key grabs.
 constexpr quint16 KModifierBits = 0xff;

@@ -10,8 +10,7 @@
 // every CapsLock/NumLock variant) and its presses arrive as Pressed(id).
 // Elsewhere (offscreen, Wayland) hot keys are unavailable and Register
 // fails without side effects.
-class THotKeys : public QObject, public QAbstractNativeEventFilter
-{
+class THotKeys : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 
 public:
@@ -23,8 +22,10 @@ public:
     bool Available() const;
     QString UnavailableReason() const;
 
-    // Grabs modifiers+key under id (> 0). False when unavailable or when
-    // another program holds the combination; nothing stays grabbed then.
+    // Grabs modifiers+key under id (> 0), dropping what id held before.
+    // False when unavailable, when the keyboard has no such key, when the
+    // combination is ours under another id, or when another program holds
+    // it; nothing stays grabbed then.
     bool Register(int id, Qt::Key key, Qt::KeyboardModifiers modifiers);
     void Unregister(int id);
     void UnregisterAll();
@@ -35,8 +36,7 @@ signals:
     void Pressed(int id);
 
 private:
-    struct TGrab
-    {
+    struct TGrab {
         int Id;
         quint32 KeyCode;
         quint16 Modifiers;

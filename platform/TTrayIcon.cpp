@@ -85,8 +85,7 @@ void TTrayIcon::IconActivated(QSystemTrayIcon::ActivationReason reason)
         FClickTimer->stop();
         Popup(QCursor::pos());
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -14,8 +14,7 @@ class QTimer;
 // The notification-area icon: a tooltip, a menu that opens on a left or a
 // right press, a double-click that opens no menu, and a cycle through its
 // pictures while it asks for attention.
-class TTrayIcon : public QObject
-{
+class TTrayIcon : public QObject {
     Q_OBJECT
 
 public:

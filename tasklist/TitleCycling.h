@@ -8,8 +8,7 @@ class TTaskList;
 // The title of the list window while it is shrunk to its title bar: every
 // tenth tick it shows the next task that is neither finished nor on screen
 // as a note; expanded it reads "Jotterbox".
-struct TTitleCycling
-{
+struct TTitleCycling {
     int TitleTick = 0;
     int TitleIndex = 0;
 

@@ -23,8 +23,7 @@ const QDateTime Monday10(QDate(2026, 12, 7), QTime(10, 0));
 constexpr qint64 Minute = 60 * 1000;
 } // namespace
 
-class TestFormMain : public QObject
-{
+class TestFormMain : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> FDir;
@@ -150,7 +149,7 @@ private slots:
         QVERIFY(DataModified);
         QCOMPARE(dialogs.Errors.size(), 1);
         QVERIFY(dialogs.Errors[0].contains("Jotterbox.dat"));
-        QVERIFY(form->TimerSave->isActive()); // the next minute tries again
+        QVERIFY(form->TimerSave->isActive());           // the next minute tries again
         QVERIFY(!QFile::exists(Path("Jotterbox.ini"))); // settings wait for the data
 
         QVERIFY(QDir(FDir->path()).rmdir("Jotterbox.dat"));

@@ -17,8 +17,7 @@ const QDateTime Noon(QDate(2026, 12, 7), QTime(12, 0));
 constexpr double Second = 1.0 / 86400;
 } // namespace
 
-class TestReminders : public QObject
-{
+class TestReminders : public QObject {
     Q_OBJECT
 
     QTemporaryDir FDir;

@@ -10,8 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-class TestInstance : public QObject
-{
+class TestInstance : public QObject {
     Q_OBJECT
 
 private slots:

@@ -5,8 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-class TestTrayIcon : public QObject
-{
+class TestTrayIcon : public QObject {
     Q_OBJECT
 
     static QIcon Plain(Qt::GlobalColor color)

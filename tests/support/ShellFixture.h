@@ -15,8 +15,7 @@
 #include <QPair>
 #include <QStringList>
 
-class TScriptedDialogs : public TDialogs
-{
+class TScriptedDialogs : public TDialogs {
 public:
     TScriptedDialogs() { SetDialogs(this); }
     ~TScriptedDialogs() override { SetDialogs(nullptr); }
@@ -39,8 +38,7 @@ public:
     }
 };
 
-class TCountedSound
-{
+class TCountedSound {
 public:
     TCountedSound()
     {
@@ -52,8 +50,7 @@ public:
 
 // Note windows as far as the shell can see them: made for a task, they mark
 // it open; they hear every message sent to notes.
-class TFakeNotes : public TTaskSheetReceiver
-{
+class TFakeNotes : public TTaskSheetReceiver {
 public:
     TFakeNotes()
     {

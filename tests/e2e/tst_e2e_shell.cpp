@@ -1,0 +1,242 @@
+// Drives the installed program on a private X display with a window manager
+// and a tray host: start, single instance, the end of a session, data that
+// survives, a damaged file, the hot keys and the tray icon.
+
+#include "e2e/TProgram.h"
+#include "model/TTask.h"
+#include "model/TTaskList.h"
+#include "settings/TUserInfo.h"
+#include "support/TestTasks.h"
+#include "support/XServer.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <memory>
+
+class TestE2eShell : public QObject {
+    Q_OBJECT
+
+    TXServer FX;
+    std::unique_ptr<QTemporaryDir> FDir;
+    QString FFolder;  // the program folder of this test
+    QString FRuntime; // its per-user runtime folder (the lock lives there)
+
+    QString Path(const QString &name) const { return FFolder + u'/' + name; }
+
+    QProcessEnvironment Environment() const
+    {
+        QProcessEnvironment environment = FX.Environment();
+        environment.insert("XDG_RUNTIME_DIR", FRuntime);
+        environment.insert("QT_LOGGING_RULES", "jbx.events=true");
+        return environment;
+    }
+
+    static QString Run(const QString &program, const QStringList &arguments,
+                       const QProcessEnvironment &environment)
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(program, arguments);
+        process.waitForFinished(20000);
+        return QString::fromLocal8Bit(process.readAll());
+    }
+
+    QStringList Files() const { return QDir(FFolder).entryList(QDir::Files, QDir::Name); }
+
+    void WriteDataFile(const std::function<void(TTaskList &)> &fill)
+    {
+        TUserInfo settings(FFolder + u'/');
+        TTaskList tasks(settings);
+        fill(tasks);
+        tasks.SaveToFile(Path("Jotterbox.dat"));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!TXServer::XvfbInstalled())
+            QSKIP("Xvfb is not installed: the end-to-end tests need a private X display");
+        QString error;
+        if (!FX.Start(true, true, &error))
+            QSKIP(qPrintable("Xvfb could not start: " + error));
+    }
+
+    void init()
+    {
+        FDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(FDir->isValid());
+        FFolder = FDir->filePath("Jotterbox");
+        FRuntime = FDir->filePath("runtime");
+        QVERIFY(QDir().mkpath(FRuntime));
+        QFile::setPermissions(FRuntime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // The installed program folder, as a user would have it.
+        QProcess install;
+        install.setProcessChannelMode(QProcess::MergedChannels);
+        install.start(JBX_CMAKE_COMMAND, {"--install", JBX_BUILD_DIR, "--prefix", FFolder});
+        QVERIFY(install.waitForFinished(60000));
+        QVERIFY2(install.exitCode() == 0, install.readAll().constData());
+        QVERIFY(QFile::exists(Path("Jotterbox")));
+        QVERIFY(QFile::exists(Path("notify.wav")));
+    }
+
+    void cleanup() { FDir.reset(); }
+
+    void secondInstanceEndsAtOnceAndTouchesNothing()
+    {
+        TProgram first(FFolder, Environment());
+        first.Start();
+        QVERIFY2(first.WaitForIdle(), qPrintable(first.Output()));
+        const QStringList before = Files();
+
+        TProgram second(FFolder, Environment());
+        QElapsedTimer clock;
+        clock.start();
+        second.Start();
+        QVERIFY(second.Process().waitForFinished(10000));
+        QCOMPARE(second.Process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.Process().exitCode(), 0);
+        QCOMPARE(second.Output(), QString()); // never reached its loop
+        QCOMPARE(Files(), before);
+        QVERIFY(first.Running());
+        QCOMPARE(first.Stop(SIGTERM), 0);
+    }
+
+    void sigtermSavesDataSettingsAndFirstBackup()
+    {
+        TProgram program(FFolder, Environment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        QCOMPARE(program.Stop(SIGTERM), 0);
+
+        QVERIFY(QFile::exists(Path("Jotterbox.dat")));
+        QVERIFY(QFile::exists(Path("Jotterbox.ini")));
+        const QStringList backups = QDir(FFolder).entryList({"Jotterbox_Backup_*.dat"});
+        QCOMPARE(backups.size(), 1);
+        QVERIFY(QRegularExpression("^Jotterbox_Backup_[0-6]\\.dat$").match(backups[0]).hasMatch());
+        QCOMPARE(ReadFileBytes(Path(backups[0])), ReadFileBytes(Path("Jotterbox.dat")));
+        TUserInfo settings(FFolder + u'/');
+        settings.LoadSettings();
+        QVERIFY(settings.LastBackup > 0);
+
+        // The lock went with the program: a new start is the first instance.
+        TProgram next(FFolder, Environment());
+        next.Start();
+        QVERIFY2(next.WaitForIdle(), qPrintable(next.Output()));
+        QCOMPARE(next.Stop(SIGINT), 0);
+    }
+
+    void dataFileComesBackByteForByte()
+    {
+        WriteDataFile([](TTaskList &tasks) {
+            for (int i = 0; i < 5; ++i) {
+                TTask *task = tasks.AddNewTask();
+                FillEveryField(*task, i);
+                // Nothing that acts at start: no note to open, no reminder due.
+                task->NoteOpen = false;
+                task->Alerting = false;
+                task->ReminderTime = EncodeDate(2099, 1, 1 + i);
+            }
+        });
+        // Through the program once, so the file is one it wrote itself.
+        TProgram once(FFolder, Environment());
+        once.Start();
+        QVERIFY2(once.WaitForIdle(), qPrintable(once.Output()));
+        QCOMPARE(once.Stop(SIGTERM), 0);
+        const QByteArray written = ReadFileBytes(Path("Jotterbox.dat"));
+
+        TProgram again(FFolder, Environment());
+        again.Start();
+        QVERIFY2(again.WaitForIdle(), qPrintable(again.Output()));
+        QCOMPARE(again.Stop(SIGHUP), 0);
+        QCOMPARE(ReadFileBytes(Path("Jotterbox.dat")), written);
+    }
+
+    void damagedDataFileIsKeptAsideAndReported()
+    {
+        WriteDataFile([](TTaskList &tasks) {
+            for (int i = 0; i < 3; ++i)
+                tasks.AddNewTask()->Text = "task " + QByteArray::number(i);
+        });
+        QByteArray damaged = ReadFileBytes(Path("Jotterbox.dat"));
+        damaged.chop(7);
+        QVERIFY(WriteFileBytes(Path("Jotterbox.dat"), damaged));
+
+        TProgram program(FFolder, Environment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        const QStringList kept = QDir(FFolder).entryList({"Jotterbox_Damaged_*.dat"});
+        QCOMPARE(kept.size(), 1);
+        QVERIFY(program.Output().contains("Jotterbox: Stream read error"));
+        QVERIFY(program.Output().contains(Path(kept[0])));
+        QCOMPARE(ReadFileBytes(Path(kept[0])), damaged);
+        QCOMPARE(program.Stop(SIGTERM), 0);
+
+        // The tasks that could be read are saved; the damaged file stays as it was.
+        TUserInfo settings(FFolder + u'/');
+        TTaskList tasks(settings);
+        tasks.LoadFromFile(Path("Jotterbox.dat"));
+        QCOMPARE(tasks.Count(), 3);
+        QCOMPARE(ReadFileBytes(Path(kept[0])), damaged);
+    }
+
+    void alertWaitingAtStartCyclesTheTrayAndSounds()
+    {
+        WriteDataFile([](TTaskList &tasks) {
+            TTask *task = tasks.AddNewTask();
+            task->Text = "Dentist";
+            task->Alerting = true;
+        });
+        TProgram program(FFolder, Environment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        QVERIFY(program.Output().contains("jbx.events: tray alert"));
+        QVERIFY(program.Output().contains("jbx.events: alert sound"));
+        QVERIFY2(!program.Output().contains("no sound"), qPrintable(program.Output()));
+        // The player was loaded from the program folder for it.
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(program.Process().processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        QVERIFY(maps.readAll().contains("libjbxsound.so"));
+        QCOMPARE(program.Stop(SIGTERM), 0);
+    }
+
+    void hotKeysReachTheProgram()
+    {
+        TProgram program(FFolder, Environment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        Run("xdotool", {"key", "ctrl+alt+n"}, FX.Environment());
+        QVERIFY2(program.WaitForLine("jbx.events: hot key Ctrl+Alt+N"), qPrintable(program.Output()));
+        Run("xdotool", {"key", "ctrl+alt+l"}, FX.Environment());
+        QVERIFY2(program.WaitForLine("jbx.events: hot key Ctrl+Alt+L"), qPrintable(program.Output()));
+        QCOMPARE(program.Stop(SIGTERM), 0);
+    }
+
+    void trayIconSitsInTheTray()
+    {
+        TProgram program(FFolder, Environment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        // The tray host's panel holds a window of the program's class.
+        auto iconInTray = [this] {
+            const QString tree = Run("xwininfo", {"-root", "-tree"}, FX.Environment());
+            const QRegularExpression panel("(0x[0-9a-f]+) \"panel\": \\(\"panel\" \"trayer\"\\)");
+            const QRegularExpressionMatch match = panel.match(tree);
+            if (!match.hasMatch())
+                return false;
+            const QString inside = Run("xwininfo", {"-tree", "-id", match.captured(1)}, FX.Environment());
+            return inside.contains("(\"Jotterbox\" \"Jotterbox\")");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(iconInTray(), 15000);
+        QCOMPARE(program.Stop(SIGTERM), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestE2eShell)
+#include "tst_e2e_shell.moc"
