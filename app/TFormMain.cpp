@@ -102,8 +102,10 @@ QString TFormMain::KeepDamagedFile()
     QString path = AppDir + QStringLiteral("Jotterbox_Damaged_%1.dat").arg(stamp);
     for (int n = 2; QFile::exists(path); ++n)
         path = AppDir + QStringLiteral("Jotterbox_Damaged_%1-%2.dat").arg(stamp).arg(n);
-    if (!QFile::copy(DataFilePath, path))
-        throw EJbxError(JbxMessages::CannotCreateFile(path));
+    QFile damaged(DataFilePath);
+    if (!damaged.copy(path))
+        throw EJbxError(
+            QStringLiteral("Cannot copy %1 to %2: %3").arg(DataFilePath, path, damaged.errorString()));
     FDamagedPending = false;
     FDamagedKeptAs = path;
     return path;
@@ -146,6 +148,9 @@ bool TFormMain::WMQueryEndSession()
 void TFormMain::FormDestroy()
 {
     WriteDebugLog(QStringLiteral("FormDestroy"));
+    // Nothing may change the tasks behind the final save's back, even while
+    // a box about it waits for the user.
+    Reminders->Timer1->stop();
     CanExit = true;
     FFinalSave = true;
     const bool saved = TimerSaveTimer();
@@ -161,10 +166,15 @@ bool TFormMain::TimerSaveTimer()
     bool ok = true;
     try {
         if (DataModified || CanExit) {
-            if (FDamagedPending)
+            // A file that could not be read is replaced only once it is kept
+            // aside, and only for something new: without a change there is
+            // nothing to lose by leaving it be.
+            if (FDamagedPending && DataModified)
                 KeepDamagedFile();
-            TaskList().SaveToFile(DataFilePath);
-            DataModified = false;
+            if (!FDamagedPending) {
+                TaskList().SaveToFile(DataFilePath);
+                DataModified = false;
+            }
             UserInfo().SaveSettings();
         }
         const TDateTime now = TClock::Now();
@@ -233,8 +243,6 @@ void TFormMain::PlayAlertSound()
 
 void TFormMain::RegisterHotKeys()
 {
-    HotKeyNewNote = 1;
-    HotKeyShowList = 2;
     if (!HotKeys->Available()) {
         const QString line =
             QStringLiteral("Global hot keys unavailable: %1").arg(HotKeys->UnavailableReason());
@@ -244,8 +252,25 @@ void TFormMain::RegisterHotKeys()
     }
     // A combination another program holds is silently unavailable.
     const Qt::KeyboardModifiers ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
-    HotKeys->Register(HotKeyNewNote, Qt::Key_N, ctrlAlt);
-    HotKeys->Register(HotKeyShowList, Qt::Key_L, ctrlAlt);
+    HotKeyNewNote = 1;
+    HotKeyShowList = 2;
+    if (!HotKeys->Register(HotKeyNewNote, Qt::Key_N, ctrlAlt))
+        WriteDebugLog(QStringLiteral("Ctrl+Alt+N is taken by another program"));
+    if (!HotKeys->Register(HotKeyShowList, Qt::Key_L, ctrlAlt))
+        WriteDebugLog(QStringLiteral("Ctrl+Alt+L is taken by another program"));
+}
+
+void TFormMain::SaveBeforeAbruptEnd()
+{
+    if (!DataModified || FDamagedPending)
+        return;
+    try {
+        TaskList().SaveToFile(DataFilePath);
+        DataModified = false;
+        UserInfo().SaveSettings();
+    } catch (...) {
+        // Nobody is left to tell.
+    }
 }
 
 void TFormMain::UnregisterHotKeys()

@@ -59,6 +59,11 @@ public:
     // end), the settings with it, the daily backup. False when a write failed.
     bool TimerSaveTimer();
 
+    // The display went away and the program is being ended by force: the
+    // changes not yet saved are written, quietly, without the rest of the
+    // end.
+    void SaveBeforeAbruptEnd();
+
     void CoolTrayIcon1DblClick();
     void WMHotKey(int id);
     void StartTrayAlert();

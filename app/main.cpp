@@ -10,6 +10,23 @@
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
+
+namespace {
+TFormMain *LiveMain = nullptr;
+TSingleInstance *LiveInstance = nullptr;
+
+// Qt ends the process with exit() when the display connection breaks (an
+// X server gone at logout without a session manager): no loop, no final
+// save. This still writes what changed.
+void AbruptEnd()
+{
+    if (LiveMain)
+        LiveMain->SaveBeforeAbruptEnd();
+    if (LiveInstance)
+        LiveInstance->Unlock();
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -27,6 +44,8 @@ int main(int argc, char *argv[])
     // Before the display opens: a session that ends from here on gets the
     // orderly end with its save.
     TSessionEnd::InstallSignalHandlers();
+    LiveInstance = &instance;
+    std::atexit(AbruptEnd);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Jotterbox"));
@@ -42,22 +61,27 @@ int main(int argc, char *argv[])
         TSessionEnd sessionEnd;
         TFormMain formMain;
         QObject::connect(&formMain, &TFormMain::Closed, &app, &QCoreApplication::quit);
-        QObject::connect(&sessionEnd, &TSessionEnd::EndRequested,
+        QObject::connect(&sessionEnd, &TSessionEnd::EndRequested, &formMain,
                          [&formMain](bool &agree) { agree = formMain.WMQueryEndSession(); });
         QObject::connect(&sessionEnd, &TSessionEnd::EndAgreed, &formMain, &TFormMain::Close);
 
+        LiveMain = &formMain;
         formMain.FormCreate();
         QTimer::singleShot(0, &formMain, [&formMain] {
             formMain.FormShow();
             qCInfo(lcJbxEvents, "idle");
         });
         QApplication::exec();
+        // The end is under way: a signal now must not start another.
+        sessionEnd.blockSignals(true);
         // Windows go in the reverse order of their making; the main window,
         // made first, goes last with the final save.
         formMain.FormDestroy();
+        LiveMain = nullptr;
     }
     // Only now may another instance start and read the data file.
     instance.Unlock();
+    LiveInstance = nullptr;
     DestroyGlobals();
     return 0;
 }

@@ -176,10 +176,14 @@ bool THotKeys::Register(int id, Qt::Key key, Qt::KeyboardModifiers modifiers)
         }
     }
     if (!all) {
+        // Checked, so the key is free again when we answer "failed".
+        xcb_void_cookie_t undo[std::size(KLockVariants)];
         for (size_t i = 0; i < std::size(KLockVariants); ++i)
             if (granted[i])
-                xcb_ungrab_key(connection, code, FRoot, mask | KLockVariants[i]);
-        xcb_flush(connection);
+                undo[i] = xcb_ungrab_key_checked(connection, code, FRoot, mask | KLockVariants[i]);
+        for (size_t i = 0; i < std::size(KLockVariants); ++i)
+            if (granted[i])
+                std::free(xcb_request_check(connection, undo[i]));
         return false;
     }
     FGrabs.push_back({id, code, mask});

@@ -74,10 +74,24 @@ void TTrayIcon::IconActivated(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
+        // Trays that speak D-Bus report two clicks, never a double-click:
+        // a second click within the interval is one.
+        if (FClickTimer->isActive()) {
+            FClickTimer->stop();
+            FSecondClick.start();
+            emit DblClick();
+            break;
+        }
+        FSecondClick.invalidate();
         FClickAt = QCursor::pos();
         FClickTimer->start();
         break;
     case QSystemTrayIcon::DoubleClick:
+        // A tray that reports both for one double-click is heard once.
+        if (FSecondClick.isValid() && FSecondClick.elapsed() < FClickTimer->interval()) {
+            FSecondClick.invalidate();
+            break;
+        }
         FClickTimer->stop();
         emit DblClick();
         break;
@@ -89,7 +103,11 @@ void TTrayIcon::IconActivated(QSystemTrayIcon::ActivationReason reason)
     }
 }
 
-void TTrayIcon::ClickTimerTimer() { Popup(FClickAt); }
+void TTrayIcon::ClickTimerTimer()
+{
+    FClickTimer->stop();
+    Popup(FClickAt);
+}
 
 bool TTrayIcon::ClickPending() const { return FClickTimer->isActive(); }
 

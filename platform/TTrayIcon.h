@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QList>
 #include <QMenu>
@@ -61,6 +62,7 @@ private:
     QTimer *FCycleTimer;
     QTimer *FClickTimer;
     QPoint FClickAt;
+    QElapsedTimer FSecondClick;
     bool FCycleIcons = false;
     int FIconIndex = 0;
 };

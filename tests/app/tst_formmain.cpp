@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -186,7 +187,6 @@ private slots:
         QCOMPARE(ReadFileBytes(Path("Jotterbox.dat")), before);
         QVERIFY(QFile::exists(Path("Jotterbox.ini")));
         QVERIFY(!form->TimerSave->isActive());
-        QCOMPARE(form->HotKeyNewNote, 0); // released
     }
 
     void failedFinalSaveIsShownAndWaitedOn()
@@ -196,7 +196,6 @@ private slots:
         QVERIFY(QDir(FDir->path()).mkdir("Jotterbox.dat"));
         form->FormDestroy();
         QCOMPARE(dialogs.WaitedErrors.size(), 1);
-        QCOMPARE(form->HotKeyNewNote, 1); // a failed final save leaves the hot keys be
     }
 
     void startReopensSavedNotesAndAlertsForUnseenOnes()
@@ -219,8 +218,6 @@ private slots:
         QCOMPARE(form->CoolTrayIcon1->PopupMenu(), nullptr);
         QCOMPARE(sound.Played, QStringList{UserInfo().SoundFileName});
         QVERIFY(!DataModified);
-        QCOMPARE(form->HotKeyNewNote, 1);
-        QCOMPARE(form->HotKeyShowList, 2);
     }
 
     void alertingTaskWithOpenNoteGivesNoTrayAlert()
@@ -263,7 +260,7 @@ private slots:
         QCOMPARE(ReadFileBytes(kept), damaged);
         // The rest of the start is skipped: no notes, no hot keys.
         QVERIFY(notes.Created.isEmpty());
-        QCOMPARE(form->HotKeyNewNote, 0);
+        QVERIFY(!form->CoolTrayIcon1->CycleIcons());
         // The tasks read so far stay and are saved; the kept file is not touched.
         QCOMPARE(TaskList().Count(), 3);
         form->FormDestroy();
@@ -272,6 +269,28 @@ private slots:
         QCOMPARE(read.Count(), 3);
         QCOMPARE(ReadFileBytes(kept), damaged);
         QCOMPARE(QDir(FDir->path()).entryList({"Jotterbox_Damaged_*"}).size(), 1);
+    }
+
+    void unreadableFileThatCannotBeKeptIsNeverReplaced()
+    {
+        // A folder where the data file belongs: it can be neither read nor copied.
+        QVERIFY(QDir(FDir->path()).mkdir("Jotterbox.dat"));
+        TScriptedDialogs dialogs;
+        auto form = Start();
+        QCOMPARE(dialogs.Errors.size(), 1);
+        QVERIFY(dialogs.Errors[0].contains("could not be kept aside"));
+
+        // Nothing changed: the end goes ahead and leaves it be.
+        QVERIFY(form->WMQueryEndSession());
+        QVERIFY(QFileInfo(Path("Jotterbox.dat")).isDir());
+
+        // A change cannot be saved over it: the save fails and says why.
+        TaskList().AddNewTask();
+        DataModified = true;
+        QVERIFY(!form->TimerSaveTimer());
+        QVERIFY(dialogs.Errors.last().startsWith("Cannot copy"));
+        QVERIFY(DataModified);
+        QVERIFY(QFileInfo(Path("Jotterbox.dat")).isDir());
     }
 
     void doubleClickAtRestTogglesList()

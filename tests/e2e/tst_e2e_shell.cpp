@@ -206,6 +206,39 @@ private slots:
         QCOMPARE(program.Stop(SIGTERM), 0);
     }
 
+    void lostDisplayStillSavesTheChanges()
+    {
+        WriteDataFile([](TTaskList &tasks) {
+            TTask *task = tasks.AddNewTask();
+            task->Text = "Call back";
+            task->ReminderTime = EncodeDate(2000, 1, 1); // falls due at the first tick
+        });
+        {
+            // A display of its own, to pull from under the program.
+            auto display = std::make_unique<TXServer>();
+            QString error;
+            QVERIFY2(display->Start(false, false, &error), qPrintable(error));
+            QProcessEnvironment environment = Environment();
+            environment.insert("DISPLAY", display->Display());
+            TProgram program(FFolder, environment);
+            program.Start();
+            QVERIFY2(program.WaitForLine("jbx.events: alert sound"), qPrintable(program.Output()));
+            display.reset();
+            QVERIFY(program.Process().waitForFinished(20000));
+        }
+        TUserInfo settings(FFolder + u'/');
+        TTaskList tasks(settings);
+        tasks.LoadFromFile(Path("Jotterbox.dat"));
+        QCOMPARE(tasks.Count(), 1);
+        QVERIFY(tasks.GetTask(0)->Alerting);
+        QCOMPARE(tasks.GetTask(0)->ReminderTime, 0.0);
+
+        TProgram next(FFolder, Environment()); // the lock went too
+        next.Start();
+        QVERIFY2(next.WaitForIdle(), qPrintable(next.Output()));
+        QCOMPARE(next.Stop(SIGTERM), 0);
+    }
+
     void hotKeysReachTheProgram()
     {
         TProgram program(FFolder, Environment());

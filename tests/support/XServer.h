@@ -25,6 +25,8 @@ public:
     QString Display() const; // ":93"; empty before Start
     // This process's environment pointed at the display, for Qt programs.
     QProcessEnvironment Environment() const;
+    // The processes it started, the server first.
+    std::vector<qint64> Pids() const { return {FPids.begin(), FPids.end()}; }
 
 private:
     std::vector<pid_t> FPids; // in start order: Xvfb first
