@@ -59,8 +59,8 @@ void TFormMain::FormCreate()
 
     DataFilePath = AppDir + QStringLiteral("Jotterbox.dat");
     LoadDataFile();
-    // A file that could not be read stops the start here, as the error box
-    // says: nothing is reopened, no alert, no hot keys.
+    // A file that could not be read ends the start here: the user deals
+    // with the error first; nothing is reopened, no alert, no hot keys.
     if (FLoadFailed)
         return;
 
