@@ -2,6 +2,7 @@
 #include "base/Screen.h"
 #include "model/UnitGlobalData.h"
 #include "notes/TaskSheetMessage.h"
+#include "platform/Dialogs.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
 
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QScreen>
 #include <QTimer>
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -39,7 +39,7 @@ int main(int argc, char *argv[])
         if (instance.Error().isEmpty())
             return 0;
         // No place for a lock at all: better one instance too many than none.
-        std::fprintf(stderr, "Jotterbox: %s\n", qPrintable(instance.Error()));
+        Dialogs().ErrorBox(instance.Error()); // no display yet: stderr only
     }
     // Before the display opens: a session that ends from here on gets the
     // orderly end with its save.

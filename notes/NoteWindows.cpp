@@ -13,8 +13,6 @@ TNoteCreator &Creator()
 
 void SetNoteCreator(TNoteCreator creator) { Creator() = std::move(creator); }
 
-bool CanCreateNotes() { return bool(Creator()); }
-
 void CreateNoteWindow(TTask *task)
 {
     if (Creator())

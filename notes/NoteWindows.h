@@ -9,7 +9,6 @@ class TTask;
 // own) no note window can be made.
 using TNoteCreator = std::function<void(TTask *task)>;
 void SetNoteCreator(TNoteCreator creator);
-bool CanCreateNotes();
 
 // Creates a note window for the task and shows it.
 void CreateNoteWindow(TTask *task);

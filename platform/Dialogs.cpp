@@ -8,15 +8,21 @@
 
 namespace {
 
+// Every error also goes to stderr: a box may go unseen (no desktop, a
+// tray-only session), and the terminal or journal keeps the record. True
+// when there is an application to show boxes in.
+bool Record(const QString &message)
+{
+    std::fprintf(stderr, "Jotterbox: %s\n", qPrintable(message));
+    std::fflush(stderr);
+    return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
 class TQtDialogs final : public TDialogs {
 public:
     void ErrorBox(const QString &message) override
     {
-        // Also on stderr: a box may go unseen (no desktop, a tray-only
-        // session), and the terminal or journal keeps the record.
-        std::fprintf(stderr, "Jotterbox: %s\n", qPrintable(message));
-        std::fflush(stderr);
-        if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        if (!Record(message))
             return;
         // A failing save retries every minute: one box per distinct message
         // is enough, not a new one each time.
@@ -36,9 +42,7 @@ public:
 
     void ErrorBoxAndWait(const QString &message) override
     {
-        std::fprintf(stderr, "Jotterbox: %s\n", qPrintable(message));
-        std::fflush(stderr);
-        if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        if (Record(message))
             QMessageBox::critical(nullptr, QStringLiteral("Jotterbox"), message);
     }
 

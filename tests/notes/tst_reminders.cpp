@@ -137,6 +137,18 @@ private slots:
         QCOMPARE(log, (QStringList{"a1", "b1"}));
     }
 
+    void openingANoteMakesAWindowOnlyWhenNoneAnswers()
+    {
+        TFakeNotes notes;
+        TTask *closed = Add("closed");
+        TTask *open = Add("open");
+        open->NoteOpen = true;
+        OpenNoteForTask(closed);
+        OpenNoteForTask(open);
+        QCOMPARE(notes.Log, (QStringList{"0", "create", "0"}));
+        QCOMPARE(notes.Created, QList<TTask *>{closed});
+    }
+
     void titleCycling()
     {
         TTitleCycling title;
