@@ -1,9 +1,21 @@
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QString>
 
-// Every message box of the program goes through this interface, so tests
-// can script the answers and read what the user would have been told.
+class QPrinter;
+class QWidget;
+
+// A font with the colour it is drawn in: what the font chooser edits.
+struct TFontChoice {
+    QFont Font;
+    QColor Color;
+};
+
+// Every message box and standard dialog of the program goes through this
+// interface, so tests can script the answers and read what the user would
+// have been told.
 class TDialogs {
 public:
     virtual ~TDialogs() = default;
@@ -16,6 +28,19 @@ public:
     virtual void ErrorBoxAndWait(const QString &message) = 0;
     // A Yes/No question; true for Yes.
     virtual bool YesNo(const QString &caption, const QString &text) = 0;
+
+    // The save dialog: a path, or empty when cancelled. `filter` is in Qt's
+    // form ("Text Files (*.txt)"); a name typed without extension gets
+    // `defaultSuffix`. It does not ask about overwriting: callers do.
+    virtual QString SaveFileName(QWidget *parent, const QString &proposedName,
+                                 const QString &filter, const QString &defaultSuffix) = 0;
+    // The font chooser, with colour; false when cancelled.
+    virtual bool ChooseFont(QWidget *parent, TFontChoice &choice) = 0;
+    // The colour chooser; false when cancelled.
+    virtual bool ChooseColor(QWidget *parent, QColor &color) = 0;
+    // The print dialog on `printer` (copies, page range, printer); false
+    // when cancelled.
+    virtual bool SetUpPrinter(QWidget *parent, QPrinter &printer) = 0;
 };
 
 // The dialogs in use: the real Qt ones unless a test installed others.

@@ -12,6 +12,8 @@
 #include "platform/Sound.h"
 
 #include <QList>
+#include <QPrinter>
+#include <optional>
 #include <QPair>
 #include <QStringList>
 
@@ -35,6 +37,45 @@ public:
     {
         Questions << caption + u'|' + text;
         return Answers.isEmpty() ? false : Answers.takeFirst();
+    }
+
+    // The path the save dialog returns; empty = cancelled.
+    QString SavePath;
+    QStringList SaveFilters; // the filter of every save dialog shown
+    QString SaveFileName(QWidget *, const QString &, const QString &filter,
+                         const QString &) override
+    {
+        SaveFilters << filter;
+        return SavePath;
+    }
+    // What the font and colour choosers return; none = cancelled.
+    std::optional<TFontChoice> FontAnswer;
+    std::optional<TFontChoice> FontShown; // what the font chooser was given
+    bool ChooseFont(QWidget *, TFontChoice &choice) override
+    {
+        FontShown = choice;
+        if (!FontAnswer)
+            return false;
+        choice = *FontAnswer;
+        return true;
+    }
+    std::optional<QColor> ColorAnswer;
+    bool ChooseColor(QWidget *, QColor &color) override
+    {
+        if (!ColorAnswer)
+            return false;
+        color = *ColorAnswer;
+        return true;
+    }
+    // The PDF file the print dialog sends the job to; empty = cancelled.
+    QString PrintPdfPath;
+    bool SetUpPrinter(QWidget *, QPrinter &printer) override
+    {
+        if (PrintPdfPath.isEmpty())
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(PrintPdfPath);
+        return true;
     }
 };
 

@@ -1,0 +1,1 @@
+#include "controls/TZELDatePicker2.h"

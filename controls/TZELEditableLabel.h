@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+
+// A link-style label that becomes an edit box when clicked. In time mode
+// its caption is always a valid time of day in the program's time format.
+class TZELEditableLabel : public QWidget {
+    Q_OBJECT
+
+public:
+    // Switches the program-wide long time format to the short one, so
+    // every time shown from now on has no seconds.
+    explicit TZELEditableLabel(QWidget *parent = nullptr);
+
+    QString Caption() const;
+    // In time mode the text is parsed and shown normalised; an invalid time
+    // fails with "'%s' is not a valid time" (EJbxError), the caption kept.
+    // The widget takes the caption's size. Fires nothing.
+    void SetCaption(const QString &value);
+    bool IsTime() const { return FIsTime; }
+    // Also resets the caption: "9:30" in time mode, "ZELEditableLabel" else.
+    void SetIsTime(bool value);
+
+    // Ends an edit in progress (the edit box loses the focus).
+    void HideEditor();
+    // The caption's click: grows by 3 pixels each side and shows the edit
+    // box with the caption, caret at the start.
+    void BeginEdit();
+    // The edit ended: Editing, the new caption (an invalid time is dropped
+    // silently), back to the old place and size, Edited.
+    void EndEdit();
+    bool IsEditing() const;
+    // The edit box; null until the first edit. For tests.
+    QLineEdit *Editor() const { return FEdit; }
+    QLabel *CaptionLabel() const { return FCaption; }
+
+signals:
+    // The edit is ending; the caption still shows the old text.
+    void Editing();
+    // The edit has ended; fires also when a typed time was rejected.
+    void Edited();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FitEditWidth();
+    void FitToCaption();
+
+    QLabel *FCaption;
+    QLabel *FMeasure;
+    QLineEdit *FEdit = nullptr;
+    bool FIsTime = false;
+    bool FEnding = false;
+};
