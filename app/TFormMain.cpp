@@ -7,6 +7,7 @@
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
 #include "model/UnitGlobalProc.h"
+#include "notes/NoteEvents.h"
 #include "notes/ReminderEngine.h"
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
@@ -47,6 +48,13 @@ TFormMain::TFormMain(QObject *parent)
     connect(Reminders, &TReminderEngine::AlertSoundDue, this, &TFormMain::PlayAlertSound);
     connect(Reminders, &TReminderEngine::TrayAlertDue, this, &TFormMain::StartTrayAlert);
     connect(HotKeys, &THotKeys::Pressed, this, &TFormMain::WMHotKey);
+
+    // An alert dismissed by closing its note comes back in the tray.
+    connect(&TNoteEvents::Instance(), &TNoteEvents::AlertLeftUnseen, this, [this] {
+        StartTrayAlert();
+        PlayAlertSound();
+    });
+    connect(this, &TFormMain::EndSession, &TNoteEvents::Instance(), &TNoteEvents::SessionEnding);
 }
 
 TFormMain::~TFormMain() { delete PMTray; }

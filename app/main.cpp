@@ -1,8 +1,10 @@
 #include "app/TFormMain.h"
 #include "base/Screen.h"
 #include "model/UnitGlobalData.h"
+#include "notes/TFormNote.h"
 #include "notes/TaskSheetMessage.h"
 #include "platform/Dialogs.h"
+#include "platform/Fonts.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
 
@@ -50,6 +52,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Jotterbox"));
     QApplication::setQuitOnLastWindowClosed(false);
+    InstallFontSubstitutions();
     SetPrimaryScreenSizeFunction([] {
         const QScreen *screen = QGuiApplication::primaryScreen();
         return screen ? screen->size() : QSize(1024, 768);
@@ -57,6 +60,7 @@ int main(int argc, char *argv[])
 
     CreateGlobals(QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + u'/'));
     RegisterTaskSheetMessage();
+    TFormNote::InstallCreator();
     {
         TSessionEnd sessionEnd;
         TFormMain formMain;
@@ -74,6 +78,9 @@ int main(int argc, char *argv[])
         QApplication::exec();
         // The end is under way: a signal now must not start another.
         sessionEnd.blockSignals(true);
+        // Notes on screen go without their close query: they stay marked
+        // open and come back at the next start.
+        TFormNote::DestroyAll();
         // Windows go in the reverse order of their making; the main window,
         // made first, goes last with the final save.
         formMain.FormDestroy();

@@ -1,0 +1,7 @@
+#include "notes/NoteEvents.h"
+
+TNoteEvents &TNoteEvents::Instance()
+{
+    static TNoteEvents events;
+    return events;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class QAction;
+
+// What note windows tell the rest of the program, and the commands of other
+// windows that a note's menu offers. Notes come and go; the receivers
+// (the list, the main window) connect here once.
+class TNoteEvents : public QObject {
+    Q_OBJECT
+
+public:
+    static TNoteEvents &Instance();
+
+    // Commands of other windows shown in every note's menu; an empty one is
+    // left out until its window exists.
+    QPointer<QAction> ActionAddNewNote;
+    QPointer<QAction> ActionShowList;
+    QPointer<QAction> ActionShowToolbar;
+    QPointer<QAction> ActionOptions;
+
+signals:
+    // A note changed its task: the list should rebuild once the changes
+    // pause.
+    void ListUpdateRequested();
+    // A note discarded its task: the list should rebuild at once.
+    void ListRebuildNow();
+    // An alerting note was closed with its task kept: the alert goes back
+    // to the tray and sounds again.
+    void AlertLeftUnseen();
+    // The session is ending: every note keeps its open state.
+    void SessionEnding();
+};

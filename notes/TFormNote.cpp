@@ -1,0 +1,815 @@
+#include "notes/TFormNote.h"
+
+#include "base/Clock.h"
+#include "base/JbxError.h"
+#include "base/LocaleFormats.h"
+#include "base/TextCodec.h"
+#include "controls/TZELBlinkImage.h"
+#include "controls/TZELCombo.h"
+#include "controls/TZELDatePicker2.h"
+#include "controls/TZELEditableLabel.h"
+#include "model/TTask.h"
+#include "model/TTaskList.h"
+#include "model/UnitGlobalData.h"
+#include "model/UnitGlobalProc.h"
+#include "notes/NoteEvents.h"
+#include "notes/NotePictures.h"
+#include "notes/NoteWindows.h"
+#include "notes/TNoteMenu.h"
+#include "platform/ColorRef.h"
+#include "platform/Dialogs.h"
+#include "settings/TUserInfo.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWindow>
+#include <cmath>
+
+namespace {
+
+QList<QPointer<TFormNote>> &LiveNotes()
+{
+    static QList<QPointer<TFormNote>> notes;
+    return notes;
+}
+
+// How long the window manager gets to place a new window before its place
+// counts: some managers report (0, 0) for a moment after the first show.
+constexpr int SettleDelay = 250;
+
+constexpr int InfoRowTop = 4;
+constexpr int InfoRowStep = 18;
+constexpr int InfoCaptionRight = 52;
+constexpr int InfoControlLeft = 56;
+
+const char *const BlinkCaptions[] = {
+    "&Acknowledged",
+    "Remind Me Again in 15 Minutes",
+    "Remind Me Again in 1 Hour",
+    "Remind Me Again in 4 Hours",
+    "Remind Me Again in 1 Day",
+    "Remind Me Again in 1 Week",
+    "Remind Me Again in 1 Month",
+    "Remind Me Again in 1 Year",
+};
+// Days added to now by the blink menu's items; a month and a year are fixed
+// day counts, not calendar steps.
+constexpr double SnoozeDays[] = {0, 1.0 / 96, 1.0 / 24, 1.0 / 6, 1, 7, 30, 365};
+
+QString WithCrLf(QString text) { return text.replace(u'\n', QStringLiteral("\r\n")); }
+
+// The data file's line ends (CR LF, or a lone CR or LF from elsewhere) as
+// the text area keeps them.
+QString WithoutCr(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+// The time of day of a moment as "h:nn".
+QString HourMinutes(TDateTime moment)
+{
+    const QTime time = DateTimeToQTime(moment);
+    return QStringLiteral("%1%2%3")
+        .arg(time.hour())
+        .arg(TLocaleFormats::TimeSeparator())
+        .arg(time.minute(), 2, 10, QLatin1Char('0'));
+}
+
+void SetBackground(QWidget *widget, qint32 color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, ColorRefToQColor(color));
+    palette.setColor(QPalette::Base, ColorRefToQColor(color));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QList<QRect> ScreenRects()
+{
+    QList<QRect> rects;
+    for (const QScreen *screen : QGuiApplication::screens())
+        rects << screen->geometry();
+    return rects;
+}
+
+} // namespace
+
+TFormNote::TFormNote(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint |
+                          (GlobalsExist() && UserInfo().StayOnTop ? Qt::WindowStaysOnTopHint : Qt::Widget))
+{
+    setWindowTitle(QStringLiteral("Jotterbox"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setMinimumWidth(NoteMinWidth);
+    resize(349, 256);
+    ImageClock = ClockPicture();
+    ImageNote = NotePicture();
+    BuildTitleBar();
+    BuildClient();
+    BuildInfoPanel();
+    Menu = new TNoteMenu(this);
+
+    PMBlink = new QMenu(this);
+    for (int tag = 0; tag < 8; ++tag) {
+        QAction *item = PMBlink->addAction(QString::fromLatin1(BlinkCaptions[tag]));
+        connect(item, &QAction::triggered, this, [this, tag] { Acknowledged1Click(tag); });
+        if (tag == 0)
+            PMBlink->addSeparator();
+    }
+
+    SetNoteColor(9620973);
+    connect(&TNoteEvents::Instance(), &TNoteEvents::SessionEnding, this, &TFormNote::WMQueryEndSession);
+    AddTaskSheetReceiver(this);
+    LiveNotes() << this;
+}
+
+TFormNote::~TFormNote()
+{
+    RemoveTaskSheetReceiver(this);
+    LiveNotes().removeAll(this);
+    LiveNotes().removeAll(nullptr);
+    if (FDiscarded && GlobalsExist())
+        TaskList().DisposeRemoved(Task);
+}
+
+void TFormNote::InstallCreator()
+{
+    SetNoteCreator([](TTask *task) {
+        auto *note = new TFormNote;
+        note->Task = task;
+        note->show();
+    });
+}
+
+QList<TFormNote *> TFormNote::OpenNotes()
+{
+    QList<TFormNote *> notes;
+    for (const QPointer<TFormNote> &note : LiveNotes())
+        if (note && !note->FClosed)
+            notes << note;
+    return notes;
+}
+
+void TFormNote::DestroyAll()
+{
+    const QList<QPointer<TFormNote>> notes = LiveNotes();
+    for (const QPointer<TFormNote> &note : notes)
+        delete note.data();
+}
+
+void TFormNote::BuildTitleBar()
+{
+    PanelTitle = new QFrame(this);
+    PanelTitle->setMouseTracking(true);
+    PanelTitle->installEventFilter(this);
+
+    LabelTitle = new QLabel(PanelTitle);
+    LabelTitle->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    QPalette white = LabelTitle->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    LabelTitle->setPalette(white);
+    LabelTitle->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    LabelTitle->setMouseTracking(true);
+    LabelTitle->installEventFilter(this);
+
+    ImageX = new QLabel(PanelTitle);
+    ImageX->setPixmap(CloseCrossPicture());
+    ImageX->setFixedSize(16, 16);
+    ImageX->setToolTip(QStringLiteral("Close"));
+    ImageX->setCursor(Qt::PointingHandCursor);
+    ImageX->setContextMenuPolicy(Qt::PreventContextMenu);
+    ImageX->installEventFilter(this);
+
+    ImageTaskInfo = new TZELBlinkImage(PanelTitle);
+    ImageTaskInfo->SetPicture1(ImageClock);
+    ImageTaskInfo->SetPicture2(ClockBlinkPicture());
+    ImageTaskInfo->SetInterval(500);
+    ImageTaskInfo->setToolTip(QStringLiteral("Date/Time"));
+    ImageTaskInfo->setCursor(Qt::PointingHandCursor);
+    ImageTaskInfo->setContextMenuPolicy(Qt::PreventContextMenu);
+    ImageTaskInfo->installEventFilter(this);
+}
+
+void TFormNote::BuildClient()
+{
+    PanelClient = new QWidget(this);
+    PanelClient->setMouseTracking(true);
+    PanelClient->installEventFilter(this);
+    PanelClient2 = new QWidget(PanelClient);
+
+    PanelOtherInfo = new QWidget(PanelClient2);
+    PanelOtherInfo->installEventFilter(this);
+    auto *line = new QFrame(PanelOtherInfo);
+    line->setObjectName(QStringLiteral("BottomLine"));
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setGeometry(0, 0, 4000, 1);
+    LabelBottom = new QLabel(PanelOtherInfo);
+    LabelBottom->move(8, 4);
+    LabelBottom->installEventFilter(this);
+
+    MemoDetail = new QPlainTextEdit(PanelClient2);
+    MemoDetail->setFrameShape(QFrame::NoFrame);
+    MemoDetail->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MemoDetail->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The note's own menu stands in for the text area's.
+    MemoDetail->setContextMenuPolicy(Qt::NoContextMenu);
+    MemoDetail->installEventFilter(this);
+    connect(MemoDetail, &QPlainTextEdit::textChanged, this, &TFormNote::MemoDetailChange);
+
+    PanelTaskInfo = new QWidget(PanelClient2);
+    PanelTaskInfo->hide();
+    PanelTaskInfo->installEventFilter(this);
+}
+
+void TFormNote::BuildInfoPanel()
+{
+    const char *const captions[] = {"Due Date:", "Reminder:", "Priority:", "Finished:"};
+    for (int row = 0; row < 4; ++row) {
+        auto *caption = new QLabel(QString::fromLatin1(captions[row]), PanelTaskInfo);
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        caption->adjustSize();
+        caption->move(InfoCaptionRight - caption->width(), InfoRowTop + row * InfoRowStep);
+        caption->installEventFilter(this);
+        InfoCaptions << caption;
+    }
+    auto place = [](QWidget *control, int row) {
+        control->adjustSize();
+        control->move(InfoControlLeft, InfoRowTop + row * InfoRowStep);
+    };
+
+    DPDueDate = new TZELDatePicker2(PanelTaskInfo);
+    place(DPDueDate, 0);
+    connect(DPDueDate, &TZELDatePicker2::DateSelected, this, &TFormNote::DPDueDateDateSelected);
+
+    DPReminder = new TZELDatePicker2(PanelTaskInfo);
+    place(DPReminder, 1);
+    connect(DPReminder, &TZELDatePicker2::SelectingDate, this, &TFormNote::DPReminderSelectingDate);
+    connect(DPReminder, &TZELDatePicker2::DateSelected, this, &TFormNote::DPReminderDateSelected);
+
+    TPReminder = new TZELEditableLabel(PanelTaskInfo);
+    TPReminder->SetIsTime(true);
+    TPReminder->move(InfoControlLeft, InfoRowTop + InfoRowStep);
+    connect(TPReminder, &TZELEditableLabel::Edited, this, &TFormNote::DPReminderDateSelected);
+
+    CBPriority = new TZELCombo(PanelTaskInfo);
+    CBPriority->SetItems({QStringLiteral("High"), QStringLiteral("Normal"), QStringLiteral("Low")});
+    CBPriority->SetItemIndex(1);
+    place(CBPriority, 2);
+    connect(CBPriority, &TZELCombo::Selected, this, &TFormNote::CBPrioritySelected);
+
+    CBFinished = new TZELCombo(PanelTaskInfo);
+    CBFinished->SetItems({QStringLiteral("Yes"), QStringLiteral("No")});
+    CBFinished->SetItemIndex(1);
+    place(CBFinished, 3);
+    connect(CBFinished, &TZELCombo::Selected, this, &TFormNote::CBFinishedSelected);
+}
+
+// --- showing --------------------------------------------------------------
+
+void TFormNote::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!FShown && !event->spontaneous()) {
+        FShown = true;
+        FormShow();
+        QTimer::singleShot(SettleDelay, this, &TFormNote::SettlePosition);
+    }
+}
+
+void TFormNote::FormShow()
+{
+    WriteDebugLog(QStringLiteral("TFormTask.FormShow"));
+    Loading = true;
+
+    FStoredPlace = Task->Left != TTask::NoPosition;
+    if (FStoredPlace) {
+        const int height = Task->RolledUp ? NoteTitleHeight : Task->Height;
+        const QScreen *primary = QGuiApplication::primaryScreen();
+        const QPoint place =
+            primary ? NotePlaceOnScreen(QRect(Task->Left, Task->Top, Task->Width, height), ScreenRects(),
+                                        primary->availableGeometry())
+                    : QPoint(Task->Left, Task->Top);
+        Task->Left = place.x();
+        Task->Top = place.y();
+        move(place);
+    }
+
+    SetNoteColor(Task->Color);
+    const QString text = WithoutCr(DecodeText(Task->Text));
+    MemoDetail->setPlainText(text);
+    FShownText = MemoDetail->toPlainText();
+    ApplyFont();
+    Task->NoteOpen = true;
+
+    if (Task->RolledUp) {
+        PanelTitle->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        LabelTitle->setText(Subject());
+        LabelTitle->adjustSize();
+        setMinimumHeight(NoteTitleHeight);
+        resize(RolledUpWidth(std::max(30, LabelTitle->width())), NoteTitleHeight);
+    } else {
+        PanelTitle->setFrameStyle(QFrame::NoFrame);
+        setMinimumHeight(NoteMinHeight);
+        resize(Task->Width, Task->Height);
+    }
+    SetTaskInfo();
+    Loading = false;
+    Ready = true;
+    DataModified = true;
+}
+
+void TFormNote::SettlePosition()
+{
+    if (FPositionSettled || FClosed || !Task)
+        return;
+    if (FStoredPlace) {
+        if (pos() != QPoint(Task->Left, Task->Top))
+            move(Task->Left, Task->Top);
+    } else {
+        Task->Left = x();
+        Task->Top = y();
+        DataModified = true;
+    }
+    FPositionSettled = true;
+}
+
+void TFormNote::SetNoteColor(qint32 color)
+{
+    FColor = color;
+    SetBackground(this, color);
+    SetBackground(PanelClient, color);
+    QPalette memo = MemoDetail->palette();
+    memo.setColor(QPalette::Base, ColorRefToQColor(color));
+    MemoDetail->setPalette(memo);
+    ApplyTitleColor();
+}
+
+void TFormNote::ApplyTitleColor() { SetBackground(PanelTitle, TitleColorOf(FColor)); }
+
+void TFormNote::ApplyFont()
+{
+    QFont font(DecodeText(Task->FontName));
+    font.setPointSize(std::max(1, int(Task->FontSize)));
+    font.setBold(Task->FontBold);
+    font.setItalic(Task->FontItalic);
+    MemoDetail->setFont(font);
+    QPalette palette = MemoDetail->palette();
+    palette.setColor(QPalette::Text, ColorRefToQColor(Task->FontColor));
+    MemoDetail->setPalette(palette);
+}
+
+QString TFormNote::Subject() const
+{
+    return DecodeText(FirstNonBlankLine(EncodeText(MemoDetail->toPlainText())));
+}
+
+QString TFormNote::MemoText() const { return WithCrLf(MemoDetail->toPlainText()); }
+
+// --- changes into the task -------------------------------------------------
+
+void TFormNote::EditSubjectChange()
+{
+    if (!isVisible() || Loading || !Task)
+        return;
+    Task->Left = x();
+    Task->Top = y();
+    Task->Color = FColor;
+    // The stored bytes stay as they are until the text really changes: a
+    // file from elsewhere keeps its line ends and its encoding.
+    const QString shown = MemoDetail->toPlainText();
+    if (shown != FShownText) {
+        Task->Text = EncodeText(WithCrLf(shown));
+        FShownText = shown;
+    }
+    emit TNoteEvents::Instance().ListUpdateRequested();
+    DataModified = true;
+}
+
+void TFormNote::MemoDetailChange()
+{
+    if (!Task)
+        return;
+    if (Ready) {
+        Task->Modified = TClock::Now();
+        DataModified = true;
+    }
+    LabelBottom->setText(QStringLiteral("C: ") + TLocaleFormats::DateToStr(Task->Created) +
+                         QStringLiteral("   M: ") + TLocaleFormats::DateToStr(Task->Modified));
+    LabelBottom->adjustSize();
+    LabelBottom->setToolTip(QStringLiteral("Created: ") + TLocaleFormats::DateTimeToStr(Task->Created) +
+                            QStringLiteral("\r\nModified: ") + TLocaleFormats::DateTimeToStr(Task->Modified));
+    EditSubjectChange();
+}
+
+void TFormNote::WMMove()
+{
+    // Until the window manager has placed the window, its reports are not
+    // the user's doing.
+    if (isVisible() && FPositionSettled)
+        EditSubjectChange();
+}
+
+void TFormNote::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    WMMove();
+}
+
+// --- size and roll-up --------------------------------------------------------
+
+void TFormNote::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TFormNote::FormResize()
+{
+    if (Task && !Task->RolledUp && Ready) {
+        Task->Width = width();
+        Task->Height = height();
+        DataModified = true;
+    }
+    // A 1-pixel line stays free along the right and bottom edges.
+    const int w = width() - 1;
+    const int h = height() - 1;
+    PanelTitle->setGeometry(0, 0, w, NoteTitleHeight);
+    LabelTitle->move(8, 2);
+    LabelTitle->setFixedHeight(NoteTitleHeight - 4);
+    ImageX->move(PanelTitle->width() - 18, 1);
+    ImageTaskInfo->move(ImageX->x() - 18, 1);
+    PanelClient->setGeometry(0, NoteTitleHeight, w, std::max(0, h - NoteTitleHeight));
+    PanelClient2->setGeometry(NoteGrip, NoteGrip, std::max(0, PanelClient->width() - 2 * NoteGrip),
+                              std::max(0, PanelClient->height() - 2 * NoteGrip));
+    const int otherInfo = 21;
+    const int textHeight = std::max(0, PanelClient2->height() - otherInfo);
+    PanelOtherInfo->setGeometry(0, textHeight, PanelClient2->width(), otherInfo);
+    MemoDetail->setGeometry(0, 0, PanelClient2->width(), textHeight);
+    PanelTaskInfo->setGeometry(MemoDetail->geometry());
+}
+
+void TFormNote::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawLine(width() - 1, 0, width() - 1, height() - 1);
+    painter.drawLine(0, height() - 1, width() - 1, height() - 1);
+}
+
+void TFormNote::RollUp()
+{
+    Task->RolledUp = true;
+    PanelTitle->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    LabelTitle->setText(Subject());
+    LabelTitle->adjustSize();
+    setMinimumHeight(NoteTitleHeight);
+    resize(RolledUpWidth(std::max(30, LabelTitle->width())), NoteTitleHeight);
+}
+
+void TFormNote::RollDown()
+{
+    PanelTitle->setFrameStyle(QFrame::NoFrame);
+    LabelTitle->clear();
+    setMinimumHeight(NoteMinHeight);
+    resize(Task->Width, Task->Height);
+    Task->RolledUp = false;
+}
+
+void TFormNote::PanelTitleDblClick()
+{
+    if (Task->RolledUp)
+        RollDown();
+    else
+        RollUp();
+    DataModified = true;
+}
+
+// --- the information panel ---------------------------------------------------
+
+bool TFormNote::InfoPanelShown() const { return !PanelTaskInfo->isHidden(); }
+
+void TFormNote::ShowInfoPanel(bool show)
+{
+    PanelTaskInfo->setVisible(show);
+    MemoDetail->setVisible(!show);
+    ImageTaskInfo->SetPicture1(show ? ImageNote : ImageClock);
+    ImageTaskInfo->setToolTip(show ? QStringLiteral("Content") : QStringLiteral("Date/Time"));
+}
+
+void TFormNote::ImageTaskInfoClick()
+{
+    if (Task->Alerting) {
+        PMBlink->popup(QPoint(x() + ImageTaskInfo->x(), y() + ImageTaskInfo->height()));
+        return;
+    }
+    ShowInfoPanel(!InfoPanelShown());
+    if (Task->RolledUp)
+        PanelTitleDblClick();
+}
+
+void TFormNote::PlaceReminderTime()
+{
+    DPReminder->adjustSize();
+    TPReminder->move(DPReminder->x() + DPReminder->width() + 5, DPReminder->y());
+    TPReminder->setVisible(Task->ReminderTime != 0);
+}
+
+void TFormNote::SetTaskInfo()
+{
+    DPDueDate->SetDate(Task->DueDate);
+    DPDueDate->adjustSize();
+    DPReminder->SetDate(std::trunc(Task->ReminderTime));
+    TPReminder->SetCaption(HourMinutes(Task->ReminderTime));
+    PlaceReminderTime();
+    CBPriority->SetItemIndex(std::clamp(3 - int(Task->Priority), 0, 2));
+    CBPriority->adjustSize();
+    CBFinished->SetItemIndex(Task->Finished ? 0 : 1);
+    CBFinished->adjustSize();
+    ImageTaskInfo->SetBlink(Task->Alerting);
+}
+
+void TFormNote::DPDueDateDateSelected()
+{
+    Task->DueDate = DPDueDate->Date();
+    EditSubjectChange();
+    DataModified = true;
+}
+
+void TFormNote::CBPrioritySelected()
+{
+    Task->Priority = 3 - CBPriority->ItemIndex();
+    EditSubjectChange();
+    DataModified = true;
+}
+
+void TFormNote::CBFinishedSelected()
+{
+    Task->Finished = CBFinished->ItemIndex() == 0;
+    if (Task->Finished)
+        Task->ReminderTime = 0;
+    SetTaskInfo();
+    EditSubjectChange();
+    DataModified = true;
+}
+
+void TFormNote::DPReminderSelectingDate()
+{
+    // A new reminder proposes half past nine.
+    if (DPReminder->Date() == 0)
+        TPReminder->SetCaption(QStringLiteral("9:30"));
+}
+
+void TFormNote::DPReminderDateSelected()
+{
+    const std::optional<TDateTime> time = TLocaleFormats::StrToTime(TPReminder->Caption());
+    if (!time) {
+        Dialogs().ErrorBox(JbxMessages::InvalidTime(TPReminder->Caption()));
+        return;
+    }
+    TDateTime candidate = *time + DPReminder->Date();
+    // Never a reminder in the past: a moment already gone becomes five
+    // minutes from now.
+    const TDateTime now = TClock::Now();
+    if (now >= candidate)
+        candidate = now + EncodeTime(0, 5);
+    Task->ReminderTime = DPReminder->Date() == 0 ? 0 : candidate;
+    PlaceReminderTime();
+    DPReminder->SetDate(std::trunc(Task->ReminderTime));
+    TPReminder->SetCaption(HourMinutes(Task->ReminderTime));
+    PlaceReminderTime();
+    EditSubjectChange();
+    DataModified = true;
+}
+
+void TFormNote::PanelTaskInfoClick() { TPReminder->HideEditor(); }
+
+void TFormNote::Acknowledged1Click(int tag)
+{
+    if (tag >= 1 && tag <= 7)
+        Task->ReminderTime = TClock::Now() + SnoozeDays[tag];
+    Task->Alerting = false;
+    SetTaskInfo();
+    DataModified = true;
+}
+
+// --- messages, activation, closing ------------------------------------------
+
+void TFormNote::TaskSheetMessage(int code, TTask *task)
+{
+    if (task != Task || FClosed)
+        return;
+    switch (code) {
+    case TaskSheetShow:
+        show();
+        raise();
+        activateWindow();
+        if (Task->RolledUp)
+            PanelTitleDblClick();
+        ShowInfoPanel(false);
+        SetTaskInfo();
+        break;
+    case TaskSheetClose:
+        close();
+        break;
+    case TaskSheetRefresh:
+        SetTaskInfo();
+        break;
+    default:
+        break;
+    }
+}
+
+void TFormNote::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow())
+            FormActivate();
+        else
+            FormDeactivate();
+    }
+}
+
+void TFormNote::FormActivate()
+{
+    if (!Task || FClosed)
+        return;
+    if (!InfoPanelShown())
+        MemoDetail->setFocus();
+    // Typing replaces the placeholder of a new note.
+    if (DecodeText(Task->Text).trimmed() == QLatin1String(TTask::NewNoteText))
+        MemoDetail->selectAll();
+    Menu->SelectAll1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+}
+
+void TFormNote::FormDeactivate() { Menu->SelectAll1->setShortcut(QKeySequence()); }
+
+void TFormNote::PanelXClick() { close(); }
+
+void TFormNote::closeEvent(QCloseEvent *event)
+{
+    if (!FClosed)
+        FormCloseQuery();
+    event->accept();
+}
+
+void TFormNote::FormCloseQuery()
+{
+    WriteDebugLog(QStringLiteral("TFormTask.FormCloseQuery"));
+    if (ShuttingDown || !Task)
+        return;
+    FClosed = true;
+    RemoveTaskSheetReceiver(this);
+    Task->NoteOpen = false;
+    Ready = false;
+    const QString trimmed = DecodeText(Task->Text).trimmed();
+    if (trimmed.isEmpty() || trimmed == QLatin1String(TTask::NewNoteText)) {
+        TaskList().Remove(Task);
+        FDiscarded = true;
+        emit TNoteEvents::Instance().ListRebuildNow();
+    } else if (ImageTaskInfo->Blink()) {
+        emit TNoteEvents::Instance().AlertLeftUnseen();
+    }
+    DataModified = true;
+}
+
+void TFormNote::WMQueryEndSession()
+{
+    WriteDebugLog(QStringLiteral("TFormTask.WMQueryEndSession"));
+    ShuttingDown = true;
+}
+
+// --- mouse and keys ----------------------------------------------------------
+
+void TFormNote::contextMenuEvent(QContextMenuEvent *event) { Menu->Popup(event->globalPos()); }
+
+bool TFormNote::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == MemoDetail && type == QEvent::KeyPress)
+        return MemoKeyPress(static_cast<QKeyEvent *>(event));
+
+    const bool leftPress = type == QEvent::MouseButtonPress &&
+                           static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+    const bool leftRelease = type == QEvent::MouseButtonRelease &&
+                             static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+    if (watched == ImageX) {
+        if (leftRelease && ImageX->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint()))
+            PanelXClick();
+        return leftPress || leftRelease;
+    }
+    if (watched == ImageTaskInfo) {
+        if (leftRelease &&
+            ImageTaskInfo->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint()))
+            ImageTaskInfoClick();
+        return leftPress || leftRelease;
+    }
+    if (watched == PanelTitle || watched == LabelTitle) {
+        if (type == QEvent::MouseButtonDblClick) {
+            FDragPending = false;
+            PanelTitleDblClick();
+            return true;
+        }
+        return MouseOnFrame(static_cast<QWidget *>(watched),
+                            watched == PanelTitle ? TNotePart::Title : TNotePart::TitleLabel, event);
+    }
+    if (watched == PanelClient)
+        return MouseOnFrame(PanelClient, TNotePart::Client, event);
+    if (leftPress && (watched == PanelTaskInfo || watched == PanelOtherInfo || watched == LabelBottom ||
+                      InfoCaptions.contains(watched)))
+        PanelTaskInfoClick();
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TFormNote::MemoKeyPress(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    // One-Line Mode closes on Enter; otherwise Ctrl+Enter closes and Enter
+    // breaks the line. The closing key never reaches the text.
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    const bool closes = GlobalsExist() && UserInfo().QuickInputMode ? !control : control;
+    if (closes)
+        close();
+    return closes;
+}
+
+bool TFormNote::MouseOnFrame(QWidget *part, TNotePart kind, QEvent *event)
+{
+    const bool rolledUp = Task && Task->RolledUp;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::LeftButton)
+            return false;
+        const TNoteZone zone = NoteHitZone(kind, mouse->position().toPoint(), part->size(), rolledUp);
+        FDragPending = zone.Move || zone.Edges;
+        FPendingZone = zone;
+        FManualDrag = false;
+        FDragStart = mouse->globalPosition().toPoint();
+        FDragGeometry = geometry();
+        return FDragPending;
+    }
+    case QEvent::MouseMove: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (!(mouse->buttons() & Qt::LeftButton)) {
+            FDragPending = FManualDrag = false;
+            part->setCursor(NoteHitZone(kind, mouse->position().toPoint(), part->size(), rolledUp).Cursor);
+            return false;
+        }
+        if (FDragPending) {
+            FDragPending = false;
+            StartSystemDrag(FPendingZone, mouse->globalPosition().toPoint());
+        }
+        if (FManualDrag) {
+            // No window manager: follow the pointer ourselves.
+            const QPoint delta = mouse->globalPosition().toPoint() - FDragStart;
+            QRect target = FDragGeometry;
+            if (FPendingZone.Move)
+                target.moveTopLeft(FDragGeometry.topLeft() + delta);
+            if (FPendingZone.Edges & Qt::LeftEdge)
+                target.setLeft(std::min(FDragGeometry.left() + delta.x(), FDragGeometry.right() - minimumWidth()));
+            if (FPendingZone.Edges & Qt::RightEdge)
+                target.setRight(FDragGeometry.right() + delta.x());
+            if (FPendingZone.Edges & Qt::TopEdge)
+                target.setTop(std::min(FDragGeometry.top() + delta.y(), FDragGeometry.bottom() - minimumHeight()));
+            if (FPendingZone.Edges & Qt::BottomEdge)
+                target.setBottom(FDragGeometry.bottom() + delta.y());
+            setGeometry(target);
+        }
+        return true;
+    }
+    case QEvent::MouseButtonRelease:
+        FDragPending = FManualDrag = false;
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TFormNote::StartSystemDrag(const TNoteZone &zone, QPoint globalPos)
+{
+    QWindow *window = windowHandle();
+    bool started = false;
+    if (window)
+        started = zone.Move ? window->startSystemMove() : window->startSystemResize(zone.Edges);
+    FManualDrag = !started;
+    if (FManualDrag) {
+        FDragStart = globalPos;
+        FDragGeometry = geometry();
+    }
+}

@@ -1,0 +1,144 @@
+#pragma once
+
+#include "notes/NoteFrame.h"
+#include "notes/TaskSheetMessage.h"
+
+#include <QPixmap>
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class TNoteMenu;
+class TTask;
+class TZELBlinkImage;
+class TZELCombo;
+class TZELDatePicker2;
+class TZELEditableLabel;
+
+// One task on the desktop as a small borderless coloured note: a title bar
+// with a close and a clock picture, the text, the creation and change dates
+// at the bottom, and behind the clock an information panel for the due
+// date, the reminder, the priority and the finished mark. Every change goes
+// into the task at once.
+class TFormNote : public QWidget, public TTaskSheetReceiver {
+    Q_OBJECT
+
+public:
+    explicit TFormNote(QWidget *parent = nullptr);
+    ~TFormNote() override;
+
+    // Makes this window the program's note window: every "open a note"
+    // creates one of these.
+    static void InstallCreator();
+    // The notes not yet closed, in creation order.
+    static QList<TFormNote *> OpenNotes();
+    // Destroys every note window without its close query, as the end of the
+    // program does: the notes on screen stay marked open for the next start.
+    static void DestroyAll();
+
+    // Not owned; set by the creator before the window is shown.
+    TTask *Task = nullptr;
+    bool Loading = false;      // the show is filling the controls
+    bool Ready = false;        // shown and not yet closing
+    bool ShuttingDown = false; // the session ends: closing keeps NoteOpen
+
+    QFrame *PanelTitle;
+    QLabel *LabelTitle;
+    QLabel *ImageX;
+    TZELBlinkImage *ImageTaskInfo;
+    QPixmap ImageClock;
+    QPixmap ImageNote;
+    QWidget *PanelClient;
+    QWidget *PanelClient2;
+    QWidget *PanelOtherInfo;
+    QLabel *LabelBottom;
+    QPlainTextEdit *MemoDetail;
+    QWidget *PanelTaskInfo;
+    QList<QLabel *> InfoCaptions;
+    TZELDatePicker2 *DPDueDate;
+    TZELDatePicker2 *DPReminder;
+    TZELEditableLabel *TPReminder;
+    TZELCombo *CBPriority;
+    TZELCombo *CBFinished;
+    QMenu *PMBlink;
+    TNoteMenu *Menu; // PMSysMenu and its commands
+
+    void FormShow();
+    void FormActivate();
+    void FormDeactivate();
+    void FormResize();
+    void WMMove();
+    void EditSubjectChange();
+    void MemoDetailChange();
+    void PanelTitleDblClick();
+    void PanelXClick();
+    void ImageTaskInfoClick();
+    void SetTaskInfo();
+    void DPDueDateDateSelected();
+    void DPReminderSelectingDate();
+    void DPReminderDateSelected();
+    void CBPrioritySelected();
+    void CBFinishedSelected();
+    void PanelTaskInfoClick();
+    // The blink menu's items: 0 acknowledges, 1 to 7 remind again in
+    // 15 minutes, 1 hour, 4 hours, 1 day, 1 week, 30 days, 365 days.
+    void Acknowledged1Click(int tag);
+    void FormCloseQuery();
+    void WMQueryEndSession();
+    void TaskSheetMessage(int code, TTask *task) override;
+
+    // The place is final once the window manager has placed the window:
+    // a stored place is applied again (some managers drop the first), a
+    // note with no stored place keeps the one it got. Moves count from then.
+    void SettlePosition();
+    bool PositionSettled() const { return FPositionSettled; }
+
+    // The note colour (0x00BBGGRR) on the window, its title bar by the title
+    // rule; the task takes it at the next EditSubjectChange.
+    void SetNoteColor(qint32 color);
+    qint32 NoteColor() const { return FColor; }
+    void ApplyFont();
+    bool InfoPanelShown() const;
+    // The note's text as shown, lines ended by CR LF.
+    QString MemoText() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void BuildTitleBar();
+    void BuildClient();
+    void BuildInfoPanel();
+    void ApplyTitleColor();
+    void RollUp();
+    void RollDown();
+    void ShowInfoPanel(bool show);
+    void PlaceReminderTime();
+    QString Subject() const;
+    bool MemoKeyPress(QKeyEvent *event);
+    bool MouseOnFrame(QWidget *part, TNotePart kind, QEvent *event);
+    void StartSystemDrag(const TNoteZone &zone, QPoint globalPos);
+
+    qint32 FColor = 0;
+    QString FShownText; // the text as last read from or written to the task
+    bool FShown = false;
+    bool FClosed = false;
+    bool FDiscarded = false;
+    bool FPositionSettled = false;
+    bool FStoredPlace = false;
+    // A press on the frame waits for the first motion to start the drag.
+    TNoteZone FPendingZone;
+    bool FDragPending = false;
+    QPoint FDragStart;
+    QRect FDragGeometry;
+    bool FManualDrag = false;
+};

@@ -1,0 +1,211 @@
+#include "notes/TNoteMenu.h"
+
+#include "base/JbxError.h"
+#include "base/SafeFile.h"
+#include "base/TextCodec.h"
+#include "model/TTask.h"
+#include "model/UnitGlobalData.h"
+#include "notes/NoteEvents.h"
+#include "notes/TFormNote.h"
+#include "platform/ColorRef.h"
+#include "platform/Dialogs.h"
+#include "platform/PrintText.h"
+#include "settings/TUserInfo.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrinter>
+
+namespace {
+
+qint32 UserColor(int number)
+{
+    const TUserInfo &settings = UserInfo();
+    const qint32 colors[] = {settings.Color1, settings.Color2, settings.Color3, settings.Color4,
+                             settings.Color5};
+    return colors[std::clamp(number, 1, 5) - 1];
+}
+
+// A colour item shows its colour and no text: a swatch 13 pixels wide with a
+// pixel free above and below.
+QIcon Swatch(qint32 color)
+{
+    QPixmap picture(16, 16);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setPen(Qt::black);
+    painter.setBrush(ColorRefToQColor(color));
+    painter.drawRect(1, 1, 13, 13);
+    return QIcon(picture);
+}
+
+} // namespace
+
+TNoteMenu::TNoteMenu(TFormNote *note)
+    : QObject(note), PMSysMenu(new QMenu(note)), Edit1(new QMenu(QStringLiteral("&Edit"), PMSysMenu)),
+      ChangeColor1(new QMenu(QStringLiteral("Change Color            "), PMSysMenu)),
+      SaveAs1(new QAction(QStringLiteral("Save &As..."), this)),
+      Print1(new QAction(QStringLiteral("&Print..."), this)),
+      Delete1(new QAction(QStringLiteral("&Delete"), this)), Cut1(new QAction(QStringLiteral("Cu&t"), this)),
+      Copy1(new QAction(QStringLiteral("&Copy"), this)), Paste1(new QAction(QStringLiteral("&Paste"), this)),
+      SelectAll1(new QAction(QStringLiteral("Select &All     "), this)),
+      ActionChangeFont(new QAction(QStringLiteral("Change &Font..."), this)), FNote(note)
+{
+    connect(SaveAs1, &QAction::triggered, this, &TNoteMenu::SaveAs1Click);
+    connect(Print1, &QAction::triggered, this, &TNoteMenu::Print1Click);
+    connect(Delete1, &QAction::triggered, this, &TNoteMenu::Delete1Click);
+    connect(ActionChangeFont, &QAction::triggered, this, &TNoteMenu::ActionChangeFontExecute);
+
+    Cut1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    Copy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    Paste1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    // The text area answers these keys itself; the items show them and act
+    // from the menu.
+    for (QAction *item : {Cut1, Copy1, Paste1})
+        item->setShortcutContext(Qt::WidgetShortcut);
+    connect(Cut1, &QAction::triggered, note->MemoDetail, &QPlainTextEdit::cut);
+    connect(Copy1, &QAction::triggered, note->MemoDetail, &QPlainTextEdit::copy);
+    connect(Paste1, &QAction::triggered, note->MemoDetail, &QPlainTextEdit::paste);
+    connect(SelectAll1, &QAction::triggered, note->MemoDetail, &QPlainTextEdit::selectAll);
+    // Ctrl+A is given and taken as the note becomes active and inactive.
+    note->addAction(SelectAll1);
+    Edit1->addActions({Cut1, Copy1, Paste1});
+    Edit1->addSeparator();
+    Edit1->addAction(SelectAll1);
+
+    for (int number = 1; number <= 5; ++number) {
+        QAction *item = ChangeColor1->addAction(QString());
+        item->setObjectName(QStringLiteral("C%11").arg(number));
+        item->setIconText(QStringLiteral("C%1").arg(number));
+        item->setData(number);
+        connect(item, &QAction::triggered, this, [this, number] { ColorClick(number); });
+        ColorItems[number - 1] = item;
+    }
+}
+
+void TNoteMenu::PMSysMenuPopup()
+{
+    const TNoteEvents &shared = TNoteEvents::Instance();
+    PMSysMenu->clear();
+    if (shared.ActionAddNewNote) {
+        PMSysMenu->addAction(shared.ActionAddNewNote);
+        PMSysMenu->addSeparator();
+    }
+    PMSysMenu->addActions({SaveAs1, Print1, Delete1});
+    PMSysMenu->addSeparator();
+    PMSysMenu->addMenu(Edit1);
+    PMSysMenu->addSeparator();
+    PMSysMenu->addMenu(ChangeColor1);
+    PMSysMenu->addAction(ActionChangeFont);
+    if (shared.ActionShowList || shared.ActionShowToolbar) {
+        PMSysMenu->addSeparator();
+        for (QAction *item : {shared.ActionShowList.data(), shared.ActionShowToolbar.data()})
+            if (item)
+                PMSysMenu->addAction(item);
+    }
+    if (shared.ActionOptions) {
+        PMSysMenu->addSeparator();
+        PMSysMenu->addAction(shared.ActionOptions);
+    }
+
+    // The colours follow the settings, which the options may have changed.
+    for (int number = 1; number <= 5; ++number)
+        ColorItems[number - 1]->setIcon(Swatch(UserColor(number)));
+
+    if (FNote->InfoPanelShown()) {
+        for (QAction *item : {Cut1, Copy1, Paste1, SelectAll1, ActionChangeFont})
+            item->setEnabled(false);
+        return;
+    }
+    const bool selection = FNote->MemoDetail->textCursor().hasSelection();
+    Cut1->setEnabled(selection);
+    Copy1->setEnabled(selection);
+    const QMimeData *clipboard = QGuiApplication::clipboard()->mimeData();
+    Paste1->setEnabled(clipboard && clipboard->hasText());
+    SelectAll1->setEnabled(true);
+    ActionChangeFont->setEnabled(true);
+}
+
+void TNoteMenu::Popup(QPoint globalPos)
+{
+    PMSysMenuPopup();
+    PMSysMenu->popup(globalPos);
+}
+
+void TNoteMenu::ColorClick(int number)
+{
+    FNote->SetNoteColor(UserColor(number));
+    FNote->Task->Color = FNote->NoteColor();
+    DataModified = true;
+}
+
+void TNoteMenu::ActionChangeFontExecute()
+{
+    TTask &task = *FNote->Task;
+    TFontChoice choice;
+    choice.Font = QFont(DecodeText(task.FontName));
+    choice.Font.setPointSize(std::max(1, int(task.FontSize)));
+    choice.Font.setBold(task.FontBold);
+    choice.Font.setItalic(task.FontItalic);
+    choice.Color = ColorRefToQColor(task.FontColor);
+    if (!Dialogs().ChooseFont(FNote, choice))
+        return;
+    const QByteArray name = EncodeText(choice.Font.family());
+    if (name != task.FontName)
+        task.FontName = name;
+    task.FontSize = choice.Font.pointSize() > 0 ? choice.Font.pointSize() : task.FontSize;
+    // Underline and strike-out are not kept.
+    task.FontBold = choice.Font.bold();
+    task.FontItalic = choice.Font.italic();
+    task.FontColor = QColorToColorRef(choice.Color);
+    FNote->ApplyFont();
+    DataModified = true;
+}
+
+void TNoteMenu::SaveAs1Click()
+{
+    const QString path = Dialogs().SaveFileName(FNote, QString(), QStringLiteral("Text Files (*.txt)"),
+                                                QStringLiteral("txt"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo::exists(path) &&
+        !Dialogs().YesNo(QStringLiteral("Confirmation"),
+                         QStringLiteral("File already exists. Are you sure you want to overwrite it?")))
+        return;
+    // Written whole or not at all: a full disk leaves the old file as it was.
+    const TSafeWrite result = WriteFileSafely(path, EncodeText(FNote->MemoText()), false);
+    if (result == TSafeWrite::CannotCreate)
+        Dialogs().ErrorBox(JbxMessages::CannotCreateFile(path));
+    else if (result == TSafeWrite::WriteFailed)
+        Dialogs().ErrorBox(JbxMessages::UnableToWrite(path));
+}
+
+void TNoteMenu::Print1Click()
+{
+    QPrinter printer;
+    if (!Dialogs().SetUpPrinter(FNote, printer))
+        return;
+    try {
+        PrintPlainText(printer, FNote->MemoDetail->toPlainText(), QFont(QStringLiteral("Arial"), 10),
+                       QStringLiteral("Jotterbox"));
+    } catch (const EJbxError &error) {
+        Dialogs().ErrorBox(error.Message());
+    }
+}
+
+void TNoteMenu::Delete1Click()
+{
+    if (!Dialogs().YesNo(QStringLiteral("Confirmation"),
+                         QStringLiteral("Are you sure that you want to delete this note?")))
+        return;
+    FNote->Task->Text.clear();
+    DataModified = true;
+    // The close finds the text empty and takes the task out of the list.
+    FNote->close();
+}

@@ -1,0 +1,484 @@
+#include "base/Clock.h"
+#include "base/LocaleFormats.h"
+#include "base/TextCodec.h"
+#include "controls/TZELBlinkImage.h"
+#include "controls/TZELCombo.h"
+#include "controls/TZELDatePicker2.h"
+#include "controls/TZELEditableLabel.h"
+#include "model/TTask.h"
+#include "model/TTaskList.h"
+#include "model/UnitGlobalData.h"
+#include "notes/NoteEvents.h"
+#include "notes/NoteFrame.h"
+#include "notes/NoteWindows.h"
+#include "notes/TFormNote.h"
+#include "notes/TNoteMenu.h"
+#include "settings/TUserInfo.h"
+#include "support/ShellFixture.h"
+#include "support/TestTasks.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+const QDateTime Created(QDate(2024, 3, 5), QTime(9, 0));
+const QDateTime Later(QDate(2024, 3, 7), QTime(16, 45));
+} // namespace
+
+class TestFormNote : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> FDir;
+    std::unique_ptr<TScriptedDialogs> FDialogs;
+
+    TTask *NewTask(const QByteArray &text)
+    {
+        TTask *task = TaskList().AddNewTask();
+        task->Text = text;
+        task->Left = 100;
+        task->Top = 120;
+        task->Width = 300;
+        task->Height = 220;
+        task->Created = task->Modified = QDateTimeToDateTime(Created);
+        return task;
+    }
+
+    // A note on screen for the task, placed, as the user meets it.
+    TFormNote *Open(TTask *task)
+    {
+        CreateNoteWindow(task);
+        TFormNote *note = TFormNote::OpenNotes().last();
+        note->SettlePosition();
+        DataModified = false;
+        return note;
+    }
+
+    static void Type(TFormNote *note, const QString &text)
+    {
+        note->MemoDetail->moveCursor(QTextCursor::End);
+        note->MemoDetail->insertPlainText(text);
+    }
+
+private slots:
+    void init()
+    {
+        FDir = std::make_unique<QTemporaryDir>();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        TClock::Set(Created);
+        CreateGlobals(FDir->path() + u'/');
+        FDialogs = std::make_unique<TScriptedDialogs>();
+        TFormNote::InstallCreator();
+    }
+
+    void cleanup()
+    {
+        TFormNote::DestroyAll();
+        SetNoteCreator({});
+        FDialogs.reset();
+        DestroyGlobals();
+        TClock::Reset();
+        TLocaleFormats::ResetTimeFormat();
+        QLocale::setDefault(QLocale::c());
+        FDir.reset();
+    }
+
+    void showFillsTheWindowAndStampsNothing()
+    {
+        TTask *task = NewTask("Buy milk\r\nand bread");
+        task->Color = 9620973;
+        task->Priority = TTask::PriorityHigh;
+        TClock::Set(Later);
+        TFormNote *note = Open(task);
+        QCOMPARE(note->MemoDetail->toPlainText(), QStringLiteral("Buy milk\nand bread"));
+        QCOMPARE(note->pos(), QPoint(100, 120));
+        QCOMPARE(note->size(), QSize(300, 220));
+        QCOMPARE(note->NoteColor(), 9620973);
+        QCOMPARE(note->PanelTitle->palette().color(QPalette::Window), QColor(188, 164, 116));
+        QCOMPARE(note->CBPriority->Text(), QStringLiteral("High"));
+        QVERIFY(task->NoteOpen);
+        QCOMPARE(task->Modified, QDateTimeToDateTime(Created));
+        QCOMPARE(task->Text, QByteArray("Buy milk\r\nand bread"));
+        QCOMPARE(note->LabelBottom->text(), QStringLiteral("C: 3/5/24   M: 3/5/24"));
+        // Typing stamps the change and shows it.
+        Type(note, QStringLiteral("!"));
+        QCOMPARE(task->Modified, QDateTimeToDateTime(Later));
+        QCOMPARE(note->LabelBottom->text(), QStringLiteral("C: 3/5/24   M: 3/7/24"));
+        QCOMPARE(task->Text, QByteArray("Buy milk\r\nand bread!"));
+        QVERIFY(DataModified);
+    }
+
+    void textFromElsewhereKeepsItsBytesUntilEdited()
+    {
+        // Lone LF line ends and Windows-1252 bytes, as other programs write them.
+        TTask *task = NewTask("caf\xe9\nlist");
+        TFormNote *note = Open(task);
+        note->move(300, 300);
+        QCOMPARE(task->Left, 300);
+        QCOMPARE(task->Text, QByteArray("caf\xe9\nlist"));
+        Type(note, QStringLiteral("s"));
+        QCOMPARE(task->Text, QByteArray("caf\xc3\xa9\r\nlists"));
+    }
+
+    void closingDiscardsOnlyAnUntouchedOrEmptyNote_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("placeholder with blanks") << QByteArray("  New Note \r\n ") << false;
+        QTest::newRow("only blanks") << QByteArray(" \r\n\t") << false;
+        QTest::newRow("other letter case") << QByteArray("new note") << true;
+        QTest::newRow("real text") << QByteArray("Call Anna") << true;
+    }
+    void closingDiscardsOnlyAnUntouchedOrEmptyNote()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, kept);
+        TTask *task = NewTask(text);
+        QSignalSpy rebuild(&TNoteEvents::Instance(), &TNoteEvents::ListRebuildNow);
+        TFormNote *note = Open(task);
+        note->close();
+        QCOMPARE(TaskList().Tasks().size() == 1, kept);
+        QCOMPARE(rebuild.count(), kept ? 0 : 1);
+        QVERIFY(!task->NoteOpen);
+        QVERIFY(DataModified);
+        QVERIFY(TFormNote::OpenNotes().isEmpty());
+        // A closed note answers nothing more: opening the task again makes a new one.
+        if (kept) {
+            OpenNoteForTask(task);
+            QCOMPARE(TFormNote::OpenNotes().size(), 1);
+            QVERIFY(TFormNote::OpenNotes().first() != note);
+        }
+    }
+
+    void endOfSessionKeepsTheNoteOpen()
+    {
+        TTask *task = NewTask("Keep me");
+        TFormNote *note = Open(task);
+        emit TNoteEvents::Instance().SessionEnding();
+        note->close();
+        QVERIFY(task->NoteOpen);
+    }
+
+    void rollUpAndDown()
+    {
+        TTask *task = NewTask("Hi");
+        TFormNote *note = Open(task);
+        note->PanelTitleDblClick();
+        QVERIFY(task->RolledUp);
+        QCOMPARE(note->LabelTitle->text(), QStringLiteral("Hi"));
+        QCOMPARE(note->size(), QSize(NoteMinWidth, NoteTitleHeight)); // short subject: minimum width
+        QCOMPARE(QSize(task->Width, task->Height), QSize(300, 220)); // rolled size never stored
+        // Rolled up, the whole title bar moves the note, no edge sizes it.
+        QVERIFY(NoteHitZone(TNotePart::Title, {1, 1}, {200, 18}, true).Move);
+        note->PanelTitleDblClick();
+        QVERIFY(!task->RolledUp);
+        QCOMPARE(note->size(), QSize(300, 220));
+        QVERIFY(note->LabelTitle->text().isEmpty());
+
+        TFormNote *wide = Open(NewTask(QByteArray(60, 'W')));
+        wide->PanelTitleDblClick();
+        QCOMPARE(wide->width(), wide->LabelTitle->width() + 75);
+        QVERIFY(wide->width() > NoteMinWidth);
+    }
+
+    void codeZeroUnrollsAndShowsTheText()
+    {
+        TTask *task = NewTask("Report");
+        TFormNote *note = Open(task);
+        note->ImageTaskInfoClick();
+        QVERIFY(note->InfoPanelShown());
+        QCOMPARE(note->ImageTaskInfo->toolTip(), QStringLiteral("Content"));
+        note->PanelTitleDblClick();
+        OpenNoteForTask(task);
+        QCOMPARE(TFormNote::OpenNotes().size(), 1);
+        QVERIFY(!task->RolledUp);
+        QVERIFY(!note->InfoPanelShown());
+        QCOMPARE(note->ImageTaskInfo->toolTip(), QStringLiteral("Date/Time"));
+        QCOMPARE(note->ImageTaskInfo->pixmap().toImage(), note->ImageClock.toImage());
+    }
+
+    void priorityAndFinishedMapOntoTheTask()
+    {
+        TTask *task = NewTask("Tax return");
+        task->ReminderTime = QDateTimeToDateTime(Later);
+        TFormNote *note = Open(task);
+        QVERIFY(note->TPReminder->isVisibleTo(note->PanelTaskInfo));
+        note->CBPriority->ItemClick(0);
+        QCOMPARE(task->Priority, 3);
+        note->CBPriority->ItemClick(2);
+        QCOMPARE(task->Priority, 1);
+        note->CBFinished->ItemClick(0);
+        QVERIFY(task->Finished);
+        QCOMPARE(task->ReminderTime, 0.0);
+        QVERIFY(!note->TPReminder->isVisibleTo(note->PanelTaskInfo));
+        note->CBFinished->ItemClick(1);
+        QVERIFY(!task->Finished);
+        QCOMPARE(task->ReminderTime, 0.0);
+        QVERIFY(DataModified);
+    }
+
+    void settingAReminder()
+    {
+        TTask *task = NewTask("Dentist");
+        TFormNote *note = Open(task);
+        // A first reminder proposes half past nine before the date is taken.
+        QString proposed;
+        connect(note->DPReminder, &TZELDatePicker2::SelectingDate, note,
+                [&] { proposed = note->TPReminder->Caption(); }, Qt::DirectConnection);
+        note->DPReminder->PickDate(EncodeDate(2024, 3, 9));
+        QCOMPARE(proposed, QStringLiteral("9:30 AM"));
+        QCOMPARE(task->ReminderTime, EncodeDate(2024, 3, 9) + EncodeTime(9, 30));
+        QVERIFY(note->TPReminder->isVisibleTo(note->PanelTaskInfo));
+        QCOMPARE(note->TPReminder->x(), note->DPReminder->x() + note->DPReminder->width() + 5);
+
+        // Today at a time already gone (9:30, now 10:00): five minutes from now.
+        TClock::Set(QDateTime(QDate(2024, 3, 5), QTime(10, 0)));
+        note->DPReminder->PickDate(EncodeDate(2024, 3, 5));
+        QCOMPARE(task->ReminderTime, EncodeDate(2024, 3, 5) + EncodeTime(10, 5));
+        QCOMPARE(note->TPReminder->Caption(), QStringLiteral("10:05 AM"));
+
+        note->DPReminder->PickDate(0);
+        QCOMPARE(task->ReminderTime, 0.0);
+        QVERIFY(!note->TPReminder->isVisibleTo(note->PanelTaskInfo));
+        QCOMPARE(note->DPReminder->text(), QStringLiteral("None"));
+        QVERIFY(!task->Alerting);
+    }
+
+    void acknowledgeAndSnooze()
+    {
+        TClock::Set(QDateTime(QDate(2026, 1, 31), QTime(10, 0)));
+        TTask *task = NewTask("Renew passport");
+        task->Alerting = true;
+        TFormNote *note = Open(task);
+        QVERIFY(note->ImageTaskInfo->Blink());
+        // The clock of an alerting note offers the blink menu, nothing else.
+        note->ImageTaskInfoClick();
+        QVERIFY(!note->InfoPanelShown());
+        QStringList captions;
+        for (QAction *item : note->PMBlink->actions())
+            captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
+        QCOMPARE(captions.mid(0, 3), (QStringList{"&Acknowledged", "-", "Remind Me Again in 15 Minutes"}));
+        QCOMPARE(captions.last(), QStringLiteral("Remind Me Again in 1 Year"));
+        note->PMBlink->close();
+
+        note->Acknowledged1Click(6);
+        QCOMPARE(DateTimeToQDateTime(task->ReminderTime), QDateTime(QDate(2026, 3, 2), QTime(10, 0)));
+        QVERIFY(!task->Alerting);
+        QVERIFY(!note->ImageTaskInfo->Blink());
+        QCOMPARE(note->DPReminder->Date(), EncodeDate(2026, 3, 2));
+
+        task->Alerting = true;
+        note->Acknowledged1Click(0);
+        QCOMPARE(DateTimeToQDateTime(task->ReminderTime), QDateTime(QDate(2026, 3, 2), QTime(10, 0)));
+        QVERIFY(!task->Alerting);
+        QVERIFY(DataModified);
+    }
+
+    void closingAnAlertingNoteAlertsInTheTray()
+    {
+        TTask *task = NewTask("Call back");
+        TFormNote *note = Open(task);
+        task->Alerting = true;
+        SendTaskSheetMessage(TaskSheetRefresh, task);
+        QVERIFY(note->ImageTaskInfo->Blink());
+        QSignalSpy alert(&TNoteEvents::Instance(), &TNoteEvents::AlertLeftUnseen);
+        SendTaskSheetMessage(TaskSheetClose, task);
+        QCOMPARE(alert.count(), 1);
+        QVERIFY(task->Alerting);
+        QVERIFY(!task->NoteOpen);
+    }
+
+    void oneLineModeKeys()
+    {
+        TTask *task = NewTask("Milk");
+        TFormNote *note = Open(task);
+        note->MemoDetail->moveCursor(QTextCursor::End);
+        QTest::keyClick(note->MemoDetail, Qt::Key_Return);
+        QVERIFY(task->NoteOpen);
+        QCOMPARE(task->Text, QByteArray("Milk\r\n"));
+        QTest::keyClick(note->MemoDetail, Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(!task->NoteOpen);
+        QCOMPARE(task->Text, QByteArray("Milk\r\n"));
+
+        UserInfo().QuickInputMode = true;
+        TTask *quick = NewTask("Eggs");
+        TFormNote *quickNote = Open(quick);
+        quickNote->MemoDetail->moveCursor(QTextCursor::End);
+        QTest::keyClick(quickNote->MemoDetail, Qt::Key_Return);
+        QVERIFY(!quick->NoteOpen);
+        QCOMPARE(quick->Text, QByteArray("Eggs"));
+    }
+
+    void placeFromTheWindowSystemAndLostNotes()
+    {
+        TTask *unplaced = NewTask("Unplaced");
+        unplaced->Left = TTask::NoPosition;
+        CreateNoteWindow(unplaced);
+        TFormNote *note = TFormNote::OpenNotes().last();
+        QCOMPARE(unplaced->Left, TTask::NoPosition);
+        note->SettlePosition();
+        QCOMPARE(QPoint(unplaced->Left, unplaced->Top), note->pos());
+
+        // Left behind on a monitor that is gone: brought back into sight.
+        TTask *lost = NewTask("Lost");
+        lost->Left = 5000;
+        lost->Top = 3000;
+        TFormNote *lostNote = Open(lost);
+        QVERIFY(QGuiApplication::primaryScreen()->geometry().intersects(lostNote->geometry()));
+        QCOMPARE(QPoint(lost->Left, lost->Top), lostNote->pos());
+
+        const QRect screen(0, 0, 1024, 768);
+        QCOMPARE(NotePlaceOnScreen({1000, 700, 300, 200}, {screen}, screen), QPoint(1000, 700)); // partly on
+        QCOMPARE(NotePlaceOnScreen({-400, 50, 300, 200}, {screen}, screen), QPoint(120, 120));
+        QCOMPARE(NotePlaceOnScreen({1024, 0, 300, 200}, {screen, {1024, 0, 800, 600}}, screen), QPoint(1024, 0));
+    }
+
+    void frameZones()
+    {
+        const QSize title(300, 18);
+        QCOMPARE(NoteHitZone(TNotePart::Title, {1, 1}, title, false).Edges, Qt::TopEdge | Qt::LeftEdge);
+        QCOMPARE(NoteHitZone(TNotePart::Title, {298, 2}, title, false).Cursor, Qt::SizeBDiagCursor);
+        QCOMPARE(NoteHitZone(TNotePart::Title, {150, 2}, title, false).Edges, Qt::Edges(Qt::TopEdge));
+        QVERIFY(NoteHitZone(TNotePart::Title, {150, 10}, title, false).Move);
+        QCOMPARE(NoteHitZone(TNotePart::Title, {298, 10}, title, false).Edges, Qt::Edges(Qt::RightEdge));
+        QCOMPARE(NoteHitZone(TNotePart::TitleLabel, {5, 1}, {40, 14}, false).Edges, Qt::Edges(Qt::TopEdge));
+        QVERIFY(NoteHitZone(TNotePart::TitleLabel, {5, 1}, {40, 14}, true).Move);
+        const QSize client(300, 200);
+        QCOMPARE(NoteHitZone(TNotePart::Client, {2, 198}, client, false).Edges, Qt::BottomEdge | Qt::LeftEdge);
+        QCOMPARE(NoteHitZone(TNotePart::Client, {298, 198}, client, false).Cursor, Qt::SizeFDiagCursor);
+        QCOMPARE(NoteHitZone(TNotePart::Client, {150, 197}, client, false).Edges, Qt::Edges(Qt::BottomEdge));
+        QCOMPARE(NoteHitZone(TNotePart::Client, {150, 196}, client, false), TNoteZone());
+        QCOMPARE(NoteHitZone(TNotePart::Client, {2, 100}, client, false).Edges, Qt::Edges(Qt::LeftEdge));
+    }
+
+    void colourItemsColourTheNote()
+    {
+        TTask *task = NewTask("Green");
+        TFormNote *note = Open(task);
+        note->Menu->ColorItems[2]->trigger();
+        QCOMPARE(task->Color, 12639424);
+        QCOMPARE(TitleColorOf(task->Color), 10006680);
+        QCOMPARE(note->PanelTitle->palette().color(QPalette::Window), QColor(0x98, 0xB0, 0x98));
+        QVERIFY(DataModified);
+    }
+
+    void menuOrderAndEnabling()
+    {
+        TTask *task = NewTask("Menu");
+        TFormNote *note = Open(task);
+        QAction options(QStringLiteral("&Options..."));
+        TNoteEvents::Instance().ActionOptions = &options;
+        note->Menu->PMSysMenuPopup();
+        TNoteEvents::Instance().ActionOptions = nullptr;
+        QStringList captions;
+        for (QAction *item : note->Menu->PMSysMenu->actions())
+            captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
+        QCOMPARE(captions, (QStringList{"Save &As...", "&Print...", "&Delete", "-", "&Edit", "-",
+                                        "Change Color            ", "Change &Font...", "-", "&Options..."}));
+        QVERIFY(!note->Menu->Cut1->isEnabled());
+        QVERIFY(note->Menu->SelectAll1->isEnabled());
+        QTextCursor cursor = note->MemoDetail->textCursor();
+        cursor.setPosition(0);
+        cursor.setPosition(1, QTextCursor::KeepAnchor);
+        note->MemoDetail->setTextCursor(cursor);
+        note->Menu->PMSysMenuPopup();
+        QVERIFY(note->Menu->Cut1->isEnabled() && note->Menu->Copy1->isEnabled());
+        // With the information panel up, the text's commands rest.
+        note->ImageTaskInfoClick();
+        note->Menu->PMSysMenuPopup();
+        for (QAction *item : {note->Menu->Cut1, note->Menu->Copy1, note->Menu->Paste1, note->Menu->SelectAll1,
+                              note->Menu->ActionChangeFont})
+            QVERIFY(!item->isEnabled());
+        QVERIFY(note->Menu->Delete1->isEnabled() && note->Menu->SaveAs1->isEnabled());
+    }
+
+    void fontChoiceKeepsBoldNotUnderline()
+    {
+        TTask *task = NewTask("Font");
+        TFormNote *note = Open(task);
+        const QString shownFamily = DecodeText(task->FontName);
+        TFontChoice choice{QFont(QStringLiteral("DejaVu Sans"), 14), QColor(0, 0, 255)};
+        choice.Font.setBold(true);
+        choice.Font.setUnderline(true);
+        FDialogs->FontAnswer = choice;
+        note->Menu->ActionChangeFontExecute();
+        QCOMPARE(FDialogs->FontShown->Font.family(), shownFamily);
+        QCOMPARE(task->FontName, QByteArray("DejaVu Sans"));
+        QCOMPARE(task->FontSize, 14);
+        QVERIFY(task->FontBold && !task->FontItalic);
+        QCOMPARE(task->FontColor, 0xFF0000);
+        QVERIFY(!note->MemoDetail->font().underline());
+        QVERIFY(note->MemoDetail->font().bold());
+    }
+
+    void saveAsWritesTheTextAndAsksBeforeOverwriting()
+    {
+        TTask *task = NewTask("a\r\nb");
+        TFormNote *note = Open(task);
+        const QString path = FDir->filePath("note.txt");
+        FDialogs->SavePath = path;
+        note->Menu->SaveAs1Click();
+        QCOMPARE(ReadFileBytes(path), QByteArray("a\r\nb"));
+        QCOMPARE(FDialogs->SaveFilters, QStringList{"Text Files (*.txt)"});
+        QVERIFY(FDialogs->Questions.isEmpty());
+
+        WriteFileBytes(path, "old");
+        FDialogs->Answers = {false};
+        note->Menu->SaveAs1Click();
+        QCOMPARE(ReadFileBytes(path), QByteArray("old"));
+        QCOMPARE(FDialogs->Questions,
+                 QStringList{"Confirmation|File already exists. Are you sure you want to overwrite it?"});
+        FDialogs->Answers = {true};
+        note->Menu->SaveAs1Click();
+        QCOMPARE(ReadFileBytes(path), QByteArray("a\r\nb"));
+
+        FDialogs->SavePath = FDir->filePath("missing/folder/note.txt");
+        note->Menu->SaveAs1Click();
+        QCOMPARE(FDialogs->Errors.size(), 1);
+    }
+
+    void printsTheNoteToPaper()
+    {
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        TTask *task = NewTask("Shopping\r\nApples and pears");
+        TFormNote *note = Open(task);
+        FDialogs->PrintPdfPath = FDir->filePath("note.pdf");
+        note->Menu->Print1Click();
+        QProcess text;
+        text.start(pdftotext, {FDialogs->PrintPdfPath, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished());
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(printed.contains(QStringLiteral("Shopping")) && printed.contains(QStringLiteral("Apples and pears")),
+                 qPrintable(printed));
+    }
+
+    void deleteAsksAndRemovesTheTask()
+    {
+        TTask *task = NewTask("Old stuff");
+        TFormNote *note = Open(task);
+        FDialogs->Answers = {false};
+        note->Menu->Delete1Click();
+        QCOMPARE(TaskList().Count(), 1);
+        QVERIFY(task->NoteOpen);
+        FDialogs->Answers = {true};
+        note->Menu->Delete1Click();
+        QCOMPARE(TaskList().Count(), 0);
+        QCOMPARE(FDialogs->Questions.last(),
+                 QStringLiteral("Confirmation|Are you sure that you want to delete this note?"));
+        QVERIFY(TFormNote::OpenNotes().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestFormNote)
+#include "tst_formnote.moc"
