@@ -1,1 +1,56 @@
 #include "controls/TZELDatePicker2.h"
+
+#include "base/Clock.h"
+#include "base/LocaleFormats.h"
+#include "controls/LinkStyle.h"
+#include "controls/TZELMonthCalendar.h"
+
+#include <QMouseEvent>
+
+namespace {
+QString DateText(TDateTime value)
+{
+    return value == 0 ? QStringLiteral("None") : TLocaleFormats::DateToStr(value);
+}
+} // namespace
+
+TZELDatePicker2::TZELDatePicker2(QWidget *parent) : QLabel(parent), FPopup(new TFormCal(this))
+{
+    setTextFormat(Qt::PlainText);
+    ApplyLinkStyle(this);
+    setText(DateText(FDate));
+    adjustSize();
+}
+
+// The popup is a window of its own, not a child, so it goes by hand.
+TZELDatePicker2::~TZELDatePicker2() { delete FPopup; }
+
+void TZELDatePicker2::SetDate(TDateTime value)
+{
+    FDate = value;
+    setText(DateText(FDate));
+    adjustSize();
+}
+
+void TZELDatePicker2::ShowCalendar()
+{
+    FPopup->Cal->SetDate(FDate == 0 ? TClock::Today() : FDate);
+    FPopup->move(mapToGlobal(QPoint(0, height() - 2)));
+    FPopup->show();
+    FPopup->raise();
+    FPopup->activateWindow();
+}
+
+void TZELDatePicker2::PickDate(TDateTime date)
+{
+    emit SelectingDate();
+    SetDate(date);
+    emit DateSelected();
+}
+
+void TZELDatePicker2::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        ShowCalendar();
+}

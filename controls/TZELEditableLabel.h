@@ -51,7 +51,6 @@ private:
     void FitToCaption();
 
     QLabel *FCaption;
-    QLabel *FMeasure;
     QLineEdit *FEdit = nullptr;
     bool FIsTime = false;
     bool FEnding = false;

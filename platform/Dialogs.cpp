@@ -1,7 +1,13 @@
 #include "platform/Dialogs.h"
 
+#include "platform/FontColorDialog.h"
+
 #include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPointer>
 #include <cstdio>
 #include <vector>
@@ -50,6 +56,47 @@ public:
     {
         return QMessageBox::question(nullptr, caption, text, QMessageBox::Yes | QMessageBox::No,
                                      QMessageBox::No) == QMessageBox::Yes;
+    }
+
+    QString SaveFileName(QWidget *parent, const QString &proposedName, const QString &filter,
+                         const QString &defaultSuffix) override
+    {
+        QFileDialog dialog(parent);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // The callers ask their own overwrite question, worded their way.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.setNameFilter(filter);
+        dialog.setDefaultSuffix(defaultSuffix);
+        dialog.selectFile(proposedName);
+        if (dialog.exec() != QDialog::Accepted)
+            return {};
+        const QStringList files = dialog.selectedFiles();
+        return files.isEmpty() ? QString() : files.constFirst();
+    }
+
+    bool ChooseFont(QWidget *parent, TFontChoice &choice) override
+    {
+        TFontColorDialog dialog(choice, parent);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        choice = dialog.Choice();
+        return true;
+    }
+
+    bool ChooseColor(QWidget *parent, QColor &color) override
+    {
+        const QColor chosen = QColorDialog::getColor(color, parent);
+        if (!chosen.isValid())
+            return false;
+        color = chosen;
+        return true;
+    }
+
+    bool SetUpPrinter(QWidget *parent, QPrinter &printer) override
+    {
+        QPrintDialog dialog(&printer, parent);
+        return dialog.exec() == QDialog::Accepted;
     }
 
 private:
