@@ -216,6 +216,9 @@ void TFormNote::BuildClient()
     line->setObjectName(QStringLiteral("BottomLine"));
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Plain);
+    QPalette shadow = line->palette();
+    shadow.setColor(QPalette::WindowText, shadow.color(QPalette::Dark));
+    line->setPalette(shadow);
     line->setGeometry(0, 0, 4000, 1);
     LabelBottom = new QLabel(PanelOtherInfo);
     LabelBottom->move(8, 4);
@@ -238,17 +241,24 @@ void TFormNote::BuildClient()
 void TFormNote::BuildInfoPanel()
 {
     const char *const captions[] = {"Due Date:", "Reminder:", "Priority:", "Finished:"};
+    // The captions end at 52 and the controls start at 56 with the font the
+    // note was drawn for; a wider font moves both along.
+    int widest = 0;
+    for (const char *text : captions)
+        widest = std::max(widest, PanelTaskInfo->fontMetrics().horizontalAdvance(QString::fromLatin1(text)));
+    const int captionRight = std::max(InfoCaptionRight, widest + 2);
+    FInfoControlLeft = captionRight + (InfoControlLeft - InfoCaptionRight);
     for (int row = 0; row < 4; ++row) {
         auto *caption = new QLabel(QString::fromLatin1(captions[row]), PanelTaskInfo);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         caption->adjustSize();
-        caption->move(InfoCaptionRight - caption->width(), InfoRowTop + row * InfoRowStep);
+        caption->move(captionRight - caption->width(), InfoRowTop + row * InfoRowStep);
         caption->installEventFilter(this);
         InfoCaptions << caption;
     }
-    auto place = [](QWidget *control, int row) {
+    auto place = [this](QWidget *control, int row) {
         control->adjustSize();
-        control->move(InfoControlLeft, InfoRowTop + row * InfoRowStep);
+        control->move(FInfoControlLeft, InfoRowTop + row * InfoRowStep);
     };
 
     DPDueDate = new TZELDatePicker2(PanelTaskInfo);
@@ -262,7 +272,7 @@ void TFormNote::BuildInfoPanel()
 
     TPReminder = new TZELEditableLabel(PanelTaskInfo);
     TPReminder->SetIsTime(true);
-    TPReminder->move(InfoControlLeft, InfoRowTop + InfoRowStep);
+    TPReminder->move(FInfoControlLeft, InfoRowTop + InfoRowStep);
     connect(TPReminder, &TZELEditableLabel::Edited, this, &TFormNote::DPReminderDateSelected);
 
     CBPriority = new TZELCombo(PanelTaskInfo);

@@ -129,6 +129,7 @@ private:
     void StartSystemDrag(const TNoteZone &zone, QPoint globalPos);
 
     qint32 FColor = 0;
+    int FInfoControlLeft = 56;
     QString FShownText; // the text as last read from or written to the task
     bool FShown = false;
     bool FClosed = false;

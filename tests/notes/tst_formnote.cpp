@@ -13,6 +13,7 @@
 #include "notes/NoteWindows.h"
 #include "notes/TFormNote.h"
 #include "notes/TNoteMenu.h"
+#include "platform/Fonts.h"
 #include "settings/TUserInfo.h"
 #include "support/ShellFixture.h"
 #include "support/TestTasks.h"
@@ -70,6 +71,8 @@ class TestFormNote : public QObject {
     }
 
 private slots:
+    void initTestCase() { InstallFontSubstitutions(); }
+
     void init()
     {
         FDir = std::make_unique<QTemporaryDir>();
