@@ -150,6 +150,9 @@ bool TFormMain::WMQueryEndSession()
     emit EndSession();
     CanExit = true;
     FSessionEnded = TimerSaveTimer();
+    // Refused: the session goes on, and closing a note means closing it again.
+    if (!FSessionEnded)
+        emit TNoteEvents::Instance().SessionResumed();
     return FSessionEnded;
 }
 

@@ -32,4 +32,7 @@ signals:
     void AlertLeftUnseen();
     // The session is ending: every note keeps its open state.
     void SessionEnding();
+    // The end of the session was refused (the save failed): notes close as
+    // usual again.
+    void SessionResumed();
 };

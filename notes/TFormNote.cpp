@@ -132,6 +132,7 @@ TFormNote::TFormNote(QWidget *parent)
 
     SetNoteColor(9620973);
     connect(&TNoteEvents::Instance(), &TNoteEvents::SessionEnding, this, &TFormNote::WMQueryEndSession);
+    connect(&TNoteEvents::Instance(), &TNoteEvents::SessionResumed, this, [this] { ShuttingDown = false; });
     AddTaskSheetReceiver(this);
     LiveNotes() << this;
 }
@@ -421,7 +422,7 @@ void TFormNote::MemoDetailChange()
                          QStringLiteral("   M: ") + TLocaleFormats::DateToStr(Task->Modified));
     LabelBottom->adjustSize();
     LabelBottom->setToolTip(QStringLiteral("Created: ") + TLocaleFormats::DateTimeToStr(Task->Created) +
-                            QStringLiteral("\r\nModified: ") + TLocaleFormats::DateTimeToStr(Task->Modified));
+                            QStringLiteral("\nModified: ") + TLocaleFormats::DateTimeToStr(Task->Modified));
     EditSubjectChange();
 }
 

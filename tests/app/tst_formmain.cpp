@@ -3,6 +3,7 @@
 #include "model/TTask.h"
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
+#include "notes/NoteEvents.h"
 #include "platform/TTrayIcon.h"
 #include "settings/TUserInfo.h"
 #include "support/ShellFixture.h"
@@ -363,7 +364,9 @@ private slots:
         TScriptedDialogs dialogs;
         auto form = Start();
         QVERIFY(QDir(FDir->path()).mkdir("Jotterbox.dat"));
+        QSignalSpy resumed(&TNoteEvents::Instance(), &TNoteEvents::SessionResumed);
         QVERIFY(!form->WMQueryEndSession());
+        QCOMPARE(resumed.count(), 1); // the notes close as usual again
         QCOMPARE(dialogs.Errors.size(), 1);
         QVERIFY(dialogs.WaitedErrors.isEmpty());
     }

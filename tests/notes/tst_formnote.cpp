@@ -169,6 +169,14 @@ private slots:
         emit TNoteEvents::Instance().SessionEnding();
         note->close();
         QVERIFY(task->NoteOpen);
+
+        // A refused end leaves notes that close for real.
+        TTask *other = NewTask("Other");
+        TFormNote *otherNote = Open(other);
+        emit TNoteEvents::Instance().SessionEnding();
+        emit TNoteEvents::Instance().SessionResumed();
+        otherNote->close();
+        QVERIFY(!other->NoteOpen);
     }
 
     void rollUpAndDown()
