@@ -14,7 +14,7 @@ QString DateText(TDateTime value)
 }
 } // namespace
 
-TZELDatePicker2::TZELDatePicker2(QWidget *parent) : QLabel(parent), FPopup(new TFormCal(this))
+TZELDatePicker2::TZELDatePicker2(QWidget *parent) : QLabel(parent)
 {
     setTextFormat(Qt::PlainText);
     ApplyLinkStyle(this);
@@ -32,8 +32,18 @@ void TZELDatePicker2::SetDate(TDateTime value)
     adjustSize();
 }
 
+TFormCal *TZELDatePicker2::Popup()
+{
+    // Made at the first opening: a note has two pickers, most never opened,
+    // and a calendar is some fifty widgets.
+    if (!FPopup)
+        FPopup = new TFormCal(this);
+    return FPopup;
+}
+
 void TZELDatePicker2::ShowCalendar()
 {
+    Popup();
     FPopup->Cal->SetDate(FDate == 0 ? TClock::Today() : FDate);
     FPopup->move(mapToGlobal(QPoint(0, height() - 2)));
     FPopup->show();

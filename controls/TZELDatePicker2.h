@@ -24,7 +24,8 @@ public:
     // From the popup: SelectingDate (Date still old), the new date and its
     // text, DateSelected. A date equal to the old one still runs it all.
     void PickDate(TDateTime date) override;
-    TFormCal *Popup() const { return FPopup; }
+    // The calendar popup, made when first needed and kept.
+    TFormCal *Popup();
 
 signals:
     void SelectingDate();
@@ -35,5 +36,5 @@ protected:
 
 private:
     TDateTime FDate = 0;
-    TFormCal *FPopup;
+    TFormCal *FPopup = nullptr;
 };
