@@ -14,7 +14,10 @@
 #include "model/UnitGlobalProc.h"
 #include "notes/NoteEvents.h"
 #include "notes/NotePictures.h"
+#include "notes/NoteRules.h"
 #include "notes/NoteWindows.h"
+#include "notes/TNoteDrag.h"
+#include "notes/TNoteInfoPanel.h"
 #include "notes/TNoteMenu.h"
 #include "platform/ColorRef.h"
 #include "platform/Dialogs.h"
@@ -46,46 +49,6 @@ QList<QPointer<TFormNote>> &LiveNotes()
 // How long the window manager gets to place a new window before its place
 // counts: some managers report (0, 0) for a moment after the first show.
 constexpr int SettleDelay = 250;
-
-constexpr int InfoRowTop = 4;
-constexpr int InfoRowStep = 18;
-constexpr int InfoCaptionRight = 52;
-constexpr int InfoControlLeft = 56;
-
-const char *const BlinkCaptions[] = {
-    "&Acknowledged",
-    "Remind Me Again in 15 Minutes",
-    "Remind Me Again in 1 Hour",
-    "Remind Me Again in 4 Hours",
-    "Remind Me Again in 1 Day",
-    "Remind Me Again in 1 Week",
-    "Remind Me Again in 1 Month",
-    "Remind Me Again in 1 Year",
-};
-// Days added to now by the blink menu's items; a month and a year are fixed
-// day counts, not calendar steps.
-constexpr double SnoozeDays[] = {0, 1.0 / 96, 1.0 / 24, 1.0 / 6, 1, 7, 30, 365};
-
-QString WithCrLf(QString text) { return text.replace(u'\n', QStringLiteral("\r\n")); }
-
-// The data file's line ends (CR LF, or a lone CR or LF from elsewhere) as
-// the text area keeps them.
-QString WithoutCr(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    return text;
-}
-
-// The time of day of a moment as "h:nn".
-QString HourMinutes(TDateTime moment)
-{
-    const QTime time = DateTimeToQTime(moment);
-    return QStringLiteral("%1%2%3")
-        .arg(time.hour())
-        .arg(TLocaleFormats::TimeSeparator())
-        .arg(time.minute(), 2, 10, QLatin1Char('0'));
-}
 
 void SetBackground(QWidget *widget, qint32 color)
 {
@@ -121,6 +84,10 @@ TFormNote::TFormNote(QWidget *parent)
     BuildClient();
     BuildInfoPanel();
     Menu = new TNoteMenu(this);
+    auto *drag = new TNoteDrag(this, [this] { return Task && Task->RolledUp; });
+    drag->AddPart(PanelTitle, TNotePart::Title);
+    drag->AddPart(LabelTitle, TNotePart::TitleLabel);
+    drag->AddPart(PanelClient, TNotePart::Client);
 
     PMBlink = new QMenu(this);
     for (int tag = 0; tag < 8; ++tag) {
@@ -174,7 +141,6 @@ void TFormNote::DestroyAll()
 void TFormNote::BuildTitleBar()
 {
     PanelTitle = new QFrame(this);
-    PanelTitle->setMouseTracking(true);
     PanelTitle->installEventFilter(this);
 
     LabelTitle = new QLabel(PanelTitle);
@@ -183,7 +149,6 @@ void TFormNote::BuildTitleBar()
     white.setColor(QPalette::WindowText, Qt::white);
     LabelTitle->setPalette(white);
     LabelTitle->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    LabelTitle->setMouseTracking(true);
     LabelTitle->installEventFilter(this);
 
     ImageX = new QLabel(PanelTitle);
@@ -207,8 +172,6 @@ void TFormNote::BuildTitleBar()
 void TFormNote::BuildClient()
 {
     PanelClient = new QWidget(this);
-    PanelClient->setMouseTracking(true);
-    PanelClient->installEventFilter(this);
     PanelClient2 = new QWidget(PanelClient);
 
     PanelOtherInfo = new QWidget(PanelClient2);
@@ -233,59 +196,25 @@ void TFormNote::BuildClient()
     MemoDetail->setContextMenuPolicy(Qt::NoContextMenu);
     MemoDetail->installEventFilter(this);
     connect(MemoDetail, &QPlainTextEdit::textChanged, this, &TFormNote::MemoDetailChange);
-
-    PanelTaskInfo = new QWidget(PanelClient2);
-    PanelTaskInfo->hide();
-    PanelTaskInfo->installEventFilter(this);
 }
 
 void TFormNote::BuildInfoPanel()
 {
-    const char *const captions[] = {"Due Date:", "Reminder:", "Priority:", "Finished:"};
-    // The captions end at 52 and the controls start at 56 with the font the
-    // note was drawn for; a wider font moves both along.
-    int widest = 0;
-    for (const char *text : captions)
-        widest = std::max(widest, PanelTaskInfo->fontMetrics().horizontalAdvance(QString::fromLatin1(text)));
-    const int captionRight = std::max(InfoCaptionRight, widest + 2);
-    FInfoControlLeft = captionRight + (InfoControlLeft - InfoCaptionRight);
-    for (int row = 0; row < 4; ++row) {
-        auto *caption = new QLabel(QString::fromLatin1(captions[row]), PanelTaskInfo);
-        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        caption->adjustSize();
-        caption->move(captionRight - caption->width(), InfoRowTop + row * InfoRowStep);
+    PanelTaskInfo = new TNoteInfoPanel(PanelClient2);
+    PanelTaskInfo->hide();
+    PanelTaskInfo->installEventFilter(this);
+    for (QLabel *caption : PanelTaskInfo->Captions)
         caption->installEventFilter(this);
-        InfoCaptions << caption;
-    }
-    auto place = [this](QWidget *control, int row) {
-        control->adjustSize();
-        control->move(FInfoControlLeft, InfoRowTop + row * InfoRowStep);
-    };
-
-    DPDueDate = new TZELDatePicker2(PanelTaskInfo);
-    place(DPDueDate, 0);
+    DPDueDate = PanelTaskInfo->DPDueDate;
+    DPReminder = PanelTaskInfo->DPReminder;
+    TPReminder = PanelTaskInfo->TPReminder;
+    CBPriority = PanelTaskInfo->CBPriority;
+    CBFinished = PanelTaskInfo->CBFinished;
     connect(DPDueDate, &TZELDatePicker2::DateSelected, this, &TFormNote::DPDueDateDateSelected);
-
-    DPReminder = new TZELDatePicker2(PanelTaskInfo);
-    place(DPReminder, 1);
     connect(DPReminder, &TZELDatePicker2::SelectingDate, this, &TFormNote::DPReminderSelectingDate);
     connect(DPReminder, &TZELDatePicker2::DateSelected, this, &TFormNote::DPReminderDateSelected);
-
-    TPReminder = new TZELEditableLabel(PanelTaskInfo);
-    TPReminder->SetIsTime(true);
-    TPReminder->move(FInfoControlLeft, InfoRowTop + InfoRowStep);
     connect(TPReminder, &TZELEditableLabel::Edited, this, &TFormNote::DPReminderDateSelected);
-
-    CBPriority = new TZELCombo(PanelTaskInfo);
-    CBPriority->SetItems({QStringLiteral("High"), QStringLiteral("Normal"), QStringLiteral("Low")});
-    CBPriority->SetItemIndex(1);
-    place(CBPriority, 2);
     connect(CBPriority, &TZELCombo::Selected, this, &TFormNote::CBPrioritySelected);
-
-    CBFinished = new TZELCombo(PanelTaskInfo);
-    CBFinished->SetItems({QStringLiteral("Yes"), QStringLiteral("No")});
-    CBFinished->SetItemIndex(1);
-    place(CBFinished, 3);
     connect(CBFinished, &TZELCombo::Selected, this, &TFormNote::CBFinishedSelected);
 }
 
@@ -320,7 +249,7 @@ void TFormNote::FormShow()
     }
 
     SetNoteColor(Task->Color);
-    const QString text = WithoutCr(DecodeText(Task->Text));
+    const QString text = TextForDisplay(DecodeText(Task->Text));
     MemoDetail->setPlainText(text);
     FShownText = MemoDetail->toPlainText();
     ApplyFont();
@@ -388,7 +317,7 @@ QString TFormNote::Subject() const
     return DecodeText(FirstNonBlankLine(EncodeText(MemoDetail->toPlainText())));
 }
 
-QString TFormNote::MemoText() const { return WithCrLf(MemoDetail->toPlainText()); }
+QString TFormNote::MemoText() const { return TextForStorage(MemoDetail->toPlainText()); }
 
 // --- changes into the task -------------------------------------------------
 
@@ -403,7 +332,7 @@ void TFormNote::EditSubjectChange()
     // file from elsewhere keeps its line ends and its encoding.
     const QString shown = MemoDetail->toPlainText();
     if (shown != FShownText) {
-        Task->Text = EncodeText(WithCrLf(shown));
+        Task->Text = EncodeText(TextForStorage(shown));
         FShownText = shown;
     }
     emit TNoteEvents::Instance().ListUpdateRequested();
@@ -532,24 +461,9 @@ void TFormNote::ImageTaskInfoClick()
         PanelTitleDblClick();
 }
 
-void TFormNote::PlaceReminderTime()
-{
-    DPReminder->adjustSize();
-    TPReminder->move(DPReminder->x() + DPReminder->width() + 5, DPReminder->y());
-    TPReminder->setVisible(Task->ReminderTime != 0);
-}
-
 void TFormNote::SetTaskInfo()
 {
-    DPDueDate->SetDate(Task->DueDate);
-    DPDueDate->adjustSize();
-    DPReminder->SetDate(std::trunc(Task->ReminderTime));
-    TPReminder->SetCaption(HourMinutes(Task->ReminderTime));
-    PlaceReminderTime();
-    CBPriority->SetItemIndex(std::clamp(3 - int(Task->Priority), 0, 2));
-    CBPriority->adjustSize();
-    CBFinished->SetItemIndex(Task->Finished ? 0 : 1);
-    CBFinished->adjustSize();
+    PanelTaskInfo->Fill(*Task);
     ImageTaskInfo->SetBlink(Task->Alerting);
 }
 
@@ -591,17 +505,10 @@ void TFormNote::DPReminderDateSelected()
         Dialogs().ErrorBox(JbxMessages::InvalidTime(TPReminder->Caption()));
         return;
     }
-    TDateTime candidate = *time + DPReminder->Date();
-    // Never a reminder in the past: a moment already gone becomes five
-    // minutes from now.
-    const TDateTime now = TClock::Now();
-    if (now >= candidate)
-        candidate = now + EncodeTime(0, 5);
-    Task->ReminderTime = DPReminder->Date() == 0 ? 0 : candidate;
-    PlaceReminderTime();
+    Task->ReminderTime = ChosenReminder(DPReminder->Date(), *time, TClock::Now());
     DPReminder->SetDate(std::trunc(Task->ReminderTime));
-    TPReminder->SetCaption(HourMinutes(Task->ReminderTime));
-    PlaceReminderTime();
+    TPReminder->SetCaption(ReminderTimeCaption(Task->ReminderTime));
+    PanelTaskInfo->PlaceReminderTime(Task->ReminderTime != 0);
     EditSubjectChange();
     DataModified = true;
 }
@@ -610,8 +517,7 @@ void TFormNote::PanelTaskInfoClick() { TPReminder->HideEditor(); }
 
 void TFormNote::Acknowledged1Click(int tag)
 {
-    if (tag >= 1 && tag <= 7)
-        Task->ReminderTime = TClock::Now() + SnoozeDays[tag];
+    Task->ReminderTime = SnoozedReminder(tag, TClock::Now(), Task->ReminderTime);
     Task->Alerting = false;
     SetTaskInfo();
     DataModified = true;
@@ -662,7 +568,7 @@ void TFormNote::FormActivate()
     if (!InfoPanelShown())
         MemoDetail->setFocus();
     // Typing replaces the placeholder of a new note.
-    if (DecodeText(Task->Text).trimmed() == QLatin1String(TTask::NewNoteText))
+    if (IsPlaceholder(Task->Text))
         MemoDetail->selectAll();
     Menu->SelectAll1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
 }
@@ -687,8 +593,7 @@ void TFormNote::FormCloseQuery()
     RemoveTaskSheetReceiver(this);
     Task->NoteOpen = false;
     Ready = false;
-    const QString trimmed = DecodeText(Task->Text).trimmed();
-    if (trimmed.isEmpty() || trimmed == QLatin1String(TTask::NewNoteText)) {
+    if (DiscardsTask(Task->Text)) {
         TaskList().Remove(Task);
         FDiscarded = true;
         emit TNoteEvents::Instance().ListRebuildNow();
@@ -729,19 +634,12 @@ bool TFormNote::eventFilter(QObject *watched, QEvent *event)
             ImageTaskInfoClick();
         return leftPress || leftRelease;
     }
-    if (watched == PanelTitle || watched == LabelTitle) {
-        if (type == QEvent::MouseButtonDblClick) {
-            FDragPending = false;
-            PanelTitleDblClick();
-            return true;
-        }
-        return MouseOnFrame(static_cast<QWidget *>(watched),
-                            watched == PanelTitle ? TNotePart::Title : TNotePart::TitleLabel, event);
+    if ((watched == PanelTitle || watched == LabelTitle) && type == QEvent::MouseButtonDblClick) {
+        PanelTitleDblClick();
+        return true;
     }
-    if (watched == PanelClient)
-        return MouseOnFrame(PanelClient, TNotePart::Client, event);
     if (leftPress && (watched == PanelTaskInfo || watched == PanelOtherInfo || watched == LabelBottom ||
-                      InfoCaptions.contains(watched)))
+                      PanelTaskInfo->Captions.contains(watched)))
         PanelTaskInfoClick();
     return QWidget::eventFilter(watched, event);
 }
@@ -757,70 +655,4 @@ bool TFormNote::MemoKeyPress(QKeyEvent *event)
     if (closes)
         close();
     return closes;
-}
-
-bool TFormNote::MouseOnFrame(QWidget *part, TNotePart kind, QEvent *event)
-{
-    const bool rolledUp = Task && Task->RolledUp;
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() != Qt::LeftButton)
-            return false;
-        const TNoteZone zone = NoteHitZone(kind, mouse->position().toPoint(), part->size(), rolledUp);
-        FDragPending = zone.Move || zone.Edges;
-        FPendingZone = zone;
-        FManualDrag = false;
-        FDragStart = mouse->globalPosition().toPoint();
-        FDragGeometry = geometry();
-        return FDragPending;
-    }
-    case QEvent::MouseMove: {
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        if (!(mouse->buttons() & Qt::LeftButton)) {
-            FDragPending = FManualDrag = false;
-            part->setCursor(NoteHitZone(kind, mouse->position().toPoint(), part->size(), rolledUp).Cursor);
-            return false;
-        }
-        if (FDragPending) {
-            FDragPending = false;
-            StartSystemDrag(FPendingZone, mouse->globalPosition().toPoint());
-        }
-        if (FManualDrag) {
-            // No window manager: follow the pointer ourselves.
-            const QPoint delta = mouse->globalPosition().toPoint() - FDragStart;
-            QRect target = FDragGeometry;
-            if (FPendingZone.Move)
-                target.moveTopLeft(FDragGeometry.topLeft() + delta);
-            if (FPendingZone.Edges & Qt::LeftEdge)
-                target.setLeft(std::min(FDragGeometry.left() + delta.x(), FDragGeometry.right() - minimumWidth()));
-            if (FPendingZone.Edges & Qt::RightEdge)
-                target.setRight(FDragGeometry.right() + delta.x());
-            if (FPendingZone.Edges & Qt::TopEdge)
-                target.setTop(std::min(FDragGeometry.top() + delta.y(), FDragGeometry.bottom() - minimumHeight()));
-            if (FPendingZone.Edges & Qt::BottomEdge)
-                target.setBottom(FDragGeometry.bottom() + delta.y());
-            setGeometry(target);
-        }
-        return true;
-    }
-    case QEvent::MouseButtonRelease:
-        FDragPending = FManualDrag = false;
-        return false;
-    default:
-        return false;
-    }
-}
-
-void TFormNote::StartSystemDrag(const TNoteZone &zone, QPoint globalPos)
-{
-    QWindow *window = windowHandle();
-    bool started = false;
-    if (window)
-        started = zone.Move ? window->startSystemMove() : window->startSystemResize(zone.Edges);
-    FManualDrag = !started;
-    if (FManualDrag) {
-        FDragStart = globalPos;
-        FDragGeometry = geometry();
-    }
 }

@@ -10,6 +10,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
+class TNoteInfoPanel;
 class TNoteMenu;
 class TTask;
 class TZELBlinkImage;
@@ -55,8 +56,7 @@ public:
     QWidget *PanelOtherInfo;
     QLabel *LabelBottom;
     QPlainTextEdit *MemoDetail;
-    QWidget *PanelTaskInfo;
-    QList<QLabel *> InfoCaptions;
+    TNoteInfoPanel *PanelTaskInfo;
     TZELDatePicker2 *DPDueDate;
     TZELDatePicker2 *DPReminder;
     TZELEditableLabel *TPReminder;
@@ -122,24 +122,14 @@ private:
     void RollUp();
     void RollDown();
     void ShowInfoPanel(bool show);
-    void PlaceReminderTime();
     QString Subject() const;
     bool MemoKeyPress(QKeyEvent *event);
-    bool MouseOnFrame(QWidget *part, TNotePart kind, QEvent *event);
-    void StartSystemDrag(const TNoteZone &zone, QPoint globalPos);
 
     qint32 FColor = 0;
-    int FInfoControlLeft = 56;
     QString FShownText; // the text as last read from or written to the task
     bool FShown = false;
     bool FClosed = false;
     bool FDiscarded = false;
     bool FPositionSettled = false;
     bool FStoredPlace = false;
-    // A press on the frame waits for the first motion to start the drag.
-    TNoteZone FPendingZone;
-    bool FDragPending = false;
-    QPoint FDragStart;
-    QRect FDragGeometry;
-    bool FManualDrag = false;
 };

@@ -10,8 +10,10 @@
 #include "model/UnitGlobalData.h"
 #include "notes/NoteEvents.h"
 #include "notes/NoteFrame.h"
+#include "notes/NoteRules.h"
 #include "notes/NoteWindows.h"
 #include "notes/TFormNote.h"
+#include "notes/TNoteInfoPanel.h"
 #include "notes/TNoteMenu.h"
 #include "platform/Fonts.h"
 #include "settings/TUserInfo.h"
@@ -351,6 +353,25 @@ private slots:
         QCOMPARE(NotePlaceOnScreen({1000, 700, 300, 200}, {screen}, screen), QPoint(1000, 700)); // partly on
         QCOMPARE(NotePlaceOnScreen({-400, 50, 300, 200}, {screen}, screen), QPoint(120, 120));
         QCOMPARE(NotePlaceOnScreen({1024, 0, 300, 200}, {screen, {1024, 0, 800, 600}}, screen), QPoint(1024, 0));
+    }
+
+    void reminderAndTextRules()
+    {
+        const TDateTime now = EncodeDate(2024, 3, 5) + EncodeTime(10, 0);
+        // The moment itself counts as gone.
+        QCOMPARE(ChosenReminder(EncodeDate(2024, 3, 5), EncodeTime(10, 0), now), now + EncodeTime(0, 5));
+        QCOMPARE(ChosenReminder(EncodeDate(2024, 3, 5), EncodeTime(10, 1), now),
+                 EncodeDate(2024, 3, 5) + EncodeTime(10, 1));
+        QCOMPARE(ChosenReminder(0, EncodeTime(10, 1), now), 0.0);
+        QCOMPARE(SnoozedReminder(1, now, 0), now + 1.0 / 96);
+        QCOMPARE(SnoozedReminder(7, now, 0), now + 365);
+        for (int tag : {0, 8, -1})
+            QCOMPARE(SnoozedReminder(tag, now, 123.5), 123.5);
+        // Blanks are every character up to the space, as in a subject.
+        QVERIFY(DiscardsTask("\t\x01New Note\r\n"));
+        QVERIFY(DiscardsTask(""));
+        QVERIFY(!DiscardsTask("New Note."));
+        QCOMPARE(TextForDisplay(QStringLiteral("a\r\nb\rc\nd")), QStringLiteral("a\nb\nc\nd"));
     }
 
     void frameZones()
