@@ -56,6 +56,15 @@ bool TNoteDrag::Motion(QWidget *part, TNotePart kind, QMouseEvent *event)
     }
     if (FPending) {
         FPending = false;
+        // The window manager is told where the drag starts from Qt's record
+        // of the window's place, which can still hold the (0, 0) of before
+        // the manager placed the window: the note would jump by its own
+        // place. The pointer knows better.
+        if (QWindow *window = FWindow->windowHandle()) {
+            const QPoint topLeft = globalPos - part->mapTo(FWindow, event->position().toPoint());
+            if (window->position() != topLeft)
+                window->setPosition(topLeft);
+        }
         Start(globalPos);
     }
     if (FManual)

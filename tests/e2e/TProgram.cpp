@@ -1,6 +1,8 @@
 #include "e2e/TProgram.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <csignal>
 
 TProgram::TProgram(const QString &folder, const QProcessEnvironment &environment)
@@ -49,4 +51,21 @@ int TProgram::Stop(int signal)
         return -1;
     Output();
     return FProcess.exitStatus() == QProcess::NormalExit ? FProcess.exitCode() : -1;
+}
+
+QString InstallProgram(const QString &folder)
+{
+    QProcess install;
+    install.setProcessChannelMode(QProcess::MergedChannels);
+    install.start(QStringLiteral(JBX_CMAKE_COMMAND),
+                  {QStringLiteral("--install"), QStringLiteral(JBX_BUILD_DIR), QStringLiteral("--prefix"), folder});
+    if (!install.waitForFinished(60000) || install.exitStatus() != QProcess::NormalExit || install.exitCode() != 0)
+        return QStringLiteral("cmake --install failed: ") + QString::fromLocal8Bit(install.readAll());
+    return {};
+}
+
+bool MakeRuntimeFolder(const QString &path)
+{
+    return QDir().mkpath(path) &&
+           QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }

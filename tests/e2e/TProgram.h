@@ -25,3 +25,10 @@ private:
     QProcess FProcess;
     QString FOutput;
 };
+
+// Lays the program folder out at `folder` as a user would have it
+// (`cmake --install` of the build); empty on success, else what went wrong.
+QString InstallProgram(const QString &folder);
+// A fresh per-user runtime folder (where the instance lock lives), open to
+// its owner only as the desktop makes it.
+bool MakeRuntimeFolder(const QString &path);

@@ -74,14 +74,9 @@ private slots:
         QVERIFY(FDir->isValid());
         FFolder = FDir->filePath("Jotterbox");
         FRuntime = FDir->filePath("runtime");
-        QVERIFY(QDir().mkpath(FRuntime));
-        QFile::setPermissions(FRuntime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        // The installed program folder, as a user would have it.
-        QProcess install;
-        install.setProcessChannelMode(QProcess::MergedChannels);
-        install.start(JBX_CMAKE_COMMAND, {"--install", JBX_BUILD_DIR, "--prefix", FFolder});
-        QVERIFY(install.waitForFinished(60000));
-        QVERIFY2(install.exitCode() == 0, install.readAll().constData());
+        QVERIFY(MakeRuntimeFolder(FRuntime));
+        const QString installError = InstallProgram(FFolder);
+        QVERIFY2(installError.isEmpty(), qPrintable(installError));
         QVERIFY(QFile::exists(Path("Jotterbox")));
         QVERIFY(QFile::exists(Path("notify.wav")));
     }

@@ -1,0 +1,334 @@
+// The note windows of the installed program on a private X display with a
+// window manager: an open note comes back where it was, in its colour, and
+// what the user does to it with the mouse and the keyboard is saved.
+
+#include "e2e/TProgram.h"
+#include "model/TTask.h"
+#include "model/TTaskList.h"
+#include "settings/TUserInfo.h"
+#include "support/XServer.h"
+
+#include <QColor>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <functional>
+#include <memory>
+
+namespace {
+constexpr QRect KStored(200, 150, 260, 180);
+// Not the colour a new note window starts with, so a note that ignores the
+// stored one shows.
+constexpr qint32 KColor = 11858120; // RGB(200, 240, 180) as 0x00BBGGRR
+const QColor KNoteColor(200, 240, 180);
+const QColor KTitleColor(200 / 5 * 4, 240 / 5 * 4, 180 / 5 * 4); // the title bar's darker shade
+constexpr int KTitleHeight = 18;
+} // namespace
+
+class TestE2eNotes : public QObject {
+    Q_OBJECT
+
+    TXServer FX;
+    std::unique_ptr<QTemporaryDir> FDir;
+    QString FFolder;
+    QString FRuntime;
+
+    QString Path(const QString &name) const { return FFolder + u'/' + name; }
+
+    QProcessEnvironment Environment() const
+    {
+        QProcessEnvironment environment = FX.Environment();
+        environment.insert("XDG_RUNTIME_DIR", FRuntime);
+        environment.insert("QT_LOGGING_RULES", "jbx.events=true");
+        return environment;
+    }
+
+    QByteArray Run(const QString &program, const QStringList &arguments) const
+    {
+        QProcess process;
+        process.setProcessEnvironment(FX.Environment());
+        process.start(program, arguments);
+        process.waitForFinished(20000);
+        return process.readAllStandardOutput();
+    }
+
+    QString XDo(const QStringList &arguments) const
+    {
+        return QString::fromLocal8Bit(Run("xdotool", arguments)).trimmed();
+    }
+    void PointerTo(QPoint at) const { XDo({"mousemove", QString::number(at.x()), QString::number(at.y())}); }
+
+    // The window's place on the root window and its size; empty when it is
+    // not on screen.
+    QRect Geometry(const QString &id) const
+    {
+        const QString info = QString::fromLocal8Bit(Run("xwininfo", {"-id", id}));
+        auto field = [&info](const char *name) {
+            const QRegularExpression pattern(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name)));
+            return pattern.match(info).captured(1).toInt();
+        };
+        if (!info.contains("IsViewable"))
+            return {};
+        return {field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+                field("Height")};
+    }
+
+    // The program's windows on screen titled like a note, less the tray
+    // icon and other small helper windows.
+    QStringList NoteWindows(TProgram &program) const
+    {
+        const QString pid = QString::number(program.Process().processId());
+        const QStringList ids =
+            XDo({"search", "--all", "--onlyvisible", "--pid", pid, "--name", "^Jotterbox$"})
+                .split(u'\n', Qt::SkipEmptyParts);
+        QStringList notes;
+        for (const QString &id : ids)
+            if (const QRect place = Geometry(id); place.width() > 64 && place.height() > 64)
+                notes << id;
+        return notes;
+    }
+
+    // Waits for the one note and until it has stood still for a second: the
+    // program settles the place a moment after the show, and only moves
+    // after that are the user's. Empty, with the reason in *why, if not.
+    QString SettledNote(TProgram &program, QString *why = nullptr) const
+    {
+        const QDeadlineTimer deadline(20000);
+        QDeadlineTimer still(1000);
+        QStringList notes;
+        QRect last;
+        while (!deadline.hasExpired()) {
+            program.Output(); // keeps the program's stderr pipe from filling up
+            notes = NoteWindows(program);
+            const QRect now = notes.size() == 1 ? Geometry(notes[0]) : QRect();
+            if (now != last || notes.size() != 1)
+                still.setRemainingTime(1000);
+            else if (still.hasExpired())
+                return notes[0];
+            last = now;
+            QTest::qWait(50);
+        }
+        if (why)
+            *why = QStringLiteral("%1 note windows on screen, not one settled; program output:\n%2")
+                       .arg(notes.size())
+                       .arg(program.Output());
+        return {};
+    }
+
+    // Starts the program and waits for its one open note.
+    QString Started(TProgram &program, QString *why) const
+    {
+        program.Start();
+        if (!program.WaitForIdle()) {
+            *why = "the program did not get going:\n" + program.Output();
+            return {};
+        }
+        return SettledNote(program, why);
+    }
+
+    static QString At(QPoint p) { return QStringLiteral("%1,%2").arg(p.x()).arg(p.y()); }
+    QImage Screenshot() const { return QImage::fromData(Run("import", {"-window", "root", "png:-"}), "PNG"); }
+
+    // Pixels of the text area's first lines that differ from its paper
+    // further down: grows with the text shown there.
+    static int InkIn(const QImage &screen, const QRect &note)
+    {
+        const QColor paper = screen.pixelColor(note.x() + 200, note.y() + 110);
+        const QRect band(note.x() + 4, note.y() + KTitleHeight + 4, note.width() - 10, 32);
+        int ink = 0;
+        for (int y = band.top(); y <= band.bottom(); ++y)
+            for (int x = band.left(); x <= band.right(); ++x)
+                ink += screen.pixelColor(x, y) != paper;
+        return ink;
+    }
+
+    // Polls by the clock: the QTRY macros count their steps and not the time
+    // the condition itself takes.
+    static bool Eventually(const std::function<bool()> &condition, int timeoutMs = 10000)
+    {
+        const QDeadlineTimer deadline(timeoutMs);
+        while (!condition()) {
+            if (deadline.hasExpired())
+                return false;
+            QTest::qWait(50);
+        }
+        return true;
+    }
+
+    void WriteThreeTasks()
+    {
+        TUserInfo settings(FFolder + u'/');
+        TTaskList tasks(settings);
+        for (const char *text : {"First task", "Second task", "Third task"}) {
+            TTask *task = tasks.AddNewTask();
+            task->Text = text;
+            task->Color = KColor;
+            task->ReminderTime = 0;
+            task->Alerting = false;
+            task->NoteOpen = false;
+        }
+        TTask *open = tasks.GetTask(1);
+        open->NoteOpen = true;
+        open->Left = KStored.x();
+        open->Top = KStored.y();
+        open->Width = KStored.width();
+        open->Height = KStored.height();
+        tasks.SaveToFile(Path("Jotterbox.dat"));
+    }
+
+    // The saved tasks, handed to the check while the list lives.
+    void Saved(const std::function<void(const TTaskList &)> &check)
+    {
+        TUserInfo settings(FFolder + u'/');
+        TTaskList tasks(settings);
+        tasks.LoadFromFile(Path("Jotterbox.dat"));
+        check(tasks);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!TXServer::XvfbInstalled())
+            QSKIP("Xvfb is not installed: the end-to-end tests need a private X display");
+        QString error;
+        if (!FX.Start(true, true, &error))
+            QSKIP(qPrintable("Xvfb could not start: " + error));
+    }
+
+    void init()
+    {
+        FDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(FDir->isValid());
+        FFolder = FDir->filePath("Jotterbox");
+        FRuntime = FDir->filePath("runtime");
+        QVERIFY(MakeRuntimeFolder(FRuntime));
+        const QString installError = InstallProgram(FFolder);
+        QVERIFY2(installError.isEmpty(), qPrintable(installError));
+        WriteThreeTasks();
+    }
+
+    void cleanup() { FDir.reset(); }
+
+    void openNoteComesBackInPlaceAndColour()
+    {
+        TProgram program(FFolder, Environment());
+        QString why;
+        const QString id = Started(program, &why);
+        QVERIFY2(!id.isEmpty(), qPrintable(why));
+        QCOMPARE(Geometry(id), KStored);
+
+        // The screen as the user sees it, kept for a look after the run.
+        const QString artefacts = QStringLiteral(JBX_BUILD_DIR "/artefacts");
+        QVERIFY(QDir().mkpath(artefacts));
+        const QString shot = artefacts + QStringLiteral("/note.png");
+        QFile::remove(shot);
+        Run("import", {"-window", "root", shot});
+        QVERIFY2(QFileInfo(shot).size() > 0, qPrintable(shot));
+        const QImage screen(shot);
+        QVERIFY(!screen.isNull());
+        // The text area below the text, and the title bar left of the pictures.
+        QCOMPARE(screen.pixelColor(KStored.x() + 200, KStored.y() + 110), KNoteColor);
+        QCOMPARE(screen.pixelColor(KStored.x() + 100, KStored.y() + 9), KTitleColor);
+
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        Saved([](const TTaskList &tasks) {
+            QCOMPARE(tasks.Count(), 3);
+            QVERIFY(!tasks.GetTask(0)->NoteOpen);
+            QVERIFY(!tasks.GetTask(2)->NoteOpen);
+            const TTask &note = *tasks.GetTask(1);
+            QVERIFY(note.NoteOpen);
+            QCOMPARE(QRect(note.Left, note.Top, note.Width, note.Height), KStored);
+        });
+    }
+
+    void draggingTheTitleMovesTheNote()
+    {
+        TProgram program(FFolder, Environment());
+        QString why;
+        const QString id = Started(program, &why);
+        QVERIFY2(!id.isEmpty(), qPrintable(why));
+
+        // The press is left of the pictures; the first motion hands the drag
+        // to the window manager, which follows the pointer from there.
+        const QPoint press = KStored.topLeft() + QPoint(60, 9);
+        const QPoint first = press + QPoint(3, 3);
+        const QPoint shift(150, 100);
+        PointerTo(press);
+        XDo({"mousedown", "1"});
+        PointerTo(first);
+        for (int step = 1; step <= 5; ++step)
+            PointerTo(first + shift * step / 5);
+        // The manager may take the drag over after the last motion: nudge the
+        // pointer until the note follows.
+        const QPoint end = first + shift;
+        QDeadlineTimer deadline(10000);
+        for (int nudge = 0; Geometry(id).topLeft() == KStored.topLeft() && !deadline.hasExpired(); ++nudge) {
+            PointerTo(end + QPoint(nudge % 2, 0));
+            QTest::qWait(100);
+        }
+        PointerTo(end);
+        XDo({"mouseup", "1"});
+        QVERIFY2(SettledNote(program, &why) == id, qPrintable(why));
+
+        const QRect moved = Geometry(id);
+        const QPoint expected = KStored.topLeft() + shift;
+        // A start point taken inside the note instead of on the screen makes
+        // the note leap by its own distance from the screen's corner.
+        const bool leapt = (moved.topLeft() - expected - KStored.topLeft()).manhattanLength() <= 8;
+        QVERIFY2(
+            (moved.topLeft() - expected).manhattanLength() <= 8,
+            qPrintable("the note stands at " + At(moved.topLeft()) + ", not near " + At(expected) +
+                       (leapt ? ": the move began at the pointer's place in the note, not on screen" : "")));
+        QCOMPARE(moved.size(), KStored.size());
+
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        Saved([&moved](const TTaskList &tasks) {
+            const TTask &note = *tasks.GetTask(1);
+            QVERIFY(note.NoteOpen);
+            const QPoint saved(note.Left, note.Top);
+            QVERIFY2((saved - moved.topLeft()).manhattanLength() <= 2,
+                     qPrintable("saved " + At(saved) + ", on screen " + At(moved.topLeft())));
+            QCOMPARE(QSize(note.Width, note.Height), KStored.size());
+        });
+    }
+
+    void typedTextIsSaved()
+    {
+        TProgram program(FFolder, Environment());
+        QString why;
+        const QString id = Started(program, &why);
+        QVERIFY2(!id.isEmpty(), qPrintable(why));
+        const int inkBefore = InkIn(Screenshot(), KStored);
+        QVERIFY2(inkBefore > 0, "the note's text is not on screen");
+
+        // A click in the text area below the text activates the note.
+        PointerTo(KStored.topLeft() + QPoint(120, 100));
+        XDo({"click", "1"});
+        QVERIFY2(Eventually([&] { return XDo({"getwindowfocus"}) == id; }),
+                 "the click did not activate the note");
+        XDo({"key", "ctrl+End"});
+        XDo({"type", "--delay", "30", " and more"});
+        // The keys are in once they show: the end of the session must not
+        // overtake them.
+        QVERIFY2(Eventually([&] { return InkIn(Screenshot(), KStored) > inkBefore + 40; }),
+                 qPrintable("the typed text does not show; program output:\n" + program.Output()));
+
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        Saved([](const TTaskList &tasks) {
+            const TTask &note = *tasks.GetTask(1);
+            QCOMPARE(note.Text, QByteArray("Second task and more"));
+            QVERIFY(note.NoteOpen);
+            // The change goes in with the note's place: still where it stood.
+            QCOMPARE(QPoint(note.Left, note.Top), KStored.topLeft());
+            QCOMPARE(tasks.GetTask(0)->Text, QByteArray("First task"));
+        });
+    }
+};
+
+QTEST_GUILESS_MAIN(TestE2eNotes)
+#include "tst_e2e_notes.moc"
