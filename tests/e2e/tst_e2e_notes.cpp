@@ -2,6 +2,7 @@
 // window manager: an open note comes back where it was, in its colour, and
 // what the user does to it with the mouse and the keyboard is saved.
 
+#include "e2e/TE2eTest.h"
 #include "e2e/TProgram.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
@@ -30,23 +31,9 @@ const QColor KTitleColor(200 / 5 * 4, 240 / 5 * 4, 180 / 5 * 4); // the title ba
 constexpr int KTitleHeight = 18;
 } // namespace
 
-class TestE2eNotes : public QObject {
+class TestE2eNotes : public TE2eTest {
     Q_OBJECT
 
-    TXServer FX;
-    std::unique_ptr<QTemporaryDir> FDir;
-    QString FFolder;
-    QString FRuntime;
-
-    QString Path(const QString &name) const { return FFolder + u'/' + name; }
-
-    QProcessEnvironment Environment() const
-    {
-        QProcessEnvironment environment = FX.Environment();
-        environment.insert("XDG_RUNTIME_DIR", FRuntime);
-        environment.insert("QT_LOGGING_RULES", "jbx.events=true");
-        return environment;
-    }
 
     QByteArray Run(const QString &program, const QStringList &arguments) const
     {
@@ -162,23 +149,22 @@ class TestE2eNotes : public QObject {
 
     void WriteThreeTasks()
     {
-        TUserInfo settings(FFolder + u'/');
-        TTaskList tasks(settings);
-        for (const char *text : {"First task", "Second task", "Third task"}) {
-            TTask *task = tasks.AddNewTask();
-            task->Text = text;
-            task->Color = KColor;
-            task->ReminderTime = 0;
-            task->Alerting = false;
-            task->NoteOpen = false;
-        }
-        TTask *open = tasks.GetTask(1);
-        open->NoteOpen = true;
-        open->Left = KStored.x();
-        open->Top = KStored.y();
-        open->Width = KStored.width();
-        open->Height = KStored.height();
-        tasks.SaveToFile(Path("Jotterbox.dat"));
+        WriteDataFile([](TTaskList &tasks) {
+            for (const char *text : {"First task", "Second task", "Third task"}) {
+                TTask *task = tasks.AddNewTask();
+                task->Text = text;
+                task->Color = KColor;
+                task->ReminderTime = 0;
+                task->Alerting = false;
+                task->NoteOpen = false;
+            }
+            TTask *open = tasks.GetTask(1);
+            open->NoteOpen = true;
+            open->Left = KStored.x();
+            open->Top = KStored.y();
+            open->Width = KStored.width();
+            open->Height = KStored.height();
+        });
     }
 
     // The saved tasks, handed to the check while the list lives.
@@ -193,21 +179,14 @@ class TestE2eNotes : public QObject {
 private slots:
     void initTestCase()
     {
-        if (!TXServer::XvfbInstalled())
-            QSKIP("Xvfb is not installed: the end-to-end tests need a private X display");
-        QString error;
-        if (!FX.Start(true, true, &error))
-            QSKIP(qPrintable("Xvfb could not start: " + error));
+        const QString missing = StartDisplay();
+        if (!missing.isEmpty())
+            QSKIP(qPrintable(missing));
     }
 
     void init()
     {
-        FDir = std::make_unique<QTemporaryDir>();
-        QVERIFY(FDir->isValid());
-        FFolder = FDir->filePath("Jotterbox");
-        FRuntime = FDir->filePath("runtime");
-        QVERIFY(MakeRuntimeFolder(FRuntime));
-        const QString installError = InstallProgram(FFolder);
+        const QString installError = InstallFresh();
         QVERIFY2(installError.isEmpty(), qPrintable(installError));
         WriteThreeTasks();
     }

@@ -2,6 +2,7 @@
 // and a tray host: start, single instance, the end of a session, data that
 // survives, a damaged file, the hot keys and the tray icon.
 
+#include "e2e/TE2eTest.h"
 #include "e2e/TProgram.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
@@ -19,23 +20,9 @@
 #include <csignal>
 #include <memory>
 
-class TestE2eShell : public QObject {
+class TestE2eShell : public TE2eTest {
     Q_OBJECT
 
-    TXServer FX;
-    std::unique_ptr<QTemporaryDir> FDir;
-    QString FFolder;  // the program folder of this test
-    QString FRuntime; // its per-user runtime folder (the lock lives there)
-
-    QString Path(const QString &name) const { return FFolder + u'/' + name; }
-
-    QProcessEnvironment Environment() const
-    {
-        QProcessEnvironment environment = FX.Environment();
-        environment.insert("XDG_RUNTIME_DIR", FRuntime);
-        environment.insert("QT_LOGGING_RULES", "jbx.events=true");
-        return environment;
-    }
 
     static QString Run(const QString &program, const QStringList &arguments,
                        const QProcessEnvironment &environment)
@@ -50,32 +37,17 @@ class TestE2eShell : public QObject {
 
     QStringList Files() const { return QDir(FFolder).entryList(QDir::Files, QDir::Name); }
 
-    void WriteDataFile(const std::function<void(TTaskList &)> &fill)
-    {
-        TUserInfo settings(FFolder + u'/');
-        TTaskList tasks(settings);
-        fill(tasks);
-        tasks.SaveToFile(Path("Jotterbox.dat"));
-    }
-
 private slots:
     void initTestCase()
     {
-        if (!TXServer::XvfbInstalled())
-            QSKIP("Xvfb is not installed: the end-to-end tests need a private X display");
-        QString error;
-        if (!FX.Start(true, true, &error))
-            QSKIP(qPrintable("Xvfb could not start: " + error));
+        const QString missing = StartDisplay();
+        if (!missing.isEmpty())
+            QSKIP(qPrintable(missing));
     }
 
     void init()
     {
-        FDir = std::make_unique<QTemporaryDir>();
-        QVERIFY(FDir->isValid());
-        FFolder = FDir->filePath("Jotterbox");
-        FRuntime = FDir->filePath("runtime");
-        QVERIFY(MakeRuntimeFolder(FRuntime));
-        const QString installError = InstallProgram(FFolder);
+        const QString installError = InstallFresh();
         QVERIFY2(installError.isEmpty(), qPrintable(installError));
         QVERIFY(QFile::exists(Path("Jotterbox")));
         QVERIFY(QFile::exists(Path("notify.wav")));
