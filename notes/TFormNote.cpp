@@ -21,6 +21,7 @@
 #include "notes/TNoteMenu.h"
 #include "platform/ColorRef.h"
 #include "platform/Dialogs.h"
+#include "platform/NativePlace.h"
 #include "settings/TUserInfo.h"
 
 #include <QAction>
@@ -277,11 +278,26 @@ void TFormNote::SettlePosition()
     if (FPositionSettled || FClosed || !Task)
         return;
     if (FStoredPlace) {
-        if (pos() != QPoint(Task->Left, Task->Top))
-            move(Task->Left, Task->Top);
+        const QPoint stored(Task->Left, Task->Top);
+        if (pos() != stored)
+            move(stored);
+        // Some managers drop the first placement of a frameless window, and
+        // Qt's record of the native window's place can still hold the (0, 0)
+        // of before, even where the widget's is right: menus and popups
+        // opened from the note would land far off. Both are put right.
+        QWindow *window = windowHandle();
+        const std::optional<QPoint> actual = NativeWindowPlace(window);
+        if (window && (window->position() != stored || (actual && *actual != stored)))
+            window->setPosition(stored);
     } else {
-        Task->Left = x();
-        Task->Top = y();
+        // The place the manager chose, as the window system knows it; Qt's
+        // record is brought in line for the same reason as above.
+        QWindow *window = windowHandle();
+        const QPoint place = NativeWindowPlace(window).value_or(pos());
+        if (window && window->position() != place)
+            window->setPosition(place);
+        Task->Left = place.x();
+        Task->Top = place.y();
         DataModified = true;
     }
     FPositionSettled = true;

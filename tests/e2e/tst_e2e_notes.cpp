@@ -20,6 +20,7 @@
 #include <csignal>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 constexpr QRect KStored(200, 150, 260, 180);
@@ -132,6 +133,19 @@ class TestE2eNotes : public TE2eTest {
             for (int x = band.left(); x <= band.right(); ++x)
                 ink += screen.pixelColor(x, y) != paper;
         return ink;
+    }
+
+    // Link-style text (pure blue, anti-aliased) in a band of the screen: the
+    // leftmost such pixel, or none.
+    static std::optional<QPoint> LinkIn(const QImage &screen, const QRect &band)
+    {
+        for (int x = band.left(); x <= band.right(); ++x)
+            for (int y = band.top(); y <= band.bottom(); ++y) {
+                const QColor pixel = screen.pixelColor(x, y);
+                if (pixel.blue() > 180 && pixel.red() < 90 && pixel.green() < 90)
+                    return QPoint(x, y);
+            }
+        return std::nullopt;
     }
 
     // Polls by the clock: the QTRY macros count their steps and not the time
@@ -305,6 +319,62 @@ private slots:
             // The change goes in with the note's place: still where it stood.
             QCOMPARE(QPoint(note.Left, note.Top), KStored.topLeft());
             QCOMPARE(tasks.GetTask(0)->Text, QByteArray("First task"));
+        });
+    }
+
+    void priorityChosenInTheInformationPanelIsSaved()
+    {
+        TProgram program(FFolder, Environment());
+        QString why;
+        const QString id = Started(program, &why);
+        QVERIFY2(!id.isEmpty(), qPrintable(why));
+
+        // The clock picture, second from the right of the title bar.
+        PointerTo(KStored.topLeft() + QPoint(KStored.width() - 29, 9));
+        XDo({"click", "1"});
+        // The priority row, the third of the panel under the title bar.
+        const QRect priorityRow(KStored.x() + 40, KStored.y() + KTitleHeight + 8 + 36, 120, 14);
+        std::optional<QPoint> link;
+        QVERIFY2(Eventually([&] { return (link = LinkIn(Screenshot(), priorityRow)).has_value(); }),
+                 "the information panel does not show a priority link");
+        const QString artefacts = QStringLiteral(JBX_BUILD_DIR "/artefacts");
+        QVERIFY(QDir().mkpath(artefacts));
+        Run("import", {"-window", "root", artefacts + QStringLiteral("/note-information.png")});
+
+        // "Normal" opens its menu of three just below; the first is "High".
+        const QRect below(link->x(), link->y() + 16, 40, 30);
+        const QImage before = Screenshot().copy(below);
+        PointerTo(*link + QPoint(3, 0));
+        XDo({"click", "1"});
+        if (!Eventually([&] { return Screenshot().copy(below) != before; })) {
+            Run("import", {"-window", "root", artefacts + QStringLiteral("/note-no-menu.png")});
+            QFAIL(qPrintable("no menu opened below the priority; program output:\n" + program.Output()));
+        }
+        XDo({"key", "Down", "Return"});
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        Saved([](const TTaskList &tasks) { QCOMPARE(tasks.GetTask(1)->Priority, TTask::PriorityHigh); });
+    }
+
+    void noteWithoutAPlaceKeepsTheOneItIsGiven()
+    {
+        WriteDataFile([](TTaskList &tasks) {
+            TTask *task = tasks.AddNewTask();
+            task->Text = "From elsewhere";
+            task->NoteOpen = true;
+            task->Left = TTask::NoPosition;
+            task->Width = KStored.width();
+            task->Height = KStored.height();
+        });
+        TProgram program(FFolder, Environment());
+        QString why;
+        const QString id = Started(program, &why);
+        QVERIFY2(!id.isEmpty(), qPrintable(why));
+        const QRect shown = Geometry(id);
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        Saved([&](const TTaskList &tasks) {
+            const TTask &task = *tasks.GetTask(0);
+            QCOMPARE(QPoint(task.Left, task.Top), shown.topLeft());
+            QCOMPARE(QSize(task.Width, task.Height), KStored.size());
         });
     }
 };
