@@ -81,7 +81,7 @@ TNoteMenu::TNoteMenu(TFormNote *note)
 
     for (int number = 1; number <= 5; ++number) {
         QAction *item = ChangeColor1->addAction(QString());
-        item->setObjectName(QStringLiteral("C%11").arg(number));
+        item->setObjectName(QStringLiteral("C%1").arg(number) + u'1'); // "C11" to "C51"
         item->setIconText(QStringLiteral("C%1").arg(number));
         item->setData(number);
         connect(item, &QAction::triggered, this, [this, number] { ColorClick(number); });

@@ -396,7 +396,9 @@ private slots:
     {
         TTask *task = NewTask("Green");
         TFormNote *note = Open(task);
-        note->Menu->ColorItems[2]->trigger();
+        QAction *c3 = note->Menu->ChangeColor1->findChild<QAction *>(QStringLiteral("C31"));
+        QVERIFY(c3);
+        c3->trigger();
         QCOMPARE(task->Color, 12639424);
         QCOMPARE(TitleColorOf(task->Color), 10006680);
         QCOMPARE(note->PanelTitle->palette().color(QPalette::Window), QColor(0x98, 0xB0, 0x98));
