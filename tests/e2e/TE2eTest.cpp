@@ -4,6 +4,8 @@
 #include "model/TTaskList.h"
 #include "settings/TUserInfo.h"
 
+#include <QProcess>
+
 QString TE2eTest::StartDisplay()
 {
     if (!TXServer::XvfbInstalled())
@@ -40,4 +42,21 @@ void TE2eTest::WriteDataFile(const std::function<void(TTaskList &)> &fill)
     TTaskList tasks(settings);
     fill(tasks);
     tasks.SaveToFile(Path(QStringLiteral("Jotterbox.dat")));
+}
+
+void TE2eTest::ReadDataFile(const std::function<void(const TTaskList &)> &check) const
+{
+    TUserInfo settings(FFolder + u'/');
+    TTaskList tasks(settings);
+    tasks.LoadFromFile(Path(QStringLiteral("Jotterbox.dat")));
+    check(tasks);
+}
+
+QByteArray TE2eTest::RunOnDisplay(const QString &program, const QStringList &arguments) const
+{
+    QProcess process;
+    process.setProcessEnvironment(FX.Environment());
+    process.start(program, arguments);
+    process.waitForFinished(20000);
+    return process.readAllStandardOutput();
 }

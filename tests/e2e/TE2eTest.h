@@ -30,4 +30,9 @@ protected:
     QProcessEnvironment Environment() const;
     // A data file beside the program, written by a list of its own.
     void WriteDataFile(const std::function<void(TTaskList &)> &fill);
+    // The data file as the program left it, handed to the check while the
+    // list lives.
+    void ReadDataFile(const std::function<void(const TTaskList &)> &check) const;
+    // A tool run on the test display; what it printed on stdout.
+    QByteArray RunOnDisplay(const QString &program, const QStringList &arguments) const;
 };

@@ -35,19 +35,9 @@ constexpr int KTitleHeight = 18;
 class TestE2eNotes : public TE2eTest {
     Q_OBJECT
 
-
-    QByteArray Run(const QString &program, const QStringList &arguments) const
-    {
-        QProcess process;
-        process.setProcessEnvironment(FX.Environment());
-        process.start(program, arguments);
-        process.waitForFinished(20000);
-        return process.readAllStandardOutput();
-    }
-
     QString XDo(const QStringList &arguments) const
     {
-        return QString::fromLocal8Bit(Run("xdotool", arguments)).trimmed();
+        return QString::fromLocal8Bit(RunOnDisplay("xdotool", arguments)).trimmed();
     }
     void PointerTo(QPoint at) const { XDo({"mousemove", QString::number(at.x()), QString::number(at.y())}); }
 
@@ -55,7 +45,7 @@ class TestE2eNotes : public TE2eTest {
     // not on screen.
     QRect Geometry(const QString &id) const
     {
-        const QString info = QString::fromLocal8Bit(Run("xwininfo", {"-id", id}));
+        const QString info = QString::fromLocal8Bit(RunOnDisplay("xwininfo", {"-id", id}));
         auto field = [&info](const char *name) {
             const QRegularExpression pattern(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name)));
             return pattern.match(info).captured(1).toInt();
@@ -120,7 +110,10 @@ class TestE2eNotes : public TE2eTest {
     }
 
     static QString At(QPoint p) { return QStringLiteral("%1,%2").arg(p.x()).arg(p.y()); }
-    QImage Screenshot() const { return QImage::fromData(Run("import", {"-window", "root", "png:-"}), "PNG"); }
+    QImage Screenshot() const
+    {
+        return QImage::fromData(RunOnDisplay("import", {"-window", "root", "png:-"}), "PNG");
+    }
 
     // Pixels of the text area's first lines that differ from its paper
     // further down: grows with the text shown there.
@@ -181,15 +174,6 @@ class TestE2eNotes : public TE2eTest {
         });
     }
 
-    // The saved tasks, handed to the check while the list lives.
-    void Saved(const std::function<void(const TTaskList &)> &check)
-    {
-        TUserInfo settings(FFolder + u'/');
-        TTaskList tasks(settings);
-        tasks.LoadFromFile(Path("Jotterbox.dat"));
-        check(tasks);
-    }
-
 private slots:
     void initTestCase()
     {
@@ -220,7 +204,7 @@ private slots:
         QVERIFY(QDir().mkpath(artefacts));
         const QString shot = artefacts + QStringLiteral("/note.png");
         QFile::remove(shot);
-        Run("import", {"-window", "root", shot});
+        RunOnDisplay("import", {"-window", "root", shot});
         QVERIFY2(QFileInfo(shot).size() > 0, qPrintable(shot));
         const QImage screen(shot);
         QVERIFY(!screen.isNull());
@@ -229,7 +213,7 @@ private slots:
         QCOMPARE(screen.pixelColor(KStored.x() + 100, KStored.y() + 9), KTitleColor);
 
         QCOMPARE(program.Stop(SIGTERM), 0);
-        Saved([](const TTaskList &tasks) {
+        ReadDataFile([](const TTaskList &tasks) {
             QCOMPARE(tasks.Count(), 3);
             QVERIFY(!tasks.GetTask(0)->NoteOpen);
             QVERIFY(!tasks.GetTask(2)->NoteOpen);
@@ -280,7 +264,7 @@ private slots:
         QCOMPARE(moved.size(), KStored.size());
 
         QCOMPARE(program.Stop(SIGTERM), 0);
-        Saved([&moved](const TTaskList &tasks) {
+        ReadDataFile([&moved](const TTaskList &tasks) {
             const TTask &note = *tasks.GetTask(1);
             QVERIFY(note.NoteOpen);
             const QPoint saved(note.Left, note.Top);
@@ -290,7 +274,7 @@ private slots:
         });
     }
 
-    void typedTextIsSaved()
+    void typedTextIsReadDataFile()
     {
         TProgram program(FFolder, Environment());
         QString why;
@@ -312,7 +296,7 @@ private slots:
                  qPrintable("the typed text does not show; program output:\n" + program.Output()));
 
         QCOMPARE(program.Stop(SIGTERM), 0);
-        Saved([](const TTaskList &tasks) {
+        ReadDataFile([](const TTaskList &tasks) {
             const TTask &note = *tasks.GetTask(1);
             QCOMPARE(note.Text, QByteArray("Second task and more"));
             QVERIFY(note.NoteOpen);
@@ -322,7 +306,7 @@ private slots:
         });
     }
 
-    void priorityChosenInTheInformationPanelIsSaved()
+    void priorityChosenInTheInformationPanelIsReadDataFile()
     {
         TProgram program(FFolder, Environment());
         QString why;
@@ -339,7 +323,7 @@ private slots:
                  "the information panel does not show a priority link");
         const QString artefacts = QStringLiteral(JBX_BUILD_DIR "/artefacts");
         QVERIFY(QDir().mkpath(artefacts));
-        Run("import", {"-window", "root", artefacts + QStringLiteral("/note-information.png")});
+        RunOnDisplay("import", {"-window", "root", artefacts + QStringLiteral("/note-information.png")});
 
         // "Normal" opens its menu of three just below; the first is "High".
         const QRect below(link->x(), link->y() + 16, 40, 30);
@@ -347,12 +331,13 @@ private slots:
         PointerTo(*link + QPoint(3, 0));
         XDo({"click", "1"});
         if (!Eventually([&] { return Screenshot().copy(below) != before; })) {
-            Run("import", {"-window", "root", artefacts + QStringLiteral("/note-no-menu.png")});
+            RunOnDisplay("import", {"-window", "root", artefacts + QStringLiteral("/note-no-menu.png")});
             QFAIL(qPrintable("no menu opened below the priority; program output:\n" + program.Output()));
         }
         XDo({"key", "Down", "Return"});
         QCOMPARE(program.Stop(SIGTERM), 0);
-        Saved([](const TTaskList &tasks) { QCOMPARE(tasks.GetTask(1)->Priority, TTask::PriorityHigh); });
+        ReadDataFile(
+            [](const TTaskList &tasks) { QCOMPARE(tasks.GetTask(1)->Priority, TTask::PriorityHigh); });
     }
 
     void noteWithoutAPlaceKeepsTheOneItIsGiven()
@@ -371,7 +356,7 @@ private slots:
         QVERIFY2(!id.isEmpty(), qPrintable(why));
         const QRect shown = Geometry(id);
         QCOMPARE(program.Stop(SIGTERM), 0);
-        Saved([&](const TTaskList &tasks) {
+        ReadDataFile([&](const TTaskList &tasks) {
             const TTask &task = *tasks.GetTask(0);
             QCOMPARE(QPoint(task.Left, task.Top), shown.topLeft());
             QCOMPARE(QSize(task.Width, task.Height), KStored.size());

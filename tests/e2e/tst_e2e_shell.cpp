@@ -23,18 +23,6 @@
 class TestE2eShell : public TE2eTest {
     Q_OBJECT
 
-
-    static QString Run(const QString &program, const QStringList &arguments,
-                       const QProcessEnvironment &environment)
-    {
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(program, arguments);
-        process.waitForFinished(20000);
-        return QString::fromLocal8Bit(process.readAll());
-    }
-
     QStringList Files() const { return QDir(FFolder).entryList(QDir::Files, QDir::Name); }
 
 private slots:
@@ -146,10 +134,7 @@ private slots:
         QCOMPARE(program.Stop(SIGTERM), 0);
 
         // The tasks that could be read are saved; the damaged file stays as it was.
-        TUserInfo settings(FFolder + u'/');
-        TTaskList tasks(settings);
-        tasks.LoadFromFile(Path("Jotterbox.dat"));
-        QCOMPARE(tasks.Count(), 3);
+        ReadDataFile([](const TTaskList &tasks) { QCOMPARE(tasks.Count(), 3); });
         QCOMPARE(ReadFileBytes(Path(kept[0])), damaged);
     }
 
@@ -193,12 +178,11 @@ private slots:
             display.reset();
             QVERIFY(program.Process().waitForFinished(20000));
         }
-        TUserInfo settings(FFolder + u'/');
-        TTaskList tasks(settings);
-        tasks.LoadFromFile(Path("Jotterbox.dat"));
-        QCOMPARE(tasks.Count(), 1);
-        QVERIFY(tasks.GetTask(0)->Alerting);
-        QCOMPARE(tasks.GetTask(0)->ReminderTime, 0.0);
+        ReadDataFile([](const TTaskList &tasks) {
+            QCOMPARE(tasks.Count(), 1);
+            QVERIFY(tasks.GetTask(0)->Alerting);
+            QCOMPARE(tasks.GetTask(0)->ReminderTime, 0.0);
+        });
 
         TProgram next(FFolder, Environment()); // the lock went too
         next.Start();
@@ -211,9 +195,9 @@ private slots:
         TProgram program(FFolder, Environment());
         program.Start();
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
-        Run("xdotool", {"key", "ctrl+alt+n"}, FX.Environment());
+        RunOnDisplay("xdotool", {"key", "ctrl+alt+n"});
         QVERIFY2(program.WaitForLine("jbx.events: hot key Ctrl+Alt+N"), qPrintable(program.Output()));
-        Run("xdotool", {"key", "ctrl+alt+l"}, FX.Environment());
+        RunOnDisplay("xdotool", {"key", "ctrl+alt+l"});
         QVERIFY2(program.WaitForLine("jbx.events: hot key Ctrl+Alt+L"), qPrintable(program.Output()));
         QCOMPARE(program.Stop(SIGTERM), 0);
     }
@@ -225,12 +209,13 @@ private slots:
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
         // The tray host's panel holds a window of the program's class.
         auto iconInTray = [this] {
-            const QString tree = Run("xwininfo", {"-root", "-tree"}, FX.Environment());
+            const QString tree = QString::fromLocal8Bit(RunOnDisplay("xwininfo", {"-root", "-tree"}));
             const QRegularExpression panel("(0x[0-9a-f]+) \"panel\": \\(\"panel\" \"trayer\"\\)");
             const QRegularExpressionMatch match = panel.match(tree);
             if (!match.hasMatch())
                 return false;
-            const QString inside = Run("xwininfo", {"-tree", "-id", match.captured(1)}, FX.Environment());
+            const QString inside =
+                QString::fromLocal8Bit(RunOnDisplay("xwininfo", {"-tree", "-id", match.captured(1)}));
             return inside.contains("(\"Jotterbox\" \"Jotterbox\")");
         };
         QTRY_VERIFY_WITH_TIMEOUT(iconInTray(), 15000);
