@@ -68,9 +68,11 @@ QPoint NotePlaceOnScreen(const QRect &stored, const QList<QRect> &screens, const
             return stored.topLeft();
     // Some way in from the corner, as a new note would stand, and whole when
     // it fits.
-    const int left = std::max(primaryAvailable.left(),
-                              std::min(primaryAvailable.left() + 120, primaryAvailable.right() + 1 - stored.width()));
-    const int top = std::max(primaryAvailable.top(),
-                             std::min(primaryAvailable.top() + 120, primaryAvailable.bottom() + 1 - stored.height()));
+    const int left =
+        std::max(primaryAvailable.left(),
+                 std::min(primaryAvailable.left() + 120, primaryAvailable.right() + 1 - stored.width()));
+    const int top =
+        std::max(primaryAvailable.top(),
+                 std::min(primaryAvailable.top() + 120, primaryAvailable.bottom() + 1 - stored.height()));
     return {left, top};
 }

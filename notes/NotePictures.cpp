@@ -1,6 +1,7 @@
 #include "notes/NotePictures.h"
 
 #include <QPainter>
+#include <QPainterPath>
 
 namespace {
 constexpr int Size = 16;
@@ -42,20 +43,46 @@ QPixmap ClockPicture() { return Clock(QColor(255, 255, 255), QColor(70, 70, 70),
 
 QPixmap ClockBlinkPicture() { return Clock(QColor(255, 60, 40), QColor(150, 0, 0), QColor(255, 255, 255)); }
 
-QPixmap NotePicture()
+QPixmap DrawNotePicture(int size, QColor paper, QColor ink, bool alert)
 {
-    QPixmap picture = Blank();
-    QPainter painter(&picture);
-    painter.setPen(QColor(90, 80, 40));
-    painter.setBrush(QColor(255, 240, 140));
-    // A sheet with its lower right corner folded over.
-    const QPointF sheet[] = {{2.5, 1.5}, {13.5, 1.5}, {13.5, 10.5}, {9.5, 14.5}, {2.5, 14.5}};
-    painter.drawPolygon(sheet, 5);
-    painter.setBrush(QColor(220, 200, 100));
-    const QPointF fold[] = {{13.5, 10.5}, {9.5, 10.5}, {9.5, 14.5}};
-    painter.drawPolygon(fold, 3);
-    painter.setPen(QColor(150, 130, 70));
-    for (int y = 5; y <= 9; y += 2)
-        painter.drawLine(5, y, 11, y);
-    return picture;
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / 16.0, size / 16.0);
+
+    QPainterPath note;
+    note.moveTo(1.5, 1.5);
+    note.lineTo(14.5, 1.5);
+    note.lineTo(14.5, 10.5);
+    note.lineTo(10.5, 14.5);
+    note.lineTo(1.5, 14.5);
+    note.closeSubpath();
+    painter.setPen(QPen(QColor(90, 70, 20), 1.0));
+    painter.setBrush(paper);
+    painter.drawPath(note);
+
+    QPainterPath fold;
+    fold.moveTo(14.5, 10.5);
+    fold.lineTo(10.5, 10.5);
+    fold.lineTo(10.5, 14.5);
+    fold.closeSubpath();
+    painter.setBrush(paper.darker(130));
+    painter.drawPath(fold);
+
+    if (alert) {
+        // An exclamation mark: the note wants to be seen.
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(ink);
+        painter.drawRoundedRect(QRectF(6.6, 3.0, 2.8, 6.5), 1.0, 1.0);
+        painter.drawEllipse(QRectF(6.6, 10.3, 2.8, 2.8));
+    } else {
+        painter.setPen(QPen(ink, 1.0));
+        painter.drawLine(QPointF(4, 5), QPointF(12, 5));
+        painter.drawLine(QPointF(4, 8), QPointF(12, 8));
+        painter.drawLine(QPointF(4, 11), QPointF(8.5, 11));
+    }
+    return pixmap;
 }
+
+QPixmap NotePicture() { return DrawNotePicture(16, QColor(255, 240, 140), QColor(150, 130, 70), false); }

@@ -240,10 +240,9 @@ void TFormNote::FormShow()
     if (FStoredPlace) {
         const int height = Task->RolledUp ? NoteTitleHeight : Task->Height;
         const QScreen *primary = QGuiApplication::primaryScreen();
-        const QPoint place =
-            primary ? NotePlaceOnScreen(QRect(Task->Left, Task->Top, Task->Width, height), ScreenRects(),
-                                        primary->availableGeometry())
-                    : QPoint(Task->Left, Task->Top);
+        const QPoint place = primary ? NotePlaceOnScreen(QRect(Task->Left, Task->Top, Task->Width, height),
+                                                         ScreenRects(), primary->availableGeometry())
+                                     : QPoint(Task->Left, Task->Top);
         Task->Left = place.x();
         Task->Top = place.y();
         move(place);
@@ -278,24 +277,11 @@ void TFormNote::SettlePosition()
     if (FPositionSettled || FClosed || !Task)
         return;
     if (FStoredPlace) {
-        const QPoint stored(Task->Left, Task->Top);
-        if (pos() != stored)
-            move(stored);
-        // Some managers drop the first placement of a frameless window, and
-        // Qt's record of the native window's place can still hold the (0, 0)
-        // of before, even where the widget's is right: menus and popups
-        // opened from the note would land far off. Both are put right.
-        QWindow *window = windowHandle();
-        const std::optional<QPoint> actual = NativeWindowPlace(window);
-        if (window && (window->position() != stored || (actual && *actual != stored)))
-            window->setPosition(stored);
+        PinWindowPlace(this, QPoint(Task->Left, Task->Top));
     } else {
-        // The place the manager chose, as the window system knows it; Qt's
-        // record is brought in line for the same reason as above.
-        QWindow *window = windowHandle();
-        const QPoint place = NativeWindowPlace(window).value_or(pos());
-        if (window && window->position() != place)
-            window->setPosition(place);
+        // The place the manager chose, as the window system knows it.
+        const QPoint place = NativeWindowPlace(windowHandle()).value_or(pos());
+        PinWindowPlace(this, place);
         Task->Left = place.x();
         Task->Top = place.y();
         DataModified = true;
@@ -555,14 +541,9 @@ void TFormNote::TaskSheetMessage(int code, TTask *task)
         ShowInfoPanel(false);
         SetTaskInfo();
         break;
-    case TaskSheetClose:
-        close();
-        break;
-    case TaskSheetRefresh:
-        SetTaskInfo();
-        break;
-    default:
-        break;
+    case TaskSheetClose: close(); break;
+    case TaskSheetRefresh: SetTaskInfo(); break;
+    default: break;
     }
 }
 
@@ -635,10 +616,10 @@ bool TFormNote::eventFilter(QObject *watched, QEvent *event)
     if (watched == MemoDetail && type == QEvent::KeyPress)
         return MemoKeyPress(static_cast<QKeyEvent *>(event));
 
-    const bool leftPress = type == QEvent::MouseButtonPress &&
-                           static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
-    const bool leftRelease = type == QEvent::MouseButtonRelease &&
-                             static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+    const bool leftPress =
+        type == QEvent::MouseButtonPress && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+    const bool leftRelease =
+        type == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
     if (watched == ImageX) {
         if (leftRelease && ImageX->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint()))
             PanelXClick();

@@ -93,7 +93,6 @@ public:
     // a stored place is applied again (some managers drop the first), a
     // note with no stored place keeps the one it got. Moves count from then.
     void SettlePosition();
-    bool PositionSettled() const { return FPositionSettled; }
 
     // The note colour (0x00BBGGRR) on the window, its title bar by the title
     // rule; the task takes it at the next EditSubjectChange.

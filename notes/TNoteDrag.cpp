@@ -1,5 +1,7 @@
 #include "notes/TNoteDrag.h"
 
+#include "platform/NativePlace.h"
+
 #include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
@@ -22,15 +24,10 @@ bool TNoteDrag::eventFilter(QObject *watched, QEvent *event)
         if (part != watched)
             continue;
         switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            return Press(part, kind, static_cast<QMouseEvent *>(event));
-        case QEvent::MouseMove:
-            return Motion(part, kind, static_cast<QMouseEvent *>(event));
-        case QEvent::MouseButtonRelease:
-            FPending = FManual = false;
-            return false;
-        default:
-            return false;
+        case QEvent::MouseButtonPress: return Press(part, kind, static_cast<QMouseEvent *>(event));
+        case QEvent::MouseMove: return Motion(part, kind, static_cast<QMouseEvent *>(event));
+        case QEvent::MouseButtonRelease: FPending = FManual = false; return false;
+        default: return false;
         }
     }
     return false;
@@ -57,14 +54,8 @@ bool TNoteDrag::Motion(QWidget *part, TNotePart kind, QMouseEvent *event)
     if (FPending) {
         FPending = false;
         // The window manager is told where the drag starts from Qt's record
-        // of the window's place, which can still hold the (0, 0) of before
-        // the manager placed the window: the note would jump by its own
-        // place. The pointer knows better.
-        if (QWindow *window = FWindow->windowHandle()) {
-            const QPoint topLeft = globalPos - part->mapTo(FWindow, event->position().toPoint());
-            if (window->position() != topLeft)
-                window->setPosition(topLeft);
-        }
+        // of the window's place; the pointer knows where the window is.
+        PinWindowPlace(FWindow, globalPos - part->mapTo(FWindow, event->position().toPoint()));
         Start(globalPos);
     }
     if (FManual)

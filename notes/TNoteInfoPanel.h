@@ -28,8 +28,8 @@ public:
     TZELDatePicker2 *DPDueDate;
     TZELDatePicker2 *DPReminder;
     TZELEditableLabel *TPReminder;
-    TZELCombo *CBPriority;    // "High", "Normal", "Low": index 3 - Priority
-    TZELCombo *CBFinished;    // "Yes", "No"
+    TZELCombo *CBPriority; // "High", "Normal", "Low": index 3 - Priority
+    TZELCombo *CBFinished; // "Yes", "No"
 
     // Shows the task's dates, reminder, priority and finished mark; fires
     // none of the controls' events.

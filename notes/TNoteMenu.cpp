@@ -170,8 +170,8 @@ void TNoteMenu::ActionChangeFontExecute()
 
 void TNoteMenu::SaveAs1Click()
 {
-    const QString path = Dialogs().SaveFileName(FNote, QString(), QStringLiteral("Text Files (*.txt)"),
-                                                QStringLiteral("txt"));
+    const QString path =
+        Dialogs().SaveFileName(FNote, QString(), QStringLiteral("Text Files (*.txt)"), QStringLiteral("txt"));
     if (path.isEmpty())
         return;
     if (QFileInfo::exists(path) &&

@@ -1,6 +1,7 @@
 #include "platform/NativePlace.h"
 
 #include <QGuiApplication>
+#include <QWidget>
 #include <QWindow>
 
 #if JBX_HAVE_XCB
@@ -36,4 +37,16 @@ std::optional<QPoint> NativeWindowPlace(const QWindow *window)
     Q_UNUSED(window);
     return std::nullopt;
 #endif
+}
+
+void PinWindowPlace(QWidget *window, QPoint place)
+{
+    if (window->pos() != place)
+        window->move(place);
+    QWindow *handle = window->windowHandle();
+    if (!handle)
+        return;
+    const std::optional<QPoint> actual = NativeWindowPlace(handle);
+    if (handle->position() != place || (actual && *actual != place))
+        handle->setPosition(place);
 }
