@@ -9,7 +9,7 @@
 
 #include <QFile>
 
-QByteArray FirstNonBlankLine(const QByteArray &text)
+QByteArrayView FirstNonBlankLineView(const QByteArray &text)
 {
     const char *data = text.constData();
     qsizetype end = text.indexOf('\0');
@@ -27,12 +27,18 @@ QByteArray FirstNonBlankLine(const QByteArray &text)
         while (last > first && static_cast<unsigned char>(data[last - 1]) <= 32)
             --last;
         if (first < last)
-            return text.mid(first, last - first);
+            return QByteArrayView(data + first, last - first);
         start = lineEnd + 1;
-        if (start < end && data[lineEnd] == '\r' && data[start] == '\n')
-            ++start;
     }
-    return QByteArray();
+    return {};
+}
+
+QByteArray FirstNonBlankLine(const QByteArray &text)
+{
+    const QByteArrayView line = FirstNonBlankLineView(text);
+    if (line.isEmpty())
+        return QByteArray();
+    return text.mid(line.data() - text.constData(), line.size());
 }
 
 void WriteDebugLog(const QString &message)

@@ -4,6 +4,7 @@
 #include "model/TStream.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <cstring>
 
@@ -11,6 +12,8 @@
 // every leading and trailing character of code 32 or less removed. CR, LF
 // and CR LF end a line; a NUL ends the text.
 QByteArray FirstNonBlankLine(const QByteArray &text);
+// The same line as a view into `text`, for callers that only compare it.
+QByteArrayView FirstNonBlankLineView(const QByteArray &text);
 
 // Appends one line to today's diagnostic log (AppDir + weekday digit +
 // ".log", Sunday = 0) and deletes tomorrow's file, so six days survive.

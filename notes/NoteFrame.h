@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/TWindowDrag.h"
+
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -18,13 +20,7 @@ inline constexpr int NoteGrip = 4; // the band along the edges that sizes the no
 // The three parts of a note that answer the mouse.
 enum class TNotePart { Title, TitleLabel, Client };
 
-struct TNoteZone {
-    bool Move = false;
-    Qt::Edges Edges; // the edges a press drags; none and not Move: nothing
-    Qt::CursorShape Cursor = Qt::ArrowCursor;
-
-    bool operator==(const TNoteZone &) const = default;
-};
+using TNoteZone = TDragZone;
 
 // What a press at `point` of a part of `size` does, and the cursor shown
 // there. A rolled-up note only moves.

@@ -16,12 +16,12 @@
 #include "notes/NotePictures.h"
 #include "notes/NoteRules.h"
 #include "notes/NoteWindows.h"
-#include "notes/TNoteDrag.h"
 #include "notes/TNoteInfoPanel.h"
 #include "notes/TNoteMenu.h"
 #include "platform/ColorRef.h"
 #include "platform/Dialogs.h"
 #include "platform/NativePlace.h"
+#include "platform/TWindowDrag.h"
 #include "settings/TUserInfo.h"
 
 #include <QAction>
@@ -85,10 +85,13 @@ TFormNote::TFormNote(QWidget *parent)
     BuildClient();
     BuildInfoPanel();
     Menu = new TNoteMenu(this);
-    auto *drag = new TNoteDrag(this, [this] { return Task && Task->RolledUp; });
-    drag->AddPart(PanelTitle, TNotePart::Title);
-    drag->AddPart(LabelTitle, TNotePart::TitleLabel);
-    drag->AddPart(PanelClient, TNotePart::Client);
+    auto *drag = new TWindowDrag(this);
+    for (auto [part, kind] : {std::pair<QWidget *, TNotePart>{PanelTitle, TNotePart::Title},
+                              {LabelTitle, TNotePart::TitleLabel},
+                              {PanelClient, TNotePart::Client}})
+        drag->AddPart(part, [this, kind](QPoint point, QSize size) {
+            return NoteHitZone(kind, point, size, Task && Task->RolledUp);
+        });
 
     PMBlink = new QMenu(this);
     for (int tag = 0; tag < 8; ++tag) {

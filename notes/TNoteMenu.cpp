@@ -1,7 +1,6 @@
 #include "notes/TNoteMenu.h"
 
 #include "base/JbxError.h"
-#include "base/SafeFile.h"
 #include "base/TextCodec.h"
 #include "model/TTask.h"
 #include "model/UnitGlobalData.h"
@@ -10,11 +9,11 @@
 #include "platform/ColorRef.h"
 #include "platform/Dialogs.h"
 #include "platform/PrintText.h"
+#include "platform/SaveText.h"
 #include "settings/TUserInfo.h"
 
 #include <QAction>
 #include <QClipboard>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
@@ -170,20 +169,7 @@ void TNoteMenu::ActionChangeFontExecute()
 
 void TNoteMenu::SaveAs1Click()
 {
-    const QString path =
-        Dialogs().SaveFileName(FNote, QString(), QStringLiteral("Text Files (*.txt)"), QStringLiteral("txt"));
-    if (path.isEmpty())
-        return;
-    if (QFileInfo::exists(path) &&
-        !Dialogs().YesNo(QStringLiteral("Confirmation"),
-                         QStringLiteral("File already exists. Are you sure you want to overwrite it?")))
-        return;
-    // Written whole or not at all: a full disk leaves the old file as it was.
-    const TSafeWrite result = WriteFileSafely(path, EncodeText(FNote->MemoText()), false);
-    if (result == TSafeWrite::CannotCreate)
-        Dialogs().ErrorBox(JbxMessages::CannotCreateFile(path));
-    else if (result == TSafeWrite::WriteFailed)
-        Dialogs().ErrorBox(JbxMessages::UnableToWrite(path));
+    SaveTextFileAs(FNote, QString(), QString(), [this] { return EncodeText(FNote->MemoText()); });
 }
 
 void TNoteMenu::Print1Click()

@@ -59,9 +59,11 @@ public:
     }
 
     QString SaveFileName(QWidget *parent, const QString &proposedName, const QString &filter,
-                         const QString &defaultSuffix) override
+                         const QString &defaultSuffix, const QString &title) override
     {
         QFileDialog dialog(parent);
+        if (!title.isEmpty())
+            dialog.setWindowTitle(title);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         // The callers ask their own overwrite question, worded their way.

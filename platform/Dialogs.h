@@ -31,9 +31,10 @@ public:
 
     // The save dialog: a path, or empty when cancelled. `filter` is in Qt's
     // form ("Text Files (*.txt)"); a name typed without extension gets
-    // `defaultSuffix`. It does not ask about overwriting: callers do.
-    virtual QString SaveFileName(QWidget *parent, const QString &proposedName,
-                                 const QString &filter, const QString &defaultSuffix) = 0;
+    // `defaultSuffix`. It does not ask about overwriting: callers do. An
+    // empty title keeps the dialog's own.
+    virtual QString SaveFileName(QWidget *parent, const QString &proposedName, const QString &filter,
+                                 const QString &defaultSuffix, const QString &title = QString()) = 0;
     // The font chooser, with colour; false when cancelled.
     virtual bool ChooseFont(QWidget *parent, TFontChoice &choice) = 0;
     // The colour chooser; false when cancelled.

@@ -41,11 +41,15 @@ public:
 
     // The path the save dialog returns; empty = cancelled.
     QString SavePath;
-    QStringList SaveFilters; // the filter of every save dialog shown
-    QString SaveFileName(QWidget *, const QString &, const QString &filter,
-                         const QString &) override
+    QStringList SaveFilters;  // the filter of every save dialog shown
+    QStringList SaveProposed; // the file name each proposed
+    QStringList SaveTitles;
+    QString SaveFileName(QWidget *, const QString &proposed, const QString &filter, const QString &,
+                         const QString &title) override
     {
         SaveFilters << filter;
+        SaveProposed << proposed;
+        SaveTitles << title;
         return SavePath;
     }
     // What the font and colour choosers return; none = cancelled.

@@ -1,4 +1,4 @@
-#include "notes/TNoteDrag.h"
+#include "platform/TWindowDrag.h"
 
 #include "platform/NativePlace.h"
 
@@ -6,26 +6,23 @@
 #include <QWidget>
 #include <QWindow>
 
-TNoteDrag::TNoteDrag(QWidget *window, std::function<bool()> rolledUp)
-    : QObject(window), FWindow(window), FRolledUp(std::move(rolledUp))
-{
-}
+TWindowDrag::TWindowDrag(QWidget *window) : QObject(window), FWindow(window) {}
 
-void TNoteDrag::AddPart(QWidget *part, TNotePart kind)
+void TWindowDrag::AddPart(QWidget *part, TDragZoneFunction zone)
 {
     part->setMouseTracking(true);
     part->installEventFilter(this);
-    FParts.append({part, kind});
+    FParts.append({part, std::move(zone)});
 }
 
-bool TNoteDrag::eventFilter(QObject *watched, QEvent *event)
+bool TWindowDrag::eventFilter(QObject *watched, QEvent *event)
 {
-    for (const auto &[part, kind] : FParts) {
-        if (part != watched)
+    for (const TPart &part : FParts) {
+        if (part.Widget != watched)
             continue;
         switch (event->type()) {
-        case QEvent::MouseButtonPress: return Press(part, kind, static_cast<QMouseEvent *>(event));
-        case QEvent::MouseMove: return Motion(part, kind, static_cast<QMouseEvent *>(event));
+        case QEvent::MouseButtonPress: return Press(part, static_cast<QMouseEvent *>(event));
+        case QEvent::MouseMove: return Motion(part, static_cast<QMouseEvent *>(event));
         case QEvent::MouseButtonRelease: FPending = FManual = false; return false;
         default: return false;
         }
@@ -33,29 +30,33 @@ bool TNoteDrag::eventFilter(QObject *watched, QEvent *event)
     return false;
 }
 
-bool TNoteDrag::Press(QWidget *part, TNotePart kind, QMouseEvent *event)
+bool TWindowDrag::Press(const TPart &part, QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton)
+    const TDragZone zone = part.Zone(event->position().toPoint(), part.Widget->size());
+    if (event->button() != Qt::LeftButton && !zone.AnyButton)
         return false;
-    FZone = NoteHitZone(kind, event->position().toPoint(), part->size(), FRolledUp());
+    FZone = zone;
+    FButton = event->button();
     FPending = FZone.Move || FZone.Edges;
     FManual = false;
     return FPending;
 }
 
-bool TNoteDrag::Motion(QWidget *part, TNotePart kind, QMouseEvent *event)
+bool TWindowDrag::Motion(const TPart &part, QMouseEvent *event)
 {
     const QPoint globalPos = event->globalPosition().toPoint();
-    if (!(event->buttons() & Qt::LeftButton)) {
+    if (!(event->buttons() & FButton)) {
         FPending = FManual = false;
-        part->setCursor(NoteHitZone(kind, event->position().toPoint(), part->size(), FRolledUp()).Cursor);
+        const TDragZone zone = part.Zone(event->position().toPoint(), part.Widget->size());
+        if (!zone.KeepCursor)
+            part.Widget->setCursor(zone.Cursor);
         return false;
     }
     if (FPending) {
         FPending = false;
         // The window manager is told where the drag starts from Qt's record
         // of the window's place; the pointer knows where the window is.
-        PinWindowPlace(FWindow, globalPos - part->mapTo(FWindow, event->position().toPoint()));
+        PinWindowPlace(FWindow, globalPos - part.Widget->mapTo(FWindow, event->position().toPoint()));
         Start(globalPos);
     }
     if (FManual)
@@ -63,7 +64,7 @@ bool TNoteDrag::Motion(QWidget *part, TNotePart kind, QMouseEvent *event)
     return FManual;
 }
 
-void TNoteDrag::Start(QPoint globalPos)
+void TWindowDrag::Start(QPoint globalPos)
 {
     QWindow *window = FWindow->windowHandle();
     const bool started =
@@ -73,7 +74,7 @@ void TNoteDrag::Start(QPoint globalPos)
     FStartGeometry = FWindow->geometry();
 }
 
-void TNoteDrag::FollowPointer(QPoint globalPos)
+void TWindowDrag::FollowPointer(QPoint globalPos)
 {
     const QPoint delta = globalPos - FStart;
     const QRect from = FStartGeometry;
