@@ -14,6 +14,7 @@
 #include "platform/THotKeys.h"
 #include "platform/TTrayIcon.h"
 #include "settings/TUserInfo.h"
+#include "tasklist/TFormTaskList.h"
 
 #include <QAction>
 #include <QFile>
@@ -30,6 +31,8 @@ TFormMain::TFormMain(QObject *parent)
     : QObject(parent), TimerSave(new QTimer(this)), CoolTrayIcon1(new TTrayIcon(this)), PMTray(new QMenu),
       Exit1(new QAction(QStringLiteral("E&xit"), this)),
       ActionShowList(new QAction(QStringLiteral("Show &List"), this)),
+      ActionPrintList(new QAction(QStringLiteral("Print List..."), this)),
+      ActionExportList(new QAction(QStringLiteral("Export List..."), this)),
       Reminders(new TReminderEngine(TaskList(), this)), HotKeys(new THotKeys(this))
 {
     TimerSave->setInterval(SaveInterval);
@@ -37,6 +40,16 @@ TFormMain::TFormMain(QObject *parent)
     TimerSave->start();
 
     connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
+    ActionShowList->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L));
+    connect(ActionShowList, &QAction::triggered, this, &TFormMain::ActionShowListExecute);
+    connect(ActionPrintList, &QAction::triggered, this, [this] {
+        if (FTaskList)
+            FTaskList->PrintList();
+    });
+    connect(ActionExportList, &QAction::triggered, this, [this] {
+        if (FTaskList)
+            FTaskList->ExportList();
+    });
     PMTray->addAction(Exit1);
 
     CoolTrayIcon1->SetIcons(TrayPictures());
@@ -211,6 +224,41 @@ bool TFormMain::TimerSaveTimer()
 QString TFormMain::BackupFileName(double moment)
 {
     return AppDir + QStringLiteral("Jotterbox_Backup_%1.dat").arg(DayOfTheWeek(moment) % 7);
+}
+
+void TFormMain::SetTaskList(TFormTaskList *list)
+{
+    FTaskList = list;
+    TListMainActions &actions = list->MainActions;
+    actions.ShowList = ActionShowList;
+    actions.PrintList = ActionPrintList;
+    actions.ExportList = ActionExportList;
+    TNoteEvents::Instance().ActionShowList = ActionShowList;
+    connect(list, &TFormTaskList::ShowingChanged, this, &TFormMain::ShowListCaption);
+    connect(this, &TFormMain::NewNoteRequested, list, &TFormTaskList::ActionAddNewNoteExecute);
+    // Notes opened from the tray: the list catches up at its next rebuild,
+    // without putting off one already on its way.
+    connect(this, &TFormMain::TasksChanged, list, [list] {
+        if (!list->TimerUpdateListView->isActive())
+            list->TimerUpdateListView->start();
+    });
+    ShowListCaption();
+}
+
+void TFormMain::ActionShowListExecute()
+{
+    if (!FTaskList)
+        return;
+    if (FTaskList->Ready)
+        FTaskList->close();
+    else
+        FTaskList->ShowExpanded();
+}
+
+void TFormMain::ShowListCaption()
+{
+    const bool up = FTaskList && FTaskList->Ready;
+    ActionShowList->setText(up ? QStringLiteral("Hide &List") : QStringLiteral("Show &List"));
 }
 
 void TFormMain::CoolTrayIcon1DblClick()

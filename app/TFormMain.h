@@ -2,11 +2,13 @@
 
 #include <QLoggingCategory>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class QAction;
 class QMenu;
 class QTimer;
+class TFormTaskList;
 class THotKeys;
 class TReminderEngine;
 class TTrayIcon;
@@ -37,8 +39,10 @@ public:
     TTrayIcon *CoolTrayIcon1;
     QMenu *PMTray;
     QAction *Exit1;
-    // Shows or hides the list; what it does arrives with the list window.
+    // Shows the list window, or hides it when it is up.
     QAction *ActionShowList;
+    QAction *ActionPrintList;
+    QAction *ActionExportList;
     TReminderEngine *Reminders;
     THotKeys *HotKeys;
 
@@ -63,6 +67,11 @@ public:
     // changes not yet saved are written, quietly, without the rest of the
     // end.
     void SaveBeforeAbruptEnd();
+
+    // The list window, made after the main window's creation; the list's
+    // commands act on it.
+    void SetTaskList(TFormTaskList *list);
+    void ActionShowListExecute();
 
     void CoolTrayIcon1DblClick();
     void WMHotKey(int id);
@@ -89,6 +98,9 @@ private:
     void RegisterHotKeys();
     void UnregisterHotKeys();
 
+    void ShowListCaption();
+
+    QPointer<TFormTaskList> FTaskList;
     QString FDamagedKeptAs;
     bool FDamagedPending = false; // a damaged file still waits to be kept aside
     bool FLoadFailed = false;

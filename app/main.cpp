@@ -7,12 +7,14 @@
 #include "platform/Fonts.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
+#include "tasklist/TFormTaskList.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
 #include <QTimer>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 TFormMain *LiveMain = nullptr;
@@ -71,6 +73,8 @@ int main(int argc, char *argv[])
 
         LiveMain = &formMain;
         formMain.FormCreate();
+        auto formTaskList = std::make_unique<TFormTaskList>(formMain.Reminders);
+        formMain.SetTaskList(formTaskList.get());
         QTimer::singleShot(0, &formMain, [&formMain] {
             formMain.FormShow();
             qCInfo(lcJbxEvents, "idle");
@@ -81,6 +85,7 @@ int main(int argc, char *argv[])
         // Notes on screen go without their close query: they stay marked
         // open and come back at the next start.
         TFormNote::DestroyAll();
+        formTaskList.reset();
         // Windows go in the reverse order of their making; the main window,
         // made first, goes last with the final save.
         formMain.FormDestroy();

@@ -44,6 +44,7 @@ struct TPlacedLine {
     const QTextLayout *Layout;
     int Line;
     qreal Top;
+    bool Bullet; // the first line of a bulleted paragraph
 };
 
 // The pages to print, 0-based, in printing order: the dialog's page range
@@ -76,7 +77,8 @@ std::vector<int> PageSequence(const QPrinter &printer, int pageCount)
 
 } // namespace
 
-void PrintPlainText(QPrinter &printer, const QString &text, const QFont &font, const QString &jobTitle)
+void PrintPlainText(QPrinter &printer, const QString &text, const QFont &font, const QString &jobTitle,
+                    bool bullets)
 {
     printer.setDocName(jobTitle);
     QPainter painter;
@@ -101,6 +103,14 @@ void PrintPlainText(QPrinter &printer, const QString &text, const QFont &font, c
     // pixels, a sliver at printer resolution.
     option.setTabStopDistance(8 * QFontMetricsF(printFont, &printer).horizontalAdvance(QLatin1Char(' ')));
 
+    // Bulleted paragraphs hang a quarter inch in, the bullet in the gap.
+    const int indent = bullets ? printer.logicalDpiX() / 4 : 0;
+    const qreal lineWidth = std::max<qreal>(1, body.width() - indent);
+    QTextLayout bullet(QStringLiteral("\u2022"), printFont, &printer);
+    bullet.beginLayout();
+    bullet.createLine();
+    bullet.endLayout();
+
     std::vector<std::unique_ptr<QTextLayout>> layouts;
     std::vector<std::vector<TPlacedLine>> pages(1);
     qreal top = 0;
@@ -110,7 +120,7 @@ void PrintPlainText(QPrinter &printer, const QString &text, const QFont &font, c
         layout->beginLayout();
         for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
             line.setLeadingIncluded(true);
-            line.setLineWidth(body.width());
+            line.setLineWidth(lineWidth);
             line.setPosition(QPointF(0, 0));
             // A line that does not fit goes whole to the next page; a page
             // takes at least one line, however tall.
@@ -118,7 +128,7 @@ void PrintPlainText(QPrinter &printer, const QString &text, const QFont &font, c
                 pages.emplace_back();
                 top = 0;
             }
-            pages.back().push_back({layout.get(), line.lineNumber(), top});
+            pages.back().push_back({layout.get(), line.lineNumber(), top, bullets && line.lineNumber() == 0});
             top += line.height();
         }
         layout->endLayout();
@@ -129,8 +139,11 @@ void PrintPlainText(QPrinter &printer, const QString &text, const QFont &font, c
         if (!firstPage)
             printer.newPage();
         firstPage = false;
-        for (const TPlacedLine &placed : pages[page])
-            placed.Layout->lineAt(placed.Line).draw(&painter, QPointF(marginX, marginY + placed.Top));
+        for (const TPlacedLine &placed : pages[page]) {
+            placed.Layout->lineAt(placed.Line).draw(&painter, QPointF(marginX + indent, marginY + placed.Top));
+            if (placed.Bullet)
+                bullet.lineAt(0).draw(&painter, QPointF(marginX, marginY + placed.Top));
+        }
     }
     painter.end();
 }

@@ -1,0 +1,170 @@
+#pragma once
+
+#include "tasklist/TitleCycling.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTimer;
+class TReminderEngine;
+class TSkinImage;
+class TTask;
+class TTaskListView;
+
+// The commands of the main window that the list's menu offers; an empty
+// one is left out.
+struct TListMainActions {
+    QPointer<QAction> ShowList;
+    QPointer<QAction> ShowToolbar;
+    QPointer<QAction> PrintList;
+    QPointer<QAction> ExportList;
+    QPointer<QAction> Options;
+};
+
+// The task list window: every task as a row, in a frame drawn from the
+// current skin's bitmaps. It lives from start-up to the end of the program,
+// shown or hidden.
+class TFormTaskList : public QWidget {
+    Q_OBJECT
+
+public:
+    // `reminders` is the engine whose tick the title cycling follows.
+    explicit TFormTaskList(TReminderEngine *reminders, QWidget *parent = nullptr);
+    ~TFormTaskList() override;
+
+    // --- components ---
+    QWidget *PanelTitle;
+    TSkinImage *ImageTopLeft;
+    TSkinImage *ImageTopMid;
+    TSkinImage *ImageTopRight;
+    QLabel *LabelTitle;
+    TSkinImage *ImageIcon;
+    TSkinImage *ImageH;
+    TSkinImage *ImageS;
+    TSkinImage *ImageX;
+    QWidget *PanelClient;
+    TSkinImage *ImageLeftMid;
+    TSkinImage *ImageRightMid;
+    TSkinImage *ImageBottomMid;
+    TSkinImage *ImageRightTop;
+    TSkinImage *ImageBottomLeft;
+    TSkinImage *ImageBottomRight;
+    TSkinImage *ImageSearch;
+    QLineEdit *EditSearch;
+    TSkinImage *ImageNew;
+    TSkinImage *ImageDel;
+    QWidget *PanelClient2;
+    QWidget *PanelLV2Top;
+    TTaskListView *ListView1;
+
+    QAction *ActionAddNewNote;
+    QAction *ActionEditSelectedNote;
+    QAction *ActionDeleteSelectedNote;
+    QAction *List1;
+    QAction *LargeIcons1;
+    QAction *FinishedItems1;
+    QMenu *PopupMenu1;
+    QMenu *View1;
+    QTimer *TimerUpdateListView;
+    QTimer *TimerResort;
+    TListMainActions MainActions;
+
+    // --- state ---
+    bool DeletingByUser = false;
+    int DownX = 0;
+    int DownY = 0;
+    bool Ready = false;
+    bool ShuttingDown = false;
+    int ExpandedWidth = 0;
+    TTitleCycling Title;
+
+    // --- the list ---
+    void FillList();
+    void ActionAddNewNoteExecute();
+    void ActionEditSelectedNoteExecute();
+    void ActionDeleteSelectedNoteExecute();
+    void ListView1Deletion(TTask *task);
+    void ListView1MouseDown(Qt::MouseButton button, QPoint point);
+    void ListView1MouseUp(Qt::MouseButton button, QPoint point);
+    void ListView1MouseMove(QPoint point);
+    void ListView1Enter();
+    void ListView1Exit();
+    void PopupMenu1Popup();
+    void List1Click();
+    void LargeIcons1Click();
+    void ApplyViewStyle();
+    void TimerUpdateListViewTimer();
+    void ListView1Resize();
+    void TimerResortTimer();
+    // The Due Date column's bounds (and, unless only the bounds are asked
+    // for, its width) from the setting DisplayDueDate.
+    void ApplyDueDateColumn(bool boundsOnly = false);
+    // The schedulers of the deferred rebuild: restart the countdown, at the
+    // given interval or the current one.
+    void RestartUpdateTimer(int interval = 0);
+    void EditSearchChange();
+    void FinishedItems1Click();
+
+    // --- the frame and the window's life ---
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void FormCloseQuery();
+    void FormHide();
+    void FormDestroy();
+    void WMQueryEndSession();
+    void WMMove();
+    void PanelTitleDblClick();
+    void ImageXClick();
+    void ImageHClick();
+    void ImageNewClick();
+    void ImageDelClick();
+    void LoadTitleSkin();
+    void LoadFrameSkin();
+    void ResetWindowRegion();
+    void Timer1Timer();
+    // Shows the window the way the main window's show command does.
+    void ShowExpanded();
+
+    // --- print and export ---
+    void PrintList();
+    void ExportList();
+    QStringList RowLines() const;
+
+signals:
+    // The help button was pressed.
+    void HelpRequested();
+    // The window was shown or closed.
+    void ShowingChanged();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void BuildTitleBar();
+    void BuildClient();
+    void BuildActions();
+    void BuildFrameDrag();
+    void SetSkinDefaults();
+    void AddRowFor(TTask *task);
+    void StoreState();
+    void SettlePosition();
+    void TitleTick();
+    void ShowTitle(const QString &title);
+    bool LoadSkinPicture(TSkinImage *image, const QString &fileName);
+    QString SkinDirectory() const;
+
+    TReminderEngine *FReminders;
+    bool FPlaced = false; // moves are stored only once the window was placed
+    bool FDestroyed = false;
+};

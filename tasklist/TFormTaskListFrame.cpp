@@ -1,0 +1,502 @@
+// The list window's frame and life: the skinned parts and their layout,
+// moving and sizing, shrinking to the title bar, the settings it restores
+// and stores, print and export.
+#include "tasklist/TFormTaskList.h"
+
+#include "base/JbxError.h"
+#include "base/Screen.h"
+#include "controls/TSkinImage.h"
+#include "model/TTaskList.h"
+#include "model/UnitGlobalData.h"
+#include "model/UnitGlobalProc.h"
+#include "notes/ReminderEngine.h"
+#include "platform/Dialogs.h"
+#include "platform/NativePlace.h"
+#include "platform/PrintText.h"
+#include "platform/SaveText.h"
+#include "platform/TWindowDrag.h"
+#include "settings/TUserInfo.h"
+#include "tasklist/ListFrame.h"
+#include "tasklist/ListPictures.h"
+#include "tasklist/ListRules.h"
+#include "tasklist/SkinArt.h"
+#include "tasklist/TTaskListModel.h"
+#include "tasklist/TTaskListView.h"
+#include "tasklist/TaskOrder.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+// Openbox can drop the first placement of a frameless window: it is put
+// there again this long after the first show.
+constexpr int SettleDelay = 250;
+constexpr int StripHeight = 17;
+
+// The pictures of the frame and their files, in loading order.
+struct TSkinFile {
+    TSkinImage *TFormTaskList::*Image;
+    const char *File;
+};
+constexpr TSkinFile FrameFiles[] = {
+    {&TFormTaskList::ImageTopMid, "top_mid.bmp"},       {&TFormTaskList::ImageLeftMid, "left_mid.bmp"},
+    {&TFormTaskList::ImageRightMid, "right_mid.bmp"},   {&TFormTaskList::ImageRightTop, "right_top.bmp"},
+    {&TFormTaskList::ImageBottomLeft, "bottom_left.bmp"}, {&TFormTaskList::ImageBottomMid, "bottom_mid.bmp"},
+    {&TFormTaskList::ImageBottomRight, "bottom_right.bmp"}, {&TFormTaskList::ImageS, "s.bmp"},
+    {&TFormTaskList::ImageX, "x.bmp"},                  {&TFormTaskList::ImageSearch, "search.bmp"},
+    {&TFormTaskList::ImageNew, "new.bmp"},              {&TFormTaskList::ImageDel, "del.bmp"},
+};
+
+TSkinImage *NewImage(QWidget *parent, bool stretch, const QString &hint = QString())
+{
+    auto *image = new TSkinImage(parent);
+    image->SetStretch(stretch);
+    if (!hint.isEmpty()) {
+        image->setToolTip(hint);
+        image->setCursor(Qt::PointingHandCursor);
+    }
+    return image;
+}
+} // namespace
+
+void TFormTaskList::BuildTitleBar()
+{
+    PanelTitle = new QWidget(this);
+    // Painted in this order, each over the ones before.
+    ImageTopMid = NewImage(PanelTitle, true);
+    LabelTitle = new QLabel(QStringLiteral("Jotterbox"), PanelTitle);
+    LabelTitle->setAttribute(Qt::WA_TranslucentBackground);
+    QPalette ink = LabelTitle->palette();
+    ink.setColor(QPalette::WindowText, Qt::black);
+    LabelTitle->setPalette(ink);
+    LabelTitle->move(28, 8);
+    ImageTopLeft = NewImage(PanelTitle, false);
+    ImageIcon = NewImage(PanelTitle, false);
+    ImageIcon->SetPicture(ListIconPicture());
+    ImageIcon->move(7, 7);
+    ImageTopRight = NewImage(PanelTitle, false);
+    ImageX = NewImage(PanelTitle, false, QStringLiteral("Close"));
+    ImageS = NewImage(PanelTitle, false, QStringLiteral("Shrink/Expand"));
+    ImageH = NewImage(PanelTitle, false, QStringLiteral("Help"));
+    ImageH->SetPicture(HelpButtonPicture());
+    for (TSkinImage *button : {ImageX, ImageS, ImageH})
+        button->SetTransparent(true);
+    ShowTitle(QStringLiteral("Jotterbox"));
+
+    connect(ImageX, &TSkinImage::Clicked, this, &TFormTaskList::ImageXClick);
+    connect(ImageS, &TSkinImage::Clicked, this, &TFormTaskList::PanelTitleDblClick);
+    connect(ImageH, &TSkinImage::Clicked, this, &TFormTaskList::ImageHClick);
+    for (TSkinImage *part : {ImageTopMid, ImageTopLeft, ImageIcon, ImageTopRight})
+        connect(part, &TSkinImage::DoubleClicked, this, &TFormTaskList::PanelTitleDblClick);
+    PanelTitle->installEventFilter(this);
+    LabelTitle->installEventFilter(this);
+}
+
+void TFormTaskList::BuildClient()
+{
+    PanelClient = new QWidget(this);
+    ImageBottomMid = NewImage(PanelClient, true);
+    ImageLeftMid = NewImage(PanelClient, true);
+    ImageRightMid = NewImage(PanelClient, true);
+    ImageRightTop = NewImage(PanelClient, false);
+    ImageBottomLeft = NewImage(PanelClient, false);
+    ImageBottomRight = NewImage(PanelClient, false);
+    ImageSearch = NewImage(PanelClient, false);
+    ImageNew = NewImage(PanelClient, false, QStringLiteral("New Note"));
+    ImageDel = NewImage(PanelClient, false, QStringLiteral("Delete Selected Note"));
+    connect(ImageNew, &TSkinImage::Clicked, this, &TFormTaskList::ImageNewClick);
+    connect(ImageDel, &TSkinImage::Clicked, this, &TFormTaskList::ImageDelClick);
+
+    PanelClient2 = new QWidget(PanelClient);
+    auto *column = new QVBoxLayout(PanelClient2);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto *strip = new QFrame(PanelClient2);
+    strip->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    strip->setBackgroundRole(QPalette::Button);
+    strip->setAutoFillBackground(true);
+    strip->setFixedHeight(StripHeight);
+    strip->hide();
+    PanelLV2Top = strip;
+    ListView1 = new TTaskListView(PanelClient2);
+    column->addWidget(PanelLV2Top);
+    column->addWidget(ListView1);
+
+    EditSearch = new QLineEdit(PanelClient);
+    EditSearch->setToolTip(QStringLiteral("Input your search string here."));
+    EditSearch->setStyleSheet(
+        QStringLiteral("QLineEdit { border: 1px solid palette(dark); background: white; color: black; }"));
+    connect(EditSearch, &QLineEdit::textChanged, this, &TFormTaskList::EditSearchChange);
+
+    // These show no menu of their own, and not the window's either.
+    for (QWidget *quiet : std::initializer_list<QWidget *>{ImageX, ImageS, ImageH, EditSearch, ImageNew, ImageDel}) {
+        quiet->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(quiet, &QWidget::customContextMenuRequested, this, &TFormTaskList::PopupMenu1Popup);
+    }
+}
+
+void TFormTaskList::BuildFrameDrag()
+{
+    auto *drag = new TWindowDrag(this);
+    auto add = [this, drag](QWidget *widget, TListPart part) {
+        drag->AddPart(widget, [this, part](QPoint point, QSize size) {
+            return ListHitZone(part, point, size, UserInfo().V_Expanded, ImageBottomLeft->height());
+        });
+    };
+    add(ImageTopLeft, TListPart::TopLeft);
+    add(ImageTopRight, TListPart::TopRight);
+    add(ImageTopMid, TListPart::TopMid);
+    add(LabelTitle, TListPart::TitleLabel);
+    add(ImageIcon, TListPart::TitleLabel);
+    add(ImageLeftMid, TListPart::LeftMid);
+    add(ImageRightMid, TListPart::RightMid);
+    add(ImageRightTop, TListPart::RightMid);
+    add(ImageBottomMid, TListPart::BottomMid);
+    add(ImageBottomLeft, TListPart::BottomLeft);
+    add(ImageBottomRight, TListPart::BottomRight);
+    add(ImageSearch, TListPart::Search);
+    add(PanelClient, TListPart::Client);
+}
+
+void TFormTaskList::SetSkinDefaults()
+{
+    // What shows before the first skin is read, and what stays where a skin
+    // file cannot be read: the default skin's own drawing.
+    const QString skin = ShippedSkinNames().value(0);
+    for (const TSkinFile &file : FrameFiles)
+        (this->*file.Image)->SetPicture(QPixmap::fromImage(DrawSkinPart(skin, QString::fromLatin1(file.File))));
+    ImageTopLeft->SetPicture(QPixmap::fromImage(DrawSkinPart(skin, QStringLiteral("top_left.bmp"))));
+    ImageTopRight->SetPicture(QPixmap::fromImage(DrawSkinPart(skin, QStringLiteral("top_right.bmp"))));
+}
+
+bool TFormTaskList::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == PanelTitle || watched == LabelTitle) && event->type() == QEvent::MouseButtonDblClick) {
+        PanelTitleDblClick();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// --- creation, showing, layout -------------------------------------------
+
+void TFormTaskList::FormCreate()
+{
+    DeletingByUser = false;
+    Ready = false;
+    ShuttingDown = false;
+    ApplyDueDateColumn(true);
+    ApplyViewStyle();
+    FillList();
+
+    const TUserInfo &settings = UserInfo();
+    const int widths[] = {settings.Column0Width, settings.Column1Width, settings.Column2Width,
+                          settings.Column3Width, settings.Column4Width, settings.Column5Width};
+    for (int column = 0; column < ColumnCount; ++column)
+        ListView1->SetColumnWidth(column, widths[column]);
+    // The widths as stored, without the Due Date column's.
+    ExpandedWidth = widths[0] + widths[1] + widths[2] + widths[3] + widths[4] + ListWidthExtra;
+    const int width = ListView1->ColumnWidthSum() + ListWidthExtra;
+    if (settings.V_Expanded && width != this->width())
+        resize(width, height());
+
+    Title = TTitleCycling();
+    if (settings.Showing)
+        show();
+}
+
+void TFormTaskList::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TFormTaskList::FormShow()
+{
+    WriteDebugLog(QStringLiteral("TFormTaskList.FormShow"));
+    Ready = false;
+    FPlaced = false;
+    TUserInfo &settings = UserInfo();
+    if (settings.V_Expanded) {
+        const int width = ListView1->ColumnWidthSum() + ListWidthExtra;
+        resize(width, settings.Height);
+    } else {
+        resize(ListView1->ColumnWidth(ColumnSubject) + ShrunkWidthExtra, ListTitleHeight);
+    }
+    ResetWindowRegion();
+    const QPoint place = PulledOnScreen(QPoint(settings.Left, settings.Top), size(), PrimaryScreenSize());
+    settings.Left = place.x();
+    settings.Top = place.y();
+    move(place);
+    LoadTitleSkin();
+    LoadFrameSkin();
+    settings.Showing = true;
+    Ready = true;
+    emit ShowingChanged();
+    QTimer::singleShot(SettleDelay, this, &TFormTaskList::SettlePosition);
+}
+
+void TFormTaskList::SettlePosition()
+{
+    if (!isVisible() || !Ready)
+        return;
+    PinWindowPlace(this, QPoint(UserInfo().Left, UserInfo().Top));
+    FPlaced = true;
+}
+
+void TFormTaskList::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TFormTaskList::FormResize()
+{
+    WriteDebugLog(QStringLiteral("TFormTaskList.FormResize"));
+    const int w = width();
+    const int h = std::max(0, height() - ListTitleHeight);
+
+    PanelTitle->setGeometry(0, 0, w, ListTitleHeight);
+    ImageTopLeft->move(0, 0);
+    ImageTopRight->move(w - ImageTopRight->width(), 0);
+    ImageTopMid->setGeometry(ImageTopLeft->width(), 0, w - ImageTopLeft->width() - ImageTopRight->width(),
+                             ListTitleHeight);
+
+    PanelClient->setGeometry(0, ListTitleHeight, w, h);
+    const int band = ImageBottomMid->Picture().height();
+    const int leftEdge = ImageLeftMid->Picture().width();
+    const int rightEdge = ImageRightMid->Picture().width();
+    ImageBottomMid->setGeometry(0, h - band, w, band);
+    ImageLeftMid->setGeometry(0, 0, leftEdge, h - band);
+    ImageRightMid->setGeometry(w - rightEdge, 0, rightEdge, h - band);
+
+    const TListLayout layout = ListLayout(w, h);
+    PanelClient2->setGeometry(layout.ListPanel);
+    ImageRightTop->move(layout.RightTop);
+    ImageBottomLeft->move(layout.BottomLeft);
+    ImageBottomRight->move(layout.BottomRight);
+    ImageSearch->move(layout.Search);
+    EditSearch->setGeometry(layout.SearchBox);
+    ImageNew->setGeometry(layout.NewButton);
+    ImageDel->setGeometry(layout.DelButton);
+    ImageH->setGeometry(layout.HelpButton);
+    ImageS->setGeometry(layout.ShrinkButton);
+    ImageX->setGeometry(layout.CloseButton);
+
+    TUserInfo &settings = UserInfo();
+    if (settings.V_Expanded && Ready) {
+        int others = 0;
+        for (int column = 0; column < ColumnCount; ++column)
+            if (column != ColumnSubject)
+                others += ListView1->ColumnWidth(column);
+        ListView1->SetColumnWidth(ColumnSubject, w - ListFrameWidth - others);
+        settings.Height = height();
+    }
+}
+
+void TFormTaskList::ResetWindowRegion() { clearMask(); }
+
+void TFormTaskList::ShowTitle(const QString &title)
+{
+    LabelTitle->setText(title);
+    LabelTitle->resize(std::max(50, LabelTitle->sizeHint().width()), LabelTitle->sizeHint().height());
+}
+
+// --- shrink and expand ---------------------------------------------------
+
+void TFormTaskList::PanelTitleDblClick()
+{
+    TUserInfo &settings = UserInfo();
+    if (settings.V_Expanded) {
+        settings.V_Expanded = false;
+        settings.Height = height();
+        resize(width(), ListTitleHeight);
+        ListView1->ClearSelection();
+        ResetWindowRegion();
+        if (y() < 0)
+            move(x(), 0);
+        ExpandedWidth = width();
+        resize(ListView1->ColumnWidth(ColumnSubject) + ShrunkWidthExtra, ListTitleHeight);
+    } else {
+        resize(ExpandedWidth, settings.Height);
+        ResetWindowRegion();
+        move(PulledOnScreen(pos(), size(), PrimaryScreenSize()));
+        settings.V_Expanded = true;
+    }
+    LoadTitleSkin();
+    Title.TitleTick = -1;
+    Timer1Timer();
+}
+
+void TFormTaskList::Timer1Timer()
+{
+    // The engine's tick ends in the title cycling; without one (in tests)
+    // the title is brought up to date alone.
+    if (FReminders)
+        FReminders->Timer1Timer();
+    else
+        TitleTick();
+}
+
+void TFormTaskList::TitleTick()
+{
+    if (const std::optional<QString> title = Title.Tick(TaskList(), UserInfo().V_Expanded))
+        ShowTitle(*title);
+}
+
+// --- the buttons ---------------------------------------------------------
+
+void TFormTaskList::ImageXClick() { close(); }
+void TFormTaskList::ImageHClick() { emit HelpRequested(); }
+void TFormTaskList::ImageNewClick() { ActionAddNewNoteExecute(); }
+void TFormTaskList::ImageDelClick() { ActionDeleteSelectedNoteExecute(); }
+
+void TFormTaskList::ShowExpanded()
+{
+    UserInfo().V_Expanded = true;
+    show();
+    raise();
+    activateWindow();
+}
+
+// --- the skin ------------------------------------------------------------
+
+QString TFormTaskList::SkinDirectory() const
+{
+    return AppDir + QStringLiteral("skins/") + UserInfo().SkinDirectoryName + u'/';
+}
+
+bool TFormTaskList::LoadSkinPicture(TSkinImage *image, const QString &fileName)
+{
+    const QString path = SkinDirectory() + fileName;
+    QImage picture;
+    if (!QFile::exists(path)) {
+        Dialogs().ErrorBox(JbxMessages::CannotOpenFile(path));
+        return false;
+    }
+    if (!picture.load(path)) {
+        Dialogs().ErrorBox(QStringLiteral("Bitmap image is not valid: %1").arg(path));
+        return false;
+    }
+    image->SetPicture(QPixmap::fromImage(picture));
+    return true;
+}
+
+void TFormTaskList::LoadTitleSkin()
+{
+    const bool expanded = UserInfo().V_Expanded;
+    if (LoadSkinPicture(ImageTopLeft, expanded ? QStringLiteral("top_left.bmp") : QStringLiteral("top_left_bar.bmp")))
+        LoadSkinPicture(ImageTopRight,
+                        expanded ? QStringLiteral("top_right.bmp") : QStringLiteral("top_right_bar.bmp"));
+    FormResize();
+}
+
+void TFormTaskList::LoadFrameSkin()
+{
+    // Read afresh every time: a changed skin shows at once. The first file
+    // that fails is told; it and the ones after keep their pictures.
+    for (const TSkinFile &file : FrameFiles)
+        if (!LoadSkinPicture(this->*file.Image, QString::fromLatin1(file.File)))
+            break;
+    FormResize();
+}
+
+// --- closing and the end -------------------------------------------------
+
+void TFormTaskList::closeEvent(QCloseEvent *event)
+{
+    FormCloseQuery();
+    event->accept();
+}
+
+void TFormTaskList::FormCloseQuery()
+{
+    WriteDebugLog(QStringLiteral("TFormTaskList.FormCloseQuery"));
+    if (ShuttingDown)
+        return;
+    UserInfo().Showing = false;
+    Ready = false;
+    emit ShowingChanged();
+}
+
+void TFormTaskList::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        FormHide();
+}
+
+void TFormTaskList::FormHide() { WriteDebugLog(QStringLiteral("TFormTaskList.FormHide")); }
+
+void TFormTaskList::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    WMMove();
+}
+
+void TFormTaskList::WMMove()
+{
+    if (!Ready || !FPlaced)
+        return;
+    UserInfo().Left = x();
+    UserInfo().Top = y();
+}
+
+void TFormTaskList::WMQueryEndSession()
+{
+    WriteDebugLog(QStringLiteral("TFormTaskList.WMQueryEndSession"));
+    StoreState();
+    ShuttingDown = true;
+    FormCloseQuery();
+}
+
+void TFormTaskList::FormDestroy()
+{
+    WriteDebugLog(QStringLiteral("TFormTaskList.FormDestroy"));
+    FDestroyed = true;
+    StoreState();
+}
+
+void TFormTaskList::StoreState()
+{
+    TUserInfo &settings = UserInfo();
+    if (settings.V_Expanded)
+        settings.Height = height();
+    qint32 *widths[] = {&settings.Column0Width, &settings.Column1Width, &settings.Column2Width,
+                        &settings.Column3Width, &settings.Column4Width, &settings.Column5Width};
+    for (int column = 0; column < ColumnCount; ++column)
+        *widths[column] = ListView1->ColumnWidth(column);
+    settings.SortColumn = ListView1->SortColumn();
+    settings.SortAscending = ListView1->SortAscending();
+}
+
+// --- print and export ----------------------------------------------------
+
+QStringList TFormTaskList::RowLines() const { return ::RowLines(ListView1->Model()->Rows()); }
+
+void TFormTaskList::PrintList()
+{
+    QPrinter printer;
+    if (!Dialogs().SetUpPrinter(this, printer))
+        return;
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(10);
+    try {
+        PrintPlainText(printer, RowLines().join(u'\n'), font, QStringLiteral("Jotterbox"), true);
+    } catch (const EJbxError &error) {
+        Dialogs().ErrorBox(error.Message());
+    }
+}
+
+void TFormTaskList::ExportList()
+{
+    SaveTextFileAs(this, QStringLiteral("tasklist.txt"), QStringLiteral("Export"),
+                   [this] { return ExportBytes(RowLines()); });
+}

@@ -1,0 +1,298 @@
+#include "tasklist/TTaskListView.h"
+
+#include "base/Clock.h"
+#include "tasklist/ListPictures.h"
+#include "tasklist/TListHeader.h"
+#include "tasklist/TListRowDelegate.h"
+#include "tasklist/TTaskListModel.h"
+#include "tasklist/TaskOrder.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMouseEvent>
+#include <QStackedLayout>
+#include <QTableView>
+
+namespace {
+constexpr int RowHeight = 17;
+}
+
+TTaskListView::TTaskListView(QWidget *parent)
+    : QWidget(parent), FModel(new TTaskListModel(this)), FReport(new QTableView(this)),
+      FHeader(new TListHeader(FReport)), FDelegate(new TListRowDelegate(*FModel, this)),
+      FIcons(new QListView(this)), FStack(new QStackedLayout(this))
+{
+    FModel->SetLargeIcon(LargeNoteIcon());
+
+    FReport->setHorizontalHeader(FHeader);
+    FReport->setModel(FModel);
+    FReport->setItemDelegate(FDelegate);
+    FReport->verticalHeader()->hide();
+    FReport->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    FReport->verticalHeader()->setMinimumSectionSize(1);
+    FReport->verticalHeader()->setDefaultSectionSize(std::max(RowHeight, fontMetrics().height() + 4));
+    FReport->setShowGrid(true);
+    FReport->setGridStyle(Qt::SolidLine);
+    FReport->setWordWrap(false);
+    FReport->setCornerButtonEnabled(false);
+    FReport->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    for (int column = 0; column < ColumnCount; ++column)
+        FHeader->setSectionResizeMode(
+            column, column <= ColumnPriority ? QHeaderView::Fixed : QHeaderView::Interactive);
+    // The hidden caption, the three picture columns, the Subject column;
+    // the Due Date column's bounds follow a setting.
+    SetColumnBounds(ColumnCaption, 0, 0);
+    SetColumnBounds(ColumnFinished, 22, 22);
+    SetColumnBounds(ColumnReminder, 22, 22);
+    SetColumnBounds(ColumnPriority, 16, 16);
+    SetColumnBounds(ColumnSubject, 70, 0);
+    for (int column = 0; column < ColumnCount; ++column)
+        SetColumnWidth(column, FHeader->sectionSize(column));
+
+    FIcons->setViewMode(QListView::IconMode);
+    FIcons->setIconSize(QSize(32, 32));
+    FIcons->setGridSize(QSize(76, 64));
+    FIcons->setMovement(QListView::Static);
+    FIcons->setResizeMode(QListView::Fixed);
+    FIcons->setWrapping(true);
+    FIcons->setWordWrap(true);
+    FIcons->setUniformItemSizes(true);
+    FIcons->setTextElideMode(Qt::ElideRight);
+
+    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(FReport), static_cast<QAbstractItemView *>(FIcons)}) {
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setFrameShape(QFrame::NoFrame);
+        // Not reached by Tab; a click gives it the focus.
+        view->setFocusPolicy(Qt::ClickFocus);
+        view->setTabKeyNavigation(false);
+        view->viewport()->setMouseTracking(true);
+        view->viewport()->installEventFilter(this);
+        view->installEventFilter(this);
+        FStack->addWidget(view);
+    }
+    FStack->setCurrentWidget(FReport);
+
+    connect(FHeader, &QHeaderView::sectionClicked, this, &TTaskListView::HeaderClicked);
+    connect(FHeader, &QHeaderView::sectionResized, this, &TTaskListView::ColumnResized);
+    ShowSortArrow();
+}
+
+QWidget *TTaskListView::Rows() const { return FIconView ? static_cast<QWidget *>(FIcons) : FReport; }
+
+void TTaskListView::SetIconView(bool icons)
+{
+    if (icons == FIconView)
+        return;
+    const bool hadFocus = FocusTarget()->hasFocus();
+    FIconView = icons;
+    // The icons keep per-row layout data: they see the rows only while they
+    // are the view on screen.
+    FIcons->setModel(icons ? FModel : nullptr);
+    FStack->setCurrentWidget(Rows());
+    SetHotRow(-1);
+    if (hadFocus)
+        FocusTarget()->setFocus();
+}
+
+QWidget *TTaskListView::FocusTarget() const { return Rows(); }
+
+void TTaskListView::AlphaSort(int column, bool ascending)
+{
+    FSortColumn = column;
+    FSortAscending = ascending;
+    ShowSortArrow();
+    Resort();
+}
+
+void TTaskListView::Resort()
+{
+    FModel->Sort(FSortColumn, FSortAscending);
+    if (FIconView)
+        FIcons->doItemsLayout();
+}
+
+void TTaskListView::ShowSortArrow()
+{
+    const bool valid = FSortColumn >= 0 && FSortColumn < ColumnCount;
+    FHeader->setSortIndicator(valid ? FSortColumn : -1, FSortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void TTaskListView::HeaderClicked(int column)
+{
+    AlphaSort(column, column == FSortColumn ? !FSortAscending : true);
+}
+
+void TTaskListView::SetColumnBounds(int column, int minimum, int maximum)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    FBounds[size_t(column)] = {minimum, maximum};
+}
+
+int TTaskListView::Clamped(int column, int width) const
+{
+    const TBounds bounds = FBounds[size_t(column)];
+    if (bounds.Maximum > 0)
+        width = std::min(width, bounds.Maximum);
+    return std::max(width, bounds.Minimum);
+}
+
+void TTaskListView::SetColumnWidth(int column, int width)
+{
+    if (column < 0 || column >= ColumnCount || width < 0)
+        return;
+    FHeader->resizeSection(column, Clamped(column, width));
+}
+
+int TTaskListView::ColumnWidth(int column) const { return FHeader->sectionSize(column); }
+
+int TTaskListView::ColumnWidthSum() const
+{
+    int sum = 0;
+    for (int column = 0; column < ColumnCount; ++column)
+        sum += ColumnWidth(column);
+    return sum;
+}
+
+void TTaskListView::ColumnResized(int column, int, int newWidth)
+{
+    const int clamped = Clamped(column, newWidth);
+    if (clamped != newWidth) {
+        // Comes back here once with the width it may have.
+        FHeader->resizeSection(column, clamped);
+        return;
+    }
+    emit ColumnsResized();
+}
+
+int TTaskListView::SelectedRow() const
+{
+    const auto *view = static_cast<const QAbstractItemView *>(Rows());
+    if (!view->selectionModel())
+        return -1;
+    const QModelIndexList rows = view->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+TTask *TTaskListView::SelectedTask() const { return FModel->Task(SelectedRow()); }
+
+void TTaskListView::SelectRow(int row)
+{
+    auto *view = static_cast<QAbstractItemView *>(Rows());
+    const QModelIndex index = FModel->index(row, FIconView ? 0 : ColumnSubject);
+    if (!index.isValid() || !view->selectionModel())
+        return;
+    view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(index);
+}
+
+void TTaskListView::ClearSelection()
+{
+    auto *view = static_cast<QAbstractItemView *>(Rows());
+    if (view->selectionModel())
+        view->selectionModel()->clear();
+}
+
+int TTaskListView::RowAt(QPoint listPoint) const
+{
+    return static_cast<const QAbstractItemView *>(Rows())->indexAt(listPoint).row();
+}
+
+void TTaskListView::RedrawRow(int row)
+{
+    if (row < 0)
+        return;
+    auto *view = static_cast<QAbstractItemView *>(Rows());
+    for (int column = 0; column < ColumnCount; ++column)
+        view->update(FModel->index(row, column));
+}
+
+int TTaskListView::HotRow() const { return FDelegate->HotRow(); }
+
+void TTaskListView::SetHotRow(int row)
+{
+    if (row == FDelegate->HotRow())
+        return;
+    const int old = FDelegate->HotRow();
+    FDelegate->SetHotRow(row);
+    RedrawRow(old);
+    RedrawRow(row);
+    FReport->viewport()->setCursor(row >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void TTaskListView::TypeAhead(const QString &typed)
+{
+    const qint64 now = TClock::Current().toMSecsSinceEpoch();
+    const int column = FSortColumn;
+    const int row = FTypeAhead.Type(typed, now, FModel->rowCount(), SelectedRow(),
+                                    [this, column](int r) { return FModel->CellText(r, column); });
+    if (row < 0) {
+        QApplication::beep();
+        return;
+    }
+    SelectRow(row);
+}
+
+void TTaskListView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    emit Resized();
+}
+
+bool TTaskListView::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool isViewport = watched == FReport->viewport() || watched == FIcons->viewport();
+    const bool isView = watched == FReport || watched == FIcons;
+    if (isViewport) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            // A press on the empty part of the list clears the selection.
+            if (RowAt(mouse->position().toPoint()) < 0)
+                ClearSelection();
+            emit MouseDown(mouse->button(), mouse->position().toPoint());
+            break;
+        }
+        case QEvent::MouseButtonRelease: {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            emit MouseUp(mouse->button(), mouse->position().toPoint());
+            break;
+        }
+        case QEvent::MouseMove: {
+            const QPoint point = static_cast<QMouseEvent *>(event)->position().toPoint();
+            SetHotRow(FIconView ? -1 : RowAt(point));
+            emit MouseMove(point);
+            break;
+        }
+        case QEvent::MouseButtonDblClick: {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if (RowAt(mouse->position().toPoint()) < 0)
+                ClearSelection();
+            emit DblClick();
+            return true;
+        }
+        case QEvent::Leave: SetHotRow(-1); break;
+        default: break;
+        }
+    } else if (isView) {
+        switch (event->type()) {
+        case QEvent::FocusIn: emit FocusEnter(); break;
+        case QEvent::FocusOut: emit FocusExit(); break;
+        case QEvent::KeyPress: {
+            auto *key = static_cast<QKeyEvent *>(event);
+            const QString text = key->text();
+            const bool command = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+            if (!command && !text.isEmpty() && text.at(0).isPrint()) {
+                TypeAhead(text);
+                return true;
+            }
+            break;
+        }
+        default: break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "tasklist/TypeAhead.h"
+
+#include <QWidget>
+#include <array>
+
+class QListView;
+class QStackedLayout;
+class QTableView;
+class TListHeader;
+class TListRowDelegate;
+class TTask;
+class TTaskListModel;
+
+// The list of tasks: a report view with six columns, or large icons. It
+// keeps the sort column and direction, the columns' width bounds, the
+// search by typing, and tells its owner about the mouse and the focus in
+// list coordinates (those of the rows' area).
+class TTaskListView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TTaskListView(QWidget *parent = nullptr);
+
+    TTaskListModel *Model() const { return FModel; }
+    QTableView *ReportView() const { return FReport; }
+    QListView *IconView() const { return FIcons; }
+    // The view on screen: the report or the icons.
+    QWidget *Rows() const;
+
+    void SetIconView(bool icons);
+    bool IsIconView() const { return FIconView; }
+
+    // Sorts by the column in the direction and makes them the current pair.
+    void AlphaSort(int column, bool ascending);
+    // Sorts again by the current pair.
+    void Resort();
+    int SortColumn() const { return FSortColumn; }
+    bool SortAscending() const { return FSortAscending; }
+
+    // A column's width stays within its bounds when set; a maximum of 0 is
+    // no maximum. A negative width is not applied.
+    void SetColumnBounds(int column, int minimum, int maximum);
+    void SetColumnWidth(int column, int width);
+    int ColumnWidth(int column) const;
+    int ColumnWidthSum() const;
+
+    // -1 when no row is selected.
+    int SelectedRow() const;
+    TTask *SelectedTask() const;
+    void SelectRow(int row);
+    void ClearSelection();
+    int RowAt(QPoint listPoint) const;
+    void RedrawRow(int row);
+    // The row under the pointer, drawn underlined; -1 for none.
+    int HotRow() const;
+
+    // Search by typing in the current sort column.
+    void TypeAhead(const QString &typed);
+    QString TypeAheadText() const { return FTypeAhead.Text(); }
+
+signals:
+    void MouseDown(Qt::MouseButton button, QPoint listPoint);
+    void MouseUp(Qt::MouseButton button, QPoint listPoint);
+    void MouseMove(QPoint listPoint);
+    void DblClick();
+    void FocusEnter();
+    void FocusExit();
+    void Resized();
+    // A column was resized, by the user or in code.
+    void ColumnsResized();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    struct TBounds {
+        int Minimum = 0;
+        int Maximum = 0;
+    };
+    int Clamped(int column, int width) const;
+    void HeaderClicked(int column);
+    void ColumnResized(int column, int oldWidth, int newWidth);
+    void SetHotRow(int row);
+    void ShowSortArrow();
+    QWidget *FocusTarget() const;
+
+    TTaskListModel *FModel;
+    QTableView *FReport;
+    TListHeader *FHeader;
+    TListRowDelegate *FDelegate;
+    QListView *FIcons;
+    QStackedLayout *FStack;
+    std::array<TBounds, 6> FBounds{};
+    TTypeAhead FTypeAhead;
+    int FSortColumn = 5;
+    bool FSortAscending = true;
+    bool FIconView = false;
+};
