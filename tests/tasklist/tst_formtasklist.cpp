@@ -1,0 +1,528 @@
+// The task list window offscreen: its rows and their order, new, open and
+// delete, the finished column, the deferred rebuilds, the views, the frame's
+// sizes and the settings it keeps, print and export.
+
+#include "base/Clock.h"
+#include "base/DateTime.h"
+#include "base/LocaleFormats.h"
+#include "controls/TSkinImage.h"
+#include "model/TTask.h"
+#include "model/TTaskList.h"
+#include "model/UnitGlobalData.h"
+#include "notes/NoteEvents.h"
+#include "notes/TFormNote.h"
+#include "platform/Fonts.h"
+#include "settings/TUserInfo.h"
+#include "support/ShellFixture.h"
+#include "tasklist/TFormTaskList.h"
+#include "tasklist/TTaskListModel.h"
+#include "tasklist/TTaskListView.h"
+#include "tasklist/TaskOrder.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+namespace {
+const QDateTime Now(QDate(2026, 3, 10), QTime(9, 0));
+} // namespace
+
+class TestFormTaskList : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> FDir;
+    std::unique_ptr<TScriptedDialogs> FDialogs;
+    std::unique_ptr<TFakeNotes> FNotes;
+
+    static TTask *Add(const QByteArray &text, double due = 0, bool finished = false)
+    {
+        TTask *task = TaskList().AddNewTask();
+        task->Text = text;
+        task->DueDate = due;
+        task->Finished = finished;
+        return task;
+    }
+
+    static QStringList Rows(const TFormTaskList &list)
+    {
+        QStringList rows;
+        const TTaskListModel &model = *list.ListView1->Model();
+        for (int row = 0; row < model.rowCount(); ++row)
+            rows << model.CellText(row, ColumnSubject);
+        return rows;
+    }
+
+    // The skins shipped with the program, where the window looks for them.
+    void InstallSkins() const
+    {
+        const QString from = QStringLiteral(JBX_SOURCE_DIR "/assets/skins/1");
+        QDir().mkpath(FDir->filePath(QStringLiteral("skins/1")));
+        for (const QString &name : QDir(from).entryList(QDir::Files))
+            QFile::copy(from + u'/' + name, FDir->filePath(QStringLiteral("skins/1/") + name));
+    }
+
+    // The centre of a row's cell, in list coordinates.
+    static QPoint Cell(const TFormTaskList &list, int row, int column)
+    {
+        const QTableView *view = list.ListView1->ReportView();
+        return view->visualRect(list.ListView1->Model()->index(row, column)).center();
+    }
+
+private slots:
+    void initTestCase() { InstallFontSubstitutions(); }
+
+    void init()
+    {
+        FDir = std::make_unique<QTemporaryDir>();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        TClock::Set(Now);
+        CreateGlobals(FDir->path() + u'/');
+        InstallSkins();
+        FDialogs = std::make_unique<TScriptedDialogs>();
+        FNotes = std::make_unique<TFakeNotes>();
+    }
+
+    void cleanup()
+    {
+        FNotes.reset();
+        FDialogs.reset();
+        DestroyGlobals();
+        TClock::Reset();
+        QLocale::setDefault(QLocale::c());
+        FDir.reset();
+    }
+
+    void rebuildFiltersAndSortsWithoutTouchingTasks()
+    {
+        Add("Pay rent", EncodeDate(2026, 4, 1));
+        Add("Old task", EncodeDate(2026, 1, 1), true);
+        Add("Call Anna\r\nabout the invoice");
+        Add("Dentist", EncodeDate(2026, 3, 12));
+        TFormTaskList list(nullptr);
+        // Due date ascending by default: dated ones first, the rest after.
+        QCOMPARE(Rows(list), (QStringList{"Old task", "Dentist", "Pay rent", "Call Anna"}));
+        QCOMPARE(list.ListView1->SelectedRow(), -1);
+
+        list.FinishedItems1Click();
+        QVERIFY(!UserInfo().DisplayCompletedNotes);
+        QCOMPARE(Rows(list), (QStringList{"Dentist", "Pay rent", "Call Anna"}));
+
+        // A search keeps only tasks whose text holds it, in any line, and
+        // waits 300 ms after the last keystroke; the list is rebuilt once.
+        list.EditSearch->setText(QStringLiteral("INV"));
+        list.EditSearch->setText(QStringLiteral("INVO"));
+        QVERIFY(list.TimerUpdateListView->isActive());
+        QCOMPARE(list.TimerUpdateListView->interval(), 300);
+        QCOMPARE(Rows(list).size(), 3);
+        list.TimerUpdateListViewTimer();
+        QCOMPARE(Rows(list), QStringList{"Call Anna"});
+        QVERIFY(!list.TimerUpdateListView->isActive());
+        QCOMPARE(list.TimerUpdateListView->interval(), 1000);
+        QCOMPARE(TaskList().Count(), 4);
+    }
+
+    void headerClicksToggleTheDirection()
+    {
+        Add("b");
+        Add("A", EncodeDate(2026, 5, 1));
+        Add("c", EncodeDate(2026, 4, 1));
+        TFormTaskList list(nullptr);
+        QHeaderView *header = list.ListView1->ReportView()->horizontalHeader();
+        emit header->sectionClicked(ColumnSubject);
+        QCOMPARE(Rows(list), (QStringList{"A", "b", "c"}));
+        emit header->sectionClicked(ColumnSubject);
+        QCOMPARE(Rows(list), (QStringList{"c", "b", "A"}));
+        QVERIFY(!list.ListView1->SortAscending());
+        emit header->sectionClicked(ColumnDueDate);
+        QCOMPARE(Rows(list), (QStringList{"c", "A", "b"}));
+        // The settings follow only when the window goes.
+        QCOMPARE(UserInfo().SortColumn, 5);
+        emit header->sectionClicked(ColumnSubject);
+        list.FormDestroy();
+        QCOMPARE(UserInfo().SortColumn, int(ColumnSubject));
+        QVERIFY(UserInfo().SortAscending);
+    }
+
+    void newNoteReusesAnUnwrittenOne()
+    {
+        TTask *blank = Add("New Note");
+        blank->NoteOpen = false;
+        TFormTaskList list(nullptr);
+        list.ActionAddNewNoteExecute();
+        QCOMPARE(TaskList().Count(), 1);
+        QCOMPARE(FNotes->Log, (QStringList{"0", "create"}));
+        QCOMPARE(FNotes->Created, QList<TTask *>{blank});
+    }
+
+    void newNoteRowShowsDespiteTheFilterAndIsSelectedWhenExpanded()
+    {
+        Add("Shopping");
+        TFormTaskList list(nullptr);
+        list.EditSearch->setText(QStringLiteral("shop"));
+        list.TimerUpdateListViewTimer();
+        list.ActionAddNewNoteExecute();
+        QCOMPARE(TaskList().Count(), 2);
+        TTask *created = TaskList().GetTask(1);
+        QCOMPARE(FNotes->Created, QList<TTask *>{created});
+        QVERIFY(Rows(list).contains(QStringLiteral("New Note")));
+        QCOMPARE(list.ListView1->SelectedTask(), created);
+        // Shrunk, the row comes but is not selected.
+        created->Text = "Written";
+        UserInfo().V_Expanded = false;
+        list.ActionAddNewNoteExecute();
+        QCOMPARE(TaskList().Count(), 3);
+        QCOMPARE(list.ListView1->SelectedRow(), -1);
+    }
+
+    void openWithoutSelectionMakesANewNote()
+    {
+        TTask *task = Add("Read book");
+        task->RolledUp = true;
+        TFormTaskList list(nullptr);
+        list.ActionEditSelectedNoteExecute();
+        QCOMPARE(TaskList().Count(), 2);
+
+        list.ListView1->SelectRow(list.ListView1->Model()->RowOf(task));
+        DataModified = false;
+        FNotes->Log.clear();
+        list.ActionEditSelectedNoteExecute();
+        QCOMPARE(FNotes->Log, (QStringList{"0", "create"}));
+        QVERIFY(!task->RolledUp);
+        QVERIFY(DataModified);
+        // Its note is up now: asked again, it answers and no second window comes.
+        FNotes->Log.clear();
+        list.ActionEditSelectedNoteExecute();
+        QCOMPARE(FNotes->Log, QStringList{"0"});
+    }
+
+    void deleteAsksThenClosesTheNoteAndRemovesTheTask()
+    {
+        TTask *keep = Add("Keep");
+        TTask *drop = Add("Drop");
+        TFormTaskList list(nullptr);
+        list.ActionDeleteSelectedNoteExecute(); // nothing selected: nothing asked
+        QVERIFY(FDialogs->Questions.isEmpty());
+
+        list.ListView1->SelectRow(list.ListView1->Model()->RowOf(drop));
+        FDialogs->Answers = {false};
+        list.ActionDeleteSelectedNoteExecute();
+        QCOMPARE(TaskList().Count(), 2);
+        QCOMPARE(FDialogs->Questions.last(),
+                 QStringLiteral("Confirmation|Are you sure that you want to delete the selected note?"));
+
+        DataModified = false;
+        FDialogs->Answers = {true};
+        list.ActionDeleteSelectedNoteExecute();
+        QCOMPARE(TaskList().Tasks(), std::vector<TTask *>{keep});
+        QCOMPARE(FNotes->Messages.last(), qMakePair(1, drop));
+        QVERIFY(DataModified);
+        QCOMPARE(Rows(list), QStringList{"Keep"});
+        QVERIFY(!list.DeletingByUser);
+    }
+
+    void aDiscardedNoteLeavesTheRowsAtOnce()
+    {
+        FNotes.reset();
+        TFormNote::InstallCreator();
+        TTask *task = Add("New Note");
+        Add("Other");
+        TFormTaskList list(nullptr);
+        list.ActionEditSelectedNoteExecute(); // opens the unwritten note
+        QCOMPARE(TFormNote::OpenNotes().size(), 1);
+        TFormNote::OpenNotes().first()->close();
+        // The row went before the task's record goes back to the list.
+        QCOMPARE(Rows(list), QStringList{"Other"});
+        QCOMPARE(list.TimerUpdateListView->interval(), 10);
+        QVERIFY(list.TimerUpdateListView->isActive());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!TaskList().Tasks().empty() && TaskList().Tasks().front() != task);
+        list.TimerUpdateListViewTimer();
+        QCOMPARE(Rows(list), QStringList{"Other"});
+        TFormNote::DestroyAll();
+        SetNoteCreator({});
+    }
+
+    void finishedColumnTogglesOnPressAndReleaseOnOneRow()
+    {
+        TTask *first = Add("First", EncodeDate(2026, 3, 1));
+        TTask *second = Add("Second", EncodeDate(2026, 3, 2));
+        first->ReminderTime = EncodeDate(2026, 3, 11);
+        TFormTaskList list(nullptr);
+        list.resize(400, 300);
+        list.ListView1->resize(380, 200);
+        TTaskListView *view = list.ListView1;
+        auto click = [&](QPoint down, QPoint up) {
+            emit view->MouseDown(Qt::LeftButton, down);
+            emit view->MouseUp(Qt::LeftButton, up);
+        };
+        // Down on one row, up on another; down in the Subject column.
+        click(Cell(list, 0, ColumnFinished), Cell(list, 1, ColumnFinished));
+        click(Cell(list, 0, ColumnSubject), Cell(list, 0, ColumnFinished));
+        QVERIFY(!first->Finished && !second->Finished);
+
+        DataModified = false;
+        click(Cell(list, 0, ColumnFinished), Cell(list, 0, ColumnFinished));
+        QVERIFY(first->Finished);
+        QCOMPARE(first->ReminderTime, 0.0);
+        QCOMPARE(FNotes->Messages.last(), qMakePair(2, first));
+        QVERIFY(DataModified);
+        QVERIFY(list.TimerUpdateListView->isActive());
+        // Any button; unticking brings no reminder back.
+        emit view->MouseDown(Qt::RightButton, Cell(list, 0, ColumnFinished));
+        emit view->MouseUp(Qt::RightButton, Cell(list, 0, ColumnFinished));
+        QVERIFY(!first->Finished);
+        QCOMPARE(first->ReminderTime, 0.0);
+
+        // With finished items hidden, a ticked row stays until the rebuild.
+        UserInfo().DisplayCompletedNotes = false;
+        click(Cell(list, 1, ColumnFinished), Cell(list, 1, ColumnFinished));
+        QVERIFY(second->Finished);
+        QCOMPARE(Rows(list).size(), 2);
+        list.TimerUpdateListViewTimer();
+        QCOMPARE(Rows(list), QStringList{"First"});
+    }
+
+    void keysActOnTasksOnlyWhileTheListHasTheFocus()
+    {
+        Add("One");
+        TFormTaskList list(nullptr);
+        emit list.ListView1->FocusEnter();
+        QCOMPARE(list.ActionEditSelectedNote->shortcut(), QKeySequence(Qt::Key_Return));
+        QCOMPARE(list.ActionDeleteSelectedNote->shortcut(), QKeySequence(Qt::Key_Delete));
+        emit list.ListView1->FocusExit();
+        QVERIFY(list.ActionEditSelectedNote->shortcut().isEmpty());
+        QVERIFY(list.ActionDeleteSelectedNote->shortcut().isEmpty());
+
+        // The menu's enabling follows the selection when it opens.
+        list.PopupMenu1Popup();
+        QVERIFY(!list.ActionEditSelectedNote->isEnabled());
+        list.ListView1->SelectRow(0);
+        list.PopupMenu1Popup();
+        QVERIFY(list.ActionDeleteSelectedNote->isEnabled());
+        QVERIFY(list.List1->isChecked() && !list.LargeIcons1->isChecked());
+    }
+
+    void typingSelectsInTheSortColumn()
+    {
+        Add("Banana");
+        Add("apple");
+        Add("Avocado");
+        TFormTaskList list(nullptr);
+        list.ListView1->AlphaSort(ColumnSubject, true); // apple, Avocado, Banana
+        QTableView *view = list.ListView1->ReportView();
+        QTest::keyClick(view, Qt::Key_A);
+        QCOMPARE(list.ListView1->SelectedRow(), 1); // starts after the first row
+        QTest::keyClick(view, Qt::Key_P);
+        QCOMPARE(list.ListView1->SelectedRow(), 0);
+        TClock::Set(Now.addSecs(2));
+        QTest::keyClick(view, Qt::Key_B);
+        QCOMPARE(list.ListView1->SelectedRow(), 2);
+    }
+
+    void largeIconsSortFinishedFirstAndRememberTheReportSort()
+    {
+        Add("Open");
+        Add("Done", 0, true);
+        TFormTaskList list(nullptr);
+        emit list.ListView1->ReportView()->horizontalHeader()->sectionClicked(ColumnSubject);
+        list.LargeIcons1Click();
+        QVERIFY(UserInfo().ViewIcon);
+        QCOMPARE(UserInfo().SortColumn, int(ColumnSubject));
+        QVERIFY(list.ListView1->IsIconView());
+        QCOMPARE(list.ListView1->IconView()->model(), list.ListView1->Model());
+        QCOMPARE(Rows(list), (QStringList{"Done", "Open"}));
+        // A resize resorts 100 ms later.
+        emit list.ListView1->Resized();
+        QVERIFY(list.TimerResort->isActive());
+        list.TimerResortTimer();
+        QVERIFY(!list.TimerResort->isActive());
+
+        list.List1Click();
+        QVERIFY(!UserInfo().ViewIcon);
+        QCOMPARE(list.ListView1->SortColumn(), int(ColumnSubject));
+        QVERIFY(!list.ListView1->IconView()->model());
+    }
+
+    void columnsStayWithinTheirBoundsAndTheWindowFollowsThem()
+    {
+        UserInfo().Column1Width = 20;
+        UserInfo().Column4Width = 50;
+        UserInfo().Column5Width = 300;
+        TFormTaskList list(nullptr);
+        TTaskListView *view = list.ListView1;
+        QCOMPARE(view->ColumnWidth(ColumnFinished), 22);
+        QCOMPARE(view->ColumnWidth(ColumnPriority), 16);
+        QCOMPARE(view->ColumnWidth(ColumnSubject), 70);
+        QCOMPARE(view->ColumnWidth(ColumnDueDate), 140);
+        QCOMPARE(list.width(), 0 + 22 + 22 + 16 + 70 + 140 + 15);
+        // A wider Due Date column widens the window by as much.
+        view->SetColumnWidth(ColumnDueDate, 100);
+        QCOMPARE(list.width(), 0 + 22 + 22 + 16 + 70 + 100 + 15);
+
+        UserInfo().DisplayDueDate = false;
+        list.ApplyDueDateColumn();
+        QCOMPARE(view->ColumnWidth(ColumnDueDate), 0);
+        QCOMPARE(UserInfo().Column5Width, 0);
+    }
+
+    void showPlacesAndSizesTheWindowFromTheSettings()
+    {
+        TUserInfo &settings = UserInfo();
+        settings.Showing = true;
+        settings.Left = 1000;
+        settings.Top = 700;
+        settings.Height = 240;
+        TFormTaskList list(nullptr);
+        QVERIFY(list.isVisible());
+        QVERIFY(list.Ready);
+        QCOMPARE(list.size(), QSize(345, 240));
+        // Pulled back from the right and the bottom of a 1024 x 768 screen.
+        QCOMPARE(settings.Left, 1024 - 345);
+        QCOMPARE(settings.Top, 768 - 240 - 30);
+        QCOMPARE(list.pos(), QPoint(settings.Left, settings.Top));
+        QVERIFY(FDialogs->Errors.isEmpty());
+        // The Subject column takes what the window gives it.
+        list.resize(445, 300);
+        QCOMPARE(list.ListView1->ColumnWidth(ColumnSubject), 300);
+        QCOMPARE(settings.Height, 300);
+
+        list.close();
+        QVERIFY(!settings.Showing);
+        QVERIFY(!list.Ready);
+    }
+
+    void shrinkAndExpandComeBackToTheSameSize()
+    {
+        UserInfo().Showing = true;
+        Add("Unfinished task");
+        TFormTaskList list(nullptr);
+        list.resize(445, 280);
+        list.PanelTitleDblClick();
+        QVERIFY(!UserInfo().V_Expanded);
+        QCOMPARE(list.size(), QSize(list.ListView1->ColumnWidth(ColumnSubject) + 35, 30));
+        QCOMPARE(UserInfo().Height, 280);
+        // Shrunk, the title shows a task's subject at once.
+        QCOMPARE(list.LabelTitle->text(), QStringLiteral("Unfinished task"));
+        list.PanelTitleDblClick();
+        QVERIFY(UserInfo().V_Expanded);
+        QCOMPARE(list.size(), QSize(445, 280));
+        QCOMPARE(list.LabelTitle->text(), QStringLiteral("Jotterbox"));
+    }
+
+    void settingsSurviveTheWindow()
+    {
+        TUserInfo &settings = UserInfo();
+        settings.Showing = true;
+        {
+            TFormTaskList list(nullptr);
+            list.resize(420, 260);
+            list.ListView1->SetColumnWidth(ColumnDueDate, 90);
+            emit list.ListView1->ReportView()->horizontalHeader()->sectionClicked(ColumnPriority);
+        }
+        QCOMPARE(settings.Column5Width, 90);
+        QCOMPARE(settings.Column1Width, 22);
+        QCOMPARE(settings.SortColumn, int(ColumnPriority));
+        QCOMPARE(settings.Height, 260);
+        const int subject = settings.Column4Width;
+        TFormTaskList again(nullptr);
+        QCOMPARE(again.size(), QSize(subject + 0 + 22 + 22 + 16 + 90 + 15, 260));
+        QCOMPARE(again.ListView1->SortColumn(), int(ColumnPriority));
+        QCOMPARE(again.ExpandedWidth, subject + 22 + 22 + 16 + 15);
+    }
+
+    void endOfSessionKeepsTheListShowing()
+    {
+        UserInfo().Showing = true;
+        TFormTaskList list(nullptr);
+        emit TNoteEvents::Instance().SessionEnding();
+        QVERIFY(list.ShuttingDown);
+        list.close();
+        QVERIFY(UserInfo().Showing);
+        // Refused after all: closing hides it for good again.
+        emit TNoteEvents::Instance().SessionResumed();
+        list.show();
+        list.close();
+        QVERIFY(!UserInfo().Showing);
+    }
+
+    void aMissingSkinFileIsToldAndTheWindowStillWorks()
+    {
+        QFile::remove(FDir->filePath(QStringLiteral("skins/1/right_top.bmp")));
+        QFile bad(FDir->filePath(QStringLiteral("skins/1/x.bmp")));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("not a bitmap");
+        bad.close();
+        UserInfo().Showing = true;
+        TFormTaskList list(nullptr);
+        QCOMPARE(FDialogs->Errors.size(), 1);
+        QVERIFY(FDialogs->Errors[0].contains(QStringLiteral("right_top.bmp")));
+        QVERIFY(list.Ready);
+        QVERIFY(!list.ImageRightTop->Picture().isNull());
+        QFile::copy(QStringLiteral(JBX_SOURCE_DIR "/assets/skins/1/right_top.bmp"),
+                    FDir->filePath(QStringLiteral("skins/1/right_top.bmp")));
+        list.LoadFrameSkin();
+        QCOMPARE(FDialogs->Errors.size(), 2);
+        QVERIFY(FDialogs->Errors[1].contains(QStringLiteral("x.bmp")));
+    }
+
+    void exportWritesTheRowsAsTheyStand()
+    {
+        Add("Pay rent", EncodeDate(2026, 4, 1));
+        Add("Call Anna\r\nabout the rent");
+        Add("Rent a car", EncodeDate(2026, 3, 20), true);
+        Add("Dentist");
+        TFormTaskList list(nullptr);
+        list.EditSearch->setText(QStringLiteral("rent"));
+        list.TimerUpdateListViewTimer();
+        FDialogs->SavePath = FDir->filePath(QStringLiteral("out.txt"));
+        list.ExportList();
+        QCOMPARE(FDialogs->SaveProposed.last(), QStringLiteral("tasklist.txt"));
+        QCOMPARE(FDialogs->SaveTitles.last(), QStringLiteral("Export"));
+        QFile out(FDialogs->SavePath);
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(out.readAll(), QByteArray("Rent a car (20/03/2026)\r\nPay rent (01/04/2026)\r\nCall Anna\r\n"));
+        out.close();
+        // An existing file is replaced only after a Yes.
+        FDialogs->Answers = {false};
+        list.EditSearch->setText(QString());
+        list.TimerUpdateListViewTimer();
+        list.ExportList();
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(out.readAll().count('\n'), 3);
+    }
+
+    void printPutsOneBulletedLinePerRow()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext is not installed");
+        Add("Pay rent", EncodeDate(2026, 4, 1));
+        Add("Dentist");
+        TFormTaskList list(nullptr);
+        FDialogs->PrintPdfPath = FDir->filePath(QStringLiteral("list.pdf"));
+        list.PrintList();
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), FDialogs->PrintPdfPath, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(20000));
+        QStringList lines = QString::fromUtf8(text.readAllStandardOutput()).split(u'\n');
+        lines.removeIf([](const QString &line) { return line.trimmed().isEmpty(); }); // and the page's form feed
+        QVERIFY2(lines.size() == 2, qPrintable(lines.join(u'|')));
+        QVERIFY(lines[0].contains(QStringLiteral("\u2022")));
+        QVERIFY(lines[0].contains(QStringLiteral("Pay rent (01/04/2026)")));
+        QVERIFY(lines[1].contains(QStringLiteral("Dentist")));
+    }
+};
+
+QTEST_MAIN(TestFormTaskList)
+#include "tst_formtasklist.moc"
