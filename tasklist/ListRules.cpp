@@ -23,8 +23,10 @@ bool ListShowsTask(const TTask &task, bool displayCompleted, const QString &sear
 std::vector<TTask *> ListedTasks(const TTaskList &tasks, bool displayCompleted, const QString &search)
 {
     std::vector<TTask *> rows;
-    rows.reserve(tasks.Tasks().size());
     const bool searching = !search.trimmed().isEmpty();
+    // A search may keep few rows: room for all would stay with the model.
+    if (!searching)
+        rows.reserve(tasks.Tasks().size());
     for (TTask *task : tasks.Tasks()) {
         if (task->Finished && !displayCompleted)
             continue;
