@@ -3,6 +3,7 @@
 #include "model/UnitGlobalData.h"
 #include "notes/TFormNote.h"
 #include "notes/TaskSheetMessage.h"
+#include "platform/AbruptEnd.h"
 #include "platform/Dialogs.h"
 #include "platform/Fonts.h"
 #include "platform/SessionEnd.h"
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QScreen>
 #include <QTimer>
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -22,13 +22,17 @@ TSingleInstance *LiveInstance = nullptr;
 
 // Qt ends the process with exit() when the display connection breaks (an
 // X server gone at logout without a session manager): no loop, no final
-// save. This still writes what changed.
-void AbruptEnd()
+// save. This still writes what changed. At the normal end nothing is live
+// any more and it leaves the end alone.
+bool AbruptEnd()
 {
+    if (!LiveMain && !LiveInstance)
+        return false;
     if (LiveMain)
         LiveMain->SaveBeforeAbruptEnd();
     if (LiveInstance)
         LiveInstance->Unlock();
+    return true;
 }
 } // namespace
 
@@ -49,7 +53,8 @@ int main(int argc, char *argv[])
     // orderly end with its save.
     TSessionEnd::InstallSignalHandlers();
     LiveInstance = &instance;
-    std::atexit(AbruptEnd);
+    SetAbruptEndHandler(AbruptEnd);
+    ArmAbruptEnd();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Jotterbox"));

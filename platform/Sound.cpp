@@ -1,5 +1,7 @@
 #include "platform/Sound.h"
 
+#include "platform/AbruptEnd.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLibrary>
@@ -34,6 +36,11 @@ void PlaySoundAsync(const QString &fileName)
     }();
     // Without the player beside the program there is no sound, as with no
     // audio device.
-    if (play)
-        play(file.absoluteFilePath());
+    if (!play)
+        return;
+    play(file.absoluteFilePath());
+    // The player's first sound set up its exit-time clean-up; an abrupt
+    // end must come before it.
+    static const bool armed = (ArmAbruptEnd(), true);
+    Q_UNUSED(armed);
 }

@@ -4,7 +4,21 @@
 #include "model/TTaskList.h"
 #include "settings/TUserInfo.h"
 
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+void TE2eTest::initTestCase()
+{
+    const QString missing = StartDisplay();
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing));
+}
+
+void TE2eTest::cleanup() { FDir.reset(); }
 
 QString TE2eTest::StartDisplay()
 {
@@ -59,4 +73,134 @@ QByteArray TE2eTest::RunOnDisplay(const QString &program, const QStringList &arg
     process.start(program, arguments);
     process.waitForFinished(20000);
     return process.readAllStandardOutput();
+}
+
+QString TE2eTest::XDo(const QStringList &arguments) const
+{
+    return QString::fromLocal8Bit(RunOnDisplay(QStringLiteral("xdotool"), arguments)).trimmed();
+}
+
+void TE2eTest::PointerTo(QPoint at) const
+{
+    XDo({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
+}
+
+QRect TE2eTest::Geometry(const QString &id) const
+{
+    const QString info =
+        QString::fromLocal8Bit(RunOnDisplay(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}));
+    auto field = [&info](const char *name) {
+        const QRegularExpression pattern(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name)));
+        return pattern.match(info).captured(1).toInt();
+    };
+    if (!info.contains(QStringLiteral("IsViewable")))
+        return {};
+    return {field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height")};
+}
+
+QImage TE2eTest::Screenshot() const
+{
+    return QImage::fromData(
+        RunOnDisplay(QStringLiteral("import"),
+                     {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("png:-")}),
+        "PNG");
+}
+
+QString TE2eTest::SaveScreenshot(const QString &name) const
+{
+    const QString artefacts = QStringLiteral(JBX_BUILD_DIR "/artefacts");
+    if (!QDir().mkpath(artefacts))
+        return {};
+    const QString shot = artefacts + u'/' + name;
+    QFile::remove(shot);
+    RunOnDisplay(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), shot});
+    return QFileInfo(shot).size() > 0 ? shot : QString();
+}
+
+QString TE2eTest::At(QPoint p) { return QStringLiteral("%1,%2").arg(p.x()).arg(p.y()); }
+
+QString TE2eTest::DragBy(const QString &id, QPoint press, QPoint shift) const
+{
+    const QRect before = Geometry(id);
+    PointerTo(press);
+    XDo({QStringLiteral("mousedown"), QStringLiteral("1")});
+    const QPoint first = press + QPoint(2, 2);
+    PointerTo(first);
+    // On a busy machine the manager takes over late, and what the pointer
+    // did before that is lost: small steps until the window follows them.
+    int nudge = 0;
+    const bool followed = Eventually([&] {
+        PointerTo(first + QPoint(2 + nudge++ % 2, 2));
+        return Geometry(id) != before;
+    });
+    QRect following = Geometry(id);
+    for (int step = 1; step <= 5; ++step)
+        PointerTo(first + shift * step / 5);
+    const bool arrived = followed && Eventually([&] { return Geometry(id) != following; });
+    following = Geometry(id);
+    XDo({QStringLiteral("mouseup"), QStringLiteral("1")});
+    if (!followed)
+        return QStringLiteral("the window did not follow the pointer from ") + At(press);
+    if (!arrived)
+        return QStringLiteral("the window stopped following at ") + At(following.topLeft());
+    return {};
+}
+
+QStringList TE2eTest::ProgramWindows(TProgram &program) const
+{
+    const QString pid = QString::number(program.Process().processId());
+    const QStringList ids =
+        XDo({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+             QStringLiteral("--pid"), pid, QStringLiteral("--name"), QStringLiteral("^Jotterbox$")})
+            .split(u'\n', Qt::SkipEmptyParts);
+    QStringList windows;
+    for (const QString &id : ids)
+        if (const QRect place = Geometry(id); place.width() > 64 && place.height() > 64)
+            windows << id;
+    return windows;
+}
+
+QString TE2eTest::SettledWindow(TProgram &program, QString *why) const
+{
+    const QDeadlineTimer deadline(20000);
+    QDeadlineTimer still(1000);
+    QStringList windows;
+    QRect last;
+    while (!deadline.hasExpired()) {
+        program.Output(); // keeps the program's stderr pipe from filling up
+        windows = ProgramWindows(program);
+        const QRect now = windows.size() == 1 ? Geometry(windows[0]) : QRect();
+        if (now != last || windows.size() != 1)
+            still.setRemainingTime(1000);
+        else if (still.hasExpired())
+            return windows[0];
+        last = now;
+        QTest::qWait(50);
+    }
+    if (why)
+        *why = QStringLiteral("%1 program windows on screen, not one settled; program output:\n%2")
+                   .arg(windows.size())
+                   .arg(program.Output());
+    return {};
+}
+
+QString TE2eTest::Started(TProgram &program, QString *why) const
+{
+    program.Start();
+    if (!program.WaitForIdle()) {
+        *why = QStringLiteral("the program did not get going:\n") + program.Output();
+        return {};
+    }
+    return SettledWindow(program, why);
+}
+
+bool TE2eTest::Eventually(const std::function<bool()> &condition, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(50);
+    }
+    return true;
 }

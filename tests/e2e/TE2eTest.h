@@ -2,18 +2,30 @@
 
 #include "support/XServer.h"
 
+#include <QImage>
 #include <QObject>
+#include <QPoint>
 #include <QProcessEnvironment>
+#include <QRect>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
 
+class TProgram;
 class TTaskList;
 
 // What every end-to-end test of the installed program stands on: a private
 // X display with a window manager and a tray host, and for each test case a
 // fresh program folder laid out as a user would have it.
 class TE2eTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Every case of a test program runs on the one display; without one
+    // they all skip.
+    void initTestCase();
+    void cleanup();
+
 protected:
     TXServer FX;
     std::unique_ptr<QTemporaryDir> FDir;
@@ -35,4 +47,38 @@ protected:
     void ReadDataFile(const std::function<void(const TTaskList &)> &check) const;
     // A tool run on the test display; what it printed on stdout.
     QByteArray RunOnDisplay(const QString &program, const QStringList &arguments) const;
+
+    // --- the user's side of the display ---
+    QString XDo(const QStringList &arguments) const; // xdotool; what it printed
+    void PointerTo(QPoint at) const;
+    // The window's place on the root window and its size; empty when it is
+    // not on screen.
+    QRect Geometry(const QString &id) const;
+    QImage Screenshot() const;
+    // The screen kept as `name` in the build's artefacts folder for a look
+    // after the run; its path, or empty if it could not be written.
+    QString SaveScreenshot(const QString &name) const;
+    static QString At(QPoint p);
+    // Drags the window `id` with the left button from `press` by `shift`, as
+    // a hand does: the program hands the drag to the window manager on the
+    // first motion, and the manager moves or sizes from where the pointer is
+    // when it takes over. Only once it follows does the pointer go on, so
+    // the window ends `shift` (give or take the few pixels of that start)
+    // from where it was. Why not, or empty.
+    QString DragBy(const QString &id, QPoint press, QPoint shift) const;
+
+    // The program's windows on screen titled like its own (notes and the
+    // list), less the tray icon and other small helper windows.
+    QStringList ProgramWindows(TProgram &program) const;
+    // Waits for exactly one such window and until it has stood still for a
+    // second: the program settles the place a moment after the show, and
+    // only moves after that are the user's. Empty, with the reason in *why,
+    // if not.
+    QString SettledWindow(TProgram &program, QString *why = nullptr) const;
+    // Starts the program and waits for its one window as above.
+    QString Started(TProgram &program, QString *why) const;
+
+    // Polls by the clock: the QTRY macros count their steps and not the time
+    // the condition itself takes.
+    static bool Eventually(const std::function<bool()> &condition, int timeoutMs = 10000);
 };

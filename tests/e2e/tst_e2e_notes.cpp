@@ -6,20 +6,11 @@
 #include "e2e/TProgram.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
-#include "settings/TUserInfo.h"
-#include "support/XServer.h"
 
 #include <QColor>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QImage>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
-#include <functional>
-#include <memory>
 #include <optional>
 
 namespace {
@@ -34,86 +25,6 @@ constexpr int KTitleHeight = 18;
 
 class TestE2eNotes : public TE2eTest {
     Q_OBJECT
-
-    QString XDo(const QStringList &arguments) const
-    {
-        return QString::fromLocal8Bit(RunOnDisplay("xdotool", arguments)).trimmed();
-    }
-    void PointerTo(QPoint at) const { XDo({"mousemove", QString::number(at.x()), QString::number(at.y())}); }
-
-    // The window's place on the root window and its size; empty when it is
-    // not on screen.
-    QRect Geometry(const QString &id) const
-    {
-        const QString info = QString::fromLocal8Bit(RunOnDisplay("xwininfo", {"-id", id}));
-        auto field = [&info](const char *name) {
-            const QRegularExpression pattern(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name)));
-            return pattern.match(info).captured(1).toInt();
-        };
-        if (!info.contains("IsViewable"))
-            return {};
-        return {field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
-                field("Height")};
-    }
-
-    // The program's windows on screen titled like a note, less the tray
-    // icon and other small helper windows.
-    QStringList NoteWindows(TProgram &program) const
-    {
-        const QString pid = QString::number(program.Process().processId());
-        const QStringList ids =
-            XDo({"search", "--all", "--onlyvisible", "--pid", pid, "--name", "^Jotterbox$"})
-                .split(u'\n', Qt::SkipEmptyParts);
-        QStringList notes;
-        for (const QString &id : ids)
-            if (const QRect place = Geometry(id); place.width() > 64 && place.height() > 64)
-                notes << id;
-        return notes;
-    }
-
-    // Waits for the one note and until it has stood still for a second: the
-    // program settles the place a moment after the show, and only moves
-    // after that are the user's. Empty, with the reason in *why, if not.
-    QString SettledNote(TProgram &program, QString *why = nullptr) const
-    {
-        const QDeadlineTimer deadline(20000);
-        QDeadlineTimer still(1000);
-        QStringList notes;
-        QRect last;
-        while (!deadline.hasExpired()) {
-            program.Output(); // keeps the program's stderr pipe from filling up
-            notes = NoteWindows(program);
-            const QRect now = notes.size() == 1 ? Geometry(notes[0]) : QRect();
-            if (now != last || notes.size() != 1)
-                still.setRemainingTime(1000);
-            else if (still.hasExpired())
-                return notes[0];
-            last = now;
-            QTest::qWait(50);
-        }
-        if (why)
-            *why = QStringLiteral("%1 note windows on screen, not one settled; program output:\n%2")
-                       .arg(notes.size())
-                       .arg(program.Output());
-        return {};
-    }
-
-    // Starts the program and waits for its one open note.
-    QString Started(TProgram &program, QString *why) const
-    {
-        program.Start();
-        if (!program.WaitForIdle()) {
-            *why = "the program did not get going:\n" + program.Output();
-            return {};
-        }
-        return SettledNote(program, why);
-    }
-
-    static QString At(QPoint p) { return QStringLiteral("%1,%2").arg(p.x()).arg(p.y()); }
-    QImage Screenshot() const
-    {
-        return QImage::fromData(RunOnDisplay("import", {"-window", "root", "png:-"}), "PNG");
-    }
 
     // Pixels of the text area's first lines that differ from its paper
     // further down: grows with the text shown there.
@@ -141,19 +52,6 @@ class TestE2eNotes : public TE2eTest {
         return std::nullopt;
     }
 
-    // Polls by the clock: the QTRY macros count their steps and not the time
-    // the condition itself takes.
-    static bool Eventually(const std::function<bool()> &condition, int timeoutMs = 10000)
-    {
-        const QDeadlineTimer deadline(timeoutMs);
-        while (!condition()) {
-            if (deadline.hasExpired())
-                return false;
-            QTest::qWait(50);
-        }
-        return true;
-    }
-
     void WriteThreeTasks()
     {
         WriteDataFile([](TTaskList &tasks) {
@@ -175,21 +73,12 @@ class TestE2eNotes : public TE2eTest {
     }
 
 private slots:
-    void initTestCase()
-    {
-        const QString missing = StartDisplay();
-        if (!missing.isEmpty())
-            QSKIP(qPrintable(missing));
-    }
-
     void init()
     {
         const QString installError = InstallFresh();
         QVERIFY2(installError.isEmpty(), qPrintable(installError));
         WriteThreeTasks();
     }
-
-    void cleanup() { FDir.reset(); }
 
     void openNoteComesBackInPlaceAndColour()
     {
@@ -200,12 +89,8 @@ private slots:
         QCOMPARE(Geometry(id), KStored);
 
         // The screen as the user sees it, kept for a look after the run.
-        const QString artefacts = QStringLiteral(JBX_BUILD_DIR "/artefacts");
-        QVERIFY(QDir().mkpath(artefacts));
-        const QString shot = artefacts + QStringLiteral("/note.png");
-        QFile::remove(shot);
-        RunOnDisplay("import", {"-window", "root", shot});
-        QVERIFY2(QFileInfo(shot).size() > 0, qPrintable(shot));
+        const QString shot = SaveScreenshot(QStringLiteral("note.png"));
+        QVERIFY2(!shot.isEmpty(), "no screenshot written");
         const QImage screen(shot);
         QVERIFY(!screen.isNull());
         // The text area below the text, and the title bar left of the pictures.
@@ -230,27 +115,11 @@ private slots:
         const QString id = Started(program, &why);
         QVERIFY2(!id.isEmpty(), qPrintable(why));
 
-        // The press is left of the pictures; the first motion hands the drag
-        // to the window manager, which follows the pointer from there.
-        const QPoint press = KStored.topLeft() + QPoint(60, 9);
-        const QPoint first = press + QPoint(3, 3);
+        // The press is left of the pictures.
         const QPoint shift(150, 100);
-        PointerTo(press);
-        XDo({"mousedown", "1"});
-        PointerTo(first);
-        for (int step = 1; step <= 5; ++step)
-            PointerTo(first + shift * step / 5);
-        // The manager may take the drag over after the last motion: nudge the
-        // pointer until the note follows.
-        const QPoint end = first + shift;
-        QDeadlineTimer deadline(10000);
-        for (int nudge = 0; Geometry(id).topLeft() == KStored.topLeft() && !deadline.hasExpired(); ++nudge) {
-            PointerTo(end + QPoint(nudge % 2, 0));
-            QTest::qWait(100);
-        }
-        PointerTo(end);
-        XDo({"mouseup", "1"});
-        QVERIFY2(SettledNote(program, &why) == id, qPrintable(why));
+        why = DragBy(id, KStored.topLeft() + QPoint(60, 9), shift);
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        QVERIFY2(SettledWindow(program, &why) == id, qPrintable(why));
 
         const QRect moved = Geometry(id);
         const QPoint expected = KStored.topLeft() + shift;
@@ -321,9 +190,7 @@ private slots:
         std::optional<QPoint> link;
         QVERIFY2(Eventually([&] { return (link = LinkIn(Screenshot(), priorityRow)).has_value(); }),
                  "the information panel does not show a priority link");
-        const QString artefacts = QStringLiteral(JBX_BUILD_DIR "/artefacts");
-        QVERIFY(QDir().mkpath(artefacts));
-        RunOnDisplay("import", {"-window", "root", artefacts + QStringLiteral("/note-information.png")});
+        SaveScreenshot(QStringLiteral("note-information.png"));
 
         // "Normal" opens its menu of three just below; the first is "High".
         const QRect below(link->x(), link->y() + 16, 40, 30);
@@ -331,7 +198,7 @@ private slots:
         PointerTo(*link + QPoint(3, 0));
         XDo({"click", "1"});
         if (!Eventually([&] { return Screenshot().copy(below) != before; })) {
-            RunOnDisplay("import", {"-window", "root", artefacts + QStringLiteral("/note-no-menu.png")});
+            SaveScreenshot(QStringLiteral("note-no-menu.png"));
             QFAIL(qPrintable("no menu opened below the priority; program output:\n" + program.Output()));
         }
         XDo({"key", "Down", "Return"});

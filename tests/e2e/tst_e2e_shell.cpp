@@ -26,13 +26,6 @@ class TestE2eShell : public TE2eTest {
     QStringList Files() const { return QDir(FFolder).entryList(QDir::Files, QDir::Name); }
 
 private slots:
-    void initTestCase()
-    {
-        const QString missing = StartDisplay();
-        if (!missing.isEmpty())
-            QSKIP(qPrintable(missing));
-    }
-
     void init()
     {
         const QString installError = InstallFresh();
@@ -40,8 +33,6 @@ private slots:
         QVERIFY(QFile::exists(Path("Jotterbox")));
         QVERIFY(QFile::exists(Path("notify.wav")));
     }
-
-    void cleanup() { FDir.reset(); }
 
     void secondInstanceEndsAtOnceAndTouchesNothing()
     {
