@@ -321,11 +321,14 @@ void TFormMain::RegisterHotKeys()
 
 void TFormMain::SaveBeforeAbruptEnd()
 {
-    if (!DataModified || FDamagedPending)
-        return;
+    // The windows' places and sizes are worth keeping too.
+    if (FTaskList)
+        FTaskList->StoreState();
     try {
-        TaskList().SaveToFile(DataFilePath);
-        DataModified = false;
+        if (DataModified && !FDamagedPending) {
+            TaskList().SaveToFile(DataFilePath);
+            DataModified = false;
+        }
         UserInfo().SaveSettings();
     } catch (...) {
         // Nobody is left to tell.

@@ -64,8 +64,8 @@ public:
     bool TimerSaveTimer();
 
     // The display went away and the program is being ended by force: the
-    // changes not yet saved are written, quietly, without the rest of the
-    // end.
+    // changes not yet saved and the settings are written, quietly, without
+    // the rest of the end.
     void SaveBeforeAbruptEnd();
 
     // The list window, made after the main window's creation; the list's

@@ -220,13 +220,13 @@ void BM_SortPaintFloor(benchmark::State &state)
 void BM_Search(benchmark::State &state)
 {
     TFormTaskList &form = Form(int(state.range(0)));
-    form.EditSearch->setText(Search);
+    form.SearchBox()->setText(Search);
     for (auto _ : state)
         form.TimerUpdateListViewTimer();
     state.counters["rows"] = double(form.ListView1->Model()->Rows().size());
     if (form.ListView1->Model()->Rows() != SearchedRows())
         state.SkipWithError("the search listed other rows than the floor finds");
-    form.EditSearch->setText(QString());
+    form.SearchBox()->setText(QString());
     form.TimerUpdateListViewTimer();
 }
 
@@ -277,12 +277,12 @@ void BM_RowMemory(benchmark::State &state)
         RowBytes = measure();
         model->SetRows({});
         const double empty = HeapInUse();
-        form.EditSearch->setText(NoMatch);
+        form.SearchBox()->setText(NoMatch);
         form.TimerUpdateListViewTimer();
         filtered = (HeapInUse() - empty) / count;
         if (!model->Rows().empty())
             state.SkipWithError("the search that matches nothing listed rows");
-        form.EditSearch->setText(QString());
+        form.SearchBox()->setText(QString());
         form.TimerUpdateListViewTimer();
         form.show();
         QCoreApplication::processEvents();

@@ -66,9 +66,11 @@ bool TWindowDrag::Motion(const TPart &part, QMouseEvent *event)
 
 void TWindowDrag::Start(QPoint globalPos)
 {
+    // The window manager's drags end on the release of the left button
+    // only: with another button held the window follows by hand.
     QWindow *window = FWindow->windowHandle();
-    const bool started =
-        window && (FZone.Move ? window->startSystemMove() : window->startSystemResize(FZone.Edges));
+    const bool started = window && FButton == Qt::LeftButton &&
+                         (FZone.Move ? window->startSystemMove() : window->startSystemResize(FZone.Edges));
     FManual = !started;
     FStart = globalPos;
     FStartGeometry = FWindow->geometry();

@@ -6,19 +6,6 @@
 #include "model/TTaskList.h"
 #include "model/UnitGlobalProc.h"
 
-namespace {
-bool TextContains(const TTask &task, const QString &search)
-{
-    return DecodeText(task.Text).contains(search, Qt::CaseInsensitive);
-}
-} // namespace
-
-bool ListShowsTask(const TTask &task, bool displayCompleted, const QString &search)
-{
-    if (task.Finished && !displayCompleted)
-        return false;
-    return search.trimmed().isEmpty() || TextContains(task, search);
-}
 
 std::vector<TTask *> ListedTasks(const TTaskList &tasks, bool displayCompleted, const QString &search)
 {
@@ -30,7 +17,7 @@ std::vector<TTask *> ListedTasks(const TTaskList &tasks, bool displayCompleted, 
     for (TTask *task : tasks.Tasks()) {
         if (task->Finished && !displayCompleted)
             continue;
-        if (searching && !TextContains(*task, search))
+        if (searching && !DecodeText(task->Text).contains(search, Qt::CaseInsensitive))
             continue;
         rows.push_back(task);
     }

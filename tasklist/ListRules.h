@@ -9,12 +9,10 @@ class TTaskList;
 
 // The rules of the task list that need no window.
 
-// Whether a rebuild lists the task: a finished one only while finished
-// items are shown; with a search text that is not only blanks, only a task
-// whose whole text contains it, as typed, in any letter case.
-bool ListShowsTask(const TTask &task, bool displayCompleted, const QString &search);
-
-// The rows of a rebuild, in list order, before sorting.
+// The rows of a rebuild, in list order, before sorting: a finished task
+// only while finished items are shown; with a search text that is not only
+// blanks, only a task whose whole text contains it, as typed, in any letter
+// case.
 std::vector<TTask *> ListedTasks(const TTaskList &tasks, bool displayCompleted, const QString &search);
 
 // What the list shows of a task: its subject, and its due date in the

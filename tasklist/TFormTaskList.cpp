@@ -9,6 +9,7 @@
 #include "notes/TaskSheetMessage.h"
 #include "platform/Dialogs.h"
 #include "settings/TUserInfo.h"
+#include "tasklist/ListFrame.h"
 #include "tasklist/ListRules.h"
 #include "tasklist/TTaskListModel.h"
 #include "tasklist/TTaskListView.h"
@@ -22,6 +23,7 @@
 #include <QMenu>
 #include <QTableView>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 constexpr int UpdateInterval = 1000;
@@ -51,7 +53,6 @@ TFormTaskList::TFormTaskList(TReminderEngine *reminders, QWidget *parent)
     BuildClient();
     BuildActions();
     BuildFrameDrag();
-    SetSkinDefaults();
 
     TimerUpdateListView->setInterval(UpdateInterval);
     connect(TimerUpdateListView, &QTimer::timeout, this, &TFormTaskList::TimerUpdateListViewTimer);
@@ -106,6 +107,12 @@ void TFormTaskList::BuildActions()
     connect(FinishedItems1, &QAction::triggered, this, &TFormTaskList::FinishedItems1Click);
 
     PopupMenu1 = new QMenu(this);
+    // The enabling of open and delete holds for the menu's items; once it
+    // closes, Enter and Del act on whatever is selected then.
+    connect(PopupMenu1, &QMenu::aboutToHide, this, [this] {
+        ActionEditSelectedNote->setEnabled(true);
+        ActionDeleteSelectedNote->setEnabled(true);
+    });
     View1 = new QMenu(QStringLiteral("&View"), this);
     View1->addActions({List1, LargeIcons1});
     View1->addSeparator();
@@ -122,7 +129,8 @@ void TFormTaskList::BuildActions()
     connect(ListView1, &TTaskListView::ColumnsResized, this, [this] {
         // The window follows its columns while expanded: a wider Due Date
         // column widens the window.
-        const int width = ListView1->ColumnWidthSum() + 15;
+        ApplyMinimumSize();
+        const int width = ListView1->ColumnWidthSum() + ListWidthExtra;
         if (UserInfo().V_Expanded && width != this->width())
             resize(width, height());
     });
@@ -133,7 +141,8 @@ void TFormTaskList::BuildActions()
 void TFormTaskList::FillList()
 {
     const TUserInfo &settings = UserInfo();
-    ListView1->Model()->SetRows(ListedTasks(TaskList(), settings.DisplayCompletedNotes, EditSearch->text()));
+    ListView1->Model()->SetRows(ListedTasks(TaskList(), settings.DisplayCompletedNotes,
+                                                 EditSearch ? EditSearch->text() : QString()));
     ListView1->Resort();
 }
 
@@ -175,14 +184,23 @@ void TFormTaskList::ActionEditSelectedNoteExecute()
 
 void TFormTaskList::ActionDeleteSelectedNoteExecute()
 {
-    const int row = ListView1->SelectedRow();
-    if (row < 0)
+    TTask *task = ListView1->SelectedTask();
+    if (!task)
         return;
     if (!Dialogs().YesNo(QStringLiteral("Confirmation"),
                          QStringLiteral("Are you sure that you want to delete the selected note?")))
         return;
+    // The rows may have been rebuilt while the question was up: the task
+    // the user confirmed goes, wherever its row is now, and only if it is
+    // still a task.
+    const std::vector<TTask *> &tasks = TaskList().Tasks();
+    if (std::find(tasks.begin(), tasks.end(), task) == tasks.end())
+        return;
     DeletingByUser = true;
-    ListView1->Model()->RemoveRow(row);
+    if (const int row = ListView1->Model()->RowOf(task); row >= 0)
+        ListView1->Model()->RemoveRow(row);
+    else
+        ListView1Deletion(task);
     DeletingByUser = false;
     DataModified = true;
 }
@@ -202,6 +220,7 @@ void TFormTaskList::ListView1MouseDown(Qt::MouseButton, QPoint point)
 {
     DownX = point.x();
     DownY = point.y();
+    FDownTask = ListView1->Model()->Task(ListView1->RowAt(point));
 }
 
 void TFormTaskList::ListView1MouseUp(Qt::MouseButton, QPoint point)
@@ -215,10 +234,14 @@ void TFormTaskList::ListView1MouseUp(Qt::MouseButton, QPoint point)
     auto inColumn = [left, right](int x) { return x >= left && x < right; };
     if (!inColumn(point.x()) || !inColumn(DownX))
         return;
+    // The same row under press and release, and the same task: a rebuild
+    // in between may have put another task there.
     const int row = ListView1->RowAt(point);
     if (row < 0 || row != ListView1->RowAt(QPoint(DownX, DownY)))
         return;
     TTask *task = ListView1->Model()->Task(row);
+    if (task != FDownTask)
+        return;
     task->Finished = !task->Finished;
     if (task->Finished)
         task->ReminderTime = 0;

@@ -54,7 +54,7 @@ public:
     TSkinImage *ImageBottomLeft;
     TSkinImage *ImageBottomRight;
     TSkinImage *ImageSearch;
-    QLineEdit *EditSearch;
+    QLineEdit *EditSearch = nullptr; // made by SearchBox()
     TSkinImage *ImageNew;
     TSkinImage *ImageDel;
     QWidget *PanelClient2;
@@ -107,6 +107,8 @@ public:
     // given interval or the current one.
     void RestartUpdateTimer(int interval = 0);
     void EditSearchChange();
+    // The search box, made the first time it is needed.
+    QLineEdit *SearchBox();
     void FinishedItems1Click();
 
     // --- the frame and the window's life ---
@@ -129,6 +131,11 @@ public:
     void Timer1Timer();
     // Shows the window the way the main window's show command does.
     void ShowExpanded();
+    // Its place, size, columns and sort into the settings.
+    void StoreState();
+    // Expanded, the window keeps room for every column but a narrowest
+    // Subject, and for its title and bottom band.
+    void ApplyMinimumSize();
 
     // --- print and export ---
     void PrintList();
@@ -155,16 +162,18 @@ private:
     void BuildClient();
     void BuildActions();
     void BuildFrameDrag();
-    void SetSkinDefaults();
     void AddRowFor(TTask *task);
-    void StoreState();
     void SettlePosition();
     void TitleTick();
     void ShowTitle(const QString &title);
-    bool LoadSkinPicture(TSkinImage *image, const QString &fileName);
+    void FitTitle();
+    // Empty, or why the file could not be read.
+    QString LoadSkinPicture(TSkinImage *image, const QString &fileName);
+    void LoadSkinPictures(const QList<QPair<TSkinImage *, QString>> &pictures);
     QString SkinDirectory() const;
 
     TReminderEngine *FReminders;
     bool FPlaced = false; // moves are stored only once the window was placed
+    TTask *FDownTask = nullptr; // the task under the last press; compared, never read
     bool FDestroyed = false;
 };

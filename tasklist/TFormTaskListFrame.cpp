@@ -87,7 +87,6 @@ void TFormTaskList::BuildTitleBar()
     ImageH->SetPicture(HelpButtonPicture());
     for (TSkinImage *button : {ImageX, ImageS, ImageH})
         button->SetTransparent(true);
-    ShowTitle(QStringLiteral("Jotterbox"));
 
     connect(ImageX, &TSkinImage::Clicked, this, &TFormTaskList::ImageXClick);
     connect(ImageS, &TSkinImage::Clicked, this, &TFormTaskList::PanelTitleDblClick);
@@ -128,17 +127,26 @@ void TFormTaskList::BuildClient()
     column->addWidget(PanelLV2Top);
     column->addWidget(ListView1);
 
+    // These show no menu of their own, and not the window's either.
+    for (QWidget *quiet : std::initializer_list<QWidget *>{ImageX, ImageS, ImageH, ImageNew, ImageDel})
+        quiet->setContextMenuPolicy(Qt::PreventContextMenu);
+}
+
+QLineEdit *TFormTaskList::SearchBox()
+{
+    // Made when first needed: the first edit box of the program loads the
+    // fonts, which a list that stays hidden at start-up need not wait for.
+    if (EditSearch)
+        return EditSearch;
     EditSearch = new QLineEdit(PanelClient);
     EditSearch->setToolTip(QStringLiteral("Input your search string here."));
     EditSearch->setStyleSheet(
         QStringLiteral("QLineEdit { border: 1px solid palette(dark); background: white; color: black; }"));
+    EditSearch->setContextMenuPolicy(Qt::PreventContextMenu);
+    EditSearch->setGeometry(ListLayout(width(), height() - ListTitleHeight).SearchBox);
+    EditSearch->show();
     connect(EditSearch, &QLineEdit::textChanged, this, &TFormTaskList::EditSearchChange);
-
-    // These show no menu of their own, and not the window's either.
-    for (QWidget *quiet : std::initializer_list<QWidget *>{ImageX, ImageS, ImageH, EditSearch, ImageNew, ImageDel}) {
-        quiet->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(quiet, &QWidget::customContextMenuRequested, this, &TFormTaskList::PopupMenu1Popup);
-    }
+    return EditSearch;
 }
 
 void TFormTaskList::BuildFrameDrag()
@@ -162,17 +170,6 @@ void TFormTaskList::BuildFrameDrag()
     add(ImageBottomRight, TListPart::BottomRight);
     add(ImageSearch, TListPart::Search);
     add(PanelClient, TListPart::Client);
-}
-
-void TFormTaskList::SetSkinDefaults()
-{
-    // What shows before the first skin is read, and what stays where a skin
-    // file cannot be read: the default skin's own drawing.
-    const QString skin = ShippedSkinNames().value(0);
-    for (const TSkinFile &file : FrameFiles)
-        (this->*file.Image)->SetPicture(QPixmap::fromImage(DrawSkinPart(skin, QString::fromLatin1(file.File))));
-    ImageTopLeft->SetPicture(QPixmap::fromImage(DrawSkinPart(skin, QStringLiteral("top_left.bmp"))));
-    ImageTopRight->SetPicture(QPixmap::fromImage(DrawSkinPart(skin, QStringLiteral("top_right.bmp"))));
 }
 
 bool TFormTaskList::eventFilter(QObject *watched, QEvent *event)
@@ -202,9 +199,12 @@ void TFormTaskList::FormCreate()
         ListView1->SetColumnWidth(column, widths[column]);
     // The widths as stored, without the Due Date column's.
     ExpandedWidth = widths[0] + widths[1] + widths[2] + widths[3] + widths[4] + ListWidthExtra;
+    // The stored height from the start: a list never shown this time
+    // stores it back unchanged.
     const int width = ListView1->ColumnWidthSum() + ListWidthExtra;
-    if (settings.V_Expanded && width != this->width())
-        resize(width, height());
+    if (settings.V_Expanded)
+        resize(width, settings.Height);
+    ApplyMinimumSize();
 
     Title = TTitleCycling();
     if (settings.Showing)
@@ -221,8 +221,10 @@ void TFormTaskList::showEvent(QShowEvent *event)
 void TFormTaskList::FormShow()
 {
     WriteDebugLog(QStringLiteral("TFormTaskList.FormShow"));
+    SearchBox();
     Ready = false;
     FPlaced = false;
+    ApplyMinimumSize();
     TUserInfo &settings = UserInfo();
     if (settings.V_Expanded) {
         const int width = ListView1->ColumnWidthSum() + ListWidthExtra;
@@ -237,6 +239,7 @@ void TFormTaskList::FormShow()
     move(place);
     LoadTitleSkin();
     LoadFrameSkin();
+    FitTitle();
     settings.Showing = true;
     Ready = true;
     emit ShowingChanged();
@@ -283,7 +286,8 @@ void TFormTaskList::FormResize()
     ImageBottomLeft->move(layout.BottomLeft);
     ImageBottomRight->move(layout.BottomRight);
     ImageSearch->move(layout.Search);
-    EditSearch->setGeometry(layout.SearchBox);
+    if (EditSearch)
+        EditSearch->setGeometry(layout.SearchBox);
     ImageNew->setGeometry(layout.NewButton);
     ImageDel->setGeometry(layout.DelButton);
     ImageH->setGeometry(layout.HelpButton);
@@ -303,9 +307,32 @@ void TFormTaskList::FormResize()
 
 void TFormTaskList::ResetWindowRegion() { clearMask(); }
 
+void TFormTaskList::ApplyMinimumSize()
+{
+    if (!UserInfo().V_Expanded) {
+        setMinimumSize(0, 0);
+        return;
+    }
+    const int others = ListView1->ColumnWidthSum() - ListView1->ColumnWidth(ColumnSubject);
+    constexpr int SubjectMinimum = 70;
+    constexpr int BottomBand = 39;
+    constexpr int RoomForRows = 40; // the headers and a row
+    setMinimumSize(others + SubjectMinimum + ListWidthExtra, ListTitleHeight + BottomBand + RoomForRows);
+}
+
 void TFormTaskList::ShowTitle(const QString &title)
 {
+    if (title == LabelTitle->text())
+        return;
     LabelTitle->setText(title);
+    // Measured only on screen: measuring text loads the fonts, which a
+    // hidden list at start-up need not wait for.
+    if (isVisible())
+        FitTitle();
+}
+
+void TFormTaskList::FitTitle()
+{
     LabelTitle->resize(std::max(50, LabelTitle->sizeHint().width()), LabelTitle->sizeHint().height());
 }
 
@@ -316,6 +343,7 @@ void TFormTaskList::PanelTitleDblClick()
     TUserInfo &settings = UserInfo();
     if (settings.V_Expanded) {
         settings.V_Expanded = false;
+        ApplyMinimumSize();
         settings.Height = height();
         resize(width(), ListTitleHeight);
         ListView1->ClearSelection();
@@ -329,6 +357,7 @@ void TFormTaskList::PanelTitleDblClick()
         ResetWindowRegion();
         move(PulledOnScreen(pos(), size(), PrimaryScreenSize()));
         settings.V_Expanded = true;
+        ApplyMinimumSize();
     }
     LoadTitleSkin();
     Title.TitleTick = -1;
@@ -361,6 +390,7 @@ void TFormTaskList::ImageDelClick() { ActionDeleteSelectedNoteExecute(); }
 void TFormTaskList::ShowExpanded()
 {
     UserInfo().V_Expanded = true;
+    ApplyMinimumSize();
     show();
     raise();
     activateWindow();
@@ -373,39 +403,55 @@ QString TFormTaskList::SkinDirectory() const
     return AppDir + QStringLiteral("skins/") + UserInfo().SkinDirectoryName + u'/';
 }
 
-bool TFormTaskList::LoadSkinPicture(TSkinImage *image, const QString &fileName)
+QString TFormTaskList::LoadSkinPicture(TSkinImage *image, const QString &fileName)
 {
     const QString path = SkinDirectory() + fileName;
     QImage picture;
-    if (!QFile::exists(path)) {
-        Dialogs().ErrorBox(JbxMessages::CannotOpenFile(path));
-        return false;
+    QString error;
+    if (!QFile::exists(path))
+        error = JbxMessages::CannotOpenFile(path);
+    else if (!picture.load(path))
+        error = QStringLiteral("Bitmap image is not valid: %1").arg(path);
+    if (error.isEmpty()) {
+        image->SetPicture(QPixmap::fromImage(picture));
+        return {};
     }
-    if (!picture.load(path)) {
-        Dialogs().ErrorBox(QStringLiteral("Bitmap image is not valid: %1").arg(path));
-        return false;
+    // A picture never read yet gets the default skin's own drawing, so the
+    // frame stays whole and usable. Drawn only then: it costs start-up time.
+    if (image->Picture().isNull())
+        image->SetPicture(QPixmap::fromImage(DrawSkinPart(ShippedSkinNames().value(0), fileName)));
+    return error;
+}
+
+void TFormTaskList::LoadSkinPictures(const QList<QPair<TSkinImage *, QString>> &pictures)
+{
+    // Read afresh every time: a changed skin shows at once. A file that
+    // fails keeps its picture as it was; the first failure is told, once,
+    // rather than a box for every file of a missing skin.
+    QString firstError;
+    for (const auto &[image, fileName] : pictures) {
+        const QString error = LoadSkinPicture(image, fileName);
+        if (firstError.isEmpty())
+            firstError = error;
     }
-    image->SetPicture(QPixmap::fromImage(picture));
-    return true;
+    if (!firstError.isEmpty())
+        Dialogs().ErrorBox(firstError);
+    FormResize();
 }
 
 void TFormTaskList::LoadTitleSkin()
 {
     const bool expanded = UserInfo().V_Expanded;
-    if (LoadSkinPicture(ImageTopLeft, expanded ? QStringLiteral("top_left.bmp") : QStringLiteral("top_left_bar.bmp")))
-        LoadSkinPicture(ImageTopRight,
-                        expanded ? QStringLiteral("top_right.bmp") : QStringLiteral("top_right_bar.bmp"));
-    FormResize();
+    LoadSkinPictures({{ImageTopLeft, expanded ? QStringLiteral("top_left.bmp") : QStringLiteral("top_left_bar.bmp")},
+                      {ImageTopRight, expanded ? QStringLiteral("top_right.bmp") : QStringLiteral("top_right_bar.bmp")}});
 }
 
 void TFormTaskList::LoadFrameSkin()
 {
-    // Read afresh every time: a changed skin shows at once. The first file
-    // that fails is told; it and the ones after keep their pictures.
+    QList<QPair<TSkinImage *, QString>> pictures;
     for (const TSkinFile &file : FrameFiles)
-        if (!LoadSkinPicture(this->*file.Image, QString::fromLatin1(file.File)))
-            break;
-    FormResize();
+        pictures.append({this->*file.Image, QString::fromLatin1(file.File)});
+    LoadSkinPictures(pictures);
 }
 
 // --- closing and the end -------------------------------------------------

@@ -18,28 +18,8 @@ namespace {
 constexpr int RowHeight = 17;
 }
 
-TTaskListView::TTaskListView(QWidget *parent)
-    : QWidget(parent), FModel(new TTaskListModel(this)), FReport(new QTableView(this)),
-      FHeader(new TListHeader(FReport)), FDelegate(new TListRowDelegate(*FModel, this)),
-      FIcons(new QListView(this)), FStack(new QStackedLayout(this))
+TTaskListView::TTaskListView(QWidget *parent) : QWidget(parent), FModel(new TTaskListModel(this))
 {
-    FModel->SetLargeIcon(LargeNoteIcon());
-
-    FReport->setHorizontalHeader(FHeader);
-    FReport->setModel(FModel);
-    FReport->setItemDelegate(FDelegate);
-    FReport->verticalHeader()->hide();
-    FReport->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    FReport->verticalHeader()->setMinimumSectionSize(1);
-    FReport->verticalHeader()->setDefaultSectionSize(std::max(RowHeight, fontMetrics().height() + 4));
-    FReport->setShowGrid(true);
-    FReport->setGridStyle(Qt::SolidLine);
-    FReport->setWordWrap(false);
-    FReport->setCornerButtonEnabled(false);
-    FReport->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    for (int column = 0; column < ColumnCount; ++column)
-        FHeader->setSectionResizeMode(
-            column, column <= ColumnPriority ? QHeaderView::Fixed : QHeaderView::Interactive);
     // The hidden caption, the three picture columns, the Subject column;
     // the Due Date column's bounds follow a setting.
     SetColumnBounds(ColumnCaption, 0, 0);
@@ -48,7 +28,37 @@ TTaskListView::TTaskListView(QWidget *parent)
     SetColumnBounds(ColumnPriority, 16, 16);
     SetColumnBounds(ColumnSubject, 70, 0);
     for (int column = 0; column < ColumnCount; ++column)
-        SetColumnWidth(column, FHeader->sectionSize(column));
+        FWidths[size_t(column)] = Clamped(column, FWidths[size_t(column)]);
+}
+
+void TTaskListView::MakeViews()
+{
+    if (FReport)
+        return;
+    FReport = new QTableView(this);
+    FHeader = new TListHeader(FReport);
+    FDelegate = new TListRowDelegate(*FModel, this);
+    FIcons = new QListView(this);
+    FStack = new QStackedLayout(this);
+    FModel->SetLargeIcon(LargeNoteIcon());
+
+    FReport->setHorizontalHeader(FHeader);
+    FReport->setModel(FModel);
+    FReport->setItemDelegate(FDelegate);
+    FReport->verticalHeader()->hide();
+    FReport->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    FReport->verticalHeader()->setMinimumSectionSize(1);
+    FReport->verticalHeader()->setDefaultSectionSize(RowHeight);
+    FReport->setShowGrid(true);
+    FReport->setGridStyle(Qt::SolidLine);
+    FReport->setWordWrap(false);
+    FReport->setCornerButtonEnabled(false);
+    FReport->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    for (int column = 0; column < ColumnCount; ++column) {
+        FHeader->setSectionResizeMode(column,
+                                      column <= ColumnPriority ? QHeaderView::Fixed : QHeaderView::Interactive);
+        FHeader->resizeSection(column, FWidths[size_t(column)]);
+    }
 
     FIcons->setViewMode(QListView::IconMode);
     FIcons->setIconSize(QSize(32, 32));
@@ -73,31 +83,53 @@ TTaskListView::TTaskListView(QWidget *parent)
         view->installEventFilter(this);
         FStack->addWidget(view);
     }
-    FStack->setCurrentWidget(FReport);
+    ShowView();
 
     connect(FHeader, &QHeaderView::sectionClicked, this, &TTaskListView::HeaderClicked);
     connect(FHeader, &QHeaderView::sectionResized, this, &TTaskListView::ColumnResized);
     ShowSortArrow();
 }
 
-QWidget *TTaskListView::Rows() const { return FIconView ? static_cast<QWidget *>(FIcons) : FReport; }
+QTableView *TTaskListView::ReportView()
+{
+    MakeViews();
+    return FReport;
+}
+
+QListView *TTaskListView::IconView()
+{
+    MakeViews();
+    return FIcons;
+}
+
+QAbstractItemView *TTaskListView::Rows() const
+{
+    return FIconView ? static_cast<QAbstractItemView *>(FIcons) : FReport;
+}
 
 void TTaskListView::SetIconView(bool icons)
 {
     if (icons == FIconView)
         return;
-    const bool hadFocus = FocusTarget()->hasFocus();
     FIconView = icons;
+    if (FReport)
+        ShowView();
+}
+
+void TTaskListView::ShowView()
+{
+    const bool hadFocus = FStack->currentWidget() && FStack->currentWidget()->hasFocus();
     // The icons keep per-row layout data: they see the rows only while they
-    // are the view on screen.
-    FIcons->setModel(icons ? FModel : nullptr);
+    // are the view on screen. Each model they get comes with a selection
+    // model of its own; the old one goes.
+    QItemSelectionModel *old = FIcons->selectionModel();
+    FIcons->setModel(FIconView ? FModel : nullptr);
+    delete old;
     FStack->setCurrentWidget(Rows());
     SetHotRow(-1);
     if (hadFocus)
-        FocusTarget()->setFocus();
+        Rows()->setFocus();
 }
-
-QWidget *TTaskListView::FocusTarget() const { return Rows(); }
 
 void TTaskListView::AlphaSort(int column, bool ascending)
 {
@@ -110,12 +142,14 @@ void TTaskListView::AlphaSort(int column, bool ascending)
 void TTaskListView::Resort()
 {
     FModel->Sort(FSortColumn, FSortAscending);
-    if (FIconView)
+    if (FIconView && FIcons)
         FIcons->doItemsLayout();
 }
 
 void TTaskListView::ShowSortArrow()
 {
+    if (!FHeader)
+        return;
     const bool valid = FSortColumn >= 0 && FSortColumn < ColumnCount;
     FHeader->setSortIndicator(valid ? FSortColumn : -1, FSortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
@@ -144,16 +178,27 @@ void TTaskListView::SetColumnWidth(int column, int width)
 {
     if (column < 0 || column >= ColumnCount || width < 0)
         return;
-    FHeader->resizeSection(column, Clamped(column, width));
+    const int clamped = Clamped(column, width);
+    if (FHeader) {
+        FHeader->resizeSection(column, clamped); // tells ColumnResized when it changes
+        return;
+    }
+    if (clamped == FWidths[size_t(column)])
+        return;
+    FWidths[size_t(column)] = clamped;
+    emit ColumnsResized();
 }
 
-int TTaskListView::ColumnWidth(int column) const { return FHeader->sectionSize(column); }
+int TTaskListView::ColumnWidth(int column) const
+{
+    return column >= 0 && column < ColumnCount ? FWidths[size_t(column)] : 0;
+}
 
 int TTaskListView::ColumnWidthSum() const
 {
     int sum = 0;
-    for (int column = 0; column < ColumnCount; ++column)
-        sum += ColumnWidth(column);
+    for (int width : FWidths)
+        sum += width;
     return sum;
 }
 
@@ -165,13 +210,14 @@ void TTaskListView::ColumnResized(int column, int, int newWidth)
         FHeader->resizeSection(column, clamped);
         return;
     }
+    FWidths[size_t(column)] = newWidth;
     emit ColumnsResized();
 }
 
 int TTaskListView::SelectedRow() const
 {
-    const auto *view = static_cast<const QAbstractItemView *>(Rows());
-    if (!view->selectionModel())
+    const QAbstractItemView *view = Rows();
+    if (!view || !view->selectionModel())
         return -1;
     const QModelIndexList rows = view->selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
@@ -181,7 +227,8 @@ TTask *TTaskListView::SelectedTask() const { return FModel->Task(SelectedRow());
 
 void TTaskListView::SelectRow(int row)
 {
-    auto *view = static_cast<QAbstractItemView *>(Rows());
+    MakeViews();
+    QAbstractItemView *view = Rows();
     const QModelIndex index = FModel->index(row, FIconView ? 0 : ColumnSubject);
     if (!index.isValid() || !view->selectionModel())
         return;
@@ -191,30 +238,30 @@ void TTaskListView::SelectRow(int row)
 
 void TTaskListView::ClearSelection()
 {
-    auto *view = static_cast<QAbstractItemView *>(Rows());
-    if (view->selectionModel())
+    QAbstractItemView *view = Rows();
+    if (view && view->selectionModel())
         view->selectionModel()->clear();
 }
 
 int TTaskListView::RowAt(QPoint listPoint) const
 {
-    return static_cast<const QAbstractItemView *>(Rows())->indexAt(listPoint).row();
+    return Rows() ? Rows()->indexAt(listPoint).row() : -1;
 }
 
 void TTaskListView::RedrawRow(int row)
 {
-    if (row < 0)
+    QAbstractItemView *view = Rows();
+    if (row < 0 || !view)
         return;
-    auto *view = static_cast<QAbstractItemView *>(Rows());
     for (int column = 0; column < ColumnCount; ++column)
         view->update(FModel->index(row, column));
 }
 
-int TTaskListView::HotRow() const { return FDelegate->HotRow(); }
+int TTaskListView::HotRow() const { return FDelegate ? FDelegate->HotRow() : -1; }
 
 void TTaskListView::SetHotRow(int row)
 {
-    if (row == FDelegate->HotRow())
+    if (!FDelegate || row == FDelegate->HotRow())
         return;
     const int old = FDelegate->HotRow();
     FDelegate->SetHotRow(row);
@@ -226,7 +273,11 @@ void TTaskListView::SetHotRow(int row)
 void TTaskListView::TypeAhead(const QString &typed)
 {
     const qint64 now = TClock::Current().toMSecsSinceEpoch();
-    const int column = FSortColumn;
+    // The picture columns have no text to find: there, as in the icons,
+    // the subject is searched.
+    const int column = (FSortColumn == ColumnCaption || FSortColumn == ColumnDueDate) && !FIconView
+                           ? FSortColumn
+                           : ColumnSubject;
     const int row = FTypeAhead.Type(typed, now, FModel->rowCount(), SelectedRow(),
                                     [this, column](int r) { return FModel->CellText(r, column); });
     if (row < 0) {
@@ -234,6 +285,20 @@ void TTaskListView::TypeAhead(const QString &typed)
         return;
     }
     SelectRow(row);
+}
+
+void TTaskListView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The views are made when the list is first shown: a list that stays
+    // hidden (the usual start-up) costs no views, fonts or pictures.
+    if (!FReport) {
+        MakeViews();
+        Rows()->show();
+    }
+    // Rows as tall as the pictures, or the text where the font is larger;
+    // measured once shown, so a hidden list loads no fonts.
+    FReport->verticalHeader()->setDefaultSectionSize(std::max(RowHeight, fontMetrics().height() + 4));
 }
 
 void TTaskListView::resizeEvent(QResizeEvent *event)
@@ -244,6 +309,8 @@ void TTaskListView::resizeEvent(QResizeEvent *event)
 
 bool TTaskListView::eventFilter(QObject *watched, QEvent *event)
 {
+    if (!FReport)
+        return QWidget::eventFilter(watched, event);
     const bool isViewport = watched == FReport->viewport() || watched == FIcons->viewport();
     const bool isView = watched == FReport || watched == FIcons;
     if (isViewport) {

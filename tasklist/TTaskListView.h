@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <array>
 
+class QAbstractItemView;
 class QListView;
 class QStackedLayout;
 class QTableView;
@@ -14,9 +15,10 @@ class TTask;
 class TTaskListModel;
 
 // The list of tasks: a report view with six columns, or large icons. It
-// keeps the sort column and direction, the columns' width bounds, the
+// keeps the sort column and direction, the columns' widths and bounds, the
 // search by typing, and tells its owner about the mouse and the focus in
-// list coordinates (those of the rows' area).
+// list coordinates (those of the rows' area). The rows live in the model
+// from the start; the views are made when first shown or asked for.
 class TTaskListView : public QWidget {
     Q_OBJECT
 
@@ -24,10 +26,10 @@ public:
     explicit TTaskListView(QWidget *parent = nullptr);
 
     TTaskListModel *Model() const { return FModel; }
-    QTableView *ReportView() const { return FReport; }
-    QListView *IconView() const { return FIcons; }
-    // The view on screen: the report or the icons.
-    QWidget *Rows() const;
+    QTableView *ReportView();
+    QListView *IconView();
+    // The view on screen: the report or the icons; none before they exist.
+    QAbstractItemView *Rows() const;
 
     void SetIconView(bool icons);
     bool IsIconView() const { return FIconView; }
@@ -74,6 +76,7 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     struct TBounds {
@@ -85,15 +88,17 @@ private:
     void ColumnResized(int column, int oldWidth, int newWidth);
     void SetHotRow(int row);
     void ShowSortArrow();
-    QWidget *FocusTarget() const;
+    void MakeViews();
+    void ShowView();
 
     TTaskListModel *FModel;
-    QTableView *FReport;
-    TListHeader *FHeader;
-    TListRowDelegate *FDelegate;
-    QListView *FIcons;
-    QStackedLayout *FStack;
+    QTableView *FReport = nullptr;
+    TListHeader *FHeader = nullptr;
+    TListRowDelegate *FDelegate = nullptr;
+    QListView *FIcons = nullptr;
+    QStackedLayout *FStack = nullptr;
     std::array<TBounds, 6> FBounds{};
+    std::array<int, 6> FWidths{0, 22, 22, 16, 100, 100};
     TTypeAhead FTypeAhead;
     int FSortColumn = 5;
     bool FSortAscending = true;

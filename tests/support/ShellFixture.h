@@ -13,6 +13,7 @@
 
 #include <QList>
 #include <QPrinter>
+#include <functional>
 #include <optional>
 #include <QPair>
 #include <QStringList>
@@ -33,9 +34,13 @@ public:
         Errors << message;
         WaitedErrors << message;
     }
+    // What happens elsewhere while a question is up (its box runs events).
+    std::function<void()> WhileAsking;
     bool YesNo(const QString &caption, const QString &text) override
     {
         Questions << caption + u'|' + text;
+        if (WhileAsking)
+            WhileAsking();
         return Answers.isEmpty() ? false : Answers.takeFirst();
     }
 

@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTableView>
@@ -121,8 +122,8 @@ private slots:
 
         // A search keeps only tasks whose text holds it, in any line, and
         // waits 300 ms after the last keystroke; the list is rebuilt once.
-        list.EditSearch->setText(QStringLiteral("INV"));
-        list.EditSearch->setText(QStringLiteral("INVO"));
+        list.SearchBox()->setText(QStringLiteral("INV"));
+        list.SearchBox()->setText(QStringLiteral("INVO"));
         QVERIFY(list.TimerUpdateListView->isActive());
         QCOMPARE(list.TimerUpdateListView->interval(), 300);
         QCOMPARE(Rows(list).size(), 3);
@@ -170,7 +171,7 @@ private slots:
     {
         Add("Shopping");
         TFormTaskList list(nullptr);
-        list.EditSearch->setText(QStringLiteral("shop"));
+        list.SearchBox()->setText(QStringLiteral("shop"));
         list.TimerUpdateListViewTimer();
         list.ActionAddNewNoteExecute();
         QCOMPARE(TaskList().Count(), 2);
@@ -232,6 +233,35 @@ private slots:
         QVERIFY(!list.DeletingByUser);
     }
 
+    void deleteTakesTheTaskConfirmedEvenWhenTheRowsMoved()
+    {
+        Add("Alpha", EncodeDate(2026, 3, 1));
+        TTask *bravo = Add("Bravo", EncodeDate(2026, 3, 2));
+        Add("Charlie", EncodeDate(2026, 3, 3));
+        TFormTaskList list(nullptr);
+        list.ListView1->SelectRow(list.ListView1->Model()->RowOf(bravo));
+        // While the question is up a new note arrives and the list is
+        // rebuilt: Bravo's row is no longer where it was.
+        FDialogs->WhileAsking = [&list] {
+            list.ActionAddNewNoteExecute();
+            list.ListView1->AlphaSort(ColumnSubject, false);
+        };
+        FDialogs->Answers = {true};
+        list.ActionDeleteSelectedNoteExecute();
+        QCOMPARE(Rows(list), (QStringList{"New Note", "Charlie", "Alpha"}));
+        QCOMPARE(TaskList().Count(), 3);
+
+        // A task that went in the meantime is not removed twice.
+        TTask *charlie = TaskList().GetTask(1);
+        list.ListView1->SelectRow(list.ListView1->Model()->RowOf(charlie));
+        FDialogs->WhileAsking = [charlie] { TaskList().Remove(charlie); };
+        FDialogs->Answers = {true};
+        FNotes->Messages.clear();
+        list.ActionDeleteSelectedNoteExecute();
+        QVERIFY(FNotes->Messages.isEmpty());
+        QCOMPARE(TaskList().Count(), 2);
+    }
+
     void aDiscardedNoteLeavesTheRowsAtOnce()
     {
         FNotes.reset();
@@ -285,6 +315,14 @@ private slots:
         QVERIFY(!first->Finished);
         QCOMPARE(first->ReminderTime, 0.0);
 
+        // A rebuild between press and release put another task under the
+        // pointer: nothing is ticked.
+        emit view->MouseDown(Qt::LeftButton, Cell(list, 0, ColumnFinished));
+        list.ListView1->AlphaSort(ColumnDueDate, false);
+        emit view->MouseUp(Qt::LeftButton, Cell(list, 0, ColumnFinished));
+        QVERIFY(!first->Finished && !second->Finished);
+        list.ListView1->AlphaSort(ColumnDueDate, true);
+
         // With finished items hidden, a ticked row stays until the rebuild.
         UserInfo().DisplayCompletedNotes = false;
         click(Cell(list, 1, ColumnFinished), Cell(list, 1, ColumnFinished));
@@ -309,6 +347,10 @@ private slots:
         list.PopupMenu1Popup();
         QVERIFY(!list.ActionEditSelectedNote->isEnabled());
         list.ListView1->SelectRow(0);
+        // Once the menu has closed, Enter and Del work on what is selected.
+        emit list.PopupMenu1->aboutToHide();
+        QVERIFY(list.ActionDeleteSelectedNote->isEnabled());
+        list.ListView1->SelectRow(0);
         list.PopupMenu1Popup();
         QVERIFY(list.ActionDeleteSelectedNote->isEnabled());
         QVERIFY(list.List1->isChecked() && !list.LargeIcons1->isChecked());
@@ -329,6 +371,11 @@ private slots:
         TClock::Set(Now.addSecs(2));
         QTest::keyClick(view, Qt::Key_B);
         QCOMPARE(list.ListView1->SelectedRow(), 2);
+        // Sorted by a picture column, or in icons, the subjects are searched.
+        list.ListView1->AlphaSort(ColumnPriority, true);
+        TClock::Set(Now.addSecs(4));
+        QTest::keyClick(view, Qt::Key_B);
+        QCOMPARE(list.ListView1->SelectedTask()->Text, QByteArray("Banana"));
     }
 
     void largeIconsSortFinishedFirstAndRememberTheReportSort()
@@ -349,10 +396,12 @@ private slots:
         list.TimerResortTimer();
         QVERIFY(!list.TimerResort->isActive());
 
+        const QPointer<QItemSelectionModel> iconSelection = list.ListView1->IconView()->selectionModel();
         list.List1Click();
         QVERIFY(!UserInfo().ViewIcon);
         QCOMPARE(list.ListView1->SortColumn(), int(ColumnSubject));
         QVERIFY(!list.ListView1->IconView()->model());
+        QVERIFY(!iconSelection); // switching views leaves nothing behind
     }
 
     void columnsStayWithinTheirBoundsAndTheWindowFollowsThem()
@@ -375,6 +424,17 @@ private slots:
         list.ApplyDueDateColumn();
         QCOMPARE(view->ColumnWidth(ColumnDueDate), 0);
         QCOMPARE(UserInfo().Column5Width, 0);
+    }
+
+    void aListNeverShownKeepsItsStoredHeight()
+    {
+        UserInfo().Height = 480;
+        {
+            TFormTaskList list(nullptr);
+            // Room for every column but a narrowest Subject.
+            QCOMPARE(list.minimumWidth(), 22 + 22 + 16 + 70 + 70 + 15);
+        }
+        QCOMPARE(UserInfo().Height, 480);
     }
 
     void showPlacesAndSizesTheWindowFromTheSettings()
@@ -469,7 +529,10 @@ private slots:
         QCOMPARE(FDialogs->Errors.size(), 1);
         QVERIFY(FDialogs->Errors[0].contains(QStringLiteral("right_top.bmp")));
         QVERIFY(list.Ready);
-        QVERIFY(!list.ImageRightTop->Picture().isNull());
+        // One box for the first failure; every part still has a picture,
+        // the files after it too.
+        for (const TSkinImage *part : {list.ImageRightTop, list.ImageX, list.ImageDel})
+            QVERIFY(!part->Picture().isNull());
         QFile::copy(QStringLiteral(JBX_SOURCE_DIR "/assets/skins/1/right_top.bmp"),
                     FDir->filePath(QStringLiteral("skins/1/right_top.bmp")));
         list.LoadFrameSkin();
@@ -484,7 +547,7 @@ private slots:
         Add("Rent a car", EncodeDate(2026, 3, 20), true);
         Add("Dentist");
         TFormTaskList list(nullptr);
-        list.EditSearch->setText(QStringLiteral("rent"));
+        list.SearchBox()->setText(QStringLiteral("rent"));
         list.TimerUpdateListViewTimer();
         FDialogs->SavePath = FDir->filePath(QStringLiteral("out.txt"));
         list.ExportList();
@@ -496,7 +559,7 @@ private slots:
         out.close();
         // An existing file is replaced only after a Yes.
         FDialogs->Answers = {false};
-        list.EditSearch->setText(QString());
+        list.SearchBox()->setText(QString());
         list.TimerUpdateListViewTimer();
         list.ExportList();
         QVERIFY(out.open(QIODevice::ReadOnly));

@@ -167,9 +167,9 @@ private slots:
 
     void filtersKeepWhatTheUserAskedFor()
     {
-        TTask *shopping = Add("Shopping\r\nMilk and BREAD");
-        TTask *call = Add("Call Anna");
-        TTask *done = Add("Old bread", 0, 0, 2, true);
+        Add("Shopping\r\nMilk and BREAD");
+        Add("Call Anna");
+        Add("Old bread", 0, 0, 2, true);
         auto listed = [this](bool completed, const QString &search) {
             return Subjects(ListedTasks(*FTasks, completed, search));
         };
@@ -183,9 +183,7 @@ private slots:
         // A leading blank is part of what is searched for.
         QCOMPARE(listed(true, QStringLiteral(" anna")), QStringList{"Call Anna"});
         QCOMPARE(listed(true, QStringLiteral(" call")), QStringList());
-        QVERIFY(ListShowsTask(*shopping, true, QStringLiteral("milk")));
-        QVERIFY(!ListShowsTask(*call, true, QStringLiteral("milk")));
-        QVERIFY(!ListShowsTask(*done, false, QString()));
+        QCOMPARE(listed(true, QStringLiteral("milk")), QStringList{"Shopping"});
     }
 
     void unwrittenNewNoteMustReadExactly()
