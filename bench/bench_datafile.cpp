@@ -3,7 +3,7 @@
 // building tasks; the floor for saving is writing the same bytes through the
 // same safe-write path. Only the ratios mean anything across machines.
 
-#include "BenchTexts.h"
+#include "BenchSupport.h"
 #include "base/SafeFile.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
@@ -176,21 +176,9 @@ void Register(const char *name, void (*function)(benchmark::State &))
     b->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.1)->Repetitions(5)->ReportAggregatesOnly();
 }
 
-// The normal console output, plus a record of each median for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
+// The console output and the medians, with the summary of this benchmark.
+class SummaryReporter : public TMedianReporter {
 public:
-    SummaryReporter() : ConsoleReporter(OO_Tabular) {}
-
-    std::map<std::string, double> Medians; // "BM_Load/1000" -> ms
-
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" && !run.error_occurred)
-                Medians[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-
     void PrintSummary() const
     {
         std::printf("\n");

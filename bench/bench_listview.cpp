@@ -6,7 +6,7 @@
 // mean anything across machines; the frame column says whether a rebuild
 // fits in one 60 Hz frame on this one.
 
-#include "BenchTexts.h"
+#include "BenchSupport.h"
 #include "base/TextCodec.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
@@ -320,21 +320,9 @@ void Register(const char *name, TBenchmark function, int count, bool manualTime 
         b->UseRealTime();
 }
 
-// The normal console output, plus a record of each median for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
+// The console output and the medians, with the summary of this benchmark.
+class SummaryReporter : public TMedianReporter {
 public:
-    SummaryReporter() : ConsoleReporter(OO_Tabular) {}
-
-    std::map<std::string, double> Medians; // "BM_FillList/1000" -> ms
-
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" && !run.error_occurred)
-                Medians[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-
     void PrintSummary() const
     {
         struct TPair {

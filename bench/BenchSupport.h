@@ -1,12 +1,17 @@
 #pragma once
 
-// What the benchmarks build their task lists from.
+// What the benchmarks share: the texts their task lists are made of, a
+// folder for their files, and the record of medians their summaries print.
 
 #include <QByteArray>
 #include <QTemporaryDir>
+#include <benchmark/benchmark.h>
 
 #include <iterator>
+#include <map>
 #include <random>
+#include <string>
+#include <vector>
 
 // One folder for the files of a whole benchmark run.
 inline QTemporaryDir &TempDir()
@@ -37,3 +42,19 @@ inline QByteArray MakeText(std::mt19937 &rng)
     }
     return text;
 }
+
+// The normal console output, plus a record of each median for the summary.
+class TMedianReporter : public benchmark::ConsoleReporter {
+public:
+    TMedianReporter() : ConsoleReporter(OO_Tabular) {}
+
+    std::map<std::string, double> Medians; // "BM_Load/1000" -> ms
+
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &run : runs)
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" && !run.error_occurred)
+                Medians[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
