@@ -229,10 +229,7 @@ QString TFormMain::BackupFileName(double moment)
 void TFormMain::SetTaskList(TFormTaskList *list)
 {
     FTaskList = list;
-    TListMainActions &actions = list->MainActions;
-    actions.ShowList = ActionShowList;
-    actions.PrintList = ActionPrintList;
-    actions.ExportList = ActionExportList;
+    list->MainActions = {ActionPrintList, ActionExportList};
     TNoteEvents::Instance().ActionShowList = ActionShowList;
     connect(list, &TFormTaskList::ShowingChanged, this, &TFormMain::ShowListCaption);
     connect(this, &TFormMain::NewNoteRequested, list, &TFormTaskList::ActionAddNewNoteExecute);

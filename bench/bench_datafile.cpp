@@ -201,14 +201,7 @@ public:
 
 int main(int argc, char **argv)
 {
-#ifdef __GLIBC__
-    // Keep freed memory in the process: otherwise a 30 MB buffer freed at
-    // the top of the heap goes back to the system after every iteration and
-    // the next one pays for fresh pages, on one side of a pair more than
-    // the other, and the 100,000-task ratios measure the allocator.
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    mallopt(M_MMAP_MAX, 0);
-#endif
+    KeepFreedMemory();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

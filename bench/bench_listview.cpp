@@ -360,13 +360,7 @@ public:
 
 int main(int argc, char **argv)
 {
-#ifdef __GLIBC__
-    // Keep freed memory in the process and every block in the main heap:
-    // a large row vector then neither goes back to the system between
-    // iterations nor escapes the heap figures as a mapping of its own.
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    mallopt(M_MMAP_MAX, 0);
-#endif
+    KeepFreedMemory();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     GDefaultHandler = qInstallMessageHandler(QuietHandler);

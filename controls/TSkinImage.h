@@ -17,7 +17,6 @@ public:
     // Stretched pictures fill the control; the others give it their size.
     void SetStretch(bool stretch) { FStretch = stretch; update(); }
     void SetTransparent(bool transparent);
-    bool Transparent() const { return FTransparent; }
 
 signals:
     void Clicked();

@@ -6,7 +6,7 @@
 class QAction;
 
 // What note windows tell the rest of the program, and the commands of other
-// windows that a note's menu offers. Notes come and go; the receivers
+// windows that a note's menu and the list's offer. Notes come and go; the receivers
 // (the list, the main window) connect here once.
 class TNoteEvents : public QObject {
     Q_OBJECT
@@ -14,8 +14,8 @@ class TNoteEvents : public QObject {
 public:
     static TNoteEvents &Instance();
 
-    // Commands of other windows shown in every note's menu; an empty one is
-    // left out until its window exists.
+    // Commands of other windows shown in every note's menu and the list's;
+    // an empty one is left out until its window exists.
     QPointer<QAction> ActionAddNewNote;
     QPointer<QAction> ActionShowList;
     QPointer<QAction> ActionShowToolbar;

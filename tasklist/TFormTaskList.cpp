@@ -91,7 +91,8 @@ void TFormTaskList::BuildActions()
     addActions({ActionAddNewNote, ActionEditSelectedNote, ActionDeleteSelectedNote});
     connect(ActionAddNewNote, &QAction::triggered, this, &TFormTaskList::ActionAddNewNoteExecute);
     connect(ActionEditSelectedNote, &QAction::triggered, this, &TFormTaskList::ActionEditSelectedNoteExecute);
-    connect(ActionDeleteSelectedNote, &QAction::triggered, this, &TFormTaskList::ActionDeleteSelectedNoteExecute);
+    connect(ActionDeleteSelectedNote, &QAction::triggered, this,
+            &TFormTaskList::ActionDeleteSelectedNoteExecute);
 
     List1 = new QAction(QStringLiteral("&List"), this);
     LargeIcons1 = new QAction(QStringLiteral("Large &Icons"), this);
@@ -141,8 +142,8 @@ void TFormTaskList::BuildActions()
 void TFormTaskList::FillList()
 {
     const TUserInfo &settings = UserInfo();
-    ListView1->Model()->SetRows(ListedTasks(TaskList(), settings.DisplayCompletedNotes,
-                                                 EditSearch ? EditSearch->text() : QString()));
+    ListView1->Model()->SetRows(
+        ListedTasks(TaskList(), settings.DisplayCompletedNotes, EditSearch ? EditSearch->text() : QString()));
     ListView1->Resort();
 }
 
@@ -289,10 +290,11 @@ void TFormTaskList::contextMenuEvent(QContextMenuEvent *event)
     PopupMenu1->addSeparator();
     PopupMenu1->addMenu(View1);
     // The main window's commands, in groups; a group with none is left out.
+    const TNoteEvents &shared = TNoteEvents::Instance();
     const QList<QList<QAction *>> groups = {
-        {MainActions.ShowList, MainActions.ShowToolbar},
+        {shared.ActionShowList, shared.ActionShowToolbar},
         {MainActions.PrintList, MainActions.ExportList},
-        {MainActions.Options},
+        {shared.ActionOptions},
     };
     for (const QList<QAction *> &group : groups) {
         bool separated = false;

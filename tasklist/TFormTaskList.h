@@ -15,14 +15,12 @@ class TSkinImage;
 class TTask;
 class TTaskListView;
 
-// The commands of the main window that the list's menu offers; an empty
-// one is left out.
+// The list's own commands that the main window holds; the others the menu
+// offers (show the list, the toolbar, the options) are shared with the
+// notes through TNoteEvents. An empty one is left out.
 struct TListMainActions {
-    QPointer<QAction> ShowList;
-    QPointer<QAction> ShowToolbar;
     QPointer<QAction> PrintList;
     QPointer<QAction> ExportList;
-    QPointer<QAction> Options;
 };
 
 // The task list window: every task as a row, in a frame drawn from the
@@ -173,7 +171,7 @@ private:
     QString SkinDirectory() const;
 
     TReminderEngine *FReminders;
-    bool FPlaced = false; // moves are stored only once the window was placed
+    bool FPlaced = false;       // moves are stored only once the window was placed
     TTask *FDownTask = nullptr; // the task under the last press; compared, never read
     bool FDestroyed = false;
 };

@@ -257,8 +257,6 @@ void TTaskListView::RedrawRow(int row)
         view->update(FModel->index(row, column));
 }
 
-int TTaskListView::HotRow() const { return FDelegate ? FDelegate->HotRow() : -1; }
-
 void TTaskListView::SetHotRow(int row)
 {
     if (!FDelegate || row == FDelegate->HotRow())

@@ -55,12 +55,9 @@ public:
     void ClearSelection();
     int RowAt(QPoint listPoint) const;
     void RedrawRow(int row);
-    // The row under the pointer, drawn underlined; -1 for none.
-    int HotRow() const;
 
     // Search by typing in the current sort column.
     void TypeAhead(const QString &typed);
-    QString TypeAheadText() const { return FTypeAhead.Text(); }
 
 signals:
     void MouseDown(Qt::MouseButton button, QPoint listPoint);

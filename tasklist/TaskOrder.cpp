@@ -1,8 +1,8 @@
 #include "tasklist/TaskOrder.h"
 
-#include "base/TextCodec.h"
 #include "model/TTask.h"
 #include "model/UnitGlobalProc.h"
+#include "tasklist/ListRules.h"
 
 #include <QString>
 #include <algorithm>
@@ -42,58 +42,48 @@ int CompareSubjects(QByteArrayView a, QByteArrayView b)
 int CompareTasks(const TTask &a, const TTask &b, int column)
 {
     switch (column) {
-    case ColumnCaption: {
-        const QString x = DecodeText(FirstNonBlankLineView(a.Text).toByteArray());
-        const QString y = DecodeText(FirstNonBlankLineView(b.Text).toByteArray());
-        return QString::localeAwareCompare(x, y);
-    }
-    case ColumnFinished:
-        return int(a.Finished) - int(b.Finished);
-    case ColumnReminder:
-        return CompareMoments(a.ReminderTime, b.ReminderTime);
-    case ColumnPriority:
-        return Sign(b.Priority, a.Priority);
-    case ColumnSubject:
-        return CompareSubjects(FirstNonBlankLineView(a.Text), FirstNonBlankLineView(b.Text));
-    case ColumnDueDate:
-        return CompareMoments(a.DueDate, b.DueDate);
-    default:
-        return 0;
+    case ColumnCaption: return QString::localeAwareCompare(SubjectText(a), SubjectText(b));
+    case ColumnFinished: return int(a.Finished) - int(b.Finished);
+    case ColumnReminder: return CompareMoments(a.ReminderTime, b.ReminderTime);
+    case ColumnPriority: return Sign(b.Priority, a.Priority);
+    case ColumnSubject: return CompareSubjects(FirstNonBlankLineView(a.Text), FirstNonBlankLineView(b.Text));
+    case ColumnDueDate: return CompareMoments(a.DueDate, b.DueDate);
+    default: return 0;
     }
 }
 
+namespace {
+// Sorts by a key worked out once per row rather than once per comparison.
+template <class Key, class Compare>
+void SortByKey(std::vector<TTask *> &rows, Key key, Compare compare, int direction)
+{
+    std::vector<std::pair<decltype(key(*rows.front())), TTask *>> keyed;
+    keyed.reserve(rows.size());
+    for (TTask *task : rows)
+        keyed.emplace_back(key(*task), task);
+    std::stable_sort(keyed.begin(), keyed.end(), [&compare, direction](const auto &x, const auto &y) {
+        return direction * compare(x.first, y.first) < 0;
+    });
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i] = keyed[i].second;
+}
+} // namespace
+
 void SortTasks(std::vector<TTask *> &rows, int column, bool ascending)
 {
-    if (column < 0 || column >= ColumnCount)
+    if (column < 0 || column >= ColumnCount || rows.empty())
         return;
     const int direction = ascending ? 1 : -1;
-    if (column == ColumnSubject) {
-        // The subject is found once per row, not once per comparison.
-        std::vector<std::pair<QByteArrayView, TTask *>> keyed;
-        keyed.reserve(rows.size());
-        for (TTask *task : rows)
-            keyed.emplace_back(FirstNonBlankLineView(task->Text), task);
-        std::stable_sort(keyed.begin(), keyed.end(), [direction](const auto &x, const auto &y) {
-            return direction * CompareSubjects(x.first, y.first) < 0;
+    if (column == ColumnSubject)
+        SortByKey(
+            rows, [](const TTask &task) { return FirstNonBlankLineView(task.Text); }, CompareSubjects,
+            direction);
+    else if (column == ColumnCaption)
+        SortByKey(
+            rows, SubjectText,
+            [](const QString &x, const QString &y) { return QString::localeAwareCompare(x, y); }, direction);
+    else
+        std::stable_sort(rows.begin(), rows.end(), [column, direction](const TTask *x, const TTask *y) {
+            return direction * CompareTasks(*x, *y, column) < 0;
         });
-        for (size_t i = 0; i < rows.size(); ++i)
-            rows[i] = keyed[i].second;
-        return;
-    }
-    if (column == ColumnCaption) {
-        // Locale comparison needs the decoded text; decode each row once.
-        std::vector<std::pair<QString, TTask *>> keyed;
-        keyed.reserve(rows.size());
-        for (TTask *task : rows)
-            keyed.emplace_back(DecodeText(FirstNonBlankLineView(task->Text).toByteArray()), task);
-        std::stable_sort(keyed.begin(), keyed.end(), [direction](const auto &x, const auto &y) {
-            return direction * QString::localeAwareCompare(x.first, y.first) < 0;
-        });
-        for (size_t i = 0; i < rows.size(); ++i)
-            rows[i] = keyed[i].second;
-        return;
-    }
-    std::stable_sort(rows.begin(), rows.end(), [column, direction](const TTask *x, const TTask *y) {
-        return direction * CompareTasks(*x, *y, column) < 0;
-    });
 }

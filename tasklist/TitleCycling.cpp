@@ -1,9 +1,8 @@
 #include "tasklist/TitleCycling.h"
 
-#include "base/TextCodec.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
-#include "model/UnitGlobalProc.h"
+#include "tasklist/ListRules.h"
 
 std::optional<QString> TTitleCycling::Tick(const TTaskList &tasks, bool expanded)
 {
@@ -33,5 +32,5 @@ std::optional<QString> TTitleCycling::Tick(const TTaskList &tasks, bool expanded
     if (!qualifies(index))
         return plain;
     TitleIndex = index;
-    return DecodeText(FirstNonBlankLine(tasks.Tasks()[size_t(index)]->Text));
+    return SubjectText(*tasks.Tasks()[size_t(index)]);
 }
