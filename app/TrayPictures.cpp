@@ -2,13 +2,15 @@
 
 #include "notes/NotePictures.h"
 
+#include <functional>
+
 namespace {
 
-QIcon Picture(QColor paper, QColor ink, bool alert)
+QIcon Picture(const std::function<QPixmap(int)> &draw)
 {
     QIcon icon;
     for (int size : {16, 22, 32, 48})
-        icon.addPixmap(DrawNotePicture(size, paper, ink, alert));
+        icon.addPixmap(draw(size));
     return icon;
 }
 
@@ -16,6 +18,7 @@ QIcon Picture(QColor paper, QColor ink, bool alert)
 
 QList<QIcon> TrayPictures()
 {
-    return {Picture(QColor(255, 236, 120), QColor(120, 110, 80), false),
-            Picture(QColor(255, 120, 60), QColor(255, 255, 255), true)};
+    return {Picture(ProgramPicture), Picture([](int size) {
+                return DrawNotePicture(size, QColor(255, 120, 60), QColor(255, 255, 255), true);
+            })};
 }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -75,6 +76,20 @@ public:
             return {};
         const QStringList files = dialog.selectedFiles();
         return files.isEmpty() ? QString() : files.constFirst();
+    }
+
+    QString OpenFileName(QWidget *parent, const QString &proposedPath, const QString &filter) override
+    {
+        QFileDialog dialog(parent);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter(filter);
+        if (!proposedPath.isEmpty())
+            dialog.selectFile(proposedPath);
+        if (dialog.exec() != QDialog::Accepted)
+            return {};
+        const QStringList files = dialog.selectedFiles();
+        return files.isEmpty() ? QString() : QFileInfo(files.constFirst()).absoluteFilePath();
     }
 
     bool ChooseFont(QWidget *parent, TFontChoice &choice) override

@@ -35,6 +35,9 @@ public:
     // empty title keeps the dialog's own.
     virtual QString SaveFileName(QWidget *parent, const QString &proposedName, const QString &filter,
                                  const QString &defaultSuffix, const QString &title = QString()) = 0;
+    // The file-open dialog for an existing file: its full path, or empty
+    // when cancelled. `proposedPath` presets the name (and the folder).
+    virtual QString OpenFileName(QWidget *parent, const QString &proposedPath, const QString &filter) = 0;
     // The font chooser, with colour; false when cancelled.
     virtual bool ChooseFont(QWidget *parent, TFontChoice &choice) = 0;
     // The colour chooser; false when cancelled.

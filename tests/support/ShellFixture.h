@@ -9,6 +9,7 @@
 #include "notes/NoteWindows.h"
 #include "notes/TaskSheetMessage.h"
 #include "platform/Dialogs.h"
+#include "platform/Shell.h"
 #include "platform/Sound.h"
 
 #include <QList>
@@ -56,6 +57,16 @@ public:
         SaveProposed << proposed;
         SaveTitles << title;
         return SavePath;
+    }
+    // The path the open dialog returns; empty = cancelled.
+    QString OpenPath;
+    QStringList OpenProposed; // the path each open dialog was preset with
+    QStringList OpenFilters;
+    QString OpenFileName(QWidget *, const QString &proposed, const QString &filter) override
+    {
+        OpenProposed << proposed;
+        OpenFilters << filter;
+        return OpenPath;
     }
     // What the font and colour choosers return; none = cancelled.
     std::optional<TFontChoice> FontAnswer;
@@ -126,4 +137,30 @@ public:
     QList<TTask *> Created;
     QList<QPair<int, TTask *>> Messages;
     QStringList Log; // "create", "0", "2" ... in the order they happened
+};
+
+// The desktop's shell as far as tests can see it: what was opened and what
+// was started, with nothing opened or started.
+class TRecordedShell {
+public:
+    TRecordedShell()
+    {
+        SetDesktopOpener([this](const QString &what) {
+            Opened << what;
+            return OpenSucceeds;
+        });
+        SetProgramStarter([this](const QString &program, const QStringList &) {
+            Started << program;
+            return StartSucceeds;
+        });
+    }
+    ~TRecordedShell()
+    {
+        SetDesktopOpener({});
+        SetProgramStarter({});
+    }
+    QStringList Opened;
+    QStringList Started;
+    bool OpenSucceeds = true;
+    bool StartSucceeds = true;
 };
