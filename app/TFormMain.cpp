@@ -4,6 +4,7 @@
 #include "base/Clock.h"
 #include "base/DateTime.h"
 #include "base/JbxError.h"
+#include "dialogs/TFormTip.h"
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
 #include "model/UnitGlobalProc.h"
@@ -29,28 +30,14 @@ constexpr int SaveInterval = 60000;
 
 TFormMain::TFormMain(QObject *parent)
     : QObject(parent), TimerSave(new QTimer(this)), CoolTrayIcon1(new TTrayIcon(this)), PMTray(new QMenu),
-      Exit1(new QAction(QStringLiteral("E&xit"), this)),
-      ActionShowList(new QAction(QStringLiteral("Show &List"), this)),
-      ActionPrintList(new QAction(QStringLiteral("Print List..."), this)),
-      ActionExportList(new QAction(QStringLiteral("Export List..."), this)),
       Reminders(new TReminderEngine(TaskList(), this)), HotKeys(new THotKeys(this))
 {
     TimerSave->setInterval(SaveInterval);
     connect(TimerSave, &QTimer::timeout, this, [this] { TimerSaveTimer(); });
     TimerSave->start();
 
-    connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
-    ActionShowList->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L));
-    connect(ActionShowList, &QAction::triggered, this, &TFormMain::ActionShowListExecute);
-    connect(ActionPrintList, &QAction::triggered, this, [this] {
-        if (FTaskList)
-            FTaskList->PrintList();
-    });
-    connect(ActionExportList, &QAction::triggered, this, [this] {
-        if (FTaskList)
-            FTaskList->ExportList();
-    });
-    PMTray->addAction(Exit1);
+    BuildCommands();
+    BuildTrayMenu();
 
     CoolTrayIcon1->SetIcons(TrayPictures());
     CoolTrayIcon1->SetHint(QStringLiteral("Jotterbox"));
@@ -75,7 +62,8 @@ TFormMain::~TFormMain() { delete PMTray; }
 void TFormMain::FormCreate()
 {
     CanExit = false;
-    HelpFile = AppDir + QStringLiteral("Jotterbox.hlp");
+    // Our help is a page for the desktop's browser, beside the program.
+    HelpFile = AppDir + QStringLiteral("Jotterbox.html");
     CoolTrayIcon1->SetVisible(true);
 
     DataFilePath = AppDir + QStringLiteral("Jotterbox.dat");
@@ -134,7 +122,9 @@ QString TFormMain::KeepDamagedFile()
 
 void TFormMain::FormShow()
 {
-    // No taskbar button to hide (no window has one) and no tip dialog yet.
+    // No taskbar button to hide: no window of the program has one.
+    if (UserInfo().ShowTips && FTip)
+        FTip->show();
 }
 
 bool TFormMain::FormCloseQuery()
@@ -226,38 +216,6 @@ QString TFormMain::BackupFileName(double moment)
     return AppDir + QStringLiteral("Jotterbox_Backup_%1.dat").arg(DayOfTheWeek(moment) % 7);
 }
 
-void TFormMain::SetTaskList(TFormTaskList *list)
-{
-    FTaskList = list;
-    list->MainActions = {ActionPrintList, ActionExportList};
-    TNoteEvents::Instance().ActionShowList = ActionShowList;
-    connect(list, &TFormTaskList::ShowingChanged, this, &TFormMain::ShowListCaption);
-    connect(this, &TFormMain::NewNoteRequested, list, &TFormTaskList::ActionAddNewNoteExecute);
-    // Notes opened from the tray: the list catches up at its next rebuild,
-    // without putting off one already on its way.
-    connect(this, &TFormMain::TasksChanged, list, [list] {
-        if (!list->TimerUpdateListView->isActive())
-            list->TimerUpdateListView->start();
-    });
-    ShowListCaption();
-}
-
-void TFormMain::ActionShowListExecute()
-{
-    if (!FTaskList)
-        return;
-    if (FTaskList->Ready)
-        FTaskList->close();
-    else
-        FTaskList->ShowExpanded();
-}
-
-void TFormMain::ShowListCaption()
-{
-    const bool up = FTaskList && FTaskList->Ready;
-    ActionShowList->setText(up ? QStringLiteral("Hide &List") : QStringLiteral("Show &List"));
-}
-
 void TFormMain::CoolTrayIcon1DblClick()
 {
     if (!CoolTrayIcon1->CycleIcons()) {
@@ -294,7 +252,7 @@ void TFormMain::StartTrayAlert()
 void TFormMain::PlayAlertSound()
 {
     qCInfo(lcJbxEvents, "alert sound");
-    PlaySoundAsync(UserInfo().SoundFileName);
+    PlaySoundAsync(UserInfo().SoundFileOrDefault(UserInfo().SoundFileName));
 }
 
 void TFormMain::RegisterHotKeys()

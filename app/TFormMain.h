@@ -8,7 +8,11 @@
 class QAction;
 class QMenu;
 class QTimer;
+class TFormAbout;
+class TFormOptions;
 class TFormTaskList;
+class TFormTip;
+class TFormToolBar;
 class THotKeys;
 class TReminderEngine;
 class TTrayIcon;
@@ -38,9 +42,16 @@ public:
     QTimer *TimerSave;
     TTrayIcon *CoolTrayIcon1;
     QMenu *PMTray;
+    QAction *NewNote1;
     QAction *Exit1;
+    // The program's commands, one action each, shown by every menu that
+    // offers them; their shortcuts work in every window of the program.
     // Shows the list window, or hides it when it is up.
     QAction *ActionShowList;
+    QAction *ActionShowToolbar;
+    QAction *ActionOptions;
+    QAction *ActionAbout;
+    QAction *ActionHelp;
     QAction *ActionPrintList;
     QAction *ActionExportList;
     TReminderEngine *Reminders;
@@ -71,7 +82,18 @@ public:
     // The list window, made after the main window's creation; the list's
     // commands act on it.
     void SetTaskList(TFormTaskList *list);
+    // The other windows, made after the list; each may be missing in tests.
+    void SetToolBar(TFormToolBar *toolBar);
+    void SetDialogs(TFormOptions *options, TFormAbout *about, TFormTip *tip);
+
     void ActionShowListExecute();
+    void ActionShowToolbarExecute();
+    void ActionOptionsExecute();
+    void ActionAboutExecute();
+    void ActionHelpExecute();
+    // Captions of the two show/hide commands from what is on screen now.
+    void ActionShowListUpdate();
+    void ActionShowToolbarUpdate();
 
     void CoolTrayIcon1DblClick();
     void WMHotKey(int id);
@@ -98,9 +120,16 @@ private:
     void RegisterHotKeys();
     void UnregisterHotKeys();
 
-    void ShowListCaption();
+    void BuildCommands();
+    void BuildTrayMenu();
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool OfferShortcut(const QKeyCombination &keys);
 
     QPointer<TFormTaskList> FTaskList;
+    QPointer<TFormToolBar> FToolBar;
+    QPointer<TFormOptions> FOptions;
+    QPointer<TFormAbout> FAbout;
+    QPointer<TFormTip> FTip;
     QString FDamagedKeptAs;
     bool FDamagedPending = false; // a damaged file still waits to be kept aside
     bool FLoadFailed = false;

@@ -1,5 +1,8 @@
 #include "app/TFormMain.h"
 #include "base/Screen.h"
+#include "dialogs/TFormAbout.h"
+#include "dialogs/TFormOptions.h"
+#include "dialogs/TFormTip.h"
 #include "model/UnitGlobalData.h"
 #include "notes/TFormNote.h"
 #include "notes/TaskSheetMessage.h"
@@ -9,6 +12,7 @@
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
 #include "tasklist/TFormTaskList.h"
+#include "toolbar/TFormToolBar.h"
 
 #include <QApplication>
 #include <QDir>
@@ -80,6 +84,15 @@ int main(int argc, char *argv[])
         formMain.FormCreate();
         auto formTaskList = std::make_unique<TFormTaskList>(formMain.Reminders);
         formMain.SetTaskList(formTaskList.get());
+        // Each made once, cheaply: their controls come at their first showing.
+        auto formOptions = std::make_unique<TFormOptions>();
+        auto formAbout = std::make_unique<TFormAbout>();
+        auto formTip = std::make_unique<TFormTip>();
+        formMain.SetDialogs(formOptions.get(), formAbout.get(), formTip.get());
+        // Owned by the list window, so it has no taskbar button of its own.
+        auto formToolBar = std::make_unique<TFormToolBar>(formTaskList.get());
+        formMain.SetToolBar(formToolBar.get());
+        formToolBar->FormCreate();
         QTimer::singleShot(0, &formMain, [&formMain] {
             formMain.FormShow();
             qCInfo(lcJbxEvents, "idle");
@@ -90,6 +103,10 @@ int main(int argc, char *argv[])
         // Notes on screen go without their close query: they stay marked
         // open and come back at the next start.
         TFormNote::DestroyAll();
+        formToolBar.reset();
+        formTip.reset();
+        formAbout.reset();
+        formOptions.reset();
         formTaskList.reset();
         // Windows go in the reverse order of their making; the main window,
         // made first, goes last with the final save.

@@ -4,6 +4,8 @@
 #include "settings/IniFile.h"
 #include "settings/SettingsCodec.h"
 
+#include <QFileInfo>
+
 namespace {
 enum class TKind { Integer, Boolean, String, Time, DateTime };
 
@@ -122,6 +124,14 @@ void TUserInfo::InitPlaceDefaults()
 }
 
 QString TUserInfo::FileName() const { return FAppDir + QStringLiteral("Jotterbox.ini"); }
+
+QString TUserInfo::SoundFileOrDefault(const QString &chosen) const
+{
+    const QFileInfo file(chosen);
+    if (!chosen.isEmpty() && file.isFile() && file.isReadable())
+        return chosen;
+    return FAppDir + QStringLiteral("notify.wav");
+}
 
 void TUserInfo::ApplyDefaults() { *this = TUserInfo(FAppDir); }
 

@@ -66,6 +66,9 @@ public:
     explicit TUserInfo(const QString &appDir = QString());
 
     QString FileName() const;
+    // The sound to play for `chosen`: the file itself when it can be read,
+    // else the program's own sound, so a reminder is never silent.
+    QString SoundFileOrDefault(const QString &chosen) const;
 
     // Fills every field from the file; missing or unreadable values take
     // their defaults. Never fails.

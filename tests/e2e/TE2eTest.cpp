@@ -6,6 +6,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -39,7 +40,21 @@ QString TE2eTest::InstallFresh()
     FRuntime = FDir->filePath(QStringLiteral("runtime"));
     if (!MakeRuntimeFolder(FRuntime))
         return QStringLiteral("cannot make ") + FRuntime;
-    return InstallProgram(FFolder);
+    const QString installError = InstallProgram(FFolder);
+    if (!installError.isEmpty())
+        return installError;
+    // A first start would also show the toolbar and the tip of the day; each
+    // case shows only the windows it is about.
+    return WriteSettings(QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\n"));
+}
+
+QString TE2eTest::WriteSettings(const QString &userInterfaceLines)
+{
+    QFile ini(Path(QStringLiteral("Jotterbox.ini")));
+    if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QStringLiteral("cannot write ") + ini.fileName();
+    ini.write(QStringLiteral("[User Interface]\r\n").toLatin1() + userInterfaceLines.toLatin1());
+    return {};
 }
 
 QProcessEnvironment TE2eTest::Environment() const

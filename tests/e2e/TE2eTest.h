@@ -38,6 +38,9 @@ protected:
     QString InstallFresh();
 
     QString Path(const QString &name) const { return FFolder + u'/' + name; }
+    // The settings file with these lines (CR LF ends) in its one section;
+    // empty, or what failed.
+    QString WriteSettings(const QString &userInterfaceLines);
     // The display, the runtime folder, and the program's event lines on.
     QProcessEnvironment Environment() const;
     // A data file beside the program, written by a list of its own.

@@ -44,18 +44,17 @@ constexpr int KSearched = 2;
 class TestE2eList : public TE2eTest {
     Q_OBJECT
 
-    void WriteSettings()
+    void WriteListSettings()
     {
-        QFile ini(Path(QStringLiteral("Jotterbox.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
         // The list alone on screen, where the test expects it.
-        ini.write(QStringLiteral("[User Interface]\r\nShowTips=0\r\nShowToolBar=0\r\nShowing=1\r\n"
-                                 "Left=%1\r\nTop=%2\r\nHeight=%3\r\nDisplayDueDate=1\r\n"
-                                 "DisplayCompletedNotes=0\r\n")
-                      .arg(KPlace.x())
-                      .arg(KPlace.y())
-                      .arg(KHeight)
-                      .toLatin1());
+        const QString error =
+            WriteSettings(QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nShowing=1\r\n"
+                                         "Left=%1\r\nTop=%2\r\nHeight=%3\r\nDisplayDueDate=1\r\n"
+                                         "DisplayCompletedNotes=0\r\n")
+                              .arg(KPlace.x())
+                              .arg(KPlace.y())
+                              .arg(KHeight));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
     }
 
     void WriteTasks()
@@ -140,7 +139,7 @@ private slots:
     {
         const QString installError = InstallFresh();
         QVERIFY2(installError.isEmpty(), qPrintable(installError));
-        WriteSettings();
+        WriteListSettings();
         WriteTasks();
     }
 

@@ -1,0 +1,242 @@
+// The main window's commands and the tray menu that offers them.
+#include "app/TFormMain.h"
+
+#include "dialogs/TFormAbout.h"
+#include "dialogs/TFormOptions.h"
+#include "dialogs/TFormTip.h"
+#include "model/UnitGlobalData.h"
+#include "model/UnitGlobalProc.h"
+#include "notes/NoteEvents.h"
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
+#include "platform/TTrayIcon.h"
+#include "settings/TUserInfo.h"
+#include "tasklist/TFormTaskList.h"
+#include "tasklist/TTaskListView.h"
+#include "toolbar/TFormToolBar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTimer>
+
+namespace {
+constexpr int RebuildAtOnce = 10; // ms: the list catches up with the new settings
+
+QAction *NewAction(QObject *owner, const QString &caption, const QKeySequence &keys = {})
+{
+    auto *action = new QAction(caption, owner);
+    action->setShortcut(keys);
+    return action;
+}
+} // namespace
+
+void TFormMain::BuildCommands()
+{
+    const auto ctrlAlt = Qt::CTRL | Qt::ALT;
+    NewNote1 = NewAction(this, QStringLiteral("New &Note"), QKeySequence(ctrlAlt | Qt::Key_N));
+    Exit1 = NewAction(this, QStringLiteral("E&xit"));
+    ActionShowList = NewAction(this, QStringLiteral("Show &List"), QKeySequence(ctrlAlt | Qt::Key_L));
+    ActionShowToolbar = NewAction(this, QStringLiteral("Show Toolbar"));
+    ActionOptions = NewAction(this, QStringLiteral("&Options..."));
+    ActionAbout = NewAction(this, QStringLiteral("&About Jotterbox..."));
+    ActionHelp = NewAction(this, QStringLiteral("Jotterbox &Help"), QKeySequence(Qt::Key_F1));
+    ActionPrintList = NewAction(this, QStringLiteral("Print List..."));
+    ActionExportList = NewAction(this, QStringLiteral("Export List..."));
+
+    connect(NewNote1, &QAction::triggered, this, &TFormMain::NewNoteRequested);
+    connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
+    connect(ActionShowList, &QAction::triggered, this, &TFormMain::ActionShowListExecute);
+    connect(ActionShowToolbar, &QAction::triggered, this, &TFormMain::ActionShowToolbarExecute);
+    connect(ActionOptions, &QAction::triggered, this, &TFormMain::ActionOptionsExecute);
+    connect(ActionAbout, &QAction::triggered, this, &TFormMain::ActionAboutExecute);
+    connect(ActionHelp, &QAction::triggered, this, &TFormMain::ActionHelpExecute);
+    connect(ActionPrintList, &QAction::triggered, this, [this] {
+        if (FTaskList)
+            FTaskList->PrintList();
+    });
+    connect(ActionExportList, &QAction::triggered, this, [this] {
+        if (FTaskList)
+            FTaskList->ExportList();
+    });
+
+    // Every window offers the keys it leaves unused to these commands.
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->installEventFilter(this);
+}
+
+void TFormMain::BuildTrayMenu()
+{
+    PMTray->addAction(NewNote1);
+    PMTray->addSeparator();
+    PMTray->addAction(ActionShowList);
+    PMTray->setDefaultAction(ActionShowList); // drawn bold
+    PMTray->addAction(ActionShowToolbar);
+    PMTray->addSeparator();
+    PMTray->addAction(ActionOptions);
+    PMTray->addAction(ActionAbout);
+    PMTray->addAction(Exit1);
+    connect(PMTray, &QMenu::aboutToShow, this, [this] {
+        ActionShowListUpdate();
+        ActionShowToolbarUpdate();
+        qCInfo(lcJbxEvents, "tray menu");
+    });
+}
+
+void TFormMain::SetTaskList(TFormTaskList *list)
+{
+    FTaskList = list;
+    list->MainActions = {ActionPrintList, ActionExportList};
+    TNoteEvents::Instance().ActionShowList = ActionShowList;
+    connect(list, &TFormTaskList::ShowingChanged, this, &TFormMain::ActionShowListUpdate);
+    connect(list, &TFormTaskList::HelpRequested, ActionHelp, &QAction::trigger);
+    connect(this, &TFormMain::NewNoteRequested, list, &TFormTaskList::ActionAddNewNoteExecute);
+    // Notes opened from the tray: the list catches up at its next rebuild,
+    // without putting off one already on its way.
+    connect(this, &TFormMain::TasksChanged, list, [list] {
+        if (!list->TimerUpdateListView->isActive())
+            list->TimerUpdateListView->start();
+    });
+    ActionShowListUpdate();
+}
+
+void TFormMain::SetToolBar(TFormToolBar *toolBar)
+{
+    FToolBar = toolBar;
+    TNoteEvents::Instance().ActionShowToolbar = ActionShowToolbar;
+    ActionShowToolbarUpdate();
+}
+
+void TFormMain::SetDialogs(TFormOptions *options, TFormAbout *about, TFormTip *tip)
+{
+    FOptions = options;
+    FAbout = about;
+    FTip = tip;
+    if (options) {
+        TNoteEvents::Instance().ActionOptions = ActionOptions;
+        connect(options, &TFormOptions::HelpRequested, ActionHelp, &QAction::trigger);
+    }
+    if (about)
+        connect(about, &TFormAbout::HelpRequested, ActionHelp, &QAction::trigger);
+}
+
+void TFormMain::ActionShowListExecute()
+{
+    if (!FTaskList)
+        return;
+    if (FTaskList->Ready)
+        FTaskList->close();
+    else
+        FTaskList->ShowExpanded();
+}
+
+void TFormMain::ActionShowListUpdate()
+{
+    const bool up = FTaskList && FTaskList->Ready;
+    ActionShowList->setText(up ? QStringLiteral("Hide &List") : QStringLiteral("Show &List"));
+}
+
+void TFormMain::ActionShowToolbarExecute()
+{
+    if (!FToolBar)
+        return;
+    // Hidden this way the toolbar keeps ShowToolBar: it is back at the next start.
+    if (FToolBar->isVisible())
+        FToolBar->hide();
+    else
+        FToolBar->show();
+}
+
+void TFormMain::ActionShowToolbarUpdate()
+{
+    const bool up = FToolBar && FToolBar->isVisible();
+    ActionShowToolbar->setText(up ? QStringLiteral("Hide Toolbar") : QStringLiteral("Show Toolbar"));
+}
+
+void TFormMain::ActionOptionsExecute()
+{
+    if (!FOptions)
+        return;
+    const bool accepted = FOptions->exec() == QDialog::Accepted;
+    if (accepted && FTaskList) {
+        FTaskList->ApplyDueDateColumn();
+        // The view as the settings say, without the re-sort of a view switch.
+        const bool icons = UserInfo().ViewIcon;
+        FTaskList->PanelLV2Top->setVisible(icons);
+        FTaskList->ListView1->SetIconView(icons);
+        FTaskList->RestartUpdateTimer(RebuildAtOnce);
+    }
+    if (accepted && StayOnTopChanged &&
+        Dialogs().YesNo(QStringLiteral("Confirmation"),
+                        QStringLiteral("You have changed the setting of \"Stay on top of all windows\" for "
+                                       "Jotterbox. This will not take effect until you restart the "
+                                       "program. Would you like to restart Jotterbox now?"))) {
+        // The restarter waits for this instance to end; if it cannot be
+        // started the program ends all the same, as the user asked.
+        if (!StartProgramDetached(AppDir + QStringLiteral("startjbx")))
+            WriteDebugLog(QStringLiteral("startjbx could not be started"));
+        CanExit = true;
+        Close();
+    }
+    // A skin chosen in the dialog shows at once, even after Cancel.
+    if (FTaskList) {
+        FTaskList->LoadTitleSkin();
+        FTaskList->LoadFrameSkin();
+    }
+}
+
+void TFormMain::ActionAboutExecute()
+{
+    if (FAbout)
+        FAbout->exec();
+}
+
+void TFormMain::ActionHelpExecute()
+{
+    const QString shown = QDir::toNativeSeparators(HelpFile);
+    if (!QFileInfo::exists(HelpFile))
+        Dialogs().ErrorBox(QStringLiteral("The help file %1 was not found.").arg(shown));
+    else if (!OpenWithDesktop(HelpFile))
+        Dialogs().ErrorBox(
+            QStringLiteral("The help file %1 could not be opened: no program to show it was found.")
+                .arg(shown));
+}
+
+bool TFormMain::OfferShortcut(const QKeyCombination &keys)
+{
+    const QKeySequence pressed(keys);
+    for (QAction *action : {ActionShowList, ActionHelp}) {
+        if (action->shortcut() != pressed || !action->isEnabled())
+            continue;
+        // Behind a modal dialog only help stays within reach.
+        if (QApplication::activeModalWidget() && action != ActionHelp)
+            return false;
+        action->trigger();
+        return true;
+    }
+    return false;
+}
+
+bool TFormMain::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        // A key reaches a window itself only when its focused control left
+        // it unused: then it is the program's to take.
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->isWindow() && OfferShortcut(static_cast<QKeyEvent *>(event)->keyCombination()))
+            return true;
+        break;
+    }
+    case QEvent::Show:
+    case QEvent::Hide:
+        if (watched == FToolBar)
+            ActionShowToolbarUpdate();
+        break;
+    default: break;
+    }
+    return QObject::eventFilter(watched, event);
+}

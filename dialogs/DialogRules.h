@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+// The rules of the options, tip and about dialogs that need no window.
+
+// The lines of a text file: a line ends at CR, at LF or at CR LF; a final
+// line break adds no empty line; blank lines are lines like any other.
+QStringList SplitLines(const QString &text);
+
+// The index of the tip to show for the stored index `nextTip`, which is
+// then stored as that index + 1. Past the end starts again at the first; a
+// negative index, which only a hand-edited settings file holds, does too.
+// -1 when there are no tips.
+int TipToShow(qint32 nextTip, qsizetype count);
+
+// Where the about box goes at its second and later showings: centred
+// across `screen`, its top a fifth of the way down.
+QPoint AboutBoxPlace(const QRect &screen, const QSize &frame);
+
+// The entries of the skins folder that may be skins, by name: every
+// sub-folder and file but the hidden ones.
+QStringList SkinEntries(const QString &skinsDirectory);
+
+// The first line of a skin's skinname.txt: the name the options list shows.
+// Fails (EJbxError) when the file cannot be read.
+QString ReadSkinName(const QString &fileName);

@@ -1,0 +1,126 @@
+#include "dialogs/TFormAbout.h"
+
+#include "controls/LinkStyle.h"
+#include "dialogs/DialogRules.h"
+#include "model/UnitGlobalData.h"
+#include "notes/NotePictures.h"
+#include "platform/Shell.h"
+#include "settings/TUserInfo.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <algorithm>
+#include <utility>
+
+namespace {
+QFrame *NewBevel(QWidget *parent, const QRect &place)
+{
+    auto *bevel = new QFrame(parent);
+    bevel->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    bevel->setGeometry(place);
+    return bevel;
+}
+
+QPushButton *NewButton(QWidget *parent, const QString &text, const QString &hint, const QRect &place)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setToolTip(hint);
+    button->setGeometry(place);
+    return button;
+}
+} // namespace
+
+TFormAbout::TFormAbout(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
+                          (GlobalsExist() && UserInfo().StayOnTop ? Qt::WindowStaysOnTopHint : Qt::Widget))
+{
+    setWindowTitle(QStringLiteral("Jotterbox"));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setFixedSize(345, 229);
+}
+
+TFormAbout::~TFormAbout() = default;
+
+void TFormAbout::CreateControls()
+{
+    if (Image1)
+        return;
+    Image1 = new QLabel(this);
+    Image1->setPixmap(ProgramPicture(32));
+    Image1->setGeometry(12, 12, 32, 32);
+    Label1 = new QLabel(this);
+    Label1->move(56, 8);
+    LabelNotice = new QLabel(QStringLiteral("\u00A9 2026 The Jotterbox authors"), this);
+    Label5 = new QLabel(QString::fromLatin1(WebSiteAddress), this);
+    ApplyLinkStyle(Label5);
+    Label5->setToolTip(QStringLiteral("Click to visit the Web site."));
+    Label5->installEventFilter(this);
+    // Both lines whole: a text too long for its place moves left, ending at
+    // the box's right margin.
+    for (const auto &[label, top] : {std::pair{LabelNotice, 8}, std::pair{Label5, 24}}) {
+        label->adjustSize();
+        label->move(std::min(216, width() - 8 - label->width()), top);
+    }
+    Bevel1 = NewBevel(this, QRect(8, 56, 329, 2));
+    Bevel2 = NewBevel(this, QRect(8, 184, 329, 2));
+    BtnOK = NewButton(this, QStringLiteral("O&K"), QStringLiteral("Click to close this dialog box."),
+                      QRect(192, 200, 73, 22));
+    BtnOK->setDefault(true);
+    BtnHelp = NewButton(this, QStringLiteral("&Help"), QStringLiteral("Learn how to use Jotterbox."),
+                        QRect(272, 200, 65, 22));
+    connect(BtnOK, &QPushButton::clicked, this, &TFormAbout::BtnOKClick);
+    connect(BtnHelp, &QPushButton::clicked, this, &TFormAbout::BtnHelpClick);
+}
+
+void TFormAbout::setVisible(bool visible)
+{
+    if (visible)
+        CreateControls();
+    QDialog::setVisible(visible);
+}
+
+void TFormAbout::showEvent(QShowEvent *event)
+{
+    // The dialog centres itself at the first showing; FormShow places the
+    // later ones.
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+    FShownBefore = true;
+}
+
+void TFormAbout::FormShow()
+{
+    CreateControls();
+    // The program's own version, whatever the settings file says.
+    Label1->setText(QStringLiteral("Jotterbox\nVersion %1\nTask List and Notes Software")
+                        .arg(QLatin1String(TUserInfo::CurrentVersion)));
+    Label1->adjustSize();
+    if (!FShownBefore)
+        return;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    move(AboutBoxPlace(screen->geometry(), frameGeometry().size()));
+}
+
+void TFormAbout::BtnOKClick() { accept(); }
+
+void TFormAbout::Label5Click() { OpenWithDesktop(Label5->text()); }
+
+void TFormAbout::BtnHelpClick() { emit HelpRequested(); }
+
+bool TFormAbout::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Label5 && event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton && Label5->rect().contains(mouse->position().toPoint())) {
+            Label5Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+// The about box: the program's name and version, a link to the web site
+// and the way to the help. Made once at start-up, shown modally on demand.
+class TFormAbout : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr const char *WebSiteAddress = "https://jotterbox.example.org";
+
+    explicit TFormAbout(QWidget *parent = nullptr);
+    ~TFormAbout() override;
+
+    // --- components: null until CreateControls() ---
+    QLabel *Image1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *LabelNotice = nullptr;
+    QLabel *Label5 = nullptr;
+    QFrame *Bevel1 = nullptr;
+    QFrame *Bevel2 = nullptr;
+    QPushButton *BtnOK = nullptr;
+    QPushButton *BtnHelp = nullptr;
+
+    void CreateControls();
+
+    // Every showing: the version text and the place (centred the first
+    // time, then high up on the screen, see AboutBoxPlace).
+    void FormShow();
+    void BtnOKClick();
+    // Opens the web site with the desktop's browser; a failure is not told.
+    void Label5Click();
+    void BtnHelpClick();
+
+    void setVisible(bool visible) override;
+
+signals:
+    // The help button was pressed: the program's help should open.
+    void HelpRequested();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool FShownBefore = false;
+};

@@ -1,0 +1,297 @@
+// The main window's commands with the real windows they act on: the tray
+// menu, the show/hide commands and their captions, the options command with
+// its restart question, help, and the keys every window hands on.
+
+#include "app/TFormMain.h"
+#include "base/Clock.h"
+#include "dialogs/TFormAbout.h"
+#include "dialogs/TFormOptions.h"
+#include "dialogs/TFormTip.h"
+#include "model/UnitGlobalData.h"
+#include "platform/Fonts.h"
+#include "platform/TTrayIcon.h"
+#include "settings/TUserInfo.h"
+#include "support/ShellFixture.h"
+#include "tasklist/TFormTaskList.h"
+#include "toolbar/TFormToolBar.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+namespace {
+const QDateTime Monday10(QDate(2026, 12, 7), QTime(10, 0));
+
+QStringList Captions(const QMenu &menu)
+{
+    QStringList captions;
+    for (const QAction *action : menu.actions())
+        captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return captions;
+}
+} // namespace
+
+class TestAppCommands : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> FDir;
+    std::unique_ptr<TScriptedDialogs> FDialogs;
+    std::unique_ptr<TRecordedShell> FShell;
+    // The program's windows in the order of their making, as at start-up.
+    std::unique_ptr<TFormMain> FMain;
+    std::unique_ptr<TFormTaskList> FList;
+    std::unique_ptr<TFormOptions> FOptions;
+    std::unique_ptr<TFormAbout> FAbout;
+    std::unique_ptr<TFormTip> FTip;
+    std::unique_ptr<TFormToolBar> FToolBar;
+
+    void InstallSkins() const
+    {
+        const QString from = QStringLiteral(JBX_SOURCE_DIR "/assets/skins/1");
+        QDir().mkpath(FDir->filePath(QStringLiteral("skins/1")));
+        for (const QString &name : QDir(from).entryList(QDir::Files))
+            QFile::copy(from + u'/' + name, FDir->filePath(QStringLiteral("skins/1/") + name));
+    }
+
+    void Start()
+    {
+        FMain = std::make_unique<TFormMain>();
+        FMain->FormCreate();
+        FList = std::make_unique<TFormTaskList>(FMain->Reminders);
+        FMain->SetTaskList(FList.get());
+        FOptions = std::make_unique<TFormOptions>();
+        FAbout = std::make_unique<TFormAbout>();
+        FTip = std::make_unique<TFormTip>();
+        FMain->SetDialogs(FOptions.get(), FAbout.get(), FTip.get());
+        FToolBar = std::make_unique<TFormToolBar>(FList.get());
+        FMain->SetToolBar(FToolBar.get());
+        FToolBar->FormCreate();
+        FMain->FormShow();
+    }
+
+    // Runs the options command; `inDialog` acts on the open dialog, which
+    // is then left with OK or Cancel.
+    void RunOptions(bool ok, const std::function<void()> &inDialog = {})
+    {
+        QTimer::singleShot(0, FOptions.get(), [this, ok, inDialog] {
+            QVERIFY(FOptions->isVisible());
+            if (inDialog)
+                inDialog();
+            (ok ? FOptions->BtnOK : FOptions->BtnCancel)->click();
+        });
+        FMain->ActionOptionsExecute();
+        QVERIFY(!FOptions->isVisible());
+    }
+
+private slots:
+    void initTestCase() { InstallFontSubstitutions(); }
+
+    void init()
+    {
+        FDir = std::make_unique<QTemporaryDir>();
+        TClock::Set(Monday10);
+        CreateGlobals(FDir->path() + u'/');
+        InstallSkins();
+        UserInfo().ShowTips = false;
+        FDialogs = std::make_unique<TScriptedDialogs>();
+        FShell = std::make_unique<TRecordedShell>();
+    }
+
+    void cleanup()
+    {
+        FToolBar.reset();
+        FTip.reset();
+        FAbout.reset();
+        FOptions.reset();
+        FList.reset();
+        FMain.reset();
+        FShell.reset();
+        FDialogs.reset();
+        DestroyGlobals();
+        TClock::Reset();
+        FDir.reset();
+    }
+
+    void trayMenuOffersTheCommandsInOrder()
+    {
+        Start();
+        QCOMPARE(Captions(*FMain->PMTray), (QStringList{"New &Note", "-", "Show &List", "Hide Toolbar", "-",
+                                                        "&Options...", "&About Jotterbox...", "E&xit"}));
+        QCOMPARE(FMain->PMTray->defaultAction(), FMain->ActionShowList);
+        QCOMPARE(FMain->NewNote1->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+N")));
+        QCOMPARE(FMain->ActionShowList->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+L")));
+        QCOMPARE(FMain->ActionHelp->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(FMain->ActionHelp->text(), QStringLiteral("Jotterbox &Help"));
+
+        // New Note reaches the list's command: an untouched note is made.
+        QSignalSpy asked(FMain.get(), &TFormMain::NewNoteRequested);
+        FMain->NewNote1->trigger();
+        QCOMPARE(asked.size(), 1);
+    }
+
+    void showCommandsToggleAndTheirCaptionsFollowTheScreen()
+    {
+        Start();
+        // The list shrunk to its title bar when it was closed comes back whole.
+        UserInfo().V_Expanded = false;
+        FMain->ActionShowList->trigger();
+        QVERIFY(FList->isVisible());
+        QVERIFY(UserInfo().V_Expanded);
+        QTRY_VERIFY(FList->Ready);
+        QCOMPARE(FMain->ActionShowList->text(), QStringLiteral("Hide &List"));
+        FMain->ActionShowList->trigger();
+        QVERIFY(!FList->isVisible());
+        QCOMPARE(FMain->ActionShowList->text(), QStringLiteral("Show &List"));
+
+        // The main window's toggle hides the toolbar without its close: it
+        // is back at the next start.
+        QVERIFY(FToolBar->isVisible());
+        FMain->ActionShowToolbar->trigger();
+        QVERIFY(!FToolBar->isVisible());
+        QVERIFY(UserInfo().ShowToolBar);
+        QCOMPARE(FMain->ActionShowToolbar->text(), QStringLiteral("Show Toolbar"));
+        FMain->ActionShowToolbar->trigger();
+        QVERIFY(FToolBar->isVisible());
+        QCOMPARE(FMain->ActionShowToolbar->text(), QStringLiteral("Hide Toolbar"));
+        // Its own "Hide Toolbar" closes it for good, and the caption follows.
+        FToolBar->HideToolbar1Click();
+        QVERIFY(!UserInfo().ShowToolBar);
+        QCOMPARE(FMain->ActionShowToolbar->text(), QStringLiteral("Show Toolbar"));
+    }
+
+    void tipShowsAtStartOnlyWhenWanted()
+    {
+        UserInfo().ShowTips = true;
+        Start();
+        QVERIFY(FTip->isVisible());
+        FTip->close();
+        cleanup();
+        init();
+        Start();
+        QVERIFY(!FTip->isVisible());
+    }
+
+    void optionsOkAppliesTheDueDateColumnAndRebuildsAtOnce()
+    {
+        Start();
+        UserInfo().Column5Width = 95;
+        RunOptions(true);
+        QVERIFY(!StayOnTopChanged);
+        QVERIFY(FDialogs->Questions.isEmpty());
+        QCOMPARE(UserInfo().Column5Width, 70);
+        QVERIFY(FList->TimerUpdateListView->isActive());
+        QCOMPARE(FList->TimerUpdateListView->interval(), 10);
+        QVERIFY(FDialogs->Errors.isEmpty());
+    }
+
+    void cancelledOptionsStillReloadTheSkinAndChangeNothingElse()
+    {
+        Start();
+        UserInfo().Column5Width = 95;
+        UserInfo().SkinDirectoryName = QStringLiteral("gone");
+        RunOptions(false);
+        QCOMPARE(UserInfo().Column5Width, 95);
+        QVERIFY(!FList->TimerUpdateListView->isActive());
+        // The reload looked for the skin named in the settings: the title's
+        // pictures, then the frame's.
+        QCOMPARE(FDialogs->Errors.size(), 2);
+        for (const QString &error : FDialogs->Errors)
+            QVERIFY2(error.contains(QStringLiteral("/gone/")), qPrintable(error));
+    }
+
+    void changedStayOnTopOffersARestart()
+    {
+        const QString question =
+            QStringLiteral("Confirmation|You have changed the setting of \"Stay on top of all windows\" for "
+                           "Jotterbox. This will not take effect until you restart the program. Would you "
+                           "like to restart Jotterbox now?");
+        Start();
+        QSignalSpy closed(FMain.get(), &TFormMain::Closed);
+        const bool before = UserInfo().StayOnTop;
+        auto flip = [this] { FOptions->CBStayOnTop->setChecked(!FOptions->CBStayOnTop->isChecked()); };
+
+        // No: the program goes on; the new value waits for the next start.
+        RunOptions(true, flip);
+        QVERIFY(StayOnTopChanged);
+        QCOMPARE(FDialogs->Questions, QStringList{question});
+        QCOMPARE(UserInfo().StayOnTop, !before);
+        QVERIFY(FShell->Started.isEmpty());
+        QCOMPARE(closed.size(), 0);
+        QVERIFY(!FMain->CanExit);
+
+        // Yes: the restarter is started and the program ends.
+        FDialogs->Answers = {true};
+        RunOptions(true, flip);
+        QCOMPARE(FShell->Started, QStringList{AppDir + QStringLiteral("startjbx")});
+        QVERIFY(FMain->CanExit);
+        QCOMPARE(closed.size(), 1);
+
+        // Even when the restarter cannot start, the program ends as asked.
+        cleanup();
+        init();
+        Start();
+        FShell->StartSucceeds = false;
+        FDialogs->Answers = {true};
+        QSignalSpy closedAgain(FMain.get(), &TFormMain::Closed);
+        RunOptions(true, [this] { FOptions->CBStayOnTop->setChecked(!FOptions->CBStayOnTop->isChecked()); });
+        QCOMPARE(closedAgain.size(), 1);
+    }
+
+    void helpOpensTheManualFromEveryPlaceThatOffersIt()
+    {
+        Start();
+        // Missing: said so, nothing opened.
+        FMain->ActionHelp->trigger();
+        QCOMPARE(FDialogs->Errors.size(), 1);
+        QVERIFY(FDialogs->Errors[0].contains(QStringLiteral("Jotterbox.html")));
+        QVERIFY(FShell->Opened.isEmpty());
+
+        QFile manual(FMain->HelpFile);
+        QVERIFY(manual.open(QIODevice::WriteOnly));
+        manual.close();
+        emit FList->HelpRequested();
+        emit FOptions->HelpRequested();
+        emit FAbout->HelpRequested();
+        QCOMPARE(FShell->Opened, QStringList(3, FMain->HelpFile));
+        QCOMPARE(FMain->HelpFile, AppDir + QStringLiteral("Jotterbox.html"));
+
+        // No program to show it: said so.
+        FShell->OpenSucceeds = false;
+        FMain->ActionHelpExecute();
+        QCOMPARE(FDialogs->Errors.size(), 2);
+    }
+
+    void keysAWindowLeavesUnusedReachTheCommands()
+    {
+        QFile manual(AppDir + QStringLiteral("Jotterbox.html"));
+        QVERIFY(manual.open(QIODevice::WriteOnly));
+        manual.close();
+        Start();
+        FMain->ActionShowListExecute();
+        QTRY_VERIFY(FList->Ready);
+
+        // F1 in the list's search box, which has no use for it.
+        QTest::keyClick(FList->SearchBox(), Qt::Key_F1);
+        QCOMPARE(FShell->Opened.size(), 1);
+        // Ctrl+Alt+L in the toolbar hides the list, and again shows it.
+        QTest::keyClick(FToolBar.get(), Qt::Key_L, Qt::ControlModifier | Qt::AltModifier);
+        QVERIFY(!FList->isVisible());
+        QTest::keyClick(FToolBar.get(), Qt::Key_L, Qt::ControlModifier | Qt::AltModifier);
+        QVERIFY(FList->isVisible());
+        // A key the program has no command for goes nowhere.
+        QTest::keyClick(FToolBar.get(), Qt::Key_F2);
+        QCOMPARE(FShell->Opened.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestAppCommands)
+#include "tst_appcommands.moc"

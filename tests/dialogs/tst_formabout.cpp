@@ -1,0 +1,85 @@
+// The about box offscreen: its text, where it shows, the web-site link and
+// the help button.
+
+#include "DialogsFixture.h"
+#include "dialogs/DialogRules.h"
+#include "dialogs/TFormAbout.h"
+#include "settings/TUserInfo.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+class TestFormAbout : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TDialogsWorld> FWorld;
+
+private slots:
+    void init() { FWorld = std::make_unique<TDialogsWorld>(); }
+    void cleanup() { FWorld.reset(); }
+
+    void laterShowingsSitHighUpAndCentred()
+    {
+        QCOMPARE(AboutBoxPlace(QRect(0, 0, 1024, 768), QSize(351, 255)), QPoint(336, 153));
+        // A primary screen right of another one.
+        QCOMPARE(AboutBoxPlace(QRect(1280, 0, 1024, 768), QSize(351, 255)), QPoint(1616, 153));
+
+        TFormAbout about;
+        QVERIFY(about.findChildren<QWidget *>().isEmpty());
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        about.show();
+        QCOMPARE(about.size(), QSize(345, 229));
+        QVERIFY((about.frameGeometry().center() - screen.center()).manhattanLength() <= 2);
+        about.BtnOKClick();
+        QCOMPARE(about.result(), int(QDialog::Accepted));
+        about.move(3, 4);
+        about.show();
+        QCOMPARE(about.pos(), AboutBoxPlace(screen, about.frameGeometry().size()));
+        QCOMPARE(about.y(), screen.height() / 5);
+    }
+
+    void namesTheProgramAndItsVersion()
+    {
+        UserInfo().Version = QStringLiteral("0.99");
+        TFormAbout about;
+        about.show();
+        QCOMPARE(about.windowTitle(), QStringLiteral("Jotterbox"));
+        QCOMPARE(about.Label1->text(),
+                 QStringLiteral("Jotterbox\nVersion 1.03\nTask List and Notes Software"));
+        QCOMPARE(about.BtnOK->toolTip(), QStringLiteral("Click to close this dialog box."));
+        QCOMPARE(about.BtnHelp->toolTip(), QStringLiteral("Learn how to use Jotterbox."));
+        QCOMPARE(about.Label5->toolTip(), QStringLiteral("Click to visit the Web site."));
+    }
+
+    void theLinkOpensTheWebSite()
+    {
+        TRecordedShell shell;
+        shell.OpenSucceeds = false; // not told to the user
+        TFormAbout about;
+        about.show();
+        QTest::mouseClick(about.Label5, Qt::LeftButton);
+        QCOMPARE(shell.Opened, QStringList{"https://jotterbox.example.org"});
+        QCOMPARE(about.Label5->text(), shell.Opened.first());
+        QVERIFY(FWorld->Dialogs.Errors.isEmpty());
+        QVERIFY(about.isVisible());
+    }
+
+    void helpButtonAsksForHelp()
+    {
+        TFormAbout about;
+        about.show();
+        QSignalSpy help(&about, &TFormAbout::HelpRequested);
+        QTest::mouseClick(about.BtnHelp, Qt::LeftButton);
+        QCOMPARE(help.size(), 1);
+        QTest::mouseClick(about.BtnOK, Qt::LeftButton);
+        QVERIFY(!about.isVisible());
+    }
+};
+
+QTEST_MAIN(TestFormAbout)
+#include "tst_formabout.moc"

@@ -1,0 +1,200 @@
+// The program's commands as a user reaches them on a private X display with
+// a window manager and a tray host: the global hot keys, the tray menu, the
+// floating toolbar, and the dialogs, kept as pictures for a look after the run.
+
+#include "e2e/TE2eTest.h"
+#include "e2e/TProgram.h"
+#include "model/TTask.h"
+#include "model/TTaskList.h"
+#include "settings/TUserInfo.h"
+
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+#include <QTest>
+#include <csignal>
+
+namespace {
+constexpr QSize KToolBarSize(67, 26);
+constexpr QPoint KToolBarPlace(300, 200);
+} // namespace
+
+class TestE2eCommands : public TE2eTest {
+    Q_OBJECT
+
+    // The program's visible window of exactly this size; empty if none.
+    QString WindowSized(TProgram &program, QSize size) const
+    {
+        const QStringList ids = XDo({"search", "--all", "--onlyvisible", "--pid",
+                                     QString::number(program.Process().processId()), "--name", "."})
+                                    .split(u'\n', Qt::SkipEmptyParts);
+        for (const QString &id : ids)
+            if (Geometry(id).size() == size)
+                return id;
+        return {};
+    }
+
+    // The program's icon inside the tray host's panel; empty if not there.
+    QString TrayIcon() const
+    {
+        const QString tree = QString::fromLocal8Bit(RunOnDisplay("xwininfo", {"-root", "-tree"}));
+        const QRegularExpression icon(
+            "(0x[0-9a-f]+) \"[^\"]*\": \\(\"Jotterbox\" \"Jotterbox\"\\)\\s+(\\d+)x(\\d+)");
+        const QString panelId =
+            QRegularExpression("(0x[0-9a-f]+) \"panel\": \\(\"panel\" \"trayer\"\\)").match(tree).captured(1);
+        if (panelId.isEmpty())
+            return {};
+        const QString inside = QString::fromLocal8Bit(RunOnDisplay("xwininfo", {"-tree", "-id", panelId}));
+        for (const QRegularExpressionMatch &match : icon.globalMatch(inside))
+            if (match.captured(2).toInt() <= 64)
+                return match.captured(1);
+        return {};
+    }
+
+    // A press on the tray icon; true once its menu is up.
+    bool OpenTrayMenu(TProgram &program)
+    {
+        QString icon;
+        if (!Eventually([&] { return !(icon = TrayIcon()).isEmpty(); }, 15000))
+            return false;
+        const QImage before = Screenshot();
+        PointerTo(Geometry(icon).center());
+        XDo({"click", "1"});
+        // Up once it has drawn itself.
+        return program.WaitForLine("jbx.events: tray menu", 10000) &&
+               Eventually([&] { return Screenshot() != before; });
+    }
+
+private slots:
+    void init()
+    {
+        const QString installError = InstallFresh();
+        QVERIFY2(installError.isEmpty(), qPrintable(installError));
+    }
+
+    void hotKeyShowsAndHidesTheList()
+    {
+        TProgram program(FFolder, Environment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        QVERIFY(ProgramWindows(program).isEmpty());
+
+        XDo({"key", "ctrl+alt+l"});
+        QVERIFY2(Eventually([&] { return ProgramWindows(program).size() == 1; }),
+                 qPrintable(program.Output()));
+        SaveScreenshot(QStringLiteral("commands-list.png"));
+        XDo({"key", "ctrl+alt+l"});
+        QVERIFY2(Eventually([&] { return ProgramWindows(program).isEmpty(); }), qPrintable(program.Output()));
+        QCOMPARE(program.Stop(SIGTERM), 0);
+    }
+
+    void hotKeyNoteIsTypedClosedAndSaved()
+    {
+        TProgram program(FFolder, Environment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+
+        XDo({"key", "ctrl+alt+n"});
+        QString why;
+        const QString id = SettledWindow(program, &why);
+        QVERIFY2(!id.isEmpty(), qPrintable(why));
+        QVERIFY2(Eventually([&] { return XDo({"getwindowfocus"}) == id; }), "the new note has no focus");
+        SaveScreenshot(QStringLiteral("commands-note.png"));
+        // The placeholder is selected: typing replaces it.
+        XDo({"type", "--delay", "30", "Call the plumber"});
+        XDo({"key", "ctrl+Return"});
+        QVERIFY2(Eventually([&] { return ProgramWindows(program).isEmpty(); }),
+                 qPrintable("Ctrl+Enter left the note open; output:\n" + program.Output()));
+
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        ReadDataFile([](const TTaskList &tasks) {
+            QCOMPARE(tasks.Count(), 1);
+            QCOMPARE(tasks.GetTask(0)->Text, QByteArray("Call the plumber"));
+            QVERIFY(!tasks.GetTask(0)->NoteOpen);
+        });
+    }
+
+    void trayMenuExitEndsWithTheFinalSave()
+    {
+        TProgram program(FFolder, Environment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        QVERIFY(!QFile::exists(Path("Jotterbox.dat")));
+
+        QVERIFY2(OpenTrayMenu(program), qPrintable("no tray menu; output:\n" + program.Output()));
+        SaveScreenshot(QStringLiteral("commands-tray-menu.png"));
+        XDo({"key", "x"}); // E&xit
+        QVERIFY2(program.Process().waitForFinished(10000), "Exit did not end the program");
+        QCOMPARE(program.Process().exitCode(), 0);
+        // Nothing had changed, and the end saves all the same.
+        QVERIFY(QFile::exists(Path("Jotterbox.dat")));
+    }
+
+    void draggedToolBarComesBackThereAndOptionsAndTipShow()
+    {
+        QVERIFY(
+            WriteSettings(QStringLiteral("ShowTips=1\r\nShowToolBar=1\r\nToolBarLeft=%1\r\nToolBarTop=%2\r\n")
+                              .arg(KToolBarPlace.x())
+                              .arg(KToolBarPlace.y()))
+                .isEmpty());
+        TProgram program(FFolder, Environment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        QString bar;
+        QVERIFY2(Eventually([&] { return !(bar = WindowSized(program, KToolBarSize)).isEmpty(); }),
+                 qPrintable(program.Output()));
+        // The toolbar settles at its place a moment after it shows; only
+        // moves after that are the user's.
+        QDeadlineTimer still(1000);
+        QVERIFY2(Eventually([&] {
+                     if (Geometry(bar).topLeft() != KToolBarPlace)
+                         still.setRemainingTime(1000);
+                     return still.hasExpired();
+                 }),
+                 qPrintable("toolbar at " + At(Geometry(bar).topLeft())));
+        QVERIFY2(Eventually([&] {
+                     return !XDo({"search", "--onlyvisible", "--name", "^Tip of the Day$"}).isEmpty();
+                 }),
+                 "the tip of the day did not show");
+        SaveScreenshot(QStringLiteral("commands-toolbar-and-tip.png"));
+
+        // Dragged by its clock.
+        const QString why = DragBy(bar, KToolBarPlace + QPoint(12, 13), QPoint(120, 80));
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        const QPoint moved = Geometry(bar).topLeft();
+        QVERIFY2((moved - (KToolBarPlace + QPoint(120, 80))).manhattanLength() <= 8, qPrintable(At(moved)));
+
+        // Options from the tray menu, then away with Escape.
+        QVERIFY2(OpenTrayMenu(program), qPrintable("no tray menu; output:\n" + program.Output()));
+        XDo({"key", "o"}); // &Options...
+        QString options;
+        QVERIFY2(Eventually([&] {
+                     options = XDo({"search", "--onlyvisible", "--name", "^Options$"}).trimmed();
+                     return !options.isEmpty();
+                 }),
+                 "the options dialog did not show");
+        SaveScreenshot(QStringLiteral("commands-options.png"));
+        XDo({"key", "--window", options.section(u'\n', 0, 0), "Escape"});
+        QVERIFY(Eventually([&] {
+            return XDo({"search", "--onlyvisible", "--name", "^Options$"}).isEmpty();
+        }));
+
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        TUserInfo settings(FFolder + u'/');
+        settings.LoadSettings();
+        QCOMPARE(QPoint(settings.ToolBarLeft, settings.ToolBarTop), moved);
+        QVERIFY(settings.ShowToolBar);
+
+        TProgram again(FFolder, Environment());
+        again.Start();
+        QVERIFY2(again.WaitForIdle(), qPrintable(again.Output()));
+        QVERIFY2(Eventually([&] {
+                     bar = WindowSized(again, KToolBarSize);
+                     return !bar.isEmpty() && Geometry(bar).topLeft() == moved;
+                 }),
+                 qPrintable("toolbar not back at " + At(moved)));
+        QCOMPARE(again.Stop(SIGTERM), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestE2eCommands)
+#include "tst_e2e_commands.moc"

@@ -1,0 +1,237 @@
+#include "toolbar/TFormToolBar.h"
+
+#include "base/Clock.h"
+#include "base/Screen.h"
+#include "controls/TSkinImage.h"
+#include "model/UnitGlobalData.h"
+#include "notes/NoteEvents.h"
+#include "platform/NativePlace.h"
+#include "platform/TWindowDrag.h"
+#include "settings/TUserInfo.h"
+#include "toolbar/ClockHands.h"
+#include "toolbar/ToolBarPictures.h"
+#include "toolbar/ToolBarPlace.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+constexpr QSize BarSize(67, 26);
+constexpr int ClockInterval = 20000;
+// Openbox can drop the first placement of a frameless window: it is put
+// there again this long after the show.
+constexpr int SettleDelay = 250;
+
+TSkinImage *NewImage(QWidget *parent, const QPixmap &picture, QPoint place)
+{
+    auto *image = new TSkinImage(parent);
+    image->SetPicture(picture);
+    image->move(place);
+    return image;
+}
+
+QList<QRect> FreeScreenAreas()
+{
+    QList<QRect> areas;
+    for (const QScreen *screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    return areas;
+}
+} // namespace
+
+TFormToolBar::TFormToolBar(QWidget *listWindow)
+    : QWidget(listWindow, Qt::Tool | Qt::FramelessWindowHint |
+                              (UserInfo().StayOnTop ? Qt::WindowStaysOnTopHint : Qt::WindowType(0))),
+      Timer1(new QTimer(this)), FSettle(new QTimer(this))
+{
+    setWindowTitle(QStringLiteral("Jotterbox"));
+    // Hints show although a tool window is seldom the active one.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+
+    ImageBG = NewImage(this, ToolBarBackgroundPicture(), QPoint(0, 0));
+    ImageClock2 = ClockFacePicture();
+    ImageClock = NewImage(this, ImageClock2, QPoint(2, 3));
+    ImageClock->setCursor(Qt::SizeAllCursor);
+    // Any button drags the clock, the right one too: a menu opening on its
+    // press would take the pointer away from the drag.
+    ImageClock->setContextMenuPolicy(Qt::PreventContextMenu);
+    Image2 = NewImage(this, NewNoteButtonPicture(), QPoint(24, 3));
+    Image2->setToolTip(QStringLiteral("New Note"));
+    Image3 = NewImage(this, ListButtonPicture(), QPoint(44, 3));
+    Image3->setToolTip(QStringLiteral("Show/Hide List"));
+    for (TSkinImage *button : {Image2, Image3})
+        button->setCursor(Qt::PointingHandCursor);
+    connect(Image2, &TSkinImage::Clicked, this, &TFormToolBar::Image2Click);
+    connect(Image3, &TSkinImage::Clicked, this, &TFormToolBar::Image3Click);
+
+    auto *drag = new TWindowDrag(this);
+    TDragZone clockZone;
+    clockZone.Move = true;
+    clockZone.Cursor = Qt::SizeAllCursor;
+    clockZone.AnyButton = true;
+    drag->AddPart(ImageClock, [clockZone](QPoint, QSize) { return clockZone; });
+
+    Timer1->setInterval(ClockInterval);
+    connect(Timer1, &QTimer::timeout, this, &TFormToolBar::Timer1Timer);
+    Timer1->start();
+    FSettle->setSingleShot(true);
+    FSettle->setInterval(SettleDelay);
+    connect(FSettle, &QTimer::timeout, this, &TFormToolBar::SettlePosition);
+
+    // Windows closed while the session ends must not count as the user
+    // hiding the toolbar for good.
+    TNoteEvents &shared = TNoteEvents::Instance();
+    connect(&shared, &TNoteEvents::SessionEnding, this, [this] { FSessionEnding = true; });
+    connect(&shared, &TNoteEvents::SessionResumed, this, [this] { FSessionEnding = false; });
+}
+
+// --- showing, placing, closing ----------------------------------------------
+
+void TFormToolBar::FormCreate()
+{
+    Placed = false;
+    setFixedSize(BarSize);
+    if (UserInfo().ShowToolBar)
+        show();
+}
+
+void TFormToolBar::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TFormToolBar::FormShow()
+{
+    TUserInfo &settings = UserInfo();
+    settings.ShowToolBar = true;
+    Placed = false;
+    const QPoint place = ToolBarPlaceOnScreen(QPoint(settings.ToolBarLeft, settings.ToolBarTop), BarSize,
+                                              FreeScreenAreas(), PrimaryScreenSize());
+    settings.ToolBarLeft = place.x();
+    settings.ToolBarTop = place.y();
+    move(place);
+    Image2->move(24, 3);
+    Image3->move(44, 3);
+    Timer1Timer();
+    FSettle->start();
+}
+
+void TFormToolBar::SettlePosition()
+{
+    FSettle->stop();
+    if (!isVisible())
+        return;
+    PinWindowPlace(this, QPoint(UserInfo().ToolBarLeft, UserInfo().ToolBarTop));
+    Placed = true;
+}
+
+void TFormToolBar::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (event->spontaneous())
+        return;
+    // Shown again, the window is placed afresh; what the window manager
+    // reports meanwhile is not the user's doing.
+    FSettle->stop();
+    Placed = false;
+}
+
+void TFormToolBar::closeEvent(QCloseEvent *event)
+{
+    FormCloseQuery();
+    event->accept();
+}
+
+void TFormToolBar::FormCloseQuery()
+{
+    if (!FSessionEnding)
+        UserInfo().ShowToolBar = false;
+    Placed = false;
+}
+
+void TFormToolBar::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    WMMove();
+}
+
+void TFormToolBar::WMMove()
+{
+    // The widget's own place, not the window system's: while a drag moves
+    // the window by hand the system still reports the place before.
+    if (!Placed)
+        return;
+    UserInfo().ToolBarLeft = x();
+    UserInfo().ToolBarTop = y();
+}
+
+// --- the pictures ------------------------------------------------------------
+
+void TFormToolBar::Image2Click()
+{
+    if (QAction *newNote = TNoteEvents::Instance().ActionAddNewNote)
+        newNote->trigger();
+}
+
+void TFormToolBar::Image3Click()
+{
+    // The list opens right below the toolbar.
+    UserInfo().Left = x();
+    UserInfo().Top = y() + BarSize.height();
+    if (QAction *showList = TNoteEvents::Instance().ActionShowList)
+        showList->trigger();
+    raise();
+    activateWindow();
+}
+
+void TFormToolBar::Timer1Timer()
+{
+    const QTime now = TClock::Current().time();
+    ImageClock->setToolTip(ClockHint(now));
+    ImageClock->SetPicture(ClockWithHands(ImageClock2, now));
+}
+
+// --- the menu ----------------------------------------------------------------
+
+void TFormToolBar::HideToolbar1Click() { close(); }
+
+void TFormToolBar::PopupMenu1Popup()
+{
+    if (!PopupMenu1) {
+        PopupMenu1 = new QMenu(this);
+        HideToolbar1 = new QAction(QStringLiteral("Hide Toolbar"), this);
+        connect(HideToolbar1, &QAction::triggered, this, &TFormToolBar::HideToolbar1Click);
+    }
+    const TNoteEvents &shared = TNoteEvents::Instance();
+    NewNote1 = shared.ActionAddNewNote;
+    ShowList1 = shared.ActionShowList;
+    Options1 = shared.ActionOptions;
+
+    // In groups with a line between; a missing command is left out.
+    const QList<QList<QAction *>> groups = {{NewNote1}, {ShowList1, HideToolbar1}, {Options1}};
+    PopupMenu1->clear();
+    for (const QList<QAction *> &group : groups) {
+        bool separated = PopupMenu1->actions().isEmpty();
+        for (QAction *item : group) {
+            if (!item)
+                continue;
+            if (!separated)
+                PopupMenu1->addSeparator();
+            separated = true;
+            PopupMenu1->addAction(item);
+        }
+    }
+}
+
+void TFormToolBar::contextMenuEvent(QContextMenuEvent *event)
+{
+    PopupMenu1Popup();
+    PopupMenu1->popup(event->globalPos());
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+
+class QAction;
+class QMenu;
+class QTimer;
+class TSkinImage;
+
+// The small floating window with a clock, a new-note picture and a picture
+// that shows or hides the list. It belongs to the list window (no taskbar
+// entry of its own), is dragged by its clock and keeps its place and
+// whether it shows in the settings.
+class TFormToolBar : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFormToolBar(QWidget *listWindow);
+
+    TSkinImage *ImageBG;
+    TSkinImage *ImageClock; // the face with the hands; dragging it moves the window
+    TSkinImage *Image2;     // new note
+    TSkinImage *Image3;     // show or hide the list
+    QPixmap ImageClock2;    // the clean face the hands are drawn on afresh
+    QTimer *Timer1;         // redraws the clock; runs whether shown or not
+
+    // Made when first opened. The shared commands are read at each opening:
+    // one that does not exist yet is left out.
+    QMenu *PopupMenu1 = nullptr;
+    QPointer<QAction> NewNote1;
+    QPointer<QAction> ShowList1;
+    QAction *HideToolbar1 = nullptr;
+    QPointer<QAction> Options1;
+
+    // True from when the window manager has placed the shown window until it
+    // is hidden or closed; only then are moves the user's and stored.
+    bool Placed = false;
+
+    void FormCreate();
+    void FormShow();
+    // Puts the window at its stored place again once the window manager is
+    // done placing it, and starts storing moves.
+    void SettlePosition();
+    void FormCloseQuery();
+    void WMMove();
+
+    void Image2Click();
+    void Image3Click();
+    void HideToolbar1Click();
+    void Timer1Timer();
+    // Fills PopupMenu1 with the commands that exist now.
+    void PopupMenu1Popup();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    QTimer *FSettle;
+    bool FSessionEnding = false;
+};
