@@ -123,8 +123,13 @@ QString TFormMain::KeepDamagedFile()
 void TFormMain::FormShow()
 {
     // No taskbar button to hide: no window of the program has one.
+    // The tip is there to be read, not needed to start: it follows in the
+    // next pass, once the tray and the hot keys are ready.
     if (UserInfo().ShowTips && FTip)
-        FTip->show();
+        QTimer::singleShot(0, FTip, [tip = FTip] {
+            if (tip)
+                tip->show();
+        });
 }
 
 bool TFormMain::FormCloseQuery()

@@ -168,15 +168,28 @@ private slots:
         QCOMPARE(FMain->ActionShowToolbar->text(), QStringLiteral("Show Toolbar"));
     }
 
+    void toolBarsListPictureOpensTheListRightBelowIt()
+    {
+        UserInfo().ToolBarLeft = 300;
+        UserInfo().ToolBarTop = 200;
+        Start();
+        FToolBar->Image3Click();
+        QVERIFY(FList->isVisible());
+        QCOMPARE(FList->pos(), QPoint(300, 226));
+        FToolBar->Image3Click();
+        QVERIFY(!FList->isVisible());
+    }
+
     void tipShowsAtStartOnlyWhenWanted()
     {
         UserInfo().ShowTips = true;
         Start();
-        QVERIFY(FTip->isVisible());
+        QTRY_VERIFY(FTip->isVisible());
         FTip->close();
         cleanup();
         init();
         Start();
+        QCoreApplication::processEvents(); // the pass in which it would have shown
         QVERIFY(!FTip->isVisible());
     }
 
