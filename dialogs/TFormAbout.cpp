@@ -3,6 +3,7 @@
 #include "controls/LinkStyle.h"
 #include "dialogs/DialogRules.h"
 #include "model/UnitGlobalData.h"
+#include "model/UnitGlobalProc.h"
 #include "notes/NotePictures.h"
 #include "platform/Shell.h"
 #include "settings/TUserInfo.h"
@@ -34,8 +35,7 @@ QPushButton *NewButton(QWidget *parent, const QString &text, const QString &hint
 } // namespace
 
 TFormAbout::TFormAbout(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
-                          (GlobalsExist() && UserInfo().StayOnTop ? Qt::WindowStaysOnTopHint : Qt::Widget))
+    : TLazyDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | StayOnTopFlag())
 {
     setWindowTitle(QStringLiteral("Jotterbox"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
@@ -73,13 +73,6 @@ void TFormAbout::CreateControls()
                         QRect(272, 200, 65, 22));
     connect(BtnOK, &QPushButton::clicked, this, &TFormAbout::BtnOKClick);
     connect(BtnHelp, &QPushButton::clicked, this, &TFormAbout::BtnHelpClick);
-}
-
-void TFormAbout::setVisible(bool visible)
-{
-    if (visible)
-        CreateControls();
-    QDialog::setVisible(visible);
 }
 
 void TFormAbout::showEvent(QShowEvent *event)

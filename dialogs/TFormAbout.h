@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "dialogs/TLazyDialog.h"
 
 class QFrame;
 class QLabel;
@@ -8,7 +8,7 @@ class QPushButton;
 
 // The about box: the program's name and version, a link to the web site
 // and the way to the help. Made once at start-up, shown modally on demand.
-class TFormAbout : public QDialog {
+class TFormAbout : public TLazyDialog {
     Q_OBJECT
 
 public:
@@ -27,7 +27,7 @@ public:
     QPushButton *BtnOK = nullptr;
     QPushButton *BtnHelp = nullptr;
 
-    void CreateControls();
+    void CreateControls() override;
 
     // Every showing: the version text and the place (centred the first
     // time, then high up on the screen, see AboutBoxPlace).
@@ -36,8 +36,6 @@ public:
     // Opens the web site with the desktop's browser; a failure is not told.
     void Label5Click();
     void BtnHelpClick();
-
-    void setVisible(bool visible) override;
 
 signals:
     // The help button was pressed: the program's help should open.

@@ -5,6 +5,7 @@
 #include "dialogs/DialogRules.h"
 #include "dialogs/TSkinPreview.h"
 #include "model/UnitGlobalData.h"
+#include "model/UnitGlobalProc.h"
 #include "platform/ColorRef.h"
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
@@ -22,8 +23,7 @@
 #include <algorithm>
 
 TFormOptions::TFormOptions(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
-                          (GlobalsExist() && UserInfo().StayOnTop ? Qt::WindowStaysOnTopHint : Qt::Widget))
+    : TLazyDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | StayOnTopFlag())
 {
     // Made at start-up with the other windows: only what the window itself
     // needs here; the controls come with the first showing.
@@ -42,14 +42,11 @@ TFormOptions::~TFormOptions()
 
 void TFormOptions::setVisible(bool visible)
 {
-    if (visible) {
-        CreateControls();
-        // The first showing is centred; later ones come back where the
-        // user left the dialog.
-        if (FShownBefore)
-            setAttribute(Qt::WA_Moved, true);
-    }
-    QDialog::setVisible(visible);
+    // The first showing is centred; later ones come back where the user
+    // left the dialog.
+    if (visible && FShownBefore)
+        setAttribute(Qt::WA_Moved, true);
+    TLazyDialog::setVisible(visible);
 }
 
 void TFormOptions::showEvent(QShowEvent *event)
@@ -225,7 +222,10 @@ void TFormOptions::BtnSelectSoundFileClick()
         EditSoundFile->setText(path);
 }
 
-void TFormOptions::BtnTestSoundClick() { PlaySoundAsync(UserInfo().SoundFileOrDefault(EditSoundFile->text())); }
+void TFormOptions::BtnTestSoundClick()
+{
+    PlaySoundAsync(UserInfo().SoundFileOrDefault(EditSoundFile->text()));
+}
 
 void TFormOptions::BtnHelpClick() { emit HelpRequested(); }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "dialogs/TLazyDialog.h"
 #include <array>
 
 class QCheckBox;
@@ -21,7 +21,7 @@ class TSkinPreview;
 // showing reloads the controls from the settings, and only "OK" copies them
 // back. The "Sound" and "Skin" pages have no tab: their settings pass
 // through unchanged.
-class TFormOptions : public QDialog {
+class TFormOptions : public TLazyDialog {
     Q_OBJECT
 
 public:
@@ -75,7 +75,7 @@ public:
 
     // Makes the controls; done by the first showing, so that making the
     // dialog at start-up costs next to nothing. Later calls do nothing.
-    void CreateControls();
+    void CreateControls() override;
 
     // Every showing: the controls from the settings, the skin list last.
     void FormShow();
@@ -102,7 +102,6 @@ public:
     qint32 PanelColorValue(int index) const { return FColors.at(index); }
     qint32 SampleFontColor() const { return FSampleFontColor; }
 
-    // Makes the controls before the first showing.
     void setVisible(bool visible) override;
 
 signals:

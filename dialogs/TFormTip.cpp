@@ -3,6 +3,7 @@
 #include "base/TextCodec.h"
 #include "dialogs/DialogRules.h"
 #include "model/UnitGlobalData.h"
+#include "model/UnitGlobalProc.h"
 #include "notes/NotePictures.h"
 #include "settings/TUserInfo.h"
 
@@ -27,9 +28,8 @@ QWidget *NewPanel(QWidget *parent, const QRect &place, const QColor &color)
 } // namespace
 
 TFormTip::TFormTip(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint |
-                          (GlobalsExist() && UserInfo().StayOnTop ? Qt::WindowStaysOnTopHint : Qt::Widget))
+    : TLazyDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                              Qt::WindowTitleHint | StayOnTopFlag())
 {
     // No close box: the window is left with "Close".
     setWindowTitle(QStringLiteral("Tip of the Day"));
@@ -90,13 +90,6 @@ void TFormTip::CreateControls()
     connect(CBShowTips, &QCheckBox::clicked, this, &TFormTip::CBShowTipsClick);
     connect(BtnNext, &QPushButton::clicked, this, &TFormTip::BtnNextClick);
     connect(BtnClose, &QPushButton::clicked, this, &TFormTip::BtnCloseClick);
-}
-
-void TFormTip::setVisible(bool visible)
-{
-    if (visible)
-        CreateControls();
-    QDialog::setVisible(visible);
 }
 
 void TFormTip::showEvent(QShowEvent *event)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "dialogs/TLazyDialog.h"
 #include <QStringList>
 
 class QCheckBox;
@@ -11,7 +11,7 @@ class QPushButton;
 // The tip of the day: one line of tips.txt at each showing, in turn across
 // starts (the setting NextTip remembers the place). Shown without modality
 // at start-up while the setting ShowTips is on; "Close" only hides it.
-class TFormTip : public QDialog {
+class TFormTip : public TLazyDialog {
     Q_OBJECT
 
 public:
@@ -34,7 +34,7 @@ public:
     QPushButton *BtnNext = nullptr;
     QPushButton *BtnClose = nullptr;
 
-    void CreateControls();
+    void CreateControls() override;
 
     // Loads tips.txt from the program folder; a missing or unreadable file
     // leaves no tips and is not reported.
@@ -47,8 +47,6 @@ public:
     // The box goes straight into the setting ShowTips.
     void CBShowTipsClick();
     void BtnCloseClick();
-
-    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -59,3 +59,8 @@ void WriteDebugLog(const QString &message)
         // The log must never disturb the program.
     }
 }
+
+Qt::WindowFlags StayOnTopFlag()
+{
+    return GlobalsExist() && UserInfo().StayOnTop ? Qt::WindowStaysOnTopHint : Qt::Widget;
+}

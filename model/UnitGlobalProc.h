@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <Qt>
 #include <cstring>
 
 // The subject of a task: the first line of its text that is not blank, with
@@ -60,3 +61,8 @@ template <class S> void WriteStreamString(S &stream, const QByteArray &text)
     StreamWrite(stream, qint32(text.size()));
     stream.WriteBuffer(text.constData(), text.size());
 }
+
+// The stay-on-top hint for a window being made, when the setting asks for
+// it (and there are settings). Read only when a window is made, so a change
+// applies at the next start.
+Qt::WindowFlags StayOnTopFlag();

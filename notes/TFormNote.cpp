@@ -70,9 +70,7 @@ QList<QRect> ScreenRects()
 
 } // namespace
 
-TFormNote::TFormNote(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint |
-                          (GlobalsExist() && UserInfo().StayOnTop ? Qt::WindowStaysOnTopHint : Qt::Widget))
+TFormNote::TFormNote(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | StayOnTopFlag())
 {
     setWindowTitle(QStringLiteral("Jotterbox"));
     setAttribute(Qt::WA_DeleteOnClose);

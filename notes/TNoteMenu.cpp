@@ -2,6 +2,7 @@
 
 #include "base/JbxError.h"
 #include "base/TextCodec.h"
+#include "controls/MenuGroups.h"
 #include "model/TTask.h"
 #include "model/UnitGlobalData.h"
 #include "notes/NoteEvents.h"
@@ -102,16 +103,7 @@ void TNoteMenu::PMSysMenuPopup()
     PMSysMenu->addSeparator();
     PMSysMenu->addMenu(ChangeColor1);
     PMSysMenu->addAction(ActionChangeFont);
-    if (shared.ActionShowList || shared.ActionShowToolbar) {
-        PMSysMenu->addSeparator();
-        for (QAction *item : {shared.ActionShowList.data(), shared.ActionShowToolbar.data()})
-            if (item)
-                PMSysMenu->addAction(item);
-    }
-    if (shared.ActionOptions) {
-        PMSysMenu->addSeparator();
-        PMSysMenu->addAction(shared.ActionOptions);
-    }
+    AddActionGroups(PMSysMenu, {{shared.ActionShowList, shared.ActionShowToolbar}, {shared.ActionOptions}});
 
     // The colours follow the settings, which the options may have changed.
     for (int number = 1; number <= 5; ++number)

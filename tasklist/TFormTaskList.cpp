@@ -1,8 +1,10 @@
 #include "tasklist/TFormTaskList.h"
 
+#include "controls/MenuGroups.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
+#include "model/UnitGlobalProc.h"
 #include "notes/NoteEvents.h"
 #include "notes/NoteWindows.h"
 #include "notes/ReminderEngine.h"
@@ -33,8 +35,7 @@ constexpr int ResortInterval = 100;
 } // namespace
 
 TFormTaskList::TFormTaskList(TReminderEngine *reminders, QWidget *parent)
-    : QWidget(parent, Qt::FramelessWindowHint | Qt::Tool |
-                          (UserInfo().StayOnTop ? Qt::WindowStaysOnTopHint : Qt::WindowType(0))),
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::Tool | StayOnTopFlag()),
       TimerUpdateListView(new QTimer(this)), TimerResort(new QTimer(this)), FReminders(reminders)
 {
     setObjectName(QStringLiteral("FormTaskList"));
@@ -291,22 +292,11 @@ void TFormTaskList::contextMenuEvent(QContextMenuEvent *event)
     PopupMenu1->addMenu(View1);
     // The main window's commands, in groups; a group with none is left out.
     const TNoteEvents &shared = TNoteEvents::Instance();
-    const QList<QList<QAction *>> groups = {
-        {shared.ActionShowList, shared.ActionShowToolbar},
-        {MainActions.PrintList, MainActions.ExportList},
-        {shared.ActionOptions},
-    };
-    for (const QList<QAction *> &group : groups) {
-        bool separated = false;
-        for (QAction *action : group) {
-            if (!action)
-                continue;
-            if (!separated)
-                PopupMenu1->addSeparator();
-            separated = true;
-            PopupMenu1->addAction(action);
-        }
-    }
+    AddActionGroups(PopupMenu1, {
+                                    {shared.ActionShowList, shared.ActionShowToolbar},
+                                    {MainActions.PrintList, MainActions.ExportList},
+                                    {shared.ActionOptions},
+                                });
     PopupMenu1->popup(event->globalPos());
 }
 

@@ -2,8 +2,10 @@
 
 #include "base/Clock.h"
 #include "base/Screen.h"
+#include "controls/MenuGroups.h"
 #include "controls/TSkinImage.h"
 #include "model/UnitGlobalData.h"
+#include "model/UnitGlobalProc.h"
 #include "notes/NoteEvents.h"
 #include "platform/NativePlace.h"
 #include "platform/TWindowDrag.h"
@@ -45,9 +47,8 @@ QList<QRect> FreeScreenAreas()
 } // namespace
 
 TFormToolBar::TFormToolBar(QWidget *listWindow)
-    : QWidget(listWindow, Qt::Tool | Qt::FramelessWindowHint |
-                              (UserInfo().StayOnTop ? Qt::WindowStaysOnTopHint : Qt::WindowType(0))),
-      Timer1(new QTimer(this)), FSettle(new QTimer(this))
+    : QWidget(listWindow, Qt::Tool | Qt::FramelessWindowHint | StayOnTopFlag()), Timer1(new QTimer(this)),
+      FSettle(new QTimer(this))
 {
     setWindowTitle(QStringLiteral("Jotterbox"));
     // Hints show although a tool window is seldom the active one.
@@ -215,19 +216,8 @@ void TFormToolBar::PopupMenu1Popup()
     Options1 = shared.ActionOptions;
 
     // In groups with a line between; a missing command is left out.
-    const QList<QList<QAction *>> groups = {{NewNote1}, {ShowList1, HideToolbar1}, {Options1}};
     PopupMenu1->clear();
-    for (const QList<QAction *> &group : groups) {
-        bool separated = PopupMenu1->actions().isEmpty();
-        for (QAction *item : group) {
-            if (!item)
-                continue;
-            if (!separated)
-                PopupMenu1->addSeparator();
-            separated = true;
-            PopupMenu1->addAction(item);
-        }
-    }
+    AddActionGroups(PopupMenu1, {{NewNote1}, {ShowList1, HideToolbar1}, {Options1}});
 }
 
 void TFormToolBar::contextMenuEvent(QContextMenuEvent *event)
