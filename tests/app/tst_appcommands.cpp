@@ -12,6 +12,7 @@
 #include "platform/TTrayIcon.h"
 #include "settings/TUserInfo.h"
 #include "support/ShellFixture.h"
+#include "support/TestSkins.h"
 #include "tasklist/TFormTaskList.h"
 #include "toolbar/TFormToolBar.h"
 
@@ -54,14 +55,6 @@ class TestAppCommands : public QObject {
     std::unique_ptr<TFormTip> FTip;
     std::unique_ptr<TFormToolBar> FToolBar;
 
-    void InstallSkins() const
-    {
-        const QString from = QStringLiteral(JBX_SOURCE_DIR "/assets/skins/1");
-        QDir().mkpath(FDir->filePath(QStringLiteral("skins/1")));
-        for (const QString &name : QDir(from).entryList(QDir::Files))
-            QFile::copy(from + u'/' + name, FDir->filePath(QStringLiteral("skins/1/") + name));
-    }
-
     void Start()
     {
         FMain = std::make_unique<TFormMain>();
@@ -100,7 +93,7 @@ private slots:
         FDir = std::make_unique<QTemporaryDir>();
         TClock::Set(Monday10);
         CreateGlobals(FDir->path() + u'/');
-        InstallSkins();
+        InstallShippedSkin(FDir->path());
         UserInfo().ShowTips = false;
         FDialogs = std::make_unique<TScriptedDialogs>();
         FShell = std::make_unique<TRecordedShell>();

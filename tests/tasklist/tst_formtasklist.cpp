@@ -14,6 +14,7 @@
 #include "platform/Fonts.h"
 #include "settings/TUserInfo.h"
 #include "support/ShellFixture.h"
+#include "support/TestSkins.h"
 #include "tasklist/TFormTaskList.h"
 #include "tasklist/TTaskListModel.h"
 #include "tasklist/TTaskListView.h"
@@ -65,15 +66,6 @@ class TestFormTaskList : public QObject {
         return rows;
     }
 
-    // The skins shipped with the program, where the window looks for them.
-    void InstallSkins() const
-    {
-        const QString from = QStringLiteral(JBX_SOURCE_DIR "/assets/skins/1");
-        QDir().mkpath(FDir->filePath(QStringLiteral("skins/1")));
-        for (const QString &name : QDir(from).entryList(QDir::Files))
-            QFile::copy(from + u'/' + name, FDir->filePath(QStringLiteral("skins/1/") + name));
-    }
-
     // The centre of a row's cell, in list coordinates.
     static QPoint Cell(const TFormTaskList &list, int row, int column)
     {
@@ -90,7 +82,7 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
         TClock::Set(Now);
         CreateGlobals(FDir->path() + u'/');
-        InstallSkins();
+        InstallShippedSkin(FDir->path());
         FDialogs = std::make_unique<TScriptedDialogs>();
         FNotes = std::make_unique<TFakeNotes>();
     }
