@@ -12,7 +12,6 @@
 #include "platform/TTrayIcon.h"
 #include "settings/TUserInfo.h"
 #include "tasklist/TFormTaskList.h"
-#include "tasklist/TTaskListView.h"
 #include "toolbar/TFormToolBar.h"
 
 #include <QAction>
@@ -161,12 +160,14 @@ void TFormMain::ActionOptionsExecute()
     if (!FOptions)
         return;
     const bool accepted = FOptions->exec() == QDialog::Accepted;
+    // The program was ended meanwhile (the tray's Exit, the session): no
+    // more boxes that would hold up its end.
+    if (CanExit)
+        return;
     if (accepted && FTaskList) {
         FTaskList->ApplyDueDateColumn();
         // The view as the settings say, without the re-sort of a view switch.
-        const bool icons = UserInfo().ViewIcon;
-        FTaskList->PanelLV2Top->setVisible(icons);
-        FTaskList->ListView1->SetIconView(icons);
+        FTaskList->ApplyViewStyle(false);
         FTaskList->RestartUpdateTimer(RebuildAtOnce);
     }
     if (accepted && StayOnTopChanged &&
@@ -178,8 +179,7 @@ void TFormMain::ActionOptionsExecute()
         // started the program ends all the same, as the user asked.
         if (!StartProgramDetached(AppDir + QStringLiteral("startjbx")))
             WriteDebugLog(QStringLiteral("startjbx could not be started"));
-        CanExit = true;
-        Close();
+        Exit1Click();
     }
     // A skin chosen in the dialog shows at once, even after Cancel.
     if (FTaskList) {
@@ -224,10 +224,13 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress: {
-        // A key reaches a window itself only when its focused control left
-        // it unused: then it is the program's to take.
+        // A key reaches a window itself when its focused control left it
+        // unused: then it is the program's to take. An open menu is the
+        // user's business alone, and a held key acts once.
         auto *widget = qobject_cast<QWidget *>(watched);
-        if (widget && widget->isWindow() && OfferShortcut(static_cast<QKeyEvent *>(event)->keyCombination()))
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (widget && widget->isWindow() && widget->windowType() != Qt::Popup && !key->isAutoRepeat() &&
+            OfferShortcut(key->keyCombination()))
             return true;
         break;
     }

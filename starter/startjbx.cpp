@@ -10,7 +10,8 @@
 // Exit codes: 0 started; 1 the running instance did not end within the wait,
 // nothing started; 2 the program beside startjbx is missing or could not be
 // started; 3 the lock cannot be created, so the end cannot be told, nothing
-// started. Every failure writes one line to stderr.
+// started. Every failure writes one line to stderr, and so does the start of
+// a wait.
 //
 // JBX_STARTER_WAIT_MS (milliseconds, for tests) replaces the wait of 60 s.
 
@@ -71,12 +72,16 @@ int main(int argc, char *argv[])
     const int waitMs = WaitMs();
     QElapsedTimer waited;
     waited.start();
-    while (!instance.TryLock(0)) {
+    for (bool told = false; !instance.TryLock(0); told = true) {
+        // Said once, so whoever watches knows why nothing happens yet.
+        if (!told)
+            std::fprintf(stderr, "startjbx: waiting for the running Jotterbox to end\n");
         if (!instance.Error().isEmpty())
             return Fail(NoLock, instance.Error() + QStringLiteral("; Jotterbox was not started again"));
         if (waited.elapsed() >= waitMs)
-            return Fail(StillRunning, QStringLiteral("Jotterbox still runs after %1 s; it was not started again")
-                                          .arg(waitMs / 1000.0));
+            return Fail(StillRunning,
+                        QStringLiteral("Jotterbox still runs after %1 s; it was not started again")
+                            .arg(waitMs / 1000.0));
         QThread::msleep(PollMs);
     }
     // Free for the new instance: holding it now would turn the new one away.

@@ -302,11 +302,13 @@ void TFormTaskList::contextMenuEvent(QContextMenuEvent *event)
 
 // --- the views -----------------------------------------------------------
 
-void TFormTaskList::ApplyViewStyle()
+void TFormTaskList::ApplyViewStyle(bool resort)
 {
     const TUserInfo &settings = UserInfo();
     PanelLV2Top->setVisible(settings.ViewIcon);
     ListView1->SetIconView(settings.ViewIcon);
+    if (!resort)
+        return;
     if (settings.ViewIcon)
         ListView1->AlphaSort(ColumnFinished, false); // finished tasks first
     else

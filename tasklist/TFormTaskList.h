@@ -94,7 +94,9 @@ public:
     void PopupMenu1Popup();
     void List1Click();
     void LargeIcons1Click();
-    void ApplyViewStyle();
+    // The view the settings name; with `resort`, in the order that view
+    // is kept in.
+    void ApplyViewStyle(bool resort = true);
     void TimerUpdateListViewTimer();
     void ListView1Resize();
     void TimerResortTimer();

@@ -37,11 +37,13 @@ TSkinImage *NewImage(QWidget *parent, const QPixmap &picture, QPoint place)
     return image;
 }
 
-QList<QRect> FreeScreenAreas()
+// Whole screens, panels included: a toolbar parked on a panel is still in
+// sight and keeps its place.
+QList<QRect> ScreenAreas()
 {
     QList<QRect> areas;
     for (const QScreen *screen : QGuiApplication::screens())
-        areas << screen->availableGeometry();
+        areas << screen->geometry();
     return areas;
 }
 } // namespace
@@ -114,7 +116,7 @@ void TFormToolBar::FormShow()
     settings.ShowToolBar = true;
     Placed = false;
     const QPoint place = ToolBarPlaceOnScreen(QPoint(settings.ToolBarLeft, settings.ToolBarTop), BarSize,
-                                              FreeScreenAreas(), PrimaryScreenSize());
+                                              ScreenAreas(), PrimaryScreenSize());
     settings.ToolBarLeft = place.x();
     settings.ToolBarTop = place.y();
     move(place);
@@ -189,7 +191,6 @@ void TFormToolBar::Image3Click()
     if (QAction *showList = TNoteEvents::Instance().ActionShowList)
         showList->trigger();
     raise();
-    activateWindow();
 }
 
 void TFormToolBar::Timer1Timer()

@@ -17,9 +17,11 @@
 #include "toolbar/TFormToolBar.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -190,7 +192,9 @@ private slots:
     {
         Start();
         UserInfo().Column5Width = 95;
+        UserInfo().ViewIcon = true; // as an edited settings file may say
         RunOptions(true);
+        QVERIFY(FList->PanelLV2Top->isVisibleTo(FList.get()));
         QVERIFY(!StayOnTopChanged);
         QVERIFY(FDialogs->Questions.isEmpty());
         QCOMPARE(UserInfo().Column5Width, 70);
@@ -212,6 +216,16 @@ private slots:
         QCOMPARE(FDialogs->Errors.size(), 2);
         for (const QString &error : FDialogs->Errors)
             QVERIFY2(error.contains(QStringLiteral("/gone/")), qPrintable(error));
+    }
+
+    void endWhileOptionsAreOpenAddsNoMoreBoxes()
+    {
+        Start();
+        UserInfo().SkinDirectoryName = QStringLiteral("gone");
+        QSignalSpy closed(FMain.get(), &TFormMain::Closed);
+        RunOptions(false, [this] { FMain->Exit1Click(); });
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(FDialogs->Errors.isEmpty());
     }
 
     void changedStayOnTopOffersARestart()
@@ -296,6 +310,35 @@ private slots:
         // A key the program has no command for goes nowhere.
         QTest::keyClick(FToolBar.get(), Qt::Key_F2);
         QCOMPARE(FShell->Opened.size(), 1);
+        // A held key acts once.
+        QTest::keyPress(FToolBar.get(), Qt::Key_F1);
+        QKeyEvent repeated(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(FToolBar.get(), &repeated);
+        QTest::keyRelease(FToolBar.get(), Qt::Key_F1);
+        QCOMPARE(FShell->Opened.size(), 2);
+
+        // Behind a modal dialog only help is within reach.
+        QTimer::singleShot(0, FOptions.get(), [this] {
+            QTest::keyClick(FOptions.get(), Qt::Key_L, Qt::ControlModifier | Qt::AltModifier);
+            QTest::keyClick(FOptions.get(), Qt::Key_F1);
+            FOptions->BtnCancel->click();
+        });
+        FMain->ActionOptionsExecute();
+        QVERIFY(FList->isVisible());
+        QCOMPARE(FShell->Opened.size(), 3);
+
+        // With a menu open, the keys are the menu's (a menu that shows one of
+        // the commands runs it by its own shortcut, as any menu does).
+        QMenu menu;
+        menu.addAction(QStringLiteral("Elsewhere"));
+        QTimer::singleShot(0, &menu, [&menu] {
+            QTest::keyClick(&menu, Qt::Key_L, Qt::ControlModifier | Qt::AltModifier);
+            QTest::keyClick(&menu, Qt::Key_F1);
+            menu.close();
+        });
+        menu.exec(QPoint(10, 10));
+        QVERIFY(FList->isVisible());
+        QCOMPARE(FShell->Opened.size(), 3);
     }
 };
 

@@ -236,7 +236,7 @@ private slots:
         QTest::mouseClick(options.PanelColor5, Qt::LeftButton);
         QCOMPARE(options.PanelColor5->palette().color(QPalette::Window), ColorRefToQColor(color5));
         PressOK(options);
-        QCOMPARE(UserInfo().Color3, QColorToColorRef(QColor(10, 20, 30)));
+        QCOMPARE(UserInfo().Color3, 0x001E140A); // 0x00BBGGRR, as the file keeps colours
         QCOMPARE(UserInfo().Color5, color5);
     }
 
@@ -266,16 +266,16 @@ private slots:
         chosen.setItalic(true);
         chosen.setUnderline(true);
         chosen.setStrikeOut(true);
-        FWorld->Dialogs.FontAnswer = TFontChoice{chosen, QColor(0, 128, 0)};
+        FWorld->Dialogs.FontAnswer = TFontChoice{chosen, QColor(200, 128, 0)};
         QTest::mouseClick(options.PanelSampleFont, Qt::LeftButton);
         PressOK(options);
         QCOMPARE(s.DefaultFontName, QStringLiteral("Liberation Serif"));
         QCOMPARE(s.DefaultFontSize, 15);
         QVERIFY(!s.DefaultFontBold && s.DefaultFontItalic);
-        QCOMPARE(s.DefaultFontColor, QColorToColorRef(QColor(0, 128, 0)));
+        QCOMPARE(s.DefaultFontColor, 0x000080C8);
         options.show();
         QVERIFY(!options.PanelSampleFont->font().underline() && !options.PanelSampleFont->font().strikeOut());
-        QCOMPARE(options.PanelSampleFont->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+        QCOMPARE(options.PanelSampleFont->palette().color(QPalette::WindowText), QColor(200, 128, 0));
     }
 
     void soundFileIsChosenAndTested()
