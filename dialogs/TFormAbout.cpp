@@ -1,6 +1,7 @@
 #include "dialogs/TFormAbout.h"
 
 #include "controls/LinkStyle.h"
+#include "dialogs/DialogParts.h"
 #include "dialogs/DialogRules.h"
 #include "model/UnitGlobalData.h"
 #include "model/UnitGlobalProc.h"
@@ -17,21 +18,6 @@
 #include <utility>
 
 namespace {
-QFrame *NewBevel(QWidget *parent, const QRect &place)
-{
-    auto *bevel = new QFrame(parent);
-    bevel->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    bevel->setGeometry(place);
-    return bevel;
-}
-
-QPushButton *NewButton(QWidget *parent, const QString &text, const QString &hint, const QRect &place)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setToolTip(hint);
-    button->setGeometry(place);
-    return button;
-}
 } // namespace
 
 TFormAbout::TFormAbout(QWidget *parent)
@@ -64,13 +50,13 @@ void TFormAbout::CreateControls()
         label->adjustSize();
         label->move(std::min(216, width() - 8 - label->width()), top);
     }
-    Bevel1 = NewBevel(this, QRect(8, 56, 329, 2));
-    Bevel2 = NewBevel(this, QRect(8, 184, 329, 2));
-    BtnOK = NewButton(this, QStringLiteral("O&K"), QStringLiteral("Click to close this dialog box."),
-                      QRect(192, 200, 73, 22));
+    Bevel1 = NewBevel(this, QFrame::HLine, QRect(8, 56, 329, 2));
+    Bevel2 = NewBevel(this, QFrame::HLine, QRect(8, 184, 329, 2));
+    BtnOK = NewButton(this, QStringLiteral("O&K"), QRect(192, 200, 73, 22),
+                      QStringLiteral("Click to close this dialog box."));
     BtnOK->setDefault(true);
-    BtnHelp = NewButton(this, QStringLiteral("&Help"), QStringLiteral("Learn how to use Jotterbox."),
-                        QRect(272, 200, 65, 22));
+    BtnHelp = NewButton(this, QStringLiteral("&Help"), QRect(272, 200, 65, 22),
+                        QStringLiteral("Learn how to use Jotterbox."));
     connect(BtnOK, &QPushButton::clicked, this, &TFormAbout::BtnOKClick);
     connect(BtnHelp, &QPushButton::clicked, this, &TFormAbout::BtnHelpClick);
 }

@@ -1,5 +1,6 @@
 // The options dialog's controls, made at its first showing.
 
+#include "dialogs/DialogParts.h"
 #include "dialogs/TFormOptions.h"
 
 #include "base/JbxError.h"
@@ -47,21 +48,6 @@ void FlowSentence(std::initializer_list<QWidget *> parts)
             part->move(end, part->y());
         end = part->x() + part->width() + 1;
     }
-}
-
-QFrame *NewBevel(QWidget *parent, QFrame::Shape shape, const QRect &place)
-{
-    auto *bevel = new QFrame(parent);
-    bevel->setFrameStyle(shape | QFrame::Sunken);
-    bevel->setGeometry(place);
-    return bevel;
-}
-
-QPushButton *NewButton(QWidget *parent, const QString &text, const QRect &place)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setGeometry(place);
-    return button;
 }
 
 QLabel *NewRaisedPanel(QWidget *parent, const QString &text, const QRect &place)

@@ -1,6 +1,7 @@
 #include "dialogs/TFormTip.h"
 
 #include "base/TextCodec.h"
+#include "dialogs/DialogParts.h"
 #include "dialogs/DialogRules.h"
 #include "model/UnitGlobalData.h"
 #include "model/UnitGlobalProc.h"
@@ -82,11 +83,9 @@ void TFormTip::CreateControls()
     CBShowTips = new QCheckBox(QStringLiteral("&Show tips at startup"), this);
     CBShowTips->setGeometry(8, 195, 121, 17);
     CBShowTips->setChecked(true);
-    BtnNext = new QPushButton(QStringLiteral("&Next"), this);
-    BtnNext->setGeometry(272, 192, 75, 25);
+    BtnNext = NewButton(this, QStringLiteral("&Next"), QRect(272, 192, 75, 25));
     BtnNext->setDefault(true);
-    BtnClose = new QPushButton(QStringLiteral("&Close"), this);
-    BtnClose->setGeometry(352, 192, 75, 25);
+    BtnClose = NewButton(this, QStringLiteral("&Close"), QRect(352, 192, 75, 25));
     connect(CBShowTips, &QCheckBox::clicked, this, &TFormTip::CBShowTipsClick);
     connect(BtnNext, &QPushButton::clicked, this, &TFormTip::BtnNextClick);
     connect(BtnClose, &QPushButton::clicked, this, &TFormTip::BtnCloseClick);
