@@ -1,6 +1,10 @@
 #include "controls/TSkinImage.h"
 
+#include "base/JbxError.h"
+
 #include <QBitmap>
+#include <QFile>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -43,14 +47,12 @@ void TSkinImage::paintEvent(QPaintEvent *)
         painter.drawPixmap(0, 0, FShown);
 }
 
-void TSkinImage::mousePressEvent(QMouseEvent *event)
-{
-    FPressed = event->button() == Qt::LeftButton;
-}
+void TSkinImage::mousePressEvent(QMouseEvent *event) { FPressed = event->button() == Qt::LeftButton; }
 
 void TSkinImage::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = FPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click =
+        FPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     FPressed = false;
     if (click)
         emit Clicked();
@@ -60,4 +62,13 @@ void TSkinImage::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         emit DoubleClicked();
+}
+
+QString ReadSkinBitmap(const QString &path, QImage &picture)
+{
+    if (!QFile::exists(path))
+        return JbxMessages::CannotOpenFile(path);
+    if (!picture.load(path))
+        return QStringLiteral("Bitmap image is not valid: %1").arg(path);
+    return {};
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
+#include <QString>
 #include <QWidget>
 
 // A picture of a skinned frame: drawn at its own size or stretched to the
@@ -15,7 +17,11 @@ public:
     void SetPicture(const QPixmap &picture);
     const QPixmap &Picture() const { return FPicture; }
     // Stretched pictures fill the control; the others give it their size.
-    void SetStretch(bool stretch) { FStretch = stretch; update(); }
+    void SetStretch(bool stretch)
+    {
+        FStretch = stretch;
+        update();
+    }
     void SetTransparent(bool transparent);
 
 signals:
@@ -37,3 +43,8 @@ private:
     bool FTransparent = false;
     bool FPressed = false;
 };
+
+// Reads one bitmap of a skin into `picture`; empty, or the message that
+// tells the user why it could not be read (the file is missing, or it is no
+// image).
+QString ReadSkinBitmap(const QString &path, QImage &picture);

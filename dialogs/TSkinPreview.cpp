@@ -59,15 +59,11 @@ void TSkinPreview::LoadSkin(const QString &directory)
         {ImageBottomLeft, "bottom_left.bmp"},  {ImageBottomMid, "bottom_mid.bmp"},
         {ImageBottomRight, "bottom_right.bmp"}};
     for (const auto &[image, name] : pictures) {
-        const QString path = directory + QLatin1String(name);
-        if (!QFile::exists(path)) {
-            Arrange();
-            throw EJbxError(JbxMessages::CannotOpenFile(path));
-        }
         QImage picture;
-        if (!picture.load(path)) {
+        const QString error = ReadSkinBitmap(directory + QLatin1String(name), picture);
+        if (!error.isEmpty()) {
             Arrange();
-            throw EJbxError(QStringLiteral("Bitmap image is not valid: %1").arg(path));
+            throw EJbxError(error);
         }
         image->SetPicture(QPixmap::fromImage(picture));
     }

@@ -45,12 +45,18 @@ struct TSkinFile {
     const char *File;
 };
 constexpr TSkinFile FrameFiles[] = {
-    {&TFormTaskList::ImageTopMid, "top_mid.bmp"},       {&TFormTaskList::ImageLeftMid, "left_mid.bmp"},
-    {&TFormTaskList::ImageRightMid, "right_mid.bmp"},   {&TFormTaskList::ImageRightTop, "right_top.bmp"},
-    {&TFormTaskList::ImageBottomLeft, "bottom_left.bmp"}, {&TFormTaskList::ImageBottomMid, "bottom_mid.bmp"},
-    {&TFormTaskList::ImageBottomRight, "bottom_right.bmp"}, {&TFormTaskList::ImageS, "s.bmp"},
-    {&TFormTaskList::ImageX, "x.bmp"},                  {&TFormTaskList::ImageSearch, "search.bmp"},
-    {&TFormTaskList::ImageNew, "new.bmp"},              {&TFormTaskList::ImageDel, "del.bmp"},
+    {&TFormTaskList::ImageTopMid, "top_mid.bmp"},
+    {&TFormTaskList::ImageLeftMid, "left_mid.bmp"},
+    {&TFormTaskList::ImageRightMid, "right_mid.bmp"},
+    {&TFormTaskList::ImageRightTop, "right_top.bmp"},
+    {&TFormTaskList::ImageBottomLeft, "bottom_left.bmp"},
+    {&TFormTaskList::ImageBottomMid, "bottom_mid.bmp"},
+    {&TFormTaskList::ImageBottomRight, "bottom_right.bmp"},
+    {&TFormTaskList::ImageS, "s.bmp"},
+    {&TFormTaskList::ImageX, "x.bmp"},
+    {&TFormTaskList::ImageSearch, "search.bmp"},
+    {&TFormTaskList::ImageNew, "new.bmp"},
+    {&TFormTaskList::ImageDel, "del.bmp"},
 };
 
 TSkinImage *NewImage(QWidget *parent, bool stretch, const QString &hint = QString())
@@ -407,11 +413,7 @@ QString TFormTaskList::LoadSkinPicture(TSkinImage *image, const QString &fileNam
 {
     const QString path = SkinDirectory() + fileName;
     QImage picture;
-    QString error;
-    if (!QFile::exists(path))
-        error = JbxMessages::CannotOpenFile(path);
-    else if (!picture.load(path))
-        error = QStringLiteral("Bitmap image is not valid: %1").arg(path);
+    const QString error = ReadSkinBitmap(path, picture);
     if (error.isEmpty()) {
         image->SetPicture(QPixmap::fromImage(picture));
         return {};
@@ -442,8 +444,9 @@ void TFormTaskList::LoadSkinPictures(const QList<QPair<TSkinImage *, QString>> &
 void TFormTaskList::LoadTitleSkin()
 {
     const bool expanded = UserInfo().V_Expanded;
-    LoadSkinPictures({{ImageTopLeft, expanded ? QStringLiteral("top_left.bmp") : QStringLiteral("top_left_bar.bmp")},
-                      {ImageTopRight, expanded ? QStringLiteral("top_right.bmp") : QStringLiteral("top_right_bar.bmp")}});
+    LoadSkinPictures(
+        {{ImageTopLeft, expanded ? QStringLiteral("top_left.bmp") : QStringLiteral("top_left_bar.bmp")},
+         {ImageTopRight, expanded ? QStringLiteral("top_right.bmp") : QStringLiteral("top_right_bar.bmp")}});
 }
 
 void TFormTaskList::LoadFrameSkin()
