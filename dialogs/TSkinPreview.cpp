@@ -3,7 +3,6 @@
 #include "base/JbxError.h"
 #include "controls/TSkinImage.h"
 
-#include <QFile>
 #include <QHeaderView>
 #include <QImage>
 #include <QTableWidget>

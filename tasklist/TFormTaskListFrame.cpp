@@ -25,7 +25,6 @@
 #include "tasklist/TaskOrder.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
