@@ -16,6 +16,7 @@ class TFormToolBar;
 class THotKeys;
 class TReminderEngine;
 class TTrayIcon;
+class QWidget;
 
 // Events worth a line on stderr when asked for (QT_LOGGING_RULES
 // "jbx.events=true"): start-up reaching its loop, hot keys, alerts.
@@ -126,7 +127,9 @@ private:
     bool OfferShortcut(const QKeyCombination &keys);
 
     QPointer<TFormTaskList> FTaskList;
-    QPointer<TFormToolBar> FToolBar;
+    // Only shown and hidden from here; as a plain widget it can still be
+    // asked while it is being destroyed (its last hide).
+    QPointer<QWidget> FToolBar;
     QPointer<TFormOptions> FOptions;
     QPointer<TFormAbout> FAbout;
     QPointer<TFormTip> FTip;
