@@ -84,6 +84,8 @@ TFormNote::TFormNote(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Frameless
     BuildInfoPanel();
     Menu = new TNoteMenu(this);
     auto *drag = new TWindowDrag(this);
+    // Dragged before it settled: settle now, or the settle would undo the drag.
+    connect(drag, &TWindowDrag::Starting, this, &TFormNote::SettlePosition);
     for (auto [part, kind] : {std::pair<QWidget *, TNotePart>{PanelTitle, TNotePart::Title},
                               {LabelTitle, TNotePart::TitleLabel},
                               {PanelClient, TNotePart::Client}})

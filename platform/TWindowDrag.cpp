@@ -66,6 +66,7 @@ bool TWindowDrag::Motion(const TPart &part, QMouseEvent *event)
 
 void TWindowDrag::Start(QPoint globalPos)
 {
+    emit Starting();
     // The window manager's drags end on the release of the left button
     // only: with another button held the window follows by hand.
     QWindow *window = FWindow->windowHandle();

@@ -38,6 +38,11 @@ public:
     // Watches the mouse on a part of the frame.
     void AddPart(QWidget *part, TDragZoneFunction zone);
 
+signals:
+    // A drag or a size is about to start: the window's place is the user's
+    // from here on, even if the window is still waiting to settle it.
+    void Starting();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

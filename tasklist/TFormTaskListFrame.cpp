@@ -157,6 +157,8 @@ QLineEdit *TFormTaskList::SearchBox()
 void TFormTaskList::BuildFrameDrag()
 {
     auto *drag = new TWindowDrag(this);
+    // Dragged before it settled: settle now, or the settle would undo the drag.
+    connect(drag, &TWindowDrag::Starting, this, &TFormTaskList::SettlePosition);
     auto add = [this, drag](QWidget *widget, TListPart part) {
         drag->AddPart(widget, [this, part](QPoint point, QSize size) {
             return ListHitZone(part, point, size, UserInfo().V_Expanded, ImageBottomLeft->height());
@@ -253,7 +255,7 @@ void TFormTaskList::FormShow()
 
 void TFormTaskList::SettlePosition()
 {
-    if (!isVisible() || !Ready)
+    if (!isVisible() || !Ready || FPlaced)
         return;
     PinWindowPlace(this, QPoint(UserInfo().Left, UserInfo().Top));
     FPlaced = true;

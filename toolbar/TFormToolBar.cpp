@@ -78,6 +78,11 @@ TFormToolBar::TFormToolBar(QWidget *listWindow)
     clockZone.Cursor = Qt::SizeAllCursor;
     clockZone.AnyButton = true;
     drag->AddPart(ImageClock, [clockZone](QPoint, QSize) { return clockZone; });
+    // Dragged before it settled: settle now, or the settle would undo the drag.
+    connect(drag, &TWindowDrag::Starting, this, [this] {
+        if (FSettle->isActive())
+            SettlePosition();
+    });
 
     Timer1->setInterval(ClockInterval);
     connect(Timer1, &QTimer::timeout, this, &TFormToolBar::Timer1Timer);

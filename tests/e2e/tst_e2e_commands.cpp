@@ -142,8 +142,7 @@ private slots:
         QString bar;
         QVERIFY2(Eventually([&] { return !(bar = WindowSized(program, KToolBarSize)).isEmpty(); }),
                  qPrintable(program.Output()));
-        // The toolbar settles at its place a moment after it shows; only
-        // moves after that are the user's.
+        // The toolbar stands at its place (and has stood still a moment).
         QDeadlineTimer still(1000);
         QVERIFY2(Eventually([&] {
                      if (Geometry(bar).topLeft() != KToolBarPlace)

@@ -193,6 +193,29 @@ private slots:
         QCOMPARE(Stored(), QPoint(150, 150));
     }
 
+    void dragBeforeTheSettleIsKept()
+    {
+        UserInfo().ToolBarLeft = 300;
+        UserInfo().ToolBarTop = 200;
+        TFormToolBar bar(FList.get());
+        bar.FormCreate();
+        QVERIFY(!bar.Placed);
+        // Grabbed at once, before the settle step would put it back.
+        const QPoint grip(10, 10);
+        const QPoint from = bar.ImageClock->mapToGlobal(grip);
+        QTest::mousePress(bar.ImageClock, Qt::LeftButton, {}, grip);
+        for (const QPoint step : {QPoint(2, 2), QPoint(40, 30)}) {
+            QMouseEvent motion(QEvent::MouseMove, grip + step, from + step, Qt::NoButton, Qt::LeftButton, {});
+            QApplication::sendEvent(bar.ImageClock, &motion);
+        }
+        QTest::mouseRelease(bar.ImageClock, Qt::LeftButton, {}, grip + QPoint(40, 30));
+        QVERIFY(bar.Placed);
+        bar.SettlePosition(); // the settle step, late: nothing more to do
+        // The drag follows the pointer from its first motion on.
+        QCOMPARE(bar.pos(), QPoint(338, 228));
+        QCOMPARE(Stored(), QPoint(338, 228));
+    }
+
     void hidingKeepsTheSettingClosingDropsIt()
     {
         auto bar = ShownAt({120, 130});
