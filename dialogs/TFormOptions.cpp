@@ -71,10 +71,8 @@ void TFormOptions::FormShow()
     StayOnTopChanged = false;
     CBDisplayDueDate->setChecked(settings.DisplayDueDate);
 
-    const qint32 colors[] = {settings.Color1, settings.Color2, settings.Color3, settings.Color4,
-                             settings.Color5};
     for (int index = 0; index < 5; ++index)
-        SetPanelColor(index, colors[index]);
+        SetPanelColor(index, settings.NoteColor(index + 1));
 
     QFont font(settings.DefaultFontName);
     // A size no font can have (only an edited file holds one) shows as 1.
@@ -135,10 +133,8 @@ void TFormOptions::BtnOKClick()
         StayOnTopChanged = true;
     settings.StayOnTop = CBStayOnTop->isChecked();
     settings.DisplayDueDate = CBDisplayDueDate->isChecked();
-    qint32 *colors[] = {&settings.Color1, &settings.Color2, &settings.Color3, &settings.Color4,
-                        &settings.Color5};
     for (int index = 0; index < 5; ++index)
-        *colors[index] = FColors[index];
+        settings.NoteColor(index + 1) = FColors[index];
 
     // Underline and strike-out the font chooser may have set are not kept.
     const QFont font = PanelSampleFont->font();

@@ -26,14 +26,8 @@ const QByteArray NewNoteBytes =
 
 qint32 RotationColor(const TUserInfo &settings)
 {
-    switch (settings.DefaultColor) {
-    case 1: return settings.Color1;
-    case 2: return settings.Color2;
-    case 3: return settings.Color3;
-    case 4: return settings.Color4;
-    case 5: return settings.Color5;
-    default: return 0;
-    }
+    const int number = settings.DefaultColor;
+    return number >= 1 && number <= 5 ? settings.NoteColor(number) : 0;
 }
 } // namespace
 

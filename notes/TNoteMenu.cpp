@@ -24,14 +24,6 @@
 
 namespace {
 
-qint32 UserColor(int number)
-{
-    const TUserInfo &settings = UserInfo();
-    const qint32 colors[] = {settings.Color1, settings.Color2, settings.Color3, settings.Color4,
-                             settings.Color5};
-    return colors[std::clamp(number, 1, 5) - 1];
-}
-
 // A colour item shows its colour and no text: a swatch 13 pixels wide with a
 // pixel free above and below.
 QIcon Swatch(qint32 color)
@@ -107,7 +99,7 @@ void TNoteMenu::PMSysMenuPopup()
 
     // The colours follow the settings, which the options may have changed.
     for (int number = 1; number <= 5; ++number)
-        ColorItems[number - 1]->setIcon(Swatch(UserColor(number)));
+        ColorItems[number - 1]->setIcon(Swatch(UserInfo().NoteColor(number)));
 
     if (FNote->InfoPanelShown()) {
         for (QAction *item : {Cut1, Copy1, Paste1, SelectAll1, ActionChangeFont})
@@ -131,7 +123,7 @@ void TNoteMenu::Popup(QPoint globalPos)
 
 void TNoteMenu::ColorClick(int number)
 {
-    FNote->SetNoteColor(UserColor(number));
+    FNote->SetNoteColor(UserInfo().NoteColor(number));
     FNote->Task->Color = FNote->NoteColor();
     DataModified = true;
 }

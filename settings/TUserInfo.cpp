@@ -5,6 +5,7 @@
 #include "settings/SettingsCodec.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 enum class TKind { Integer, Boolean, String, Time, DateTime };
@@ -117,13 +118,26 @@ TUserInfo::TUserInfo(const QString &appDir) : FAppDir(appDir) { InitPlaceDefault
 
 void TUserInfo::InitPlaceDefaults()
 {
-    const int screenWidth = PrimaryScreenSize().width();
-    ToolBarLeft = screenWidth - 140;
-    Left = screenWidth - 420;
+    const QSize screen = PrimaryScreenSize();
+    const QPoint toolBar = DefaultToolBarPlace(screen);
+    ToolBarLeft = toolBar.x();
+    ToolBarTop = toolBar.y();
+    Left = screen.width() - 420;
     SoundFileName = FAppDir + QStringLiteral("notify.wav");
 }
 
 QString TUserInfo::FileName() const { return FAppDir + QStringLiteral("Jotterbox.ini"); }
+
+qint32 &TUserInfo::NoteColor(int number)
+{
+    static constexpr qint32 TUserInfo::*Colors[] = {
+        &TUserInfo::Color1, &TUserInfo::Color2, &TUserInfo::Color3, &TUserInfo::Color4, &TUserInfo::Color5};
+    return this->*Colors[std::clamp(number, 1, 5) - 1];
+}
+
+qint32 TUserInfo::NoteColor(int number) const { return const_cast<TUserInfo *>(this)->NoteColor(number); }
+
+QPoint TUserInfo::DefaultToolBarPlace(QSize primaryScreen) { return {primaryScreen.width() - 140, 10}; }
 
 QString TUserInfo::SoundFileOrDefault(const QString &chosen) const
 {

@@ -2,6 +2,8 @@
 
 #include "base/DateTime.h"
 
+#include <QPoint>
+#include <QSize>
 #include <QString>
 
 // Every user preference and remembered window place, named as its key in
@@ -66,6 +68,12 @@ public:
     explicit TUserInfo(const QString &appDir = QString());
 
     QString FileName() const;
+    // Note colour `number` (1 to 5): Color1 ... Color5.
+    qint32 &NoteColor(int number);
+    qint32 NoteColor(int number) const;
+    // Where the toolbar opens when no place is stored: near the top right
+    // corner of the primary screen.
+    static QPoint DefaultToolBarPlace(QSize primaryScreen);
     // The sound to play for `chosen`: the file itself when it can be read,
     // else the program's own sound, so a reminder is never silent.
     QString SoundFileOrDefault(const QString &chosen) const;

@@ -1,6 +1,6 @@
 #include "toolbar/ToolBarPlace.h"
 
-QPoint DefaultToolBarPlace(QSize primaryScreen) { return {primaryScreen.width() - 140, 10}; }
+#include "settings/TUserInfo.h"
 
 QPoint ToolBarPlaceOnScreen(QPoint stored, QSize size, const QList<QRect> &screens, QSize primaryScreen)
 {
@@ -10,5 +10,5 @@ QPoint ToolBarPlaceOnScreen(QPoint stored, QSize size, const QList<QRect> &scree
     for (const QRect &screen : screens)
         if (screen.intersects(bar))
             return stored;
-    return DefaultToolBarPlace(primaryScreen);
+    return TUserInfo::DefaultToolBarPlace(primaryScreen);
 }

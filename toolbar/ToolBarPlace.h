@@ -5,10 +5,6 @@
 #include <QRect>
 #include <QSize>
 
-// The toolbar's place when nothing is stored: near the top right corner of
-// the primary screen.
-QPoint DefaultToolBarPlace(QSize primaryScreen);
-
 // Where a toolbar of `size` stored at `stored` should open: there when any
 // part of it lies on one of the screens (their free areas), otherwise (a
 // monitor was removed, the resolution shrank) at the default place, so it
