@@ -25,14 +25,23 @@
 Q_LOGGING_CATEGORY(lcJbxEvents, "jbx.events", QtWarningMsg)
 
 namespace {
-constexpr int SaveInterval = 60000;
+constexpr int DefaultSaveInterval = 60000;
+
+// A save a minute. Tests of what a save survives set a shorter one, so they
+// need not wait a minute for every tick.
+int SaveInterval()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("JBX_SAVE_INTERVAL_MS", &ok);
+    return ok && ms > 0 ? ms : DefaultSaveInterval;
+}
 } // namespace
 
 TFormMain::TFormMain(QObject *parent)
     : QObject(parent), TimerSave(new QTimer(this)), CoolTrayIcon1(new TTrayIcon(this)), PMTray(new QMenu),
       Reminders(new TReminderEngine(TaskList(), this)), HotKeys(new THotKeys(this))
 {
-    TimerSave->setInterval(SaveInterval);
+    TimerSave->setInterval(SaveInterval());
     connect(TimerSave, &QTimer::timeout, this, [this] { TimerSaveTimer(); });
     TimerSave->start();
 
