@@ -17,12 +17,44 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 // A Monday.
 const QDateTime Monday10(QDate(2026, 12, 7), QTime(10, 0));
 constexpr qint64 Minute = 60 * 1000;
+
+// The disk as it is when it fills up mid-save: every file this process
+// writes stops growing after `bytes`, and the write that would pass it
+// fails (EFBIG, with the signal that would otherwise end the process
+// ignored). Undone when it goes, whatever the test's outcome.
+class TDiskFullAfter {
+public:
+    explicit TDiskFullAfter(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &FBefore);
+        FSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = FBefore;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TDiskFullAfter() { Lift(); }
+    void Lift()
+    {
+        if (FLifted)
+            return;
+        FLifted = true;
+        setrlimit(RLIMIT_FSIZE, &FBefore);
+        std::signal(SIGXFSZ, FSignal);
+    }
+
+private:
+    rlimit FBefore{};
+    void (*FSignal)(int) = nullptr;
+    bool FLifted = false;
+};
 } // namespace
 
 class TestFormMain : public QObject {
@@ -160,6 +192,56 @@ private slots:
         TTaskList read(UserInfo());
         read.LoadFromFile(Path("Jotterbox.dat"));
         QCOMPARE(read.Count(), 1);
+    }
+
+    // The data file must come through a disk that fills up anywhere in the
+    // save: at the first byte, inside the header, inside the first buffer,
+    // and after a whole buffer has gone out.
+    void fullDiskKeepsTheOldFileAndTheChange_data()
+    {
+        QTest::addColumn<int>("room");
+        QTest::newRow("nothing") << 0;
+        QTest::newRow("in the header") << 20;
+        QTest::newRow("in a task") << 5000;
+        QTest::newRow("after the first megabyte") << (1 << 20) + 100;
+    }
+
+    void fullDiskKeepsTheOldFileAndTheChange()
+    {
+        QFETCH(int, room);
+        TScriptedDialogs dialogs;
+        WriteDataFile([](TTaskList &tasks) {
+            for (int i = 0; i < 8000; ++i)
+                tasks.AddNewTask()->Text = "Old task " + QByteArray::number(i) + QByteArray(150, 'x');
+        });
+        const QByteArray before = ReadFileBytes(Path("Jotterbox.dat"));
+        QVERIFY(before.size() > room);
+        UserInfo().LastBackup = TClock::Now() - 2; // a backup is due as well
+        auto form = Start();
+        QCOMPARE(TaskList().Count(), 8000);
+        TaskList().AddNewTask()->Text = "Written while the disk was full";
+        DataModified = true;
+
+        TDiskFullAfter full{rlim_t(room)};
+        TClock::Advance(Minute);
+        QVERIFY(!form->TimerSaveTimer());
+        QCOMPARE(dialogs.Errors, QStringList{"Stream write error"});
+        QVERIFY(DataModified);
+        QVERIFY(form->TimerSave->isActive());
+        QCOMPARE(ReadFileBytes(Path("Jotterbox.dat")), before);
+        // No half-written file left behind, and the backup waits for the data.
+        QCOMPARE(QDir(FDir->path()).entryList(QDir::Files), QStringList{"Jotterbox.dat"});
+
+        full.Lift();
+        TClock::Advance(Minute);
+        QVERIFY(form->TimerSaveTimer());
+        QVERIFY(!DataModified);
+        QCOMPARE(dialogs.Errors.size(), 1);
+        TTaskList read(UserInfo());
+        read.LoadFromFile(Path("Jotterbox.dat"));
+        QCOMPARE(read.Count(), 8001);
+        QCOMPARE(read.GetTask(8000)->Text, QByteArray("Written while the disk was full"));
+        QCOMPARE(ReadFileBytes(Path("Jotterbox_Backup_1.dat")), ReadFileBytes(Path("Jotterbox.dat")));
     }
 
     void failedBackupIsTriedAgain()

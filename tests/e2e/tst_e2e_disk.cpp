@@ -1,0 +1,148 @@
+// The installed program on a disk that fills up and on a folder that turns
+// read-only under it: the save fails with a box, the file it had stays as
+// it was, and the next tick writes the change once the disk takes it. The
+// program folder is a small memory file system of its own, so the disk can
+// really fill up; that needs root, and the cases skip without it.
+
+#include "base/Clock.h"
+#include "e2e/TE2eTest.h"
+#include "e2e/TProgram.h"
+#include "model/TTask.h"
+#include "model/TTaskList.h"
+#include "support/TestTasks.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <csignal>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace {
+constexpr const char *DiskOptions = "size=48m,mode=0755";
+constexpr int Tasks = 2000;
+} // namespace
+
+class TestE2eDisk : public TE2eTest {
+    Q_OBJECT
+
+    QString FMount;
+    QString FFiller;
+
+    // Fills the program's disk up to its last byte.
+    bool FillDisk()
+    {
+        QFile filler(FFiller);
+        if (!filler.open(QIODevice::WriteOnly))
+            return false;
+        const QByteArray block(1 << 16, '\0');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        filler.unsetError();
+        while (filler.write("x", 1) == 1 && filler.flush()) {
+        }
+        return true;
+    }
+
+    // Old tasks, one of whose reminders is due: the program's first scan
+    // changes that task, and the change is what the saves are about.
+    QByteArray WriteOldFile()
+    {
+        WriteDataFile([](TTaskList &tasks) {
+            for (int i = 0; i < Tasks; ++i)
+                tasks.AddNewTask()->Text = "Old task " + QByteArray::number(i) + QByteArray(150, 'x');
+            tasks.GetTask(7)->ReminderTime = TClock::Now() - 1.0 / 24;
+        });
+        return ReadFileBytes(Path("Jotterbox.dat"));
+    }
+
+    QProcessEnvironment TickingEnvironment() const
+    {
+        QProcessEnvironment environment = Environment();
+        environment.insert(QStringLiteral("JBX_SAVE_INTERVAL_MS"), QStringLiteral("1500"));
+        return environment;
+    }
+
+    // The data file holds the change: every old task and the fired reminder.
+    bool HoldsTheChange() const
+    {
+        bool changed = false;
+        ReadDataFile([&](const TTaskList &tasks) {
+            changed = tasks.Count() == Tasks && tasks.GetTask(7)->Alerting && tasks.GetTask(7)->ReminderTime == 0;
+        });
+        return changed;
+    }
+
+    QStringList Files() const { return QDir(FFolder).entryList(QDir::Files, QDir::Name); }
+
+private slots:
+    void init()
+    {
+        if (geteuid() != 0)
+            QSKIP("a disk of its own needs root");
+        const QString installError = InstallFresh();
+        QVERIFY2(installError.isEmpty(), qPrintable(installError));
+        // The program folder again, on a disk of its own.
+        FMount = FFolder;
+        if (::mount("tmpfs", QFile::encodeName(FMount).constData(), "tmpfs", 0, DiskOptions) != 0) {
+            const int error = errno;
+            FMount.clear();
+            QSKIP(qPrintable(QStringLiteral("cannot mount a small disk: %1").arg(qt_error_string(error))));
+        }
+        const QString reinstallError = InstallProgram(FFolder);
+        QVERIFY2(reinstallError.isEmpty(), qPrintable(reinstallError));
+        QVERIFY(WriteSettings(QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\n")).isEmpty());
+        FFiller = FDir->filePath(QStringLiteral("Jotterbox/filler.bin"));
+    }
+
+    void cleanup()
+    {
+        if (!FMount.isEmpty())
+            ::umount2(QFile::encodeName(FMount).constData(), MNT_DETACH);
+        FMount.clear();
+        FDir.reset();
+    }
+
+    void fullDiskKeepsTheOldFileUntilThereIsRoom()
+    {
+        const QByteArray before = WriteOldFile();
+        QVERIFY(FillDisk());
+        const QStringList files = Files();
+
+        TProgram program(FFolder, TickingEnvironment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        QVERIFY2(program.WaitForLine(QStringLiteral("Jotterbox: Stream write error")), qPrintable(program.Output()));
+        QVERIFY(program.Running());
+        QCOMPARE(ReadFileBytes(Path("Jotterbox.dat")), before);
+        QCOMPARE(Files(), files); // nothing half-written left behind
+
+        QVERIFY(QFile::remove(FFiller));
+        QVERIFY2(Eventually([&] { return HoldsTheChange(); }), qPrintable(program.Output()));
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        QVERIFY(HoldsTheChange());
+    }
+
+    void readOnlyFolderKeepsTheOldFileUntilWritable()
+    {
+        const QByteArray before = WriteOldFile();
+        const QByteArray path = QFile::encodeName(FMount);
+        QVERIFY(::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_RDONLY, DiskOptions) == 0);
+
+        TProgram program(FFolder, TickingEnvironment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        QVERIFY2(program.WaitForLine(QStringLiteral("Jotterbox: Cannot create file %1").arg(Path("Jotterbox.dat"))),
+                 qPrintable(program.Output()));
+        QVERIFY(program.Running());
+        QCOMPARE(ReadFileBytes(Path("Jotterbox.dat")), before);
+
+        QVERIFY(::mount(nullptr, path.constData(), nullptr, MS_REMOUNT, DiskOptions) == 0);
+        QVERIFY2(Eventually([&] { return HoldsTheChange(); }), qPrintable(program.Output()));
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        QVERIFY(HoldsTheChange());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestE2eDisk)
+#include "tst_e2e_disk.moc"
