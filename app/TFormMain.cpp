@@ -124,6 +124,9 @@ QString TFormMain::KeepDamagedFile()
     if (!damaged.copy(path))
         throw EJbxError(
             QStringLiteral("Cannot copy %1 to %2: %3").arg(DataFilePath, path, damaged.errorString()));
+    // A copy takes the permissions of what it copies; like every data file
+    // this one is for its owner's eyes only.
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     FDamagedPending = false;
     FDamagedKeptAs = path;
     return path;
@@ -205,8 +208,11 @@ bool TFormMain::TimerSaveTimer()
             }
             UserInfo().SaveSettings();
         }
+        // A list read only in part must not take the place of a backup that
+        // may be the one whole copy left: backups wait for a start that
+        // reads the file whole.
         const TDateTime now = TClock::Now();
-        if (now - UserInfo().LastBackup >= 1.0) {
+        if (!FLoadFailed && now - UserInfo().LastBackup >= 1.0) {
             TaskList().SaveToFile(BackupFileName(now));
             UserInfo().LastBackup = now;
             UserInfo().SaveSettings();

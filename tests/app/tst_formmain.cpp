@@ -331,6 +331,9 @@ private slots:
         QByteArray damaged = ReadFileBytes(Path("Jotterbox.dat"));
         damaged.chop(10);
         WriteFileBytes(Path("Jotterbox.dat"), damaged);
+        // As a copy from elsewhere may have it: readable by all.
+        QFile::setPermissions(Path("Jotterbox.dat"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                         QFileDevice::ReadGroup | QFileDevice::ReadOther);
 
         TScriptedDialogs dialogs;
         TFakeNotes notes;
@@ -341,6 +344,9 @@ private slots:
         QVERIFY(dialogs.Errors[0].startsWith("Stream read error"));
         QVERIFY(dialogs.Errors[0].contains(kept));
         QCOMPARE(ReadFileBytes(kept), damaged);
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                QFileDevice::ReadOther | QFileDevice::WriteOther;
+        QVERIFY(!(QFile::permissions(kept) & others)); // the user's alone, as the data file is
         // The rest of the start is skipped: no notes, no hot keys.
         QVERIFY(notes.Created.isEmpty());
         QVERIFY(!form->CoolTrayIcon1->CycleIcons());
@@ -352,6 +358,8 @@ private slots:
         QCOMPARE(read.Count(), 3);
         QCOMPARE(ReadFileBytes(kept), damaged);
         QCOMPARE(QDir(FDir->path()).entryList({"Jotterbox_Damaged_*"}).size(), 1);
+        // A backup was due, but a list read in part replaces none.
+        QCOMPARE(QDir(FDir->path()).entryList({"Jotterbox_Backup_*"}), QStringList());
     }
 
     void unreadableFileThatCannotBeKeptIsNeverReplaced()
