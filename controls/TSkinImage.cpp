@@ -4,9 +4,12 @@
 
 #include <QBitmap>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QtEndian>
 
 TSkinImage::TSkinImage(QWidget *parent) : QWidget(parent) {}
 
@@ -64,11 +67,64 @@ void TSkinImage::mouseDoubleClickEvent(QMouseEvent *event)
         emit DoubleClicked();
 }
 
+namespace {
+// Whether the pixels an uncompressed bitmap's header promises lie within
+// the file: the reader takes a short file as it is and leaves the missing
+// rows to whatever its memory held.
+bool PixelsWithinFile(QFile &file)
+{
+    const QByteArray header = file.read(34);
+    if (header.size() < 26)
+        return false;
+    const auto le32 = [&header](int at) { return qFromLittleEndian<qint32>(header.constData() + at); };
+    const auto le16 = [&header](int at) { return qFromLittleEndian<quint16>(header.constData() + at); };
+    const qint64 offset = quint32(le32(10));
+    qint64 width, height, bits, compression = 0;
+    if (le32(14) == 12) { // the oldest header: 16-bit sizes, never compressed
+        width = le16(18);
+        height = le16(20);
+        bits = le16(24);
+    } else {
+        if (header.size() < 34)
+            return false;
+        width = le32(18);
+        height = qAbs(qint64(le32(22)));
+        bits = le16(28);
+        compression = le32(30);
+    }
+    constexpr qint64 Rgb = 0, BitFields = 3, AlphaBitFields = 6;
+    if (compression != Rgb && compression != BitFields && compression != AlphaBitFields)
+        return true; // run-length coded: the reader stops where the codes do
+    const qint64 rowBytes = (qMax<qint64>(width, 0) * bits + 31) / 32 * 4;
+    return offset + rowBytes * height <= file.size();
+}
+} // namespace
+
 QString ReadSkinBitmap(const QString &path, QImage &picture)
 {
-    if (!QFile::exists(path))
+    const QFileInfo file(path);
+    if (!file.exists())
         return JbxMessages::CannotOpenFile(path);
-    if (!picture.load(path))
-        return QStringLiteral("Bitmap image is not valid: %1").arg(path);
+    const QString invalid = QStringLiteral("Bitmap image is not valid: %1").arg(path);
+    // A folder or a pipe in a bitmap's place is no bitmap; a pipe would not
+    // even open without a writer.
+    if (!file.isFile())
+        return invalid;
+    // Skins are Windows bitmaps, read as nothing else: another format under
+    // the name is as wrong as any other content.
+    QFile bytes(path);
+    if (!bytes.open(QIODevice::ReadOnly))
+        return JbxMessages::CannotOpenFile(path);
+    QImageReader reader(&bytes, "bmp");
+    reader.setDecideFormatFromContent(false);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > MaxSkinBitmapSide || size.height() > MaxSkinBitmapSide)
+        return invalid;
+    if (!bytes.seek(0) || !PixelsWithinFile(bytes) || !bytes.seek(0))
+        return invalid;
+    QImage read;
+    if (!reader.read(&read))
+        return invalid;
+    picture = read;
     return {};
 }

@@ -44,7 +44,12 @@ private:
     bool FPressed = false;
 };
 
+// The widest and tallest skin bitmap read: a frame piece larger than any
+// screen is damage, and reading it would cost memory by the hundred
+// megabytes for nothing.
+inline constexpr int MaxSkinBitmapSide = 4096;
+
 // Reads one bitmap of a skin into `picture`; empty, or the message that
 // tells the user why it could not be read (the file is missing, or it is no
-// image).
+// Windows bitmap of a sensible size). `picture` changes only on success.
 QString ReadSkinBitmap(const QString &path, QImage &picture);

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 QStringList SplitLines(const QString &text)
 {
@@ -25,6 +26,22 @@ QStringList SplitLines(const QString &text)
         start = end;
     }
     return lines;
+}
+
+QStringList ReadTips(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = file.read(MaxTipsBytes);
+    // A line cut at the limit is no tip; the lines before it are whole.
+    if (!file.atEnd()) {
+        const qsizetype lastBreak = std::max(bytes.lastIndexOf('\n'), bytes.lastIndexOf('\r'));
+        bytes.truncate(lastBreak < 0 ? 0 : lastBreak);
+    }
+    return SplitLines(DecodeText(bytes));
 }
 
 int TipToShow(qint32 nextTip, qsizetype count)
@@ -48,8 +65,9 @@ QStringList SkinEntries(const QString &skinsDirectory)
 
 QString ReadSkinName(const QString &fileName)
 {
+    // A pipe in the file's place would hold up the dialog for good.
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))
         throw EJbxError(JbxMessages::CannotOpenFile(fileName));
     // The name is on the first line; a skin's name is never long.
     QByteArray bytes = file.read(4096);

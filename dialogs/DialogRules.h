@@ -12,6 +12,14 @@
 // line break adds no empty line; blank lines are lines like any other.
 QStringList SplitLines(const QString &text);
 
+// The tips in the text file at `path`, one per line (SplitLines), decoded
+// as UTF-8 where valid and as Windows-1252 otherwise. Only a plain file is
+// read, and of it only the first MaxTipsBytes: the tips are read at every
+// start, shown or not, and a folder, a pipe or a huge file in their place
+// must not hold up or swell the program. No tips when it cannot be read.
+inline constexpr qint64 MaxTipsBytes = 1 << 20;
+QStringList ReadTips(const QString &path);
+
 // The index of the tip to show for the stored index `nextTip`, which is
 // then stored as that index + 1. Past the end starts again at the first; a
 // negative index, which only a hand-edited settings file holds, does too.

@@ -1,6 +1,5 @@
 #include "dialogs/TFormTip.h"
 
-#include "base/TextCodec.h"
 #include "dialogs/DialogParts.h"
 #include "dialogs/DialogRules.h"
 #include "model/UnitGlobalData.h"
@@ -9,7 +8,6 @@
 #include "settings/TUserInfo.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -43,10 +41,7 @@ TFormTip::~TFormTip() = default;
 
 void TFormTip::FormCreate()
 {
-    Tips.clear();
-    QFile file(AppDir + QStringLiteral("tips.txt"));
-    if (file.open(QIODevice::ReadOnly))
-        Tips = SplitLines(DecodeText(file.readAll()));
+    Tips = ReadTips(AppDir + QStringLiteral("tips.txt"));
 }
 
 void TFormTip::CreateControls()

@@ -3,8 +3,10 @@
 #include "platform/AbruptEnd.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QtEndian>
 #include <cstdio>
 
 namespace {
@@ -15,6 +17,52 @@ std::function<void(const QString &)> &Player()
 }
 } // namespace
 
+bool IsPlayableWave(const QString &fileName)
+{
+    // Not a plain file (a folder, a pipe, a device): nothing to play, and a
+    // pipe would not even open without a writer.
+    if (!QFileInfo(fileName).isFile())
+        return false;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    const QByteArray riff = file.read(12);
+    if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE")
+        return false;
+    int frameBytes = 0;
+    for (qint64 at = 12; at + 8 <= size;) {
+        if (!file.seek(at))
+            return false;
+        const QByteArray header = file.read(8);
+        if (header.size() < 8)
+            return false;
+        const qint64 length = qFromLittleEndian<quint32>(header.constData() + 4);
+        const qint64 body = at + 8;
+        if (length > size - body)
+            return false;
+        const QByteArray id = header.left(4);
+        if (id == "fmt ") {
+            const QByteArray format = file.read(16);
+            if (length < 16 || format.size() < 16)
+                return false;
+            const auto word = [&format](int offset) { return qFromLittleEndian<quint16>(format.constData() + offset); };
+            const quint16 channels = word(2);
+            const quint32 rate = qFromLittleEndian<quint32>(format.constData() + 4);
+            const quint16 align = word(12);
+            const quint16 bits = word(14);
+            if (channels == 0 || rate == 0 || bits == 0 || bits % 8 != 0 || align != channels * (bits / 8))
+                return false;
+            frameBytes = align;
+        } else if (id == "data") {
+            // The player reads whole frames and waits for a partial last one.
+            return frameBytes > 0 && length > 0 && length % frameBytes == 0 && length <= MaxWaveDataBytes;
+        }
+        at = body + length + (length & 1); // chunks keep to even offsets
+    }
+    return false; // no data, or no format before it
+}
+
 void SetSoundPlayer(std::function<void(const QString &fileName)> player) { Player() = std::move(player); }
 
 void PlaySoundAsync(const QString &fileName)
@@ -24,7 +72,7 @@ void PlaySoundAsync(const QString &fileName)
         return;
     }
     const QFileInfo file(fileName);
-    if (fileName.isEmpty() || !file.isFile() || !file.isReadable())
+    if (fileName.isEmpty() || !IsPlayableWave(fileName))
         return;
     using TPlay = void (*)(const QString &);
     static const TPlay play = [] {

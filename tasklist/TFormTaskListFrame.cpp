@@ -31,6 +31,7 @@
 #include <QPrinter>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 // Openbox can drop the first placement of a frameless window: it is put
@@ -57,6 +58,27 @@ constexpr TSkinFile FrameFiles[] = {
     {&TFormTaskList::ImageNew, "new.bmp"},
     {&TFormTaskList::ImageDel, "del.bmp"},
 };
+
+// The stored height as far as the screen can show it: the bottom band with
+// the search box and the buttons must stay within reach, and a window
+// taller than any screen would cost its height in memory for nothing.
+int ListHeightOnScreen(qint32 height, QSize screen)
+{
+    return std::min<qint32>(height, std::max(screen.height() - ListTitleHeight, ListTitleHeight));
+}
+
+// A place past the right or bottom edge is pulled back on show; past the
+// left or top edge it stays, as long as some of the window is on the
+// screen to take hold of. A window wholly beyond them could never be
+// dragged back, so it comes to the edge. Far-off numbers are brought near
+// the screen first: the pulling back must not run past the range of an int.
+QPoint ListPlaceWithinReach(QPoint place, QSize size, QSize screen)
+{
+    const auto axis = [](qint64 at, int length, int screenLength) {
+        return at + length <= 0 ? 0 : int(std::min<qint64>(at, screenLength));
+    };
+    return {axis(place.x(), size.width(), screen.width()), axis(place.y(), size.height(), screen.height())};
+}
 
 TSkinImage *NewImage(QWidget *parent, bool stretch, const QString &hint = QString())
 {
@@ -200,8 +222,18 @@ void TFormTaskList::FormCreate()
     FillList();
 
     const TUserInfo &settings = UserInfo();
-    const int widths[] = {settings.Column0Width, settings.Column1Width, settings.Column2Width,
-                          settings.Column3Width, settings.Column4Width, settings.Column5Width};
+    // A column wider than the screen is a hand-edited number, not a width
+    // the user gave it: it would make a window no screen shows, and the sum
+    // of such widths runs past the range of an int. It takes its default.
+    const int widest = PrimaryScreenSize().width();
+    const TUserInfo defaults;
+    const auto stored = [widest](qint32 width, qint32 standard) { return width > widest ? standard : width; };
+    const int widths[] = {stored(settings.Column0Width, defaults.Column0Width),
+                          stored(settings.Column1Width, defaults.Column1Width),
+                          stored(settings.Column2Width, defaults.Column2Width),
+                          stored(settings.Column3Width, defaults.Column3Width),
+                          stored(settings.Column4Width, defaults.Column4Width),
+                          stored(settings.Column5Width, defaults.Column5Width)};
     for (int column = 0; column < ColumnCount; ++column)
         ListView1->SetColumnWidth(column, widths[column]);
     // The widths as stored, without the Due Date column's.
@@ -235,12 +267,14 @@ void TFormTaskList::FormShow()
     TUserInfo &settings = UserInfo();
     if (settings.V_Expanded) {
         const int width = ListView1->ColumnWidthSum() + ListWidthExtra;
-        resize(width, settings.Height);
+        resize(width, ListHeightOnScreen(settings.Height, PrimaryScreenSize()));
     } else {
         resize(ListView1->ColumnWidth(ColumnSubject) + ShrunkWidthExtra, ListTitleHeight);
     }
     ResetWindowRegion();
-    const QPoint place = PulledOnScreen(QPoint(settings.Left, settings.Top), size(), PrimaryScreenSize());
+    const QPoint place =
+        PulledOnScreen(ListPlaceWithinReach(QPoint(settings.Left, settings.Top), size(), PrimaryScreenSize()),
+                       size(), PrimaryScreenSize());
     settings.Left = place.x();
     settings.Top = place.y();
     move(place);

@@ -7,6 +7,7 @@
 #include "settings/TUserInfo.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -105,6 +106,39 @@ private slots:
         QVERIFY(!tip.CBShowTips->isChecked());
         QTest::mouseClick(tip.CBShowTips, Qt::LeftButton);
         QVERIFY(UserInfo().ShowTips);
+    }
+
+    // Whatever lies in the tips' place, the tip window opens and nothing is
+    // reported; what can be read of the file is read.
+    void damagedTipsFile()
+    {
+        // Bytes that are not UTF-8 read as Windows-1252, NULs and all.
+        FWorld->Write("tips.txt", QByteArray("Caf\xe9\r\n\x00\x01\xff\xfe\n", 11));
+        {
+            TFormTip tip;
+            QCOMPARE(tip.Tips, QStringList({QStringLiteral("Caf\u00e9"), QStringLiteral("\u0000\u0001\u00ff\u00fe")}));
+        }
+        // A folder in the file's place: no tips.
+        QFile::remove(FWorld->Path("tips.txt"));
+        QVERIFY(QDir().mkpath(FWorld->Path("tips.txt")));
+        {
+            UserInfo().NextTip = 2;
+            TFormTip tip;
+            QVERIFY(tip.Tips.isEmpty());
+            tip.show();
+            QCOMPARE(Shown(tip), QString());
+            QCOMPARE(UserInfo().NextTip, 2);
+        }
+        QVERIFY(QDir(FWorld->Path("tips.txt")).removeRecursively());
+        // A huge file: only its start is read, and no tip is cut in two.
+        const QByteArray line = QByteArray("A tip of a few words.").append('\n');
+        FWorld->Write("tips.txt", line.repeated(MaxTipsBytes / line.size() + 1000));
+        {
+            TFormTip tip;
+            QCOMPARE(tip.Tips.size(), MaxTipsBytes / line.size());
+            QCOMPARE(tip.Tips.last(), QStringLiteral("A tip of a few words."));
+        }
+        QVERIFY(FWorld->Dialogs.Errors.isEmpty());
     }
 
     void theShippedTipsAreOnePerLine()

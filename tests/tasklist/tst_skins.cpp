@@ -1,9 +1,17 @@
+#include "base/JbxError.h"
+#include "controls/TSkinImage.h"
+#include "support/TestTasks.h"
 #include "tasklist/ListPictures.h"
 #include "tasklist/SkinArt.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
+#include <limits>
 
 namespace {
 QString SkinFolder(const QString &skin) { return QStringLiteral(JBX_SOURCE_DIR "/assets/skins/") + skin; }
@@ -40,6 +48,27 @@ void AddSkinRows()
     QTest::addColumn<QString>("skin");
     for (const QString &skin : ShippedSkinNames())
         QTest::newRow(qPrintable(skin)) << skin;
+}
+
+// A bitmap file's bytes with its header fields overwritten: the width and
+// height at 18 and 22, the pixels' offset at 10.
+QByteArray PatchedBitmap(const QByteArray &bitmap, qint32 width, qint32 height, quint32 offset = 0)
+{
+    QByteArray bytes = bitmap;
+    qToLittleEndian(width, bytes.data() + 18);
+    qToLittleEndian(height, bytes.data() + 22);
+    if (offset)
+        qToLittleEndian(offset, bytes.data() + 10);
+    return bytes;
+}
+
+QByteArray Encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
 }
 
 QImage Column(const QImage &image, int x) { return image.copy(x, 0, 1, image.height()); }
@@ -151,6 +180,69 @@ private slots:
             QVERIFY(keyed >= 4);
         }
         QVERIFY(DrawSkinPart(skin, "s.bmp") != DrawSkinPart(skin, "x.bmp"));
+    }
+
+    void committedFilesReadAsSkinBitmaps_data() { AddSkinRows(); }
+    void committedFilesReadAsSkinBitmaps()
+    {
+        QFETCH(QString, skin);
+        for (const QString &file : SkinFileNames()) {
+            QImage picture;
+            QCOMPARE(ReadSkinBitmap(SkinFolder(skin) + u'/' + file, picture), QString());
+            QCOMPARE(picture.convertToFormat(QImage::Format_RGB32), Committed(skin, file));
+        }
+    }
+
+    // A damaged bitmap is told as such, costs no memory beyond the file's
+    // own size, and leaves the picture it was read into as it was.
+    void damagedSkinBitmapsAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray good = ReadFileBytes(SkinFolder("1") + QStringLiteral("/top_left.bmp"));
+        QVERIFY(good.size() > 100);
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("cut in the header") << good.left(30);
+        QTest::newRow("cut in the pixels") << good.left(good.size() / 2);
+        QByteArray noise(2000, '\0');
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919 + 13) % 251);
+        QTest::newRow("noise") << noise;
+        QTest::newRow("bitmap header, then noise") << good.left(14) + noise;
+        QTest::newRow("text") << QByteArray("not a picture\r\n").repeated(30);
+        QTest::newRow("png") << Encoded(Committed("1", "top_left.bmp"), "PNG");
+        QTest::newRow("30000 x 30000") << PatchedBitmap(good, 30000, 30000);
+        QTest::newRow("8000 x 7990") << PatchedBitmap(good, 8000, 7990);
+        QTest::newRow("negative width") << PatchedBitmap(good, -12, 30);
+        QTest::newRow("lowest height") << PatchedBitmap(good, 12, std::numeric_limits<qint32>::min());
+        QTest::newRow("pixels past the end") << PatchedBitmap(good, 12, 30, 0x7FFFFFF0);
+        QImage wide(MaxSkinBitmapSide + 1, 2, QImage::Format_RGB32);
+        wide.fill(Qt::blue);
+        QTest::newRow("wider than any screen") << Encoded(wide, "BMP");
+    }
+
+    void damagedSkinBitmapsAreRefused()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("top_left.bmp"));
+        QVERIFY(WriteFileBytes(path, bytes));
+        QImage picture(3, 3, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        const QImage before = picture;
+        QCOMPARE(ReadSkinBitmap(path, picture), QStringLiteral("Bitmap image is not valid: ") + path);
+        QCOMPARE(picture, before);
+    }
+
+    void missingAndOddSkinFiles()
+    {
+        QTemporaryDir dir;
+        QImage picture;
+        const QString missing = dir.filePath(QStringLiteral("x.bmp"));
+        QCOMPARE(ReadSkinBitmap(missing, picture), JbxMessages::CannotOpenFile(missing));
+        const QString folder = dir.filePath(QStringLiteral("s.bmp"));
+        QVERIFY(QDir().mkpath(folder));
+        QCOMPARE(ReadSkinBitmap(folder, picture), QStringLiteral("Bitmap image is not valid: ") + folder);
+        QVERIFY(picture.isNull());
     }
 
     void unknownNamesDrawNothing()
