@@ -4,6 +4,7 @@
 #include "base/Clock.h"
 #include "base/DateTime.h"
 #include "base/JbxError.h"
+#include "base/SafeFile.h"
 #include "dialogs/TFormTip.h"
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
@@ -76,6 +77,11 @@ void TFormMain::FormCreate()
     CoolTrayIcon1->SetVisible(true);
 
     DataFilePath = AppDir + QStringLiteral("Jotterbox.dat");
+    // This instance holds the lock: no save of another runs here now.
+    RemoveLeftoverSaves(DataFilePath);
+    for (int day = 0; day < 7; ++day) // seven days in a row: every weekday's backup
+        RemoveLeftoverSaves(BackupFileName(day));
+    RemoveLeftoverSaves(UserInfo().FileName());
     LoadDataFile();
     // A file that could not be read ends the start here: the user deals
     // with the error first; nothing is reopened, no alert, no hot keys.

@@ -1,6 +1,9 @@
 #include "base/SafeFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::function<bool(QIODevice &)> &write)
@@ -20,4 +23,17 @@ TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ow
 {
     return WriteFileSafely(path, ownerOnly,
                            [&bytes](QIODevice &file) { return file.write(bytes) == bytes.size(); });
+}
+
+void RemoveLeftoverSaves(const QString &path)
+{
+    const QFileInfo target(path);
+    QDir folder = target.absoluteDir();
+    const QRegularExpression leftover(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(target.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
+    const QStringList names =
+        folder.entryList({target.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden);
+    for (const QString &name : names)
+        if (leftover.match(name).hasMatch())
+            folder.remove(name);
 }

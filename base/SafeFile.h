@@ -18,3 +18,9 @@ TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ow
 // When it returns false or throws, the target is left untouched.
 TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly,
                            const std::function<bool(QIODevice &)> &write);
+
+// Removes what a save cut short between its last two steps leaves beside
+// `path`: its temporary file, named `path` + "." + six letters or digits.
+// Such a file is never read, and each is a whole copy of the data, so they
+// would pile up crash by crash. Only while no other process saves there.
+void RemoveLeftoverSaves(const QString &path);

@@ -244,6 +244,25 @@ private slots:
         QCOMPARE(ReadFileBytes(Path("Jotterbox_Backup_1.dat")), ReadFileBytes(Path("Jotterbox.dat")));
     }
 
+    // A save killed between writing its temporary file and renaming it
+    // leaves the temporary file; the next start clears those away and
+    // nothing else.
+    void startRemovesLeftoversOfKilledSaves()
+    {
+        const QStringList leftovers = {"Jotterbox.dat.CtUGYH", "Jotterbox_Backup_3.dat.a1B2c3",
+                                       "Jotterbox.ini.GdBaBs"};
+        const QStringList kept = {"Jotterbox.dat.bak", "Jotterbox.dat.ABCDEFG", "Jotterbox.dat.AB-DEF",
+                                  "Notes.dat.CtUGYH", "Jotterbox_Damaged_20261207-101500.dat"};
+        for (const QString &name : leftovers + kept)
+            QVERIFY(WriteFileBytes(Path(name), "x"));
+        QVERIFY(QDir(FDir->path()).mkdir("Jotterbox.dat.FOLDER"));
+        auto form = Start();
+        QStringList expected = kept;
+        expected.sort();
+        QCOMPARE(QDir(FDir->path()).entryList(QDir::Files, QDir::Name), expected);
+        QVERIFY(QFileInfo(Path("Jotterbox.dat.FOLDER")).isDir());
+    }
+
     void failedBackupIsTriedAgain()
     {
         TScriptedDialogs dialogs;
