@@ -16,11 +16,40 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLoggingCategory>
+#include <QPaintEvent>
 #include <QScreen>
 #include <QTimer>
 #include <memory>
 
+// Off unless asked for (QT_LOGGING_RULES=jbx.paint=true): one line per
+// widget paint, so a measurement can tell which window repaints while the
+// program should be idle.
+Q_LOGGING_CATEGORY(lcJbxPaint, "jbx.paint", QtWarningMsg)
+
 namespace {
+
+// Sees every event of the application, so it is installed only when its
+// category is on: off, it costs nothing.
+class TPaintLog : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
+            const auto *widget = static_cast<const QWidget *>(watched);
+            const QWidget *window = widget->window();
+            const QRect area = static_cast<const QPaintEvent *>(event)->rect();
+            qCInfo(lcJbxPaint, "paint %s '%s' in %s '%s' %dx%d+%d+%d", widget->metaObject()->className(),
+                   qPrintable(widget->objectName()), window->metaObject()->className(),
+                   qPrintable(window->objectName()), area.width(), area.height(), area.x(), area.y());
+        }
+        return false;
+    }
+};
+
 TFormMain *LiveMain = nullptr;
 TSingleInstance *LiveInstance = nullptr;
 
@@ -63,6 +92,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Jotterbox"));
     QApplication::setQuitOnLastWindowClosed(false);
+    if (lcJbxPaint().isInfoEnabled())
+        app.installEventFilter(new TPaintLog(&app));
     InstallFontSubstitutions();
     SetPrimaryScreenSizeFunction([] {
         const QScreen *screen = QGuiApplication::primaryScreen();

@@ -6,143 +6,23 @@
 //
 //   bench_startup [--runs N] [--idle-seconds S]
 
-#include "model/TTask.h"
-#include "model/TTaskList.h"
-#include "settings/TUserInfo.h"
+#include "ProcessBench.h"
 #include "support/XServer.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <algorithm>
-#include <csignal>
 #include <cstdio>
-#include <unistd.h>
 #include <vector>
+
+using namespace ProcessBench;
 
 namespace {
 
 constexpr double StartTarget = 1.5;   // x the floor, with 1,000 tasks
 constexpr double IdleCpuTarget = 0.1; // seconds of CPU per idle minute
-
-struct TRun {
-    double Ms = -1;
-    double PeakMiB = -1;
-};
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Peak resident memory of a live process, in MiB.
-double PeakMiB(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return -1;
-}
-
-// User plus system CPU time of a live process, in seconds.
-double CpuSeconds(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    // Fields 14 and 15 of the line; the list starts at field 3.
-    return (fields.value(11).toDouble() + fields.value(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
-}
-
-bool WaitForIdle(QProcess &process)
-{
-    QByteArray output;
-    QDeadlineTimer deadline(30000);
-    while (!output.contains("jbx.events: idle")) {
-        if (deadline.hasExpired() || process.state() == QProcess::NotRunning)
-            return false;
-        process.waitForReadyRead(100);
-        output += process.readAll();
-    }
-    return true;
-}
-
-void End(QProcess &process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    ::kill(pid_t(process.processId()), SIGTERM);
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-}
-
-// Starts the program, measures it at its first idle pass, leaves it running.
-TRun StartOne(QProcess &process, const QString &program, const QString &folder,
-              const QProcessEnvironment &environment)
-{
-    process.setProgram(program);
-    process.setWorkingDirectory(folder);
-    process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    QElapsedTimer clock;
-    clock.start();
-    process.start();
-    if (!WaitForIdle(process))
-        return {};
-    TRun run;
-    run.Ms = double(clock.nsecsElapsed()) / 1e6;
-    run.PeakMiB = PeakMiB(process.processId());
-    return run;
-}
-
-TRun RunOnce(const QString &program, const QString &folder, const QProcessEnvironment &environment)
-{
-    QProcess process;
-    const TRun run = StartOne(process, program, folder, environment);
-    End(process);
-    return run;
-}
-
-bool Install(const QString &folder)
-{
-    QProcess install;
-    install.start(
-        QStringLiteral(JBX_CMAKE_COMMAND),
-        {QStringLiteral("--install"), QStringLiteral(JBX_BUILD_DIR), QStringLiteral("--prefix"), folder});
-    return install.waitForFinished(60000) && install.exitCode() == 0;
-}
-
-void WriteTasks(const QString &folder, int count, int open)
-{
-    TUserInfo settings(folder + u'/');
-    TTaskList tasks(settings);
-    for (int i = 0; i < count; ++i) {
-        TTask *task = tasks.AddNewTask();
-        task->Text =
-            "Task " + QByteArray::number(i) + "\r\nCall the office about the order\r\nand the invoice";
-        task->ReminderTime = 0;
-        // The first few come back on screen as notes, spread out.
-        task->NoteOpen = i < open;
-        task->Left = 40 + 60 * i;
-        task->Top = 40 + 30 * i;
-    }
-    tasks.SaveToFile(folder + QStringLiteral("/Jotterbox.dat"));
-}
 
 } // namespace
 
@@ -166,12 +46,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     QTemporaryDir dir;
-    QProcessEnvironment environment = x.Environment();
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("jbx.events=true"));
-    const QString runtime = dir.filePath(QStringLiteral("runtime"));
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    const QProcessEnvironment environment = Environment(x, dir.filePath(QStringLiteral("runtime")));
 
     struct TCase {
         int Tasks;

@@ -201,6 +201,13 @@ void TFormToolBar::Image3Click()
 void TFormToolBar::Timer1Timer()
 {
     const QTime now = TClock::Current().time();
+    // The hands and the hint show hours and minutes: two ticks in three
+    // fall in the minute already drawn, and drawing it again would only
+    // repaint the toolbar for nothing.
+    const QTime minute(now.hour(), now.minute());
+    if (minute == FShownMinute)
+        return;
+    FShownMinute = minute;
     ImageClock->setToolTip(ClockHint(now));
     ImageClock->SetPicture(ClockWithHands(ImageClock2, now));
 }

@@ -2,6 +2,7 @@
 
 #include <QPixmap>
 #include <QPointer>
+#include <QTime>
 #include <QWidget>
 
 class QAction;
@@ -63,4 +64,5 @@ protected:
 private:
     QTimer *FSettle;
     bool FSessionEnding = false;
+    QTime FShownMinute; // what the hands show; none before the first draw
 };

@@ -44,6 +44,25 @@ QStringList Captions(const QMenu *menu)
 }
 
 QPoint Stored() { return {UserInfo().ToolBarLeft, UserInfo().ToolBarTop}; }
+
+// Counts the paints of one window and its controls while it lives.
+class TPaintCounter : public QObject {
+public:
+    explicit TPaintCounter(const QWidget *window) : FWindow(window) { qApp->installEventFilter(this); }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
+            static_cast<QWidget *>(watched)->window() == FWindow)
+            ++Count;
+        return false;
+    }
+
+private:
+    const QWidget *FWindow;
+};
 } // namespace
 
 class TestFormToolBar : public QObject {
@@ -131,6 +150,38 @@ private slots:
         face = bar.ImageClock->Picture().toImage();
         QVERIFY(!BlueIn(face, QRect(9, 1, 3, 5))); // the old minute hand is gone
         QVERIFY(BlueIn(face, QRect(12, 1, 5, 8)));
+    }
+
+    void clockRepaintsOnlyWhenTheMinuteTurns()
+    {
+        auto bar = ShownAt(QPoint(100, 100));
+        QVERIFY(QTest::qWaitForWindowExposed(bar.get()));
+        TPaintCounter paints(bar.get());
+        QCoreApplication::processEvents();
+        const QImage drawn = bar->ImageClock->Picture().toImage();
+        paints.Count = 0;
+        // Two more ticks of the 20 s timer within 9:05: nothing to redraw.
+        for (int second : {20, 40}) {
+            TClock::Set(QDateTime(Day, QTime(9, 5, second)));
+            bar->Timer1Timer();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(paints.Count, 0);
+        QCOMPARE(bar->ImageClock->Picture().toImage(), drawn);
+
+        // The minute turns: the hint follows, and the hands, painted.
+        SetTime(9, 6);
+        bar->Timer1Timer();
+        QCOMPARE(bar->ImageClock->toolTip(), QStringLiteral("9:06 - Jotterbox"));
+        SetTime(9, 10);
+        bar->Timer1Timer();
+        QCoreApplication::processEvents();
+        QVERIFY(paints.Count > 0);
+        QVERIFY(bar->ImageClock->Picture().toImage() != drawn);
+        // A clock set back to the minute drawn before is drawn again too.
+        SetTime(9, 5);
+        bar->Timer1Timer();
+        QCOMPARE(bar->ImageClock->Picture().toImage(), drawn);
     }
 
     void opensAtTheStoredPlaceOrNearTheTopRightCorner()
