@@ -42,6 +42,10 @@ QByteArray TMemoryStream::TakeBytes()
 
 void TMemoryStream::Reserve(qint64 size)
 {
-    if (size > FBytes.size())
-        FBytes.resize(size);
+    if (size <= FBytes.size())
+        return;
+    // reserve() takes exactly what is asked; resize() alone would round a
+    // growing array up to the next power of two, nearly doubling it.
+    FBytes.reserve(size);
+    FBytes.resize(size);
 }

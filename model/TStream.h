@@ -100,7 +100,9 @@ public:
         return bytes;
     }
 
-    void Seek(qint64 position) { FPosition = position; }
+    // A position outside the bytes is taken as their nearer end: a read
+    // from there then fails instead of reaching outside the buffer.
+    void Seek(qint64 position) { FPosition = qBound<qint64>(0, position, FSize); }
     // From now on, whenever chunkSize bytes are waiting, they go to the
     // device and the stream starts again at position 0: a large file is
     // written through a small buffer. Flush() sends what is left.

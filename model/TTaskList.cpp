@@ -125,7 +125,8 @@ void TTaskList::SaveToStream(TStream &stream) const
 QByteArray TTaskList::SaveToBytes() const
 {
     TMemoryStream stream;
-    qint64 estimate = 49;
+    // The exact size: a short guess would double the buffer near its end.
+    qint64 estimate = 3 * 4 + Magic.size() + Digest.size();
     for (const TTask *task : FTasks)
         estimate += 105 + task->FontName.size() + task->Text.size();
     stream.Reserve(estimate);

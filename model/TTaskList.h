@@ -16,6 +16,10 @@ class TTaskList {
 public:
     static constexpr const char *DefaultMagic = "jbx01";
     static const QByteArray EmptyDigest; // MD5 of nothing, upper-case hex
+    // Tasks live in blocks of this many slots rather than one heap block
+    // each: loading a large file then costs a fraction of the allocations,
+    // and a slot freed by DisposeRemoved serves the next new task.
+    static constexpr size_t SlotsPerBlock = 256;
 
     explicit TTaskList(TUserInfo &settings);
     ~TTaskList();
@@ -53,10 +57,6 @@ public:
 private:
     TTask *Append(const TTaskEnvironment &environment);
 
-    // Tasks live in blocks of slots rather than one heap block each: loading
-    // a large file then costs a fraction of the allocations, and a slot freed
-    // by DisposeRemoved serves the next new task.
-    static constexpr size_t SlotsPerBlock = 256;
     struct TBlock;
     struct TBlockDeleter {
         void operator()(TBlock *block) const;

@@ -19,6 +19,19 @@ QString Unquote(QString value)
     return value;
 }
 
+// The text to write for a value so that reading gives the value back: one
+// with blanks or tabs at either end, or already in a matching pair of
+// quotes, goes in double quotes, which reading removes again.
+QString QuoteIfNeeded(const QString &value)
+{
+    if (value.isEmpty())
+        return value;
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    if (blank(value.front()) || blank(value.back()) || Unquote(value) != value)
+        return u'"' + value + u'"';
+    return value;
+}
+
 // Blanks and tabs only: that is what the profile calls skip.
 QByteArray TrimBlanks(const QByteArray &text)
 {
@@ -29,6 +42,20 @@ QByteArray TrimBlanks(const QByteArray &text)
     while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t'))
         --end;
     return text.mid(begin, end - begin);
+}
+
+// Where the line from `start` ends, and in `next` where the one after it
+// begins. LF, CR LF and a CR alone all end a line, so no value read holds a
+// line break: written back, it could not stay one value.
+qsizetype LineEnd(const QByteArray &content, qsizetype start, qsizetype &next)
+{
+    qsizetype end = start;
+    while (end < content.size() && content[end] != '\n' && content[end] != '\r')
+        ++end;
+    next = end + 1;
+    if (end < content.size() && content[end] == '\r' && next < content.size() && content[next] == '\n')
+        ++next;
+    return end;
 }
 } // namespace
 
@@ -53,16 +80,18 @@ void TIniFile::LoadFromBytes(const QByteArray &content)
     FUnreadable = false;
     const QByteArray bom("\xEF\xBB\xBF");
     FBom = content.startsWith(bom) ? bom : QByteArray();
-    qsizetype start = FBom.size();
-    while (start < content.size()) {
-        qsizetype end = content.indexOf('\n', start);
-        if (end < 0)
-            end = content.size();
-        QByteArray raw = content.mid(start, end - start);
-        if (raw.endsWith('\r'))
-            raw.chop(1);
-        FLines.append(ParseLine(raw));
-        start = end + 1;
+    const qsizetype first = FBom.size();
+    // One exact allocation for the table of lines: growing it line by line
+    // would round it up to nearly twice its size.
+    qsizetype lines = 0;
+    for (qsizetype start = first, next = 0; start < content.size(); start = next) {
+        LineEnd(content, start, next);
+        ++lines;
+    }
+    FLines.reserve(lines);
+    for (qsizetype start = first, next = 0; start < content.size(); start = next) {
+        const qsizetype end = LineEnd(content, start, next);
+        FLines.append(ParseLine(content.mid(start, end - start)));
     }
 }
 
@@ -131,7 +160,7 @@ void TIniFile::WriteString(const QString &section, const QString &key, const QSt
 {
     QString oneLine = value;
     oneLine.replace(u'\r', u' ').replace(u'\n', u' ');
-    const QByteArray raw = EncodeText(key) + '=' + EncodeText(oneLine);
+    const QByteArray raw = EncodeText(key) + '=' + EncodeText(QuoteIfNeeded(oneLine));
     qsizetype sectionLine = FindSection(section);
     if (sectionLine < 0) {
         TLine header;

@@ -30,7 +30,9 @@ public:
     QString ReadString(const QString &section, const QString &key, const QString &defaultValue) const;
 
     // Changes the in-memory lines; Save() writes them. A line break in the
-    // value becomes a blank, so a value can never add lines of its own.
+    // value becomes a blank, so a value can never add lines of its own; a
+    // value that reading would change (blanks at its ends, or in a pair of
+    // quotes already) is written in double quotes.
     void WriteString(const QString &section, const QString &key, const QString &value);
 
     // Writes every line with CR LF through a temporary file and a rename;

@@ -43,6 +43,15 @@ std::optional<QTime> ParseLocaleTime(const QString &text)
 }
 
 QString IsoTimeText(const QTime &time) { return time.toString(QStringLiteral("HH:mm:ss.zzz")); }
+
+// A moment from its date and time of day. Before 30 December 1899 the days
+// count below zero while the time still counts forward (-1.25 is 29 December,
+// 6:00), so there the time is taken away rather than added.
+TDateTime Combine(const QDate &date, const QTime &time)
+{
+    const TDateTime day = DateToDateTime(date);
+    return day < 0 ? day - TimeToDateTime(time) : day + TimeToDateTime(time);
+}
 } // namespace
 
 std::optional<qint32> ParseInteger(const QString &input)
@@ -116,7 +125,7 @@ QString FormatDateTime(TDateTime value)
     QString text = QLocale().toString(date, DateFormat());
     if (!midnight)
         text += u' ' + LocaleTimeText(time);
-    if (ParseDateTime(text) == DateToDateTime(date) + TimeToDateTime(time))
+    if (ParseDateTime(text) == Combine(date, time))
         return text;
     return date.toString(Qt::ISODate) + (midnight ? QString() : u'T' + IsoTimeText(time));
 }
@@ -132,7 +141,7 @@ std::optional<TDateTime> ParseDateTime(const QString &input)
             if (text.size() == 10)
                 return DateToDateTime(iso);
             const QTime time = QTime::fromString(text.mid(11), Qt::ISODateWithMs);
-            return time.isValid() ? std::optional(DateToDateTime(iso) + TimeToDateTime(time)) : std::nullopt;
+            return time.isValid() ? std::optional(Combine(iso, time)) : std::nullopt;
         }
     }
     const QLocale locale;
@@ -145,7 +154,7 @@ std::optional<TDateTime> ParseDateTime(const QString &input)
         if (!date.isValid())
             continue;
         if (auto time = ParseLocaleTime(text.mid(blank + 1).trimmed()))
-            return DateToDateTime(date) + TimeToDateTime(*time);
+            return Combine(date, *time);
         return std::nullopt;
     }
     return std::nullopt;

@@ -116,6 +116,15 @@ private slots:
         QCOMPARE(ReadStreamString(stream), QByteArray());
         QCOMPARE(ReadStreamString(stream), QByteArray("a\0b", 3));
         QVERIFY_THROWS_EXCEPTION(std::exception, ReadStreamString(stream));
+
+        // Before the start or past the end there is nothing to read.
+        char byte = 0;
+        stream.Seek(-4);
+        QCOMPARE(stream.BytesLeft(), 11);
+        QCOMPARE(ReadStreamString(stream), QByteArray());
+        stream.Seek(1000);
+        QCOMPARE(stream.BytesLeft(), 0);
+        QVERIFY_THROWS_EXCEPTION(std::exception, stream.ReadBuffer(&byte, 1));
     }
 };
 

@@ -1,7 +1,9 @@
 #include "base/JbxError.h"
 #include "settings/IniFile.h"
+#include "settings/SettingsCodec.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -101,6 +103,60 @@ private slots:
         ini.WriteString("Installation", "Note", "two\r\n[Data]\nAutoReminder=1");
         QCOMPARE(ini.ToBytes(), QByteArray("\xEF\xBB\xBF[Installation]\r\nDebugMode=0\r\n"
                                            "Note=two  [Data] AutoReminder=1\r\n"));
+    }
+
+    void loneCarriageReturnEndsALine()
+    {
+        // A value read with a CR inside would be written back with a blank
+        // in its place, and the next start would read another value.
+        TIniFile ini = FromText("[User Interface]\rSoundFileName=/a.wav\rLeft=5\r\r\nTop=6\n");
+        QCOMPARE(ini.ReadString("User Interface", "SoundFileName", "d"), QStringLiteral("/a.wav"));
+        QCOMPARE(ini.ReadString("User Interface", "Left", "d"), QStringLiteral("5"));
+        QCOMPARE(ini.ReadString("User Interface", "Top", "d"), QStringLiteral("6"));
+        QCOMPARE(ini.ToBytes(),
+                 QByteArray("[User Interface]\r\nSoundFileName=/a.wav\r\nLeft=5\r\n\r\nTop=6\r\n"));
+        TIniFile again = FromText(ini.ToBytes());
+        QCOMPARE(again.ToBytes(), ini.ToBytes());
+    }
+
+    void valuesReadBackAsWritten()
+    {
+        // Blanks at the ends and quotes around a value are what reading
+        // takes away, so a file path ending in a blank or a name the user
+        // quoted on purpose must be written so that they stay.
+        const QStringList values = {QStringLiteral("/sounds/bell.wav "),
+                                    QStringLiteral("\tindented"),
+                                    QStringLiteral("\"quoted\""),
+                                    QStringLiteral("'single'"),
+                                    QStringLiteral(" "),
+                                    QStringLiteral("\""),
+                                    QStringLiteral("a \"b\" c"),
+                                    QString()};
+        TIniFile ini = FromText("[S]\r\n");
+        for (qsizetype i = 0; i < values.size(); ++i)
+            ini.WriteString("S", QStringLiteral("K%1").arg(i), values[i]);
+        const TIniFile again = FromText(ini.ToBytes());
+        for (qsizetype i = 0; i < values.size(); ++i)
+            QCOMPARE(again.ReadString("S", QStringLiteral("K%1").arg(i), "missing"), values[i]);
+        QVERIFY(ini.ToBytes().contains("K6=a \"b\" c\r\n")); // quotes inside stay as they are
+    }
+
+    void momentsBeforeTheEpochReadBackUnchanged()
+    {
+        // Days before 30 Dec 1899 count below zero while their time of day
+        // still counts forward: 16:00 on 5 Oct 1012 must not come back as
+        // 8:00 the day after.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        const QDate date(1012, 10, 5);
+        const QTime time(16, 0);
+        const std::optional<TDateTime> read =
+            SettingsCodec::ParseDateTime(QStringLiteral("10/5/1012 4:00:00 PM"));
+        QVERIFY(read);
+        QCOMPARE(DateTimeToQDate(*read), date);
+        QCOMPARE(DateTimeToQTime(*read), time);
+        QCOMPARE(SettingsCodec::ParseDateTime(QStringLiteral("1012-10-05T16:00:00")), read);
+        QCOMPARE(SettingsCodec::ParseDateTime(SettingsCodec::FormatDateTime(*read)), read);
+        QLocale::setDefault(QLocale::c());
     }
 
     void unreadableFileIsNeverReplaced()
