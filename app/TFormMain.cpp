@@ -99,25 +99,34 @@ void TFormMain::LoadDataFile()
 {
     if (!QFile::exists(DataFilePath))
         return;
+    QString problem;
     try {
-        TaskList().LoadFromFile(DataFilePath);
+        const qint64 unread = TaskList().LoadFromFile(DataFilePath);
+        if (unread == 0)
+            return;
+        // A count damaged to fewer tasks than the file holds reads as a
+        // whole file; saved as it stands, the rest would be gone.
+        problem = QStringLiteral("The data file holds %1 bytes after the last of the %2 tasks it counts.")
+                      .arg(unread)
+                      .arg(TaskList().Count());
     } catch (const EJbxError &error) {
         FLoadFailed = true;
-        // The tasks read so far stay; the file itself must survive the first
-        // save, which would otherwise replace it with just those tasks.
-        FDamagedPending = true;
-        QString message = error.Message();
-        try {
-            message += QStringLiteral("\n\nThe data file could not be read completely. It was kept "
-                                      "unchanged as %1.")
-                           .arg(KeepDamagedFile());
-        } catch (const EJbxError &keep) {
-            message += QStringLiteral("\n\nThe data file could not be read completely, and it could "
-                                      "not be kept aside (%1), so it will not be saved over.")
-                           .arg(keep.Message());
-        }
-        Dialogs().ErrorBox(message);
+        problem = error.Message();
     }
+    FReadInPart = true;
+    // The tasks read so far stay; the file itself must survive the first
+    // save, which would otherwise replace it with just those tasks.
+    FDamagedPending = true;
+    try {
+        problem += QStringLiteral("\n\nThe data file could not be read completely. It was kept "
+                                  "unchanged as %1.")
+                       .arg(KeepDamagedFile());
+    } catch (const EJbxError &keep) {
+        problem += QStringLiteral("\n\nThe data file could not be read completely, and it could "
+                                  "not be kept aside (%1), so it will not be saved over.")
+                       .arg(keep.Message());
+    }
+    Dialogs().ErrorBox(problem);
 }
 
 QString TFormMain::KeepDamagedFile()
@@ -218,7 +227,7 @@ bool TFormMain::TimerSaveTimer()
         // may be the one whole copy left: backups wait for a start that
         // reads the file whole.
         const TDateTime now = TClock::Now();
-        if (!FLoadFailed && now - UserInfo().LastBackup >= 1.0) {
+        if (!FReadInPart && now - UserInfo().LastBackup >= 1.0) {
             TaskList().SaveToFile(BackupFileName(now));
             UserInfo().LastBackup = now;
             UserInfo().SaveSettings();

@@ -135,7 +135,8 @@ private:
     QPointer<TFormTip> FTip;
     QString FDamagedKeptAs;
     bool FDamagedPending = false; // a damaged file still waits to be kept aside
-    bool FLoadFailed = false;
+    bool FLoadFailed = false; // the file broke off: the rest of the start is skipped
+    bool FReadInPart = false; // the list lacks some of the file: no backup from it
     bool FSessionEnded = false;
     bool FFinalSave = false;
 };

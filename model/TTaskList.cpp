@@ -78,7 +78,7 @@ void TTaskList::DisposeRemoved(TTask *task)
     FFreeSlots.push_back(task);
 }
 
-void TTaskList::LoadFromFile(const QString &path)
+qint64 TTaskList::LoadFromFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -87,6 +87,7 @@ void TTaskList::LoadFromFile(const QString &path)
     // than field-sized reads from the device.
     TMemoryStream stream(file.readAll());
     LoadFromStream(stream);
+    return stream.BytesLeft();
 }
 
 void TTaskList::LoadFromStream(TStream &stream)

@@ -45,7 +45,9 @@ public:
 
     // Appends the tasks of the file. On a read error the tasks read so far
     // stay, the one being read with the fields it got, and the error goes on.
-    void LoadFromFile(const QString &path);
+    // Answers how many bytes follow the last task the file counts, which a
+    // whole file written by this program never has.
+    qint64 LoadFromFile(const QString &path);
     void LoadFromStream(TStream &stream);
 
     // Writes through a temporary file renamed over the old one, so a failed

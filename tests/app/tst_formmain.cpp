@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QtEndian>
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
@@ -378,6 +379,48 @@ private slots:
         QCOMPARE(ReadFileBytes(kept), damaged);
         QCOMPARE(QDir(FDir->path()).entryList({"Jotterbox_Damaged_*"}).size(), 1);
         // A backup was due, but a list read in part replaces none.
+        QCOMPARE(QDir(FDir->path()).entryList({"Jotterbox_Backup_*"}), QStringList());
+    }
+
+    // A task count damaged to fewer than the file holds reads like a whole
+    // file: the tasks after it must not be lost to the next save.
+    void countShortOfTheTasksKeepsTheFileAside_data()
+    {
+        QTest::addColumn<qint32>("count");
+        QTest::addColumn<int>("read");
+        QTest::newRow("one of three") << 1 << 1;
+        QTest::newRow("none") << 0 << 0;
+        QTest::newRow("negative") << -5 << 0;
+    }
+
+    void countShortOfTheTasksKeepsTheFileAside()
+    {
+        QFETCH(qint32, count);
+        QFETCH(int, read);
+        WriteDataFile([](TTaskList &tasks) {
+            for (int i = 0; i < 3; ++i)
+                tasks.AddNewTask()->Text = "task " + QByteArray::number(i);
+        });
+        QByteArray bytes = ReadFileBytes(Path("Jotterbox.dat"));
+        const int countAt = 4 + 5 + 4 + 32; // after the magic and the digest
+        qToLittleEndian<qint32>(count, bytes.data() + countAt);
+        QVERIFY(WriteFileBytes(Path("Jotterbox.dat"), bytes));
+
+        TScriptedDialogs dialogs;
+        auto form = Start();
+        QCOMPARE(TaskList().Count(), read);
+        QCOMPARE(dialogs.Errors.size(), 1);
+        const QString kept = form->DamagedFileKeptAs();
+        QVERIFY(dialogs.Errors[0].startsWith("The data file holds "));
+        QVERIFY(dialogs.Errors[0].contains(QStringLiteral("bytes after the last of the %1 tasks it counts.").arg(read)));
+        QVERIFY(dialogs.Errors[0].contains(kept));
+        QCOMPARE(ReadFileBytes(kept), bytes);
+        // The start goes on with what was read; the next save writes just
+        // that, and no backup is made of it.
+        TaskList().AddNewTask()->Text = "after the start";
+        DataModified = true;
+        QVERIFY(form->TimerSaveTimer());
+        QCOMPARE(ReadFileBytes(kept), bytes);
         QCOMPARE(QDir(FDir->path()).entryList({"Jotterbox_Backup_*"}), QStringList());
     }
 
