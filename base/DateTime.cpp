@@ -20,10 +20,16 @@ TDateTime TimeToDateTime(const QTime &time)
     return double(time.msecsSinceStartOfDay()) / double(MSecsPerDay);
 }
 
-TDateTime QDateTimeToDateTime(const QDateTime &moment)
+TDateTime CombineDateTime(const QDate &date, const QTime &time)
 {
-    return DateToDateTime(moment.date()) + TimeToDateTime(moment.time());
+    // Before 30 December 1899 the days count below zero while the time of
+    // day still counts forward (-1.25 is 29 December, 6:00), so there the
+    // time is taken away rather than added.
+    const TDateTime day = DateToDateTime(date);
+    return day < 0 ? day - TimeToDateTime(time) : day + TimeToDateTime(time);
 }
+
+TDateTime QDateTimeToDateTime(const QDateTime &moment) { return CombineDateTime(moment.date(), moment.time()); }
 
 QDate DateTimeToQDate(TDateTime value)
 {

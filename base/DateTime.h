@@ -12,6 +12,8 @@ using TDateTime = double;
 inline constexpr qint64 MSecsPerDay = 86400000;
 
 TDateTime QDateTimeToDateTime(const QDateTime &moment);
+// The moment of that time on that day.
+TDateTime CombineDateTime(const QDate &date, const QTime &time);
 QDateTime DateTimeToQDateTime(TDateTime value);
 QDate DateTimeToQDate(TDateTime value);
 QTime DateTimeToQTime(TDateTime value);

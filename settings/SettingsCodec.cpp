@@ -43,15 +43,6 @@ std::optional<QTime> ParseLocaleTime(const QString &text)
 }
 
 QString IsoTimeText(const QTime &time) { return time.toString(QStringLiteral("HH:mm:ss.zzz")); }
-
-// A moment from its date and time of day. Before 30 December 1899 the days
-// count below zero while the time still counts forward (-1.25 is 29 December,
-// 6:00), so there the time is taken away rather than added.
-TDateTime Combine(const QDate &date, const QTime &time)
-{
-    const TDateTime day = DateToDateTime(date);
-    return day < 0 ? day - TimeToDateTime(time) : day + TimeToDateTime(time);
-}
 } // namespace
 
 std::optional<qint32> ParseInteger(const QString &input)
@@ -125,7 +116,7 @@ QString FormatDateTime(TDateTime value)
     QString text = QLocale().toString(date, DateFormat());
     if (!midnight)
         text += u' ' + LocaleTimeText(time);
-    if (ParseDateTime(text) == Combine(date, time))
+    if (ParseDateTime(text) == CombineDateTime(date, time))
         return text;
     return date.toString(Qt::ISODate) + (midnight ? QString() : u'T' + IsoTimeText(time));
 }
@@ -141,7 +132,7 @@ std::optional<TDateTime> ParseDateTime(const QString &input)
             if (text.size() == 10)
                 return DateToDateTime(iso);
             const QTime time = QTime::fromString(text.mid(11), Qt::ISODateWithMs);
-            return time.isValid() ? std::optional(Combine(iso, time)) : std::nullopt;
+            return time.isValid() ? std::optional(CombineDateTime(iso, time)) : std::nullopt;
         }
     }
     const QLocale locale;
@@ -154,7 +145,7 @@ std::optional<TDateTime> ParseDateTime(const QString &input)
         if (!date.isValid())
             continue;
         if (auto time = ParseLocaleTime(text.mid(blank + 1).trimmed()))
-            return Combine(date, *time);
+            return CombineDateTime(date, *time);
         return std::nullopt;
     }
     return std::nullopt;

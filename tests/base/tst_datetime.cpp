@@ -31,6 +31,13 @@ private slots:
         // A fraction a hair below a whole day must not give 24:00.
         QCOMPARE(DateTimeToQDateTime(EncodeDate(2026, 1, 1) + 0.99999999999),
                  QDateTime(QDate(2026, 1, 2), QTime(0, 0)));
+        // Before the day count's start the days go below zero and the time
+        // of day still forward: -1.25 is 29 December 1899, 6:00.
+        const QDateTime early(QDate(1899, 12, 29), QTime(6, 0));
+        QCOMPARE(QDateTimeToDateTime(early), -1.25);
+        QCOMPARE(DateTimeToQDateTime(-1.25), early);
+        const QDateTime medieval(QDate(1012, 10, 5), QTime(16, 0));
+        QCOMPARE(DateTimeToQDateTime(QDateTimeToDateTime(medieval)), medieval);
     }
 
     void clockCanBeSetAndStepped()
