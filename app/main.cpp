@@ -1,4 +1,6 @@
 #include "app/TFormMain.h"
+#include "base/Clock.h"
+#include "base/LocaleFormats.h"
 #include "base/Screen.h"
 #include "dialogs/TFormAbout.h"
 #include "dialogs/TFormOptions.h"
@@ -11,6 +13,7 @@
 #include "platform/Fonts.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
+#include "settings/SettingsCodec.h"
 #include "tasklist/TFormTaskList.h"
 #include "toolbar/TFormToolBar.h"
 
@@ -57,6 +60,8 @@ TSingleInstance *LiveInstance = nullptr;
 // X server gone at logout without a session manager): no loop, no final
 // save. This still writes what changed. At the normal end nothing is live
 // any more and it leaves the end alone.
+// Until the program is up (LiveMain set) it only gives the lock back: a save
+// then could need Qt data already destroyed, and there is nothing to keep.
 bool AbruptEnd()
 {
     if (!LiveMain && !LiveInstance)
@@ -66,6 +71,25 @@ bool AbruptEnd()
     if (LiveInstance)
         LiveInstance->Unlock();
     return true;
+}
+
+// The abrupt end runs among the exit-time clean-ups, and those run in the
+// reverse order of their registration. Qt makes much of its data on first
+// use and registers its destruction then: the locale's data is made by the
+// first date or time read from the settings, long after the first arming,
+// and would be gone when the handler's settings save formats a time. So
+// before the handler is armed again, each locale-dependent text the save
+// writes (times with and without milliseconds, moments, the dates of the
+// debug log) is made once: whatever Qt needs for them exists from then on
+// and is destroyed only after the handler has run. The windows' data the
+// save reads was made by the start.
+void PrepareAbruptEndSave()
+{
+    const TDateTime now = TClock::Now();
+    SettingsCodec::ParseTime(SettingsCodec::FormatTime(EncodeTime(9, 30, 15, 250)));
+    SettingsCodec::ParseTime(SettingsCodec::FormatTime(TimeOf(now)));
+    SettingsCodec::ParseDateTime(SettingsCodec::FormatDateTime(now));
+    TLocaleFormats::DateTimeToStr(now);
 }
 } // namespace
 
@@ -85,6 +109,8 @@ int main(int argc, char *argv[])
     // Before the display opens: a session that ends from here on gets the
     // orderly end with its save.
     TSessionEnd::InstallSignalHandlers();
+    // Armed now for an end during the start (it gives the lock back), and
+    // again once the program is up.
     LiveInstance = &instance;
     SetAbruptEndHandler(AbruptEnd);
     ArmAbruptEnd();
@@ -111,7 +137,6 @@ int main(int argc, char *argv[])
                          [&formMain](bool &agree) { agree = formMain.WMQueryEndSession(); });
         QObject::connect(&sessionEnd, &TSessionEnd::EndAgreed, &formMain, &TFormMain::Close);
 
-        LiveMain = &formMain;
         formMain.FormCreate();
         auto formTaskList = std::make_unique<TFormTaskList>(formMain.Reminders);
         formMain.SetTaskList(formTaskList.get());
@@ -127,6 +152,12 @@ int main(int argc, char *argv[])
         QTimer::singleShot(0, &formMain, [&formMain] {
             formMain.FormShow();
             qCInfo(lcJbxEvents, "idle");
+            // Settings and data read, windows made and shown, the event log
+            // in use: from here on an abrupt end saves, run ahead of every
+            // clean-up registered so far.
+            PrepareAbruptEndSave();
+            LiveMain = &formMain;
+            ArmAbruptEnd();
         });
         QApplication::exec();
         // The end is under way: a signal now must not start another.

@@ -11,5 +11,7 @@
 void SetAbruptEndHandler(std::function<bool()> handler);
 
 // Puts the handler in front of every exit-time clean-up registered so far;
-// call again after loading a library that registers its own.
+// call again after loading a library that registers its own, and once all
+// the handler uses exists: Qt makes its data on first use, and data made
+// after the last arming is destroyed before the handler runs.
 void ArmAbruptEnd();

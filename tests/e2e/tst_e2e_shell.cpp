@@ -25,6 +25,35 @@ class TestE2eShell : public TE2eTest {
 
     QStringList Files() const { return QDir(FFolder).entryList(QDir::Files, QDir::Name); }
 
+    // Starts the program on a display of its own, waits for `line`, and
+    // pulls the display from under it: Qt then ends the process with exit().
+    // Empty when it ended by that exit, not by a signal, and gave the lock
+    // back on the way (a dead owner's lock would be taken over anyway, so
+    // only the missing file tells); otherwise why not.
+    QString LoseDisplayAfter(const QString &line)
+    {
+        auto display = std::make_unique<TXServer>();
+        QString error;
+        if (!display->Start(false, false, &error))
+            return error;
+        QProcessEnvironment environment = Environment();
+        environment.insert("DISPLAY", display->Display());
+        TProgram program(FFolder, environment);
+        program.Start();
+        if (!program.WaitForLine(line))
+            return "no '" + line + "'; output:\n" + program.Output();
+        display.reset();
+        if (!program.Process().waitForFinished(20000))
+            return "still running without its display; output:\n" + program.Output();
+        if (program.Process().exitStatus() != QProcess::NormalExit)
+            return QStringLiteral("ended by signal %1; output:\n").arg(program.Process().exitCode()) +
+                   program.Output();
+        const QStringList locks = QDir(FRuntime).entryList({"*.lock"}, QDir::Files | QDir::Hidden);
+        if (!locks.isEmpty())
+            return "the lock was left behind: " + locks.join(u' ');
+        return {};
+    }
+
 private slots:
     void init()
     {
@@ -156,19 +185,8 @@ private slots:
             task->Text = "Call back";
             task->ReminderTime = EncodeDate(2000, 1, 1); // falls due at the first tick
         });
-        {
-            // A display of its own, to pull from under the program.
-            auto display = std::make_unique<TXServer>();
-            QString error;
-            QVERIFY2(display->Start(false, false, &error), qPrintable(error));
-            QProcessEnvironment environment = Environment();
-            environment.insert("DISPLAY", display->Display());
-            TProgram program(FFolder, environment);
-            program.Start();
-            QVERIFY2(program.WaitForLine("jbx.events: alert sound"), qPrintable(program.Output()));
-            display.reset();
-            QVERIFY(program.Process().waitForFinished(20000));
-        }
+        const QString why = LoseDisplayAfter(QStringLiteral("jbx.events: alert sound"));
+        QVERIFY2(why.isEmpty(), qPrintable(why));
         ReadDataFile([](const TTaskList &tasks) {
             QCOMPARE(tasks.Count(), 1);
             QVERIFY(tasks.GetTask(0)->Alerting);
@@ -176,6 +194,31 @@ private slots:
         });
 
         TProgram next(FFolder, Environment()); // the lock went too
+        next.Start();
+        QVERIFY2(next.WaitForIdle(), qPrintable(next.Output()));
+        QCOMPARE(next.Stop(SIGTERM), 0);
+    }
+
+    // Nothing played, nothing due: the display goes while the program merely
+    // waits, and the settings are all there is to save.
+    void lostDisplayAtRestStillSavesTheSettings()
+    {
+        // The list shown at a place off every screen: the program brings it
+        // on screen, and only a save of the settings can keep where.
+        const QString settingsError = WriteSettings(
+            QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nShowing=1\r\nLeft=-5000\r\nTop=-5000\r\n"));
+        QVERIFY2(settingsError.isEmpty(), qPrintable(settingsError));
+        const QString why = LoseDisplayAfter(QStringLiteral("jbx.events: idle"));
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+
+        // Their save writes times in the locale's way, so it needs the
+        // locale's data to outlive the end.
+        const QByteArray saved = ReadFileBytes(Path("Jotterbox.ini"));
+        TUserInfo settings(FFolder + u'/');
+        settings.LoadSettings();
+        QVERIFY2(settings.Left >= 0 && settings.Top >= 0, saved.constData());
+
+        TProgram next(FFolder, Environment());
         next.Start();
         QVERIFY2(next.WaitForIdle(), qPrintable(next.Output()));
         QCOMPARE(next.Stop(SIGTERM), 0);
