@@ -106,7 +106,7 @@ void TFormMain::LoadDataFile()
             return;
         // A count damaged to fewer tasks than the file holds reads as a
         // whole file; saved as it stands, the rest would be gone.
-        problem = QStringLiteral("The data file holds %1 bytes after the last of the %2 tasks it counts.")
+        problem = QStringLiteral("The data file holds %1 bytes after the %2 tasks it says it holds.")
                       .arg(unread)
                       .arg(TaskList().Count());
     } catch (const EJbxError &error) {

@@ -29,11 +29,16 @@ void RemoveLeftoverSaves(const QString &path)
 {
     const QFileInfo target(path);
     QDir folder = target.absoluteDir();
+    // Qt names the temporary file with six random letters of mixed case. A
+    // suffix in one case or a capitalised word (".backup", ".BACKUP",
+    // ".Backup") is more likely a copy the user made and is left alone; a
+    // leftover of ours that happens to look like one stays, harmlessly.
     const QRegularExpression leftover(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(target.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
+        QRegularExpression::escape(target.fileName()) + QStringLiteral("\\.[A-Za-z]{6}")));
+    const QRegularExpression userLike(QStringLiteral("^(?:[a-z]{6}|[A-Z]{6}|[A-Z][a-z]{5})$"));
     const QStringList names =
         folder.entryList({target.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden);
     for (const QString &name : names)
-        if (leftover.match(name).hasMatch())
+        if (leftover.match(name).hasMatch() && !userLike.match(name.right(6)).hasMatch())
             folder.remove(name);
 }

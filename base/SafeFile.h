@@ -20,7 +20,7 @@ TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly,
                            const std::function<bool(QIODevice &)> &write);
 
 // Removes what a save cut short between its last two steps leaves beside
-// `path`: its temporary file, named `path` + "." + six letters or digits.
+// `path`: its temporary file, named `path` + "." + six random letters.
 // Such a file is never read, and each is a whole copy of the data, so they
 // would pile up crash by crash. Only while no other process saves there.
 void RemoveLeftoverSaves(const QString &path);

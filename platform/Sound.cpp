@@ -31,7 +31,10 @@ bool IsPlayableWave(const QString &fileName)
     if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE")
         return false;
     int frameBytes = 0;
-    for (qint64 at = 12; at + 8 <= size;) {
+    // A real file has a handful of chunks; thousands of empty ones are no
+    // sound worth a read each.
+    int chunks = 0;
+    for (qint64 at = 12; at + 8 <= size && ++chunks <= MaxWaveChunks;) {
         if (!file.seek(at))
             return false;
         const QByteArray header = file.read(8);
@@ -47,6 +50,10 @@ bool IsPlayableWave(const QString &fileName)
             if (length < 16 || format.size() < 16)
                 return false;
             const auto word = [&format](int offset) { return qFromLittleEndian<quint16>(format.constData() + offset); };
+            // Integer samples, float samples, or either behind the extensible header.
+            const quint16 tag = word(0);
+            if (tag != 1 && tag != 3 && tag != 0xFFFE)
+                return false;
             const quint16 channels = word(2);
             const quint32 rate = qFromLittleEndian<quint32>(format.constData() + 4);
             const quint16 align = word(12);

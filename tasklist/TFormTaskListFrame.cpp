@@ -221,6 +221,9 @@ void TFormTaskList::FormCreate()
     ApplyViewStyle();
     FillList();
 
+    // Every later use of the stored height (the first size, expanding a
+    // list that starts shrunk) gets one the screen can show.
+    UserInfo().Height = ListHeightOnScreen(UserInfo().Height, PrimaryScreenSize());
     const TUserInfo &settings = UserInfo();
     // A column wider than the screen is a hand-edited number, not a width
     // the user gave it: it would make a window no screen shows, and the sum

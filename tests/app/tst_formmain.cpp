@@ -250,10 +250,12 @@ private slots:
     // nothing else.
     void startRemovesLeftoversOfKilledSaves()
     {
-        const QStringList leftovers = {"Jotterbox.dat.CtUGYH", "Jotterbox_Backup_3.dat.a1B2c3",
+        const QStringList leftovers = {"Jotterbox.dat.CtUGYH", "Jotterbox_Backup_3.dat.aBcDeF",
                                        "Jotterbox.ini.GdBaBs"};
-        const QStringList kept = {"Jotterbox.dat.bak", "Jotterbox.dat.ABCDEFG", "Jotterbox.dat.AB-DEF",
-                                  "Notes.dat.CtUGYH", "Jotterbox_Damaged_20261207-101500.dat"};
+        // Other names, and the copies a user may make by hand.
+        const QStringList kept = {"Jotterbox.dat.bak",    "Jotterbox.dat.ABCDEFG", "Jotterbox.dat.AB-DEF",
+                                  "Jotterbox.dat.a1B2c3", "Jotterbox.dat.backup",  "Jotterbox.dat.BACKUP",
+                                  "Jotterbox.ini.Backup", "Notes.dat.CtUGYH",      "Jotterbox_Damaged_20261207-101500.dat"};
         for (const QString &name : leftovers + kept)
             QVERIFY(WriteFileBytes(Path(name), "x"));
         QVERIFY(QDir(FDir->path()).mkdir("Jotterbox.dat.FOLDER"));
@@ -412,7 +414,7 @@ private slots:
         QCOMPARE(dialogs.Errors.size(), 1);
         const QString kept = form->DamagedFileKeptAs();
         QVERIFY(dialogs.Errors[0].startsWith("The data file holds "));
-        QVERIFY(dialogs.Errors[0].contains(QStringLiteral("bytes after the last of the %1 tasks it counts.").arg(read)));
+        QVERIFY(dialogs.Errors[0].contains(QStringLiteral("bytes after the %1 tasks it says it holds.").arg(read)));
         QVERIFY(dialogs.Errors[0].contains(kept));
         QCOMPARE(ReadFileBytes(kept), bytes);
         // The start goes on with what was read; the next save writes just

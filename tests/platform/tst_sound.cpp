@@ -26,6 +26,7 @@ QByteArray Le16(quint16 value)
 }
 
 struct TWave {
+    quint16 Tag = 1; // integer samples
     quint16 Channels = 1;
     quint32 Rate = 22050;
     quint16 Bits = 16;
@@ -38,7 +39,7 @@ struct TWave {
     QByteArray Bytes() const
     {
         const quint16 align = Align < 0 ? quint16(Channels * (Bits / 8)) : quint16(Align);
-        QByteArray format = Le16(1) + Le16(Channels) + Le32(Rate) + Le32(Rate * align) + Le16(align) + Le16(Bits);
+        QByteArray format = Le16(Tag) + Le16(Channels) + Le32(Rate) + Le32(Rate * align) + Le16(align) + Le16(Bits);
         format += QByteArray(FormatLength > 16 && FormatLength < 64 ? FormatLength - 16 : 0, '\0');
         QByteArray body = "WAVE" + QByteArray("fmt ") + Le32(FormatLength) + format + Before + "data" +
                           Le32(quint32(DataLength < 0 ? Data.size() : DataLength)) + Data;
@@ -70,6 +71,10 @@ private slots:
         stereo8.Channels = 2;
         stereo8.Bits = 8;
         QTest::newRow("stereo 8") << stereo8.Bytes();
+        TWave floats;
+        floats.Tag = 3;
+        floats.Bits = 32;
+        QTest::newRow("float 32") << floats.Bytes();
         TWave extended;
         extended.FormatLength = 18; // a format with its extension size
         QTest::newRow("format 18") << extended.Bytes();
@@ -124,6 +129,13 @@ private slots:
         QTest::newRow("no format") << dataFirst;
         QTest::newRow("text") << QByteArray("this is not a sound\n").repeated(20);
         QTest::newRow("png") << QByteArray("\x89PNG\r\n\x1a\n") + QByteArray(200, 'x');
+        TWave compressed;
+        compressed.Tag = 2; // ADPCM: no decoder for it
+        QTest::newRow("compressed samples") << compressed.Bytes();
+        TWave manyChunks;
+        for (int i = 0; i < MaxWaveChunks; ++i)
+            manyChunks.Before += "junk" + Le32(0);
+        QTest::newRow("more chunks than any sound has") << manyChunks.Bytes();
     }
 
     void damagedFilesDoNot()
