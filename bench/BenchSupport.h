@@ -4,6 +4,7 @@
 // folder for their files, and the record of medians their summaries print.
 
 #include <QByteArray>
+#include <QtGlobal>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -26,6 +27,18 @@ inline void KeepFreedMemory()
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
     mallopt(M_MMAP_MAX, 0);
 #endif
+}
+
+// The offscreen platform says for every window that it cannot raise it or
+// pass on its size hints; a benchmark's output has no room for that.
+inline void QuietenOffscreenPlugin()
+{
+    static QtMessageHandler standard = nullptr;
+    standard = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+        if (message.startsWith(QLatin1String("This plugin does not support")))
+            return;
+        standard(type, context, message);
+    });
 }
 
 // One folder for the files of a whole benchmark run.

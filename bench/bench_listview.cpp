@@ -336,14 +336,6 @@ void BM_RowMemory(benchmark::State &state)
 
 // The offscreen platform warns at every show that it cannot raise a window;
 // everything else goes through as usual.
-QtMessageHandler GDefaultHandler = nullptr;
-
-void QuietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message == QLatin1String("This plugin does not support raise()"))
-        return;
-    GDefaultHandler(type, context, message);
-}
 
 using TBenchmark = void (*)(benchmark::State &);
 
@@ -409,7 +401,7 @@ int main(int argc, char **argv)
     KeepFreedMemory();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    GDefaultHandler = qInstallMessageHandler(QuietHandler);
+    QuietenOffscreenPlugin();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -122,14 +122,6 @@ void NoteCycle(TTask *task)
 
 // The offscreen platform warns at every show that it cannot raise a window;
 // everything else goes through as usual.
-QtMessageHandler GDefaultHandler = nullptr;
-
-void QuietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message == QLatin1String("This plugin does not support raise()"))
-        return;
-    GDefaultHandler(type, context, message);
-}
 
 } // namespace
 
@@ -141,7 +133,7 @@ int main(int argc, char *argv[])
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     QApplication app(argc, argv);
-    GDefaultHandler = qInstallMessageHandler(QuietHandler);
+    QuietenOffscreenPlugin();
     long cycles = 1000;
     long ticks = 100'000;
     const QStringList args = app.arguments();
