@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <functional>
 #include <unistd.h>
 #include <vector>
@@ -202,6 +203,16 @@ inline void WriteTasks(const QString &folder, int count, int open,
 
 // The private display's environment, with a runtime folder of the run's
 // own (the single-instance lock lives there) and the program's event log on.
+// A private display for the run; false, having said why, without one.
+inline bool StartDisplay(TXServer &x, const char *bench)
+{
+    QString error;
+    if (x.Start(true, true, &error))
+        return true;
+    std::fprintf(stderr, "%s: no X display: %s\n", bench, qPrintable(error));
+    return false;
+}
+
 inline QProcessEnvironment Environment(const TXServer &x, const QString &runtime,
                                        const QString &loggingRules = QStringLiteral("jbx.events=true"))
 {

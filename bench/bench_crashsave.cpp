@@ -15,6 +15,7 @@
 //   bench_crashsave [--trials N] [--seed S]
 
 #include "BenchSupport.h"
+#include "ProcessBench.h"
 #include "CrashSaveCheck.h"
 #include "CrashSaveChild.h"
 #include "CrashSaveWatch.h"
@@ -392,11 +393,8 @@ int main(int argc, char *argv[])
     }
 
     TXServer x;
-    QString error;
-    if (!x.Start(true, true, &error)) {
-        std::fprintf(stderr, "bench_crashsave: no X display: %s\n", qPrintable(error));
+    if (!ProcessBench::StartDisplay(x, "bench_crashsave"))
         return 1;
-    }
     QTemporaryDir dir;
     TFolder folder;
     folder.Path = dir.filePath(QStringLiteral("program")) + u'/';

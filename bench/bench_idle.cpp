@@ -195,11 +195,8 @@ int main(int argc, char *argv[])
     noteCount = qMin(noteCount, taskCount);
 
     TXServer x;
-    QString error;
-    if (!x.Start(true, true, &error)) {
-        std::fprintf(stderr, "bench_idle: no X display: %s\n", qPrintable(error));
+    if (!StartDisplay(x, "bench_idle"))
         return 1;
-    }
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("program"));
     if (!Install(folder)) {

@@ -86,11 +86,8 @@ int main(int argc, char *argv[])
     }
 
     TXServer x;
-    QString error;
-    if (!x.Start(true, true, &error)) {
-        std::fprintf(stderr, "bench_scale: no X display: %s\n", qPrintable(error));
+    if (!StartDisplay(x, "bench_scale"))
         return 1;
-    }
     QTemporaryDir dir;
     const QProcessEnvironment environment = Environment(x, dir.filePath(QStringLiteral("runtime")));
     // The same file twice: one program folder starts with the list hidden,

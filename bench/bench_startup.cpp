@@ -40,11 +40,8 @@ int main(int argc, char *argv[])
     }
 
     TXServer x;
-    QString error;
-    if (!x.Start(true, true, &error)) {
-        std::fprintf(stderr, "bench_startup: no X display: %s\n", qPrintable(error));
+    if (!StartDisplay(x, "bench_startup"))
         return 1;
-    }
     QTemporaryDir dir;
     const QProcessEnvironment environment = Environment(x, dir.filePath(QStringLiteral("runtime")));
 
