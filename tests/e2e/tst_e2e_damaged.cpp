@@ -56,6 +56,13 @@ class TestE2eDamaged : public TE2eTest {
 
     QStringList Damaged() const { return QDir(FFolder).entryList({QStringLiteral("Jotterbox_Damaged_*.dat")}); }
 
+    // The settings of a quiet start, with this sound for the reminders.
+    bool WriteSoundSetting(const QString &soundFile)
+    {
+        return WriteSettings(QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nSoundFileName=%1\r\n").arg(soundFile))
+            .isEmpty();
+    }
+
     // The lines the program reported as errors ("Jotterbox: ..." on stderr,
     // each also an error box).
     static QStringList Errors(TProgram &program)
@@ -342,9 +349,7 @@ private slots:
             later->Text = "Due in a moment";
             later->ReminderTime = soon;
         });
-        QVERIFY(WriteSettings(QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nSoundFileName=") + lying +
-                              QStringLiteral("\r\n"))
-                    .isEmpty());
+        QVERIFY(WriteSoundSetting(lying));
 
         TProgram program(FFolder, Environment());
         program.Start();
@@ -365,9 +370,7 @@ private slots:
         WriteDataFile([](TTaskList &tasks) { tasks.AddNewTask()->Alerting = true; });
         QVERIFY(QDir().mkpath(Path("folder.wav")));
         QVERIFY(WriteFileBytes(Path("notify.wav"), Noise(5000, 5))); // the fallback is damaged too
-        QVERIFY(WriteSettings(QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nSoundFileName=") + Path("folder.wav") +
-                              QStringLiteral("\r\n"))
-                    .isEmpty());
+        QVERIFY(WriteSoundSetting(Path("folder.wav")));
         TProgram program(FFolder, Environment());
         program.Start();
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
