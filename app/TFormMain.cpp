@@ -78,10 +78,10 @@ void TFormMain::FormCreate()
 
     DataFilePath = AppDir + QStringLiteral("Jotterbox.dat");
     // This instance holds the lock: no save of another runs here now.
-    RemoveLeftoverSaves(DataFilePath);
+    QStringList saved{DataFilePath, UserInfo().FileName()};
     for (int day = 0; day < 7; ++day) // seven days in a row: every weekday's backup
-        RemoveLeftoverSaves(BackupFileName(day));
-    RemoveLeftoverSaves(UserInfo().FileName());
+        saved << BackupFileName(day);
+    RemoveLeftoverSaves(saved);
     LoadDataFile();
     // A file that could not be read ends the start here: the user deals
     // with the error first; nothing is reopened, no alert, no hot keys.

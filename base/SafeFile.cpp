@@ -25,20 +25,27 @@ TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ow
                            [&bytes](QIODevice &file) { return file.write(bytes) == bytes.size(); });
 }
 
-void RemoveLeftoverSaves(const QString &path)
+void RemoveLeftoverSaves(const QStringList &paths)
 {
-    const QFileInfo target(path);
-    QDir folder = target.absoluteDir();
+    if (paths.isEmpty())
+        return;
     // Qt names the temporary file with six random letters of mixed case. A
     // suffix in one case or a capitalised word (".backup", ".BACKUP",
     // ".Backup") is more likely a copy the user made and is left alone; a
     // leftover of ours that happens to look like one stays, harmlessly.
-    const QRegularExpression leftover(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(target.fileName()) + QStringLiteral("\\.[A-Za-z]{6}")));
     const QRegularExpression userLike(QStringLiteral("^(?:[a-z]{6}|[A-Z]{6}|[A-Z][a-z]{5})$"));
-    const QStringList names =
-        folder.entryList({target.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden);
-    for (const QString &name : names)
-        if (leftover.match(name).hasMatch() && !userLike.match(name.right(6)).hasMatch())
+    const QRegularExpression letters(QStringLiteral("^[A-Za-z]{6}$"));
+    QDir folder = QFileInfo(paths.first()).absoluteDir();
+    QStringList targets, filters;
+    for (const QString &path : paths) {
+        targets << QFileInfo(path).fileName();
+        filters << targets.last() + QStringLiteral(".??????");
+    }
+    // One look at the folder for all of them.
+    for (const QString &name : folder.entryList(filters, QDir::Files | QDir::Hidden)) {
+        const QString suffix = name.right(6);
+        if (targets.contains(name.chopped(7)) && letters.match(suffix).hasMatch() &&
+            !userLike.match(suffix).hasMatch())
             folder.remove(name);
+    }
 }

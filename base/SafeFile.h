@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QIODevice;
@@ -19,8 +20,9 @@ TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ow
 TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly,
                            const std::function<bool(QIODevice &)> &write);
 
-// Removes what a save cut short between its last two steps leaves beside
-// `path`: its temporary file, named `path` + "." + six random letters.
-// Such a file is never read, and each is a whole copy of the data, so they
-// would pile up crash by crash. Only while no other process saves there.
-void RemoveLeftoverSaves(const QString &path);
+// Removes what saves cut short between their last two steps leave beside
+// the files at `paths` (all in one folder): each one's temporary file, named
+// its path + "." + six random letters. Such a file is never read, and each
+// is a whole copy of the data, so they would pile up crash by crash. Only
+// while no other process saves there.
+void RemoveLeftoverSaves(const QStringList &paths);
