@@ -36,6 +36,17 @@ int SaveInterval()
     const int ms = qEnvironmentVariableIntValue("JBX_SAVE_INTERVAL_MS", &ok);
     return ok && ms > 0 ? ms : DefaultSaveInterval;
 }
+
+// A path beside the data file that names no file yet: the program folder,
+// `prefix`, the moment, and a count when that moment is taken.
+QString NewFileBeside(const QString &prefix)
+{
+    const QString stamp = TClock::Current().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString path = AppDir + QStringLiteral("%1_%2.dat").arg(prefix, stamp);
+    for (int n = 2; QFile::exists(path); ++n)
+        path = AppDir + QStringLiteral("%1_%2-%3.dat").arg(prefix, stamp).arg(n);
+    return path;
+}
 } // namespace
 
 TFormMain::TFormMain(QObject *parent)
@@ -115,26 +126,26 @@ void TFormMain::LoadDataFile()
     }
     FReadInPart = true;
     // The tasks read so far stay; the file itself must survive the first
-    // save, which would otherwise replace it with just those tasks.
-    FDamagedPending = true;
+    // save, which would otherwise replace it with just those tasks. Kept
+    // aside, it may be saved over; if not, the session's tasks go to a file
+    // of their own, named now, so the user is told once where to find them.
     try {
         problem += QStringLiteral("\n\nThe data file could not be read completely. It was kept "
                                   "unchanged as %1.")
                        .arg(KeepDamagedFile());
     } catch (const EJbxError &keep) {
+        FSaveAsidePath = NewFileBeside(QStringLiteral("Jotterbox_Recovered"));
         problem += QStringLiteral("\n\nThe data file could not be read completely, and it could "
-                                  "not be kept aside (%1), so it will not be saved over.")
-                       .arg(keep.Message());
+                                  "not be kept aside (%1), so it will not be saved over. The tasks of "
+                                  "this session are saved to %2.")
+                       .arg(keep.Message(), FSaveAsidePath);
     }
     Dialogs().ErrorBox(problem);
 }
 
 QString TFormMain::KeepDamagedFile()
 {
-    const QString stamp = TClock::Current().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString path = AppDir + QStringLiteral("Jotterbox_Damaged_%1.dat").arg(stamp);
-    for (int n = 2; QFile::exists(path); ++n)
-        path = AppDir + QStringLiteral("Jotterbox_Damaged_%1-%2.dat").arg(stamp).arg(n);
+    const QString path = NewFileBeside(QStringLiteral("Jotterbox_Damaged"));
     QFile damaged(DataFilePath);
     if (!damaged.copy(path))
         throw EJbxError(
@@ -142,10 +153,11 @@ QString TFormMain::KeepDamagedFile()
     // A copy takes the permissions of what it copies; like every data file
     // this one is for its owner's eyes only.
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    FDamagedPending = false;
     FDamagedKeptAs = path;
     return path;
 }
+
+QString TFormMain::SavePath() const { return FSaveAsidePath.isEmpty() ? DataFilePath : FSaveAsidePath; }
 
 void TFormMain::FormShow()
 {
@@ -212,13 +224,11 @@ bool TFormMain::TimerSaveTimer()
     bool ok = true;
     try {
         if (DataModified || CanExit) {
-            // A file that could not be read is replaced only once it is kept
-            // aside, and only for something new: without a change there is
-            // nothing to lose by leaving it be.
-            if (FDamagedPending && DataModified)
-                KeepDamagedFile();
-            if (!FDamagedPending) {
-                TaskList().SaveToFile(DataFilePath);
+            // The file of its own, for a data file that may not be saved
+            // over, is made for something new only: without a change there
+            // is nothing to keep that the data file does not hold.
+            if (FSaveAsidePath.isEmpty() || DataModified) {
+                TaskList().SaveToFile(SavePath());
                 DataModified = false;
             }
             UserInfo().SaveSettings();
@@ -315,8 +325,8 @@ void TFormMain::SaveBeforeAbruptEnd()
     if (FTaskList)
         FTaskList->StoreState();
     try {
-        if (DataModified && !FDamagedPending) {
-            TaskList().SaveToFile(DataFilePath);
+        if (DataModified) {
+            TaskList().SaveToFile(SavePath());
             DataModified = false;
         }
         UserInfo().SaveSettings();

@@ -118,6 +118,9 @@ signals:
 private:
     void LoadDataFile();
     QString KeepDamagedFile();
+    // Where the tasks are saved: the data file, or a new file beside it
+    // when the data file could be neither read nor kept aside.
+    QString SavePath() const;
     void RegisterHotKeys();
     void UnregisterHotKeys();
 
@@ -134,7 +137,9 @@ private:
     QPointer<TFormAbout> FAbout;
     QPointer<TFormTip> FTip;
     QString FDamagedKeptAs;
-    bool FDamagedPending = false; // a damaged file still waits to be kept aside
+    // Set when the data file could be neither read nor kept aside: it is
+    // never saved over, and the session's tasks go here instead.
+    QString FSaveAsidePath;
     bool FLoadFailed = false; // the file broke off: the rest of the start is skipped
     bool FReadInPart = false; // the list lacks some of the file: no backup from it
     bool FSessionEnded = false;

@@ -426,6 +426,8 @@ private slots:
         QCOMPARE(QDir(FDir->path()).entryList({"Jotterbox_Backup_*"}), QStringList());
     }
 
+    // The session's work goes to a new file beside it, named once in the
+    // one box that tells of the failure; ticks that follow add no box.
     void unreadableFileThatCannotBeKeptIsNeverReplaced()
     {
         // A folder where the data file belongs: it can be neither read nor copied.
@@ -435,17 +437,29 @@ private slots:
         QCOMPARE(dialogs.Errors.size(), 1);
         QVERIFY(dialogs.Errors[0].contains("could not be kept aside"));
 
-        // Nothing changed: the end goes ahead and leaves it be.
+        // Nothing changed: the end goes ahead and makes no file.
         QVERIFY(form->WMQueryEndSession());
         QVERIFY(QFileInfo(Path("Jotterbox.dat")).isDir());
+        QCOMPARE(QDir(FDir->path()).entryList({"Jotterbox_*"}), QStringList());
 
-        // A change cannot be saved over it: the save fails and says why.
-        TaskList().AddNewTask();
-        DataModified = true;
-        QVERIFY(!form->TimerSaveTimer());
-        QVERIFY(dialogs.Errors.last().startsWith("Cannot copy"));
-        QVERIFY(DataModified);
+        // Each change is saved there, minute after minute, without a word.
+        for (int minute = 0; minute < 3; ++minute) {
+            TaskList().AddNewTask()->Text = "typed " + QByteArray::number(minute);
+            DataModified = true;
+            TClock::Advance(Minute);
+            QVERIFY(form->TimerSaveTimer());
+            QVERIFY(!DataModified);
+        }
+        form->FormDestroy();
+        QCOMPARE(dialogs.Errors.size(), 1);
         QVERIFY(QFileInfo(Path("Jotterbox.dat")).isDir());
+        const QStringList made = QDir(FDir->path()).entryList({"Jotterbox_*"});
+        QCOMPARE(made.size(), 1);
+        QVERIFY2(dialogs.Errors[0].contains(Path(made[0])), qPrintable(dialogs.Errors[0]));
+        TTaskList read(UserInfo());
+        read.LoadFromFile(Path(made[0]));
+        QCOMPARE(read.Count(), 3);
+        QCOMPARE(read.GetTask(2)->Text, QByteArray("typed 2"));
     }
 
     void doubleClickAtRestTogglesList()
