@@ -130,6 +130,8 @@ int main(int argc, char *argv[])
     RegisterTaskSheetMessage();
     TFormNote::InstallCreator();
     {
+        // While it lives, the loop's end leaves every window as it is: they
+        // are destroyed after it, not closed as by the user.
         TSessionEnd sessionEnd;
         TFormMain formMain;
         QObject::connect(&formMain, &TFormMain::Closed, &app, &QCoreApplication::quit);

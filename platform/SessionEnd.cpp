@@ -1,5 +1,6 @@
 #include "platform/SessionEnd.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
@@ -63,6 +64,19 @@ TSessionEnd::TSessionEnd(QObject *parent) : QObject(parent)
         connect(app, &QGuiApplication::commitDataRequest, this, &TSessionEnd::CommitDataRequest,
                 Qt::DirectConnection);
     }
+    if (QCoreApplication *app = QCoreApplication::instance())
+        app->installEventFilter(this);
+}
+
+bool TSessionEnd::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::Quit || watched != QCoreApplication::instance())
+        return false;
+    // Agreed, and without closing a window: the final save after the loop
+    // writes everything.
+    event->accept();
+    QCoreApplication::exit(0);
+    return true;
 }
 
 TSessionEnd::~TSessionEnd() = default;

@@ -8,6 +8,10 @@ class QSocketNotifier;
 // Turns the ways a desktop session ends this program into one signal:
 // SIGTERM, SIGHUP and SIGINT, and the session manager's request to save.
 // The handler answers whether the program agrees to end.
+// While it lives, a request to quit the application (the session manager's
+// last word, quit()) only ends the event loop: Qt would first close every
+// window as if the user had, and the windows are to be destroyed after the
+// loop, keeping what they show for the next start.
 class TSessionEnd : public QObject {
     Q_OBJECT
 
@@ -24,6 +28,9 @@ signals:
     void EndRequested(bool &agree);
     // Every handler agreed after a signal: the program should end now.
     void EndAgreed();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void SignalReadable();

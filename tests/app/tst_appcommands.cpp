@@ -4,11 +4,16 @@
 
 #include "app/TFormMain.h"
 #include "base/Clock.h"
+#include "controls/TZELBlinkImage.h"
 #include "dialogs/TFormAbout.h"
 #include "dialogs/TFormOptions.h"
 #include "dialogs/TFormTip.h"
+#include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
+#include "notes/NoteWindows.h"
+#include "notes/TFormNote.h"
 #include "platform/Fonts.h"
+#include "platform/SessionEnd.h"
 #include "platform/TTrayIcon.h"
 #include "settings/TUserInfo.h"
 #include "support/ShellFixture.h"
@@ -103,6 +108,8 @@ private slots:
 
     void cleanup()
     {
+        TFormNote::DestroyAll();
+        SetNoteCreator({});
         FToolBar.reset();
         FTip.reset();
         FAbout.reset();
@@ -264,6 +271,63 @@ private slots:
         QSignalSpy closedAgain(FMain.get(), &TFormMain::Closed);
         RunOptions(true, [this] { FOptions->CBStayOnTop->setChecked(!FOptions->CBStayOnTop->isChecked()); });
         QCOMPARE(closedAgain.size(), 1);
+    }
+
+    // The ways the program itself ends its loop. With notes on the desktop
+    // (one blinking, one new and untouched), the list and the toolbar up,
+    // none of them is closed as if by the user: they stay as they are for
+    // their destruction, so the next start shows them again.
+    void endLeavesEveryWindowForTheNextStart_data()
+    {
+        QTest::addColumn<int>("way");
+        QTest::newRow("tray Exit") << 0;
+        QTest::newRow("restart for stay on top") << 1;
+        QTest::newRow("end of the session") << 2;
+    }
+
+    void endLeavesEveryWindowForTheNextStart()
+    {
+        QFETCH(int, way);
+        UserInfo().Showing = true;
+        UserInfo().ShowToolBar = true;
+        Start();
+        // The end as the program has it.
+        TSessionEnd sessionEnd;
+        connect(FMain.get(), &TFormMain::Closed, qApp, &QCoreApplication::quit);
+        TCountedSound sound;
+        TFormNote::InstallCreator();
+        TTask *blinking = TaskList().AddNewTask();
+        blinking->Text = "Call the dentist";
+        blinking->Alerting = true;
+        CreateNoteWindow(blinking);
+        TTask *fresh = TaskList().AddNewTask();
+        CreateNoteWindow(fresh);
+        QCOMPARE(TFormNote::OpenNotes().size(), 2);
+        QVERIFY(TFormNote::OpenNotes()[0]->ImageTaskInfo->Blink());
+        QVERIFY(FList->isVisible());
+        QVERIFY(FToolBar->isVisible());
+
+        QTimer::singleShot(0, FMain.get(), [this, way] {
+            if (way == 0) {
+                FMain->Exit1Click();
+            } else if (way == 1) {
+                FDialogs->Answers = {true};
+                RunOptions(
+                    true, [this] { FOptions->CBStayOnTop->setChecked(!FOptions->CBStayOnTop->isChecked()); });
+            } else if (FMain->WMQueryEndSession()) {
+                FMain->Close();
+            }
+        });
+        QCOMPARE(QApplication::exec(), 0);
+
+        QCOMPARE(TaskList().Count(), 2);
+        QVERIFY(blinking->NoteOpen);
+        QVERIFY(fresh->NoteOpen);
+        QCOMPARE(TFormNote::OpenNotes().size(), 2);
+        QVERIFY(UserInfo().Showing);
+        QVERIFY(UserInfo().ShowToolBar);
+        QVERIFY(sound.Played.isEmpty());
+        QVERIFY(!FMain->CoolTrayIcon1->CycleIcons());
     }
 
     void helpOpensTheManualFromEveryPlaceThatOffersIt()

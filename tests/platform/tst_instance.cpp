@@ -1,14 +1,33 @@
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QWidget>
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace {
+// A window that counts the closes it is asked for.
+class TCloseCounter : public QWidget {
+public:
+    int Closes = 0;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        ++Closes;
+        QWidget::closeEvent(event);
+    }
+};
+} // namespace
 
 class TestInstance : public QObject {
     Q_OBJECT
@@ -70,6 +89,35 @@ private slots:
         ::raise(signal);
         QTRY_COMPARE(asked, 1);
         QCOMPARE(agreed.size(), 1);
+    }
+
+    // The session manager's last word reaches the program as the
+    // application's quit event, as quit() does: the loop ends, and no window
+    // takes it for the user closing it.
+    void quitEndsTheLoopWithoutClosingAWindow_data()
+    {
+        QTest::addColumn<bool>("byEvent");
+        QTest::newRow("quit()") << false;
+        QTest::newRow("the quit event") << true;
+    }
+
+    void quitEndsTheLoopWithoutClosingAWindow()
+    {
+        QFETCH(bool, byEvent);
+        TSessionEnd end;
+        TCloseCounter window;
+        window.show();
+        QTimer::singleShot(0, &window, [byEvent] {
+            if (!byEvent) {
+                QCoreApplication::quit();
+                return;
+            }
+            QEvent quit(QEvent::Quit);
+            QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+        });
+        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(window.Closes, 0);
+        QVERIFY(window.isVisible());
     }
 
     void failedSaveRefusesTheEnd()
