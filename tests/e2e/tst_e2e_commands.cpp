@@ -11,11 +11,14 @@
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QTest>
+#include <algorithm>
 #include <csignal>
+#include <tuple>
 
 namespace {
 constexpr QSize KToolBarSize(67, 26);
 constexpr QPoint KToolBarPlace(300, 200);
+constexpr QPoint KToolBarAside(700, 600); // clear of where new notes go
 } // namespace
 
 class TestE2eCommands : public TE2eTest {
@@ -50,18 +53,67 @@ class TestE2eCommands : public TE2eTest {
         return {};
     }
 
-    // A press on the tray icon; true once its menu is up.
-    bool OpenTrayMenu(TProgram &program)
+    // A click on the tray icon (left, or right with `button` 3); true once
+    // its menu is up.
+    bool OpenTrayMenu(TProgram &program, int button = 1)
     {
         QString icon;
         if (!Eventually([&] { return !(icon = TrayIcon()).isEmpty(); }, 15000))
             return false;
         const QImage before = Screenshot();
         PointerTo(Geometry(icon).center());
-        XDo({"click", "1"});
+        XDo({"click", QString::number(button)});
         // Up once it has drawn itself.
         return program.WaitForLine("jbx.events: tray menu", 10000) &&
                Eventually([&] { return Screenshot() != before; });
+    }
+
+    // What the program shows on the desktop: its note and list windows by
+    // place and size, in order of place, and last the toolbar's (empty when
+    // it is not up).
+    QList<QRect> Desktop(TProgram &program) const
+    {
+        QList<QRect> places;
+        for (const QString &id : ProgramWindows(program))
+            places << Geometry(id);
+        std::sort(places.begin(), places.end(), [](const QRect &a, const QRect &b) {
+            return std::tuple(a.x(), a.y(), a.width(), a.height()) <
+                   std::tuple(b.x(), b.y(), b.width(), b.height());
+        });
+        const QString bar = WindowSized(program, KToolBarSize);
+        places << (bar.isEmpty() ? QRect() : Geometry(bar));
+        return places;
+    }
+
+    // Waits until the program shows `windows` note and list windows and the
+    // toolbar, all standing still for a second; what it then shows is in
+    // *settled. False, with what it showed last, if that does not come.
+    bool SettledDesktop(TProgram &program, int windows, QList<QRect> *settled) const
+    {
+        QDeadlineTimer still(1000);
+        return Eventually(
+            [&] {
+                program.Output(); // keeps its stderr pipe from filling up
+                const QList<QRect> now = Desktop(program);
+                const bool whole = now.size() == windows + 1 && !now.last().isEmpty();
+                if (!whole || now != *settled)
+                    still.setRemainingTime(1000);
+                *settled = now;
+                return whole && still.hasExpired();
+            },
+            20000);
+    }
+
+    static QString Places(const QList<QRect> &places)
+    {
+        QStringList text;
+        for (const QRect &place : places)
+            text << QStringLiteral("%1x%2+%3+%4")
+                        .arg(place.width())
+                        .arg(place.height())
+                        .arg(place.x())
+                        .arg(place.y());
+        return text.join(u' ');
     }
 
 private slots:
@@ -127,6 +179,81 @@ private slots:
         QCOMPARE(program.Process().exitCode(), 0);
         // Nothing had changed, and the end saves all the same.
         QVERIFY(QFile::exists(Path("Jotterbox.dat")));
+    }
+
+    // Two notes on the desktop (one blinking, one new and left untouched),
+    // the list and the toolbar up: however the program ends, the next start
+    // shows the same desktop, and nothing sounds on the way out. The end
+    // destroys the windows; it does not close them as the user would.
+    void everyWayOutBringsTheSameDesktopBack_data()
+    {
+        QTest::addColumn<int>("signal"); // 0: the tray menu's Exit
+        QTest::newRow("tray Exit") << 0;
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+
+    void everyWayOutBringsTheSameDesktopBack()
+    {
+        QFETCH(int, signal);
+        QVERIFY(WriteSettings(QStringLiteral("ShowTips=0\r\nShowToolBar=1\r\nShowing=1\r\n"
+                                             "ToolBarLeft=%1\r\nToolBarTop=%2\r\n")
+                                  .arg(KToolBarAside.x())
+                                  .arg(KToolBarAside.y()))
+                    .isEmpty());
+        WriteDataFile([](TTaskList &tasks) {
+            TTask *task = tasks.AddNewTask();
+            task->Text = "Call the dentist";
+            task->ReminderTime = 0;
+            task->Alerting = true; // its note blinks
+            task->NoteOpen = true;
+            task->Left = 420;
+            task->Top = 330;
+            task->Width = 230;
+            task->Height = 170;
+        });
+        TProgram program(FFolder, Environment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        XDo({"key", "ctrl+alt+n"}); // a new note, left as it comes
+        QList<QRect> before;
+        QVERIFY2(SettledDesktop(program, 3, &before),
+                 qPrintable(Places(before) + "; output:\n" + program.Output()));
+        SaveScreenshot(QStringLiteral("commands-before-the-end.png"));
+
+        if (signal == 0) {
+            QVERIFY2(OpenTrayMenu(program, 3), qPrintable("no tray menu; output:\n" + program.Output()));
+            XDo({"key", "x"}); // E&xit
+            QVERIFY2(program.Process().waitForFinished(10000), "Exit did not end the program");
+            QCOMPARE(program.Process().exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.Process().exitCode(), 0);
+        } else {
+            QCOMPARE(program.Stop(signal), 0);
+        }
+        const QString output = program.Output();
+        QVERIFY2(!output.contains("jbx.events: alert sound") && !output.contains("jbx.events: tray alert"),
+                 qPrintable(output));
+        ReadDataFile([](const TTaskList &tasks) {
+            QCOMPARE(tasks.Count(), 2);
+            QCOMPARE(tasks.GetTask(0)->Text, QByteArray("Call the dentist"));
+            QVERIFY(tasks.GetTask(0)->NoteOpen);
+            QVERIFY(tasks.GetTask(0)->Alerting);
+            QCOMPARE(tasks.GetTask(1)->Text, QByteArray("New Note"));
+            QVERIFY(tasks.GetTask(1)->NoteOpen);
+        });
+        TUserInfo settings(FFolder + u'/');
+        settings.LoadSettings();
+        QVERIFY(settings.Showing);
+        QVERIFY(settings.ShowToolBar);
+
+        TProgram again(FFolder, Environment());
+        again.Start();
+        QVERIFY2(again.WaitForIdle(), qPrintable(again.Output()));
+        QList<QRect> after;
+        QVERIFY2(SettledDesktop(again, 3, &after), qPrintable(Places(after) + " after " + Places(before)));
+        QCOMPARE(Places(after), Places(before));
+        QCOMPARE(again.Stop(SIGTERM), 0);
     }
 
     void draggedToolBarComesBackThereAndOptionsAndTipShow()

@@ -200,14 +200,16 @@ private slots:
     }
 
     // Nothing played, nothing due: the display goes while the program merely
-    // waits, and the settings are all there is to save.
+    // waits, and the settings are all there is to save. What was on screen
+    // (a new note left untouched, the list, the toolbar) comes back next time.
     void lostDisplayAtRestStillSavesTheSettings()
     {
         // The list shown at a place off every screen: the program brings it
         // on screen, and only a save of the settings can keep where.
         const QString settingsError = WriteSettings(
-            QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nShowing=1\r\nLeft=-5000\r\nTop=-5000\r\n"));
+            QStringLiteral("ShowTips=0\r\nShowToolBar=1\r\nShowing=1\r\nLeft=-5000\r\nTop=-5000\r\n"));
         QVERIFY2(settingsError.isEmpty(), qPrintable(settingsError));
+        WriteDataFile([](TTaskList &tasks) { tasks.AddNewTask()->NoteOpen = true; });
         const QString why = LoseDisplayAfter(QStringLiteral("jbx.events: idle"));
         QVERIFY2(why.isEmpty(), qPrintable(why));
 
@@ -217,6 +219,13 @@ private slots:
         TUserInfo settings(FFolder + u'/');
         settings.LoadSettings();
         QVERIFY2(settings.Left >= 0 && settings.Top >= 0, saved.constData());
+        QVERIFY(settings.Showing);
+        QVERIFY(settings.ShowToolBar);
+        ReadDataFile([](const TTaskList &tasks) {
+            QCOMPARE(tasks.Count(), 1);
+            QCOMPARE(tasks.GetTask(0)->Text, QByteArray("New Note"));
+            QVERIFY(tasks.GetTask(0)->NoteOpen);
+        });
 
         TProgram next(FFolder, Environment());
         next.Start();
