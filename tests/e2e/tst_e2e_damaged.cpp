@@ -179,6 +179,64 @@ private slots:
         QVERIFY(Damaged().isEmpty());
     }
 
+    // Neither read nor copied aside: what the user types goes to a new file
+    // beside it, named in the one box, minute after minute without another.
+    void unreadableDataFileThatCannotBeKeptSavesTheSessionBeside()
+    {
+        QVERIFY(QDir().mkpath(Path("Jotterbox.dat")));
+        const QPoint listPlace(600, 500); // tells the list from the error box
+        QVERIFY(
+            WriteSettings(QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nShowing=1\r\nLeft=%1\r\nTop=%2\r\n")
+                              .arg(listPlace.x())
+                              .arg(listPlace.y()))
+                .isEmpty());
+        QProcessEnvironment environment = Environment();
+        environment.insert(QStringLiteral("JBX_SAVE_INTERVAL_MS"), QStringLiteral("200"));
+        TProgram program(FFolder, environment);
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        QString list;
+        QStringList windows;
+        QVERIFY(Eventually([&] {
+            windows = ProgramWindows(program);
+            for (const QString &id : windows)
+                if (Geometry(id).topLeft() == listPlace)
+                    list = id;
+            return !list.isEmpty();
+        }));
+        // The hot keys wait for a readable file; the list's own key makes the note.
+        XDo({"windowactivate", "--sync", list});
+        XDo({"key", "ctrl+alt+n"});
+        QVERIFY2(Eventually([&] { return ProgramWindows(program).size() == windows.size() + 1; }),
+                 qPrintable(program.Output()));
+        XDo({"type", "--delay", "30", "Buy bread"});
+
+        const QRegularExpression named(QStringLiteral("saved to (\\S+/Jotterbox_Recovered_[0-9-]+\\.dat)"));
+        const QString savedTo = named.match(program.Output()).captured(1);
+        QVERIFY2(!savedTo.isEmpty(), qPrintable(program.Output()));
+        QByteArray held; // the text of each task the file holds
+        auto holds = [&savedTo, &held](const QByteArray &text) {
+            TUserInfo settings(QFileInfo(savedTo).absolutePath() + u'/');
+            TTaskList tasks(settings);
+            held = "(unreadable)";
+            try {
+                tasks.LoadFromFile(savedTo);
+            } catch (...) {
+                return false;
+            }
+            held.clear();
+            for (int i = 0; i < tasks.Count(); ++i)
+                held += tasks.GetTask(i)->Text + '|';
+            return held == text + '|';
+        };
+        QVERIFY2(Eventually([&] { return holds("Buy bread"); }), held.constData());
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        QCOMPARE(Errors(program).size(), 1);
+        QVERIFY(holds("Buy bread"));
+        QVERIFY(QFileInfo(Path("Jotterbox.dat")).isDir());
+        QVERIFY(Damaged().isEmpty());
+    }
+
     // A record count damaged to less than the records the file holds reads
     // as a whole file with fewer tasks; the next save would drop the rest.
     void fewerRecordsThanTheFileHoldsAreNotSavedOver()
