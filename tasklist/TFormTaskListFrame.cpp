@@ -239,11 +239,13 @@ void TFormTaskList::FormCreate()
                           stored(settings.Column5Width, defaults.Column5Width)};
     for (int column = 0; column < ColumnCount; ++column)
         ListView1->SetColumnWidth(column, widths[column]);
-    // The widths as stored, without the Due Date column's.
-    ExpandedWidth = widths[0] + widths[1] + widths[2] + widths[3] + widths[4] + ListWidthExtra;
+    // Every column as it came out, the Due Date column's too: a list that
+    // starts shrunk expands to the width its columns fill, as one shown
+    // expanded does.
+    const int width = ListView1->ColumnWidthSum() + ListWidthExtra;
+    ExpandedWidth = width;
     // The stored height from the start: a list never shown this time
     // stores it back unchanged.
-    const int width = ListView1->ColumnWidthSum() + ListWidthExtra;
     if (settings.V_Expanded)
         resize(width, settings.Height);
     ApplyMinimumSize();
@@ -375,6 +377,8 @@ void TFormTaskList::ShowTitle(const QString &title)
         FitTitle();
 }
 
+QString TFormTaskList::TitleText() const { return LabelTitle->text(); }
+
 void TFormTaskList::FitTitle()
 {
     LabelTitle->resize(std::max(50, LabelTitle->sizeHint().width()), LabelTitle->sizeHint().height());
@@ -397,6 +401,9 @@ void TFormTaskList::PanelTitleDblClick()
         ExpandedWidth = width();
         resize(ListView1->ColumnWidth(ColumnSubject) + ShrunkWidthExtra, ListTitleHeight);
     } else {
+        // The columns did not change while shrunk, so this is the width
+        // they had: the Subject column keeps its width.
+        ExpandedWidth = ListView1->ColumnWidthSum() + ListWidthExtra;
         resize(ExpandedWidth, settings.Height);
         ResetWindowRegion();
         move(PulledOnScreen(pos(), size(), PrimaryScreenSize()));

@@ -439,7 +439,7 @@ private slots:
         TFormTaskList again(nullptr);
         QCOMPARE(again.size(), QSize(subject + 0 + 22 + 22 + 16 + 90 + 15, 260));
         QCOMPARE(again.ListView1->SortColumn(), int(ColumnPriority));
-        QCOMPARE(again.ExpandedWidth, subject + 22 + 22 + 16 + 15);
+        QCOMPARE(again.ExpandedWidth, again.width());
     }
 
     void endOfSessionKeepsTheListShowing()
