@@ -87,6 +87,9 @@ void TTaskListView::MakeViews()
 
     connect(FHeader, &QHeaderView::sectionClicked, this, &TTaskListView::HeaderClicked);
     connect(FHeader, &QHeaderView::sectionResized, this, &TTaskListView::ColumnResized);
+    // The table switches the header's arrow off as it takes the header in
+    // (it sorts nothing itself); the list keeps its own sort and shows it.
+    FHeader->setSortIndicatorShown(true);
     ShowSortArrow();
 }
 
