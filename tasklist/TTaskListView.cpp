@@ -57,7 +57,7 @@ void TTaskListView::MakeViews()
     for (int column = 0; column < ColumnCount; ++column) {
         FHeader->setSectionResizeMode(column,
                                       column <= ColumnPriority ? QHeaderView::Fixed : QHeaderView::Interactive);
-        FHeader->resizeSection(column, FWidths[size_t(column)]);
+        FHeader->resizeSection(column, SectionWidth(column));
     }
 
     FIcons->setViewMode(QListView::IconMode);
@@ -182,14 +182,31 @@ void TTaskListView::SetColumnWidth(int column, int width)
     if (column < 0 || column >= ColumnCount || width < 0)
         return;
     const int clamped = Clamped(column, width);
-    if (FHeader) {
-        FHeader->resizeSection(column, clamped); // tells ColumnResized when it changes
-        return;
-    }
     if (clamped == FWidths[size_t(column)])
         return;
     FWidths[size_t(column)] = clamped;
+    if (FHeader)
+        FHeader->resizeSection(column, SectionWidth(column));
     emit ColumnsResized();
+}
+
+int TTaskListView::ScrollBarRoom() const
+{
+    if (!FReport || !FReport->isVisible())
+        return 0;
+    return std::max(0, FReport->width() - FReport->viewport()->width());
+}
+
+int TTaskListView::SectionWidth(int column) const
+{
+    const int width = FWidths[size_t(column)];
+    return column == ColumnSubject ? std::max(0, width - ScrollBarRoom()) : width;
+}
+
+void TTaskListView::FitSubject()
+{
+    if (FHeader && FHeader->sectionSize(ColumnSubject) != SectionWidth(ColumnSubject))
+        FHeader->resizeSection(ColumnSubject, SectionWidth(ColumnSubject));
 }
 
 int TTaskListView::ColumnWidth(int column) const
@@ -207,13 +224,18 @@ int TTaskListView::ColumnWidthSum() const
 
 void TTaskListView::ColumnResized(int column, int, int newWidth)
 {
-    const int clamped = Clamped(column, newWidth);
-    if (clamped != newWidth) {
+    // On screen the Subject column is narrower by the scroll bar's room;
+    // its width is what it would have without the bar.
+    const int room = column == ColumnSubject ? ScrollBarRoom() : 0;
+    const int clamped = Clamped(column, newWidth + room);
+    if (clamped - room != newWidth) {
         // Comes back here once with the width it may have.
-        FHeader->resizeSection(column, clamped);
+        FHeader->resizeSection(column, clamped - room);
         return;
     }
-    FWidths[size_t(column)] = newWidth;
+    if (clamped == FWidths[size_t(column)])
+        return;
+    FWidths[size_t(column)] = clamped;
     emit ColumnsResized();
 }
 
@@ -300,6 +322,7 @@ void TTaskListView::showEvent(QShowEvent *event)
     // Rows as tall as the pictures, or the text where the font is larger;
     // measured once shown, so a hidden list loads no fonts.
     FReport->verticalHeader()->setDefaultSectionSize(std::max(RowHeight, fontMetrics().height() + 4));
+    FitSubject();
 }
 
 void TTaskListView::resizeEvent(QResizeEvent *event)
@@ -316,6 +339,12 @@ bool TTaskListView::eventFilter(QObject *watched, QEvent *event)
     const bool isView = watched == FReport || watched == FIcons;
     if (isViewport) {
         switch (event->type()) {
+        case QEvent::Resize:
+            // The vertical scroll bar came or went (or the list was sized):
+            // the columns fit the rows' width again.
+            if (watched == FReport->viewport())
+                FitSubject();
+            break;
         case QEvent::MouseButtonPress: {
             auto *mouse = static_cast<QMouseEvent *>(event);
             // A press on the empty part of the list clears the selection.
