@@ -339,6 +339,8 @@ void TFormTaskList::FormResize()
     ImageH->setGeometry(layout.HelpButton);
     ImageS->setGeometry(layout.ShrinkButton);
     ImageX->setGeometry(layout.CloseButton);
+    if (isVisible())
+        FitTitle();
 
     TUserInfo &settings = UserInfo();
     if (settings.V_Expanded && Ready) {
@@ -368,20 +370,31 @@ void TFormTaskList::ApplyMinimumSize()
 
 void TFormTaskList::ShowTitle(const QString &title)
 {
-    if (title == LabelTitle->text())
+    if (title == FTitle)
         return;
-    LabelTitle->setText(title);
+    FTitle = title;
     // Measured only on screen: measuring text loads the fonts, which a
     // hidden list at start-up need not wait for.
     if (isVisible())
         FitTitle();
+    else
+        LabelTitle->setText(title);
 }
 
-QString TFormTaskList::TitleText() const { return LabelTitle->text(); }
+QString TFormTaskList::TitleText() const { return FTitle; }
 
 void TFormTaskList::FitTitle()
 {
-    LabelTitle->resize(std::max(50, LabelTitle->sizeHint().width()), LabelTitle->sizeHint().height());
+    // The title ends before the first of the buttons, with "..." when it
+    // is cut: a subject must not run under them.
+    constexpr int Gap = 4;
+    const int room = std::max(0, ImageH->x() - LabelTitle->x() - Gap);
+    const QFontMetrics metrics = LabelTitle->fontMetrics();
+    LabelTitle->setText(metrics.horizontalAdvance(FTitle) <= room
+                            ? FTitle
+                            : metrics.elidedText(FTitle, Qt::ElideRight, room));
+    LabelTitle->resize(std::min(room, std::max(50, LabelTitle->sizeHint().width())),
+                       LabelTitle->sizeHint().height());
 }
 
 // --- shrink and expand ---------------------------------------------------
