@@ -385,8 +385,8 @@ QString TFormTaskList::TitleText() const { return FTitle; }
 
 void TFormTaskList::FitTitle()
 {
-    // The title ends before the first of the buttons, with "..." when it
-    // is cut: a subject must not run under them.
+    // The title ends before the first of the buttons, with an ellipsis
+    // where it is cut: a subject must not run under them.
     constexpr int Gap = 4;
     const int room = std::max(0, ImageH->x() - LabelTitle->x() - Gap);
     const QFontMetrics metrics = LabelTitle->fontMetrics();

@@ -129,6 +129,7 @@ void TTaskListView::ShowView()
     FIcons->setModel(FIconView ? FModel : nullptr);
     delete old;
     FStack->setCurrentWidget(Rows());
+    FitSubject(); // the report may come back with or without its scroll bar
     SetHotRow(-1);
     if (hadFocus)
         Rows()->setFocus();

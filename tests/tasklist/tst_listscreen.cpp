@@ -166,6 +166,14 @@ private slots:
         QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
         list.resize(DefaultWidth, 250);
 
+        // Back from the large icons, the columns fit as before.
+        list.LargeIcons1Click();
+        list.List1Click();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(header->sectionViewportPosition(ColumnDueDate) + 70, view->viewport()->width());
+        QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
+
         // Few rows: no bar, and the Subject column has its room back.
         list.SearchBox()->setText(QStringLiteral("plumb"));
         list.TimerUpdateListViewTimer();
