@@ -277,20 +277,24 @@ private slots:
         const QString pid = QString::number(program.Process().processId());
         QString id;
         const bool found = Eventually([&] {
-            const QStringList ids = XDo({"search", "--all", "--onlyvisible", "--pid", pid, "--name", "^Jotterbox$"})
-                                        .split(u'\n', Qt::SkipEmptyParts);
+            const QStringList ids =
+                XDo({"search", "--all", "--onlyvisible", "--pid", pid, "--name", "^Jotterbox$"})
+                    .split(u'\n', Qt::SkipEmptyParts);
             for (const QString &candidate : ids)
                 if (Geometry(candidate) == QRect(KPlace, shrunk))
                     id = candidate;
             return !id.isEmpty();
         });
-        QVERIFY2(found, qPrintable(QStringLiteral("no shrunk list on screen; program output:\n") + program.Output()));
+        QVERIFY2(found, qPrintable(QStringLiteral("no shrunk list on screen; program output:\n") +
+                                   program.Output()));
         QString why;
         for (int cycle = 0; cycle < 3; ++cycle) {
             why = ToggledTo(id, QSize(KWidth, KHeight));
-            QVERIFY2(why.isEmpty(), qPrintable(QStringLiteral("expanding, cycle %1: %2").arg(cycle).arg(why)));
+            QVERIFY2(why.isEmpty(),
+                     qPrintable(QStringLiteral("expanding, cycle %1: %2").arg(cycle).arg(why)));
             why = ToggledTo(id, shrunk);
-            QVERIFY2(why.isEmpty(), qPrintable(QStringLiteral("shrinking, cycle %1: %2").arg(cycle).arg(why)));
+            QVERIFY2(why.isEmpty(),
+                     qPrintable(QStringLiteral("shrinking, cycle %1: %2").arg(cycle).arg(why)));
         }
         QCOMPARE(program.Stop(SIGTERM), 0);
         TUserInfo settings(FFolder + u'/');

@@ -44,7 +44,8 @@ class TestListScreen : public QObject, TListFixture {
     static int Marks(TFormTaskList &list, int row, int column)
     {
         const QTableView *view = list.ListView1->ReportView();
-        const QRect cell = view->visualRect(list.ListView1->Model()->index(row, column)).adjusted(1, 1, -2, -2);
+        const QRect cell =
+            view->visualRect(list.ListView1->Model()->index(row, column)).adjusted(1, 1, -2, -2);
         const QRect onWindow(view->viewport()->mapTo(&list, cell.topLeft()), cell.size());
         const QImage shown = OnScreen(list);
         const QColor background = shown.pixelColor(onWindow.bottomRight());
@@ -120,7 +121,8 @@ private slots:
         // Taken up again as the settings left it.
         list.FormDestroy();
         TFormTaskList again(nullptr);
-        QCOMPARE(again.ListView1->ReportView()->horizontalHeader()->sortIndicatorSection(), int(ColumnDueDate));
+        QCOMPARE(again.ListView1->ReportView()->horizontalHeader()->sortIndicatorSection(),
+                 int(ColumnDueDate));
         QVERIFY(again.ListView1->ReportView()->horizontalHeader()->isSortIndicatorShown());
     }
 
@@ -196,8 +198,8 @@ private slots:
     void aLongTitleEndsBeforeTheButtons()
     {
         QFETCH(bool, shrunk);
-        const QString subject =
-            QStringLiteral("Ring the insurance about the windscreen and ask whether the excess applies this year");
+        const QString subject = QStringLiteral(
+            "Ring the insurance about the windscreen and ask whether the excess applies this year");
         Add(subject.toUtf8());
         UserInfo().Showing = true;
         TFormTaskList list(nullptr);
