@@ -525,6 +525,8 @@ void TFormNote::Acknowledged1Click(int tag)
     Task->ReminderTime = SnoozedReminder(tag, TClock::Now(), Task->ReminderTime);
     Task->Alerting = false;
     SetTaskInfo();
+    // The list's bell follows at its next rebuild, as for any other change.
+    emit TNoteEvents::Instance().ListUpdateRequested();
     DataModified = true;
 }
 

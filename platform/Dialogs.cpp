@@ -55,8 +55,10 @@ public:
 
     bool YesNo(const QString &caption, const QString &text) override
     {
-        return QMessageBox::question(nullptr, caption, text, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No) == QMessageBox::Yes;
+        // A plain question, as the program's confirmations are: no icon.
+        QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
     }
 
     QString SaveFileName(QWidget *parent, const QString &proposedName, const QString &filter,

@@ -129,6 +129,8 @@ public:
     void LoadFrameSkin();
     void ResetWindowRegion();
     void Timer1Timer();
+    // The title as it was given, before it was cut to fit.
+    QString TitleText() const;
     // Shows the window the way the main window's show command does.
     void ShowExpanded();
     // Its place, size, columns and sort into the settings.
@@ -176,4 +178,5 @@ private:
     bool FPlaced = false;       // moves are stored only once the window was placed
     TTask *FDownTask = nullptr; // the task under the last press; compared, never read
     bool FDestroyed = false;
+    QString FTitle = QStringLiteral("Jotterbox"); // the title whole; the label may show less
 };

@@ -239,11 +239,13 @@ void TFormTaskList::FormCreate()
                           stored(settings.Column5Width, defaults.Column5Width)};
     for (int column = 0; column < ColumnCount; ++column)
         ListView1->SetColumnWidth(column, widths[column]);
-    // The widths as stored, without the Due Date column's.
-    ExpandedWidth = widths[0] + widths[1] + widths[2] + widths[3] + widths[4] + ListWidthExtra;
+    // Every column as it came out, the Due Date column's too: a list that
+    // starts shrunk expands to the width its columns fill, as one shown
+    // expanded does.
+    const int width = ListView1->ColumnWidthSum() + ListWidthExtra;
+    ExpandedWidth = width;
     // The stored height from the start: a list never shown this time
     // stores it back unchanged.
-    const int width = ListView1->ColumnWidthSum() + ListWidthExtra;
     if (settings.V_Expanded)
         resize(width, settings.Height);
     ApplyMinimumSize();
@@ -337,6 +339,8 @@ void TFormTaskList::FormResize()
     ImageH->setGeometry(layout.HelpButton);
     ImageS->setGeometry(layout.ShrinkButton);
     ImageX->setGeometry(layout.CloseButton);
+    if (isVisible())
+        FitTitle();
 
     TUserInfo &settings = UserInfo();
     if (settings.V_Expanded && Ready) {
@@ -366,18 +370,31 @@ void TFormTaskList::ApplyMinimumSize()
 
 void TFormTaskList::ShowTitle(const QString &title)
 {
-    if (title == LabelTitle->text())
+    if (title == FTitle)
         return;
-    LabelTitle->setText(title);
+    FTitle = title;
     // Measured only on screen: measuring text loads the fonts, which a
     // hidden list at start-up need not wait for.
     if (isVisible())
         FitTitle();
+    else
+        LabelTitle->setText(title);
 }
+
+QString TFormTaskList::TitleText() const { return FTitle; }
 
 void TFormTaskList::FitTitle()
 {
-    LabelTitle->resize(std::max(50, LabelTitle->sizeHint().width()), LabelTitle->sizeHint().height());
+    // The title ends before the first of the buttons, with an ellipsis
+    // where it is cut: a subject must not run under them.
+    constexpr int Gap = 4;
+    const int room = std::max(0, ImageH->x() - LabelTitle->x() - Gap);
+    const QFontMetrics metrics = LabelTitle->fontMetrics();
+    LabelTitle->setText(metrics.horizontalAdvance(FTitle) <= room
+                            ? FTitle
+                            : metrics.elidedText(FTitle, Qt::ElideRight, room));
+    LabelTitle->resize(std::min(room, std::max(50, LabelTitle->sizeHint().width())),
+                       LabelTitle->sizeHint().height());
 }
 
 // --- shrink and expand ---------------------------------------------------
@@ -397,6 +414,9 @@ void TFormTaskList::PanelTitleDblClick()
         ExpandedWidth = width();
         resize(ListView1->ColumnWidth(ColumnSubject) + ShrunkWidthExtra, ListTitleHeight);
     } else {
+        // The columns did not change while shrunk, so this is the width
+        // they had: the Subject column keeps its width.
+        ExpandedWidth = ListView1->ColumnWidthSum() + ListWidthExtra;
         resize(ExpandedWidth, settings.Height);
         ResetWindowRegion();
         move(PulledOnScreen(pos(), size(), PrimaryScreenSize()));

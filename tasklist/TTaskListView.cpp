@@ -57,7 +57,7 @@ void TTaskListView::MakeViews()
     for (int column = 0; column < ColumnCount; ++column) {
         FHeader->setSectionResizeMode(column,
                                       column <= ColumnPriority ? QHeaderView::Fixed : QHeaderView::Interactive);
-        FHeader->resizeSection(column, FWidths[size_t(column)]);
+        FHeader->resizeSection(column, SectionWidth(column));
     }
 
     FIcons->setViewMode(QListView::IconMode);
@@ -87,6 +87,9 @@ void TTaskListView::MakeViews()
 
     connect(FHeader, &QHeaderView::sectionClicked, this, &TTaskListView::HeaderClicked);
     connect(FHeader, &QHeaderView::sectionResized, this, &TTaskListView::ColumnResized);
+    // The table switches the header's arrow off as it takes the header in
+    // (it sorts nothing itself); the list keeps its own sort and shows it.
+    FHeader->setSortIndicatorShown(true);
     ShowSortArrow();
 }
 
@@ -126,6 +129,7 @@ void TTaskListView::ShowView()
     FIcons->setModel(FIconView ? FModel : nullptr);
     delete old;
     FStack->setCurrentWidget(Rows());
+    FitSubject(); // the report may come back with or without its scroll bar
     SetHotRow(-1);
     if (hadFocus)
         Rows()->setFocus();
@@ -179,14 +183,31 @@ void TTaskListView::SetColumnWidth(int column, int width)
     if (column < 0 || column >= ColumnCount || width < 0)
         return;
     const int clamped = Clamped(column, width);
-    if (FHeader) {
-        FHeader->resizeSection(column, clamped); // tells ColumnResized when it changes
-        return;
-    }
     if (clamped == FWidths[size_t(column)])
         return;
     FWidths[size_t(column)] = clamped;
+    if (FHeader)
+        FHeader->resizeSection(column, SectionWidth(column));
     emit ColumnsResized();
+}
+
+int TTaskListView::ScrollBarRoom() const
+{
+    if (!FReport || !FReport->isVisible())
+        return 0;
+    return std::max(0, FReport->width() - FReport->viewport()->width());
+}
+
+int TTaskListView::SectionWidth(int column) const
+{
+    const int width = FWidths[size_t(column)];
+    return column == ColumnSubject ? std::max(0, width - ScrollBarRoom()) : width;
+}
+
+void TTaskListView::FitSubject()
+{
+    if (FHeader && FHeader->sectionSize(ColumnSubject) != SectionWidth(ColumnSubject))
+        FHeader->resizeSection(ColumnSubject, SectionWidth(ColumnSubject));
 }
 
 int TTaskListView::ColumnWidth(int column) const
@@ -204,13 +225,18 @@ int TTaskListView::ColumnWidthSum() const
 
 void TTaskListView::ColumnResized(int column, int, int newWidth)
 {
-    const int clamped = Clamped(column, newWidth);
-    if (clamped != newWidth) {
+    // On screen the Subject column is narrower by the scroll bar's room;
+    // its width is what it would have without the bar.
+    const int room = column == ColumnSubject ? ScrollBarRoom() : 0;
+    const int clamped = Clamped(column, newWidth + room);
+    if (clamped - room != newWidth) {
         // Comes back here once with the width it may have.
-        FHeader->resizeSection(column, clamped);
+        FHeader->resizeSection(column, clamped - room);
         return;
     }
-    FWidths[size_t(column)] = newWidth;
+    if (clamped == FWidths[size_t(column)])
+        return;
+    FWidths[size_t(column)] = clamped;
     emit ColumnsResized();
 }
 
@@ -297,6 +323,7 @@ void TTaskListView::showEvent(QShowEvent *event)
     // Rows as tall as the pictures, or the text where the font is larger;
     // measured once shown, so a hidden list loads no fonts.
     FReport->verticalHeader()->setDefaultSectionSize(std::max(RowHeight, fontMetrics().height() + 4));
+    FitSubject();
 }
 
 void TTaskListView::resizeEvent(QResizeEvent *event)
@@ -313,6 +340,12 @@ bool TTaskListView::eventFilter(QObject *watched, QEvent *event)
     const bool isView = watched == FReport || watched == FIcons;
     if (isViewport) {
         switch (event->type()) {
+        case QEvent::Resize:
+            // The vertical scroll bar came or went (or the list was sized):
+            // the columns fit the rows' width again.
+            if (watched == FReport->viewport())
+                FitSubject();
+            break;
         case QEvent::MouseButtonPress: {
             auto *mouse = static_cast<QMouseEvent *>(event);
             // A press on the empty part of the list clears the selection.

@@ -42,7 +42,10 @@ public:
     bool SortAscending() const { return FSortAscending; }
 
     // A column's width stays within its bounds when set; a maximum of 0 is
-    // no maximum. A negative width is not applied.
+    // no maximum. A negative width is not applied. While the vertical
+    // scroll bar shows, the Subject column gives it room on screen and
+    // keeps its width here, so the columns always fit the list's width and
+    // nothing scrolls sideways.
     void SetColumnBounds(int column, int minimum, int maximum);
     void SetColumnWidth(int column, int width);
     int ColumnWidth(int column) const;
@@ -81,6 +84,13 @@ private:
         int Maximum = 0;
     };
     int Clamped(int column, int width) const;
+    // What the vertical scroll bar takes of the rows' width; 0 when it is
+    // hidden or nothing is on screen.
+    int ScrollBarRoom() const;
+    // A column's header section: its width, less the scroll bar's room for
+    // the Subject column.
+    int SectionWidth(int column) const;
+    void FitSubject();
     void HeaderClicked(int column);
     void ColumnResized(int column, int oldWidth, int newWidth);
     void SetHotRow(int row);

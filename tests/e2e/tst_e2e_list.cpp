@@ -1,7 +1,9 @@
 // The task list window of the installed program on a private X display with
 // a window manager: it comes up where the settings put it, in its skin and
-// with a row per task; its search box narrows the rows; and a drag of its
-// corner sizes it, which the settings keep.
+// with a row per task; its search box narrows the rows; a drag of its corner
+// sizes it, which the settings keep; its button shrinks and expands it to
+// the same sizes every time; and a list longer than the window keeps its
+// dates in view, shows its sort, and never scrolls sideways.
 
 #include "base/DateTime.h"
 #include "e2e/TE2eTest.h"
@@ -44,7 +46,7 @@ constexpr int KSearched = 2;
 class TestE2eList : public TE2eTest {
     Q_OBJECT
 
-    void WriteListSettings()
+    void WriteListSettings(const QString &more = QString())
     {
         // The list alone on screen, where the test expects it.
         const QString error =
@@ -53,7 +55,8 @@ class TestE2eList : public TE2eTest {
                                          "DisplayCompletedNotes=0\r\n")
                               .arg(KPlace.x())
                               .arg(KPlace.y())
-                              .arg(KHeight));
+                              .arg(KHeight) +
+                          more);
         QVERIFY2(error.isEmpty(), qPrintable(error));
     }
 
@@ -115,6 +118,24 @@ class TestE2eList : public TE2eTest {
         while (row < rows && Dots(InkOf(screen, SubjectCell(window, row))) > 20)
             ++row;
         return row;
+    }
+
+    // A click on the shrink/expand button of the list window `id`, then
+    // the wait until the window has the size; why not, or empty.
+    QString ToggledTo(const QString &id, QSize size) const
+    {
+        const QRect window = Geometry(id);
+        // The button is 19 pixels square, 46 pixels left of the right edge.
+        PointerTo(window.topLeft() + QPoint(window.width() - 46 + 9, 6 + 9));
+        XDo({"click", "1"});
+        if (Eventually([&] { return Geometry(id).size() == size; }))
+            return {};
+        const QRect now = Geometry(id);
+        return QStringLiteral("the list is %1x%2, not %3x%4")
+            .arg(now.width())
+            .arg(now.height())
+            .arg(size.width())
+            .arg(size.height());
     }
 
     // Starts the program and waits for its list, settled where the settings
@@ -241,6 +262,115 @@ private slots:
         // The Subject column takes up the width.
         QCOMPARE(settings.Column4Width, KSubjectWidth + sized.width() - window.width());
         QCOMPARE(QPoint(settings.Left, settings.Top), window.topLeft());
+    }
+
+    void shrinkAndExpandKeepTheColumns()
+    {
+        // Started shrunk, the list has never been expanded this time.
+        WriteListSettings(QStringLiteral("V_Expanded=0\r\n"));
+        TProgram program(FFolder, Environment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        // The title bar alone is too low to count among the program's
+        // windows: it is found by its place and size.
+        const QSize shrunk(KSubjectWidth + 35, KTitleHeight);
+        const QString pid = QString::number(program.Process().processId());
+        QString id;
+        const bool found = Eventually([&] {
+            const QStringList ids =
+                XDo({"search", "--all", "--onlyvisible", "--pid", pid, "--name", "^Jotterbox$"})
+                    .split(u'\n', Qt::SkipEmptyParts);
+            for (const QString &candidate : ids)
+                if (Geometry(candidate) == QRect(KPlace, shrunk))
+                    id = candidate;
+            return !id.isEmpty();
+        });
+        QVERIFY2(found, qPrintable(QStringLiteral("no shrunk list on screen; program output:\n") +
+                                   program.Output()));
+        QString why;
+        for (int cycle = 0; cycle < 3; ++cycle) {
+            why = ToggledTo(id, QSize(KWidth, KHeight));
+            QVERIFY2(why.isEmpty(),
+                     qPrintable(QStringLiteral("expanding, cycle %1: %2").arg(cycle).arg(why)));
+            why = ToggledTo(id, shrunk);
+            QVERIFY2(why.isEmpty(),
+                     qPrintable(QStringLiteral("shrinking, cycle %1: %2").arg(cycle).arg(why)));
+        }
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        TUserInfo settings(FFolder + u'/');
+        settings.LoadSettings();
+        QCOMPARE(settings.Column4Width, KSubjectWidth);
+        QCOMPARE(settings.Height, KHeight);
+    }
+
+    void aLongListKeepsItsDatesInViewAndShowsItsSort()
+    {
+        // More rows than the window has room for.
+        WriteDataFile([](TTaskList &tasks) {
+            for (int day = 1; day <= 30; ++day) {
+                TTask *task = tasks.AddNewTask();
+                task->Text = QByteArray("Task ") + QByteArray::number(day);
+                task->DueDate = EncodeDate(2099, 4, day);
+                task->ReminderTime = 0;
+                task->Alerting = false;
+                task->NoteOpen = false;
+            }
+        });
+        TProgram program(FFolder, Environment());
+        QString why;
+        const QString id = StartedList(program, &why);
+        QVERIFY2(!id.isEmpty(), qPrintable(why));
+        const QRect window = Geometry(id);
+        const QPoint list = window.topLeft() + QPoint(KListLeft, KTitleHeight);
+        const QRect headers(list, QSize(KWidth - 15, KHeaderHeight));
+        const QPoint away = window.topLeft() - QPoint(50, 50);
+        PointerTo(away);
+        const QImage before = Screenshot();
+
+        // A click on a date, near the left of its column, selects the row
+        // and moves nothing sideways.
+        PointerTo(list + QPoint(KBeforeSubject + KSubjectWidth + 5, KHeaderHeight + KRowHeight + 8));
+        XDo({"click", "1"});
+        PointerTo(away);
+        QImage after;
+        const bool selected = Eventually([&] {
+            after = Screenshot();
+            return after.copy(SubjectCell(window, 1)) != before.copy(SubjectCell(window, 1));
+        });
+        QVERIFY2(selected, "the click on a date did not select its row");
+        if (after.copy(headers) != before.copy(headers)) {
+            SaveScreenshot(QStringLiteral("list-date-click.png"));
+            QFAIL("the column headers moved when a date was clicked");
+        }
+
+        // A click on the Subject header sorts by it, and its header shows
+        // so (the arrow moves there); the headers stay where they were.
+        const QRect pictureHeaders(list, QSize(KBeforeSubject, KHeaderHeight));
+        // The Subject header up to where the scroll bar's room begins; its
+        // arrow stands at its right end.
+        const QRect subjectHeader(list + QPoint(KBeforeSubject, 0), QSize(KSubjectWidth - 16, KHeaderHeight));
+        PointerTo(list + QPoint(KBeforeSubject + 30, KHeaderHeight / 2));
+        XDo({"click", "1"});
+        PointerTo(away);
+        const QImage dueSorted = after;
+        const bool marked = Eventually([&] {
+            after = Screenshot();
+            return after.copy(subjectHeader) != dueSorted.copy(subjectHeader);
+        });
+        if (!marked || after.copy(pictureHeaders) != dueSorted.copy(pictureHeaders)) {
+            SaveScreenshot(QStringLiteral("list-sorted.png"));
+            QFAIL(marked ? "the column headers moved sideways when the Subject header was clicked"
+                         : "the Subject header looks the same when the rows are sorted by it");
+        }
+
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        TUserInfo settings(FFolder + u'/');
+        settings.LoadSettings();
+        QCOMPARE(settings.SortColumn, 4);
+        QVERIFY(settings.SortAscending);
+        // The scroll bar's room is not taken from the stored widths.
+        QCOMPARE(settings.Column4Width, KSubjectWidth);
+        QCOMPARE(settings.Column5Width, 70);
     }
 };
 

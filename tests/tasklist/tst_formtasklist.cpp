@@ -13,8 +13,7 @@
 #include "notes/TFormNote.h"
 #include "platform/Fonts.h"
 #include "settings/TUserInfo.h"
-#include "support/ShellFixture.h"
-#include "support/TestSkins.h"
+#include "support/ListFixture.h"
 #include "tasklist/TFormTaskList.h"
 #include "tasklist/TTaskListModel.h"
 #include "tasklist/TTaskListView.h"
@@ -37,65 +36,14 @@
 #include <QTimer>
 #include <memory>
 
-namespace {
-const QDateTime Now(QDate(2026, 3, 10), QTime(9, 0));
-} // namespace
-
-class TestFormTaskList : public QObject {
+class TestFormTaskList : public QObject, TListFixture {
     Q_OBJECT
-
-    std::unique_ptr<QTemporaryDir> FDir;
-    std::unique_ptr<TScriptedDialogs> FDialogs;
-    std::unique_ptr<TFakeNotes> FNotes;
-
-    static TTask *Add(const QByteArray &text, double due = 0, bool finished = false)
-    {
-        TTask *task = TaskList().AddNewTask();
-        task->Text = text;
-        task->DueDate = due;
-        task->Finished = finished;
-        return task;
-    }
-
-    static QStringList Rows(const TFormTaskList &list)
-    {
-        QStringList rows;
-        const TTaskListModel &model = *list.ListView1->Model();
-        for (int row = 0; row < model.rowCount(); ++row)
-            rows << model.CellText(row, ColumnSubject);
-        return rows;
-    }
-
-    // The centre of a row's cell, in list coordinates.
-    static QPoint Cell(const TFormTaskList &list, int row, int column)
-    {
-        const QTableView *view = list.ListView1->ReportView();
-        return view->visualRect(list.ListView1->Model()->index(row, column)).center();
-    }
 
 private slots:
     void initTestCase() { InstallFontSubstitutions(); }
 
-    void init()
-    {
-        FDir = std::make_unique<QTemporaryDir>();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
-        TClock::Set(Now);
-        CreateGlobals(FDir->path() + u'/');
-        InstallShippedSkin(FDir->path());
-        FDialogs = std::make_unique<TScriptedDialogs>();
-        FNotes = std::make_unique<TFakeNotes>();
-    }
-
-    void cleanup()
-    {
-        FNotes.reset();
-        FDialogs.reset();
-        DestroyGlobals();
-        TClock::Reset();
-        QLocale::setDefault(QLocale::c());
-        FDir.reset();
-    }
+    void init() { SetUp(); }
+    void cleanup() { TearDown(); }
 
     void rebuildFiltersAndSortsWithoutTouchingTasks()
     {
@@ -491,7 +439,7 @@ private slots:
         TFormTaskList again(nullptr);
         QCOMPARE(again.size(), QSize(subject + 0 + 22 + 22 + 16 + 90 + 15, 260));
         QCOMPARE(again.ListView1->SortColumn(), int(ColumnPriority));
-        QCOMPARE(again.ExpandedWidth, subject + 22 + 22 + 16 + 15);
+        QCOMPARE(again.ExpandedWidth, again.width());
     }
 
     void endOfSessionKeepsTheListShowing()
