@@ -81,7 +81,8 @@ struct TTemporary {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(Fd);
         for (int attempt = 0; attempt < 100; ++attempt) {
             const QString path = folder + u'/' + TemporarySaveName(target, ::getpid());
-            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(path).constData(), AT_SYMLINK_FOLLOW) == 0) {
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(path).constData(), AT_SYMLINK_FOLLOW) ==
+                0) {
                 Path = path;
                 return true;
             }
@@ -190,7 +191,8 @@ void RemoveLeftoverSaves(const QStringList &paths)
         const QRegularExpressionMatch match = ours.match(name);
         if (!match.hasMatch() || !targets.contains(match.captured(1)))
             continue;
-        if (QFileInfo(folder.filePath(name)).ownerId() != ::geteuid() || !Ended(match.captured(2).toLongLong()))
+        if (QFileInfo(folder.filePath(name)).ownerId() != ::geteuid() ||
+            !Ended(match.captured(2).toLongLong()))
             continue;
         folder.remove(name);
     }

@@ -251,13 +251,15 @@ private slots:
         const QImage before = Screenshot().copy(below);
         PointerTo(inText);
         XDo({"click", "3"});
-        QVERIFY2(Eventually([&] { return Screenshot().copy(below) != before; }), "no menu opened in the note");
+        QVERIFY2(Eventually([&] { return Screenshot().copy(below) != before; }),
+                 "no menu opened in the note");
         XDo({"key", "f"});
         const auto chooser = [this] { return XDo({"search", "--onlyvisible", "--name", "^Font$"}); };
         QString chooserId;
         QVERIFY2(Eventually([&] { return !(chooserId = chooser()).isEmpty(); }),
                  qPrintable("no font chooser opened; program output:\n" + program.Output()));
-        QVERIFY2(Eventually([&] { return XDo({"getwindowfocus"}) == chooserId; }), "the chooser has no focus");
+        QVERIFY2(Eventually([&] { return XDo({"getwindowfocus"}) == chooserId; }),
+                 "the chooser has no focus");
         SaveScreenshot(QStringLiteral("note-font-chooser.png"));
         for (const QString &key : keys)
             XDo({"key", key});

@@ -135,8 +135,8 @@ private slots:
     void shortCountIsDamageAndNoTaskIsDropped_data()
     {
         QTest::addColumn<qint32>("count");
-        QTest::addColumn<qint64>("size");  // of the file, cut or whole
-        QTest::addColumn<int>("whole");    // tasks in it, read whole
+        QTest::addColumn<qint64>("size");   // of the file, cut or whole
+        QTest::addColumn<int>("whole");     // tasks in it, read whole
         QTest::addColumn<QString>("where"); // the offset check names
         const qint64 all = FBytes.size();
         QTest::newRow("two of three") << 2 << all << 3 << QString::number(FThirdRecordAt);

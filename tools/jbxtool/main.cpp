@@ -87,17 +87,19 @@ struct TLoad {
     {
         if (!ShortCount())
             return Error;
-        QString why = QStringLiteral("its count says %1 tasks, but %2 bytes follow them, holding %3 more tasks")
-                          .arg(Counted)
-                          .arg(Uncounted)
-                          .arg(Found());
+        QString why =
+            QStringLiteral("its count says %1 tasks, but %2 bytes follow them, holding %3 more tasks")
+                .arg(Counted)
+                .arg(Uncounted)
+                .arg(Found());
         if (BreakOffset >= 0)
             why += QStringLiteral(" and then a %1 at byte offset %2").arg(Error).arg(BreakOffset);
         return why;
     }
     QString Damage(const QString &path) const
     {
-        return QStringLiteral("%1: the file breaks at byte offset %2 (%3)").arg(path, QString::number(Where()), Why());
+        return QStringLiteral("%1: the file breaks at byte offset %2 (%3)")
+            .arg(path, QString::number(Where()), Why());
     }
 
 private:
