@@ -3,19 +3,169 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QSaveFile>
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QLatin1String Marker(".jbxsave-");
+void (*BeforeRename)(const QString &) = nullptr;
+
+QByteArray Native(const QString &path) { return QFile::encodeName(path); }
+
+// The file a save replaces: a link is followed to what it names, so the
+// link stays a link.
+QString FinalPath(const QString &path)
+{
+    QFileInfo info(path);
+    for (int depth = 0; depth < 128 && info.isSymLink(); ++depth)
+        info.setFile(info.symLinkTarget());
+    return info.isSymLink() ? path : info.absoluteFilePath();
+}
+
+// The temporary file of one save. Unless the save got as far as its
+// rename, it goes with this: a nameless one with its descriptor, a named one
+// is unlinked.
+struct TTemporary {
+    int Fd = -1;
+    bool Nameless = false;
+    QString Path; // once it has a name
+
+    TTemporary() = default;
+    TTemporary(const TTemporary &) = delete;
+    TTemporary &operator=(const TTemporary &) = delete;
+    ~TTemporary()
+    {
+        if (Fd >= 0)
+            ::close(Fd);
+        if (!Path.isEmpty())
+            ::unlink(Native(Path).constData());
+    }
+
+    bool Open(const QString &folder, const QString &target, mode_t mode)
+    {
+#ifdef O_TMPFILE
+        // Nameless until it is whole: a save killed while writing leaves
+        // nothing behind. Not every file system has it.
+        Fd = ::open(Native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (Fd >= 0) {
+            Nameless = true;
+            return true;
+        }
+#endif
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QString path = folder + u'/' + TemporarySaveName(target, ::getpid());
+            Fd = ::open(Native(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode);
+            if (Fd >= 0) {
+                Path = path;
+                return true;
+            }
+            if (errno != EEXIST)
+                return false;
+        }
+        return false;
+    }
+
+    // Gives a nameless file its name for the rename.
+    bool Name(const QString &folder, const QString &target)
+    {
+        if (!Nameless)
+            return true;
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(Fd);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QString path = folder + u'/' + TemporarySaveName(target, ::getpid());
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(path).constData(), AT_SYMLINK_FOLLOW) ==
+                0) {
+                Path = path;
+                return true;
+            }
+            if (errno != EEXIST)
+                return false;
+        }
+        return false;
+    }
+
+    bool RenameTo(const QString &path)
+    {
+        if (::rename(Native(Path).constData(), Native(path).constData()) != 0)
+            return false;
+        Path.clear();
+        return true;
+    }
+};
+
+// The rename itself reaches the disk only with its folder.
+void SyncFolder(const QString &folder)
+{
+    const int fd = ::open(Native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd); // some file systems cannot, and need not
+    ::close(fd);
+}
+
+// The process that wrote a temporary file is gone: no save of it is under
+// way. Our own id belongs to an earlier process, since this one's saves run
+// on the thread that clears up.
+bool Ended(qint64 pid)
+{
+    if (pid == ::getpid())
+        return true;
+    if (pid <= 0 || pid > INT_MAX)
+        return false;
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+} // namespace
+
+QString TemporarySaveName(const QString &targetFileName, qint64 pid)
+{
+    static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QString name = targetFileName + Marker + QString::number(pid) + u'-';
+    for (int i = 0; i < 6; ++i)
+        name += QLatin1Char(Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))]);
+    return name;
+}
 
 TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::function<bool(QIODevice &)> &write)
 {
-    const bool existed = QFile::exists(path);
-    QSaveFile file(path); // an uncommitted temporary file is removed with it
-    if (!file.open(QIODevice::WriteOnly))
+    const QString final = FinalPath(path);
+    const QFileInfo target(final);
+    const QString folder = target.absolutePath();
+    struct stat existing {};
+    const bool existed = ::stat(Native(final).constData(), &existing) == 0;
+    if (existed && (!S_ISREG(existing.st_mode) || !target.isWritable()))
         return TSafeWrite::CannotCreate;
-    if (ownerOnly && !existed)
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (!write(file) || !file.commit())
+
+    TTemporary temporary;
+    if (!temporary.Open(folder, target.fileName(), ownerOnly && !existed ? 0600 : 0666))
+        return TSafeWrite::CannotCreate;
+    // A replaced file keeps who may read it.
+    if (existed && ::fchmod(temporary.Fd, existing.st_mode & 07777) != 0)
+        return TSafeWrite::CannotCreate;
+
+    {
+        QFile file;
+        if (!file.open(temporary.Fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+            return TSafeWrite::CannotCreate;
+        if (!write(file) || !file.flush() || file.error() != QFileDevice::NoError)
+            return TSafeWrite::WriteFailed;
+    }
+    // Whole on the disk before it takes the target's place.
+    if (::fsync(temporary.Fd) != 0 || !temporary.Name(folder, target.fileName()))
         return TSafeWrite::WriteFailed;
+    if (BeforeRename)
+        BeforeRename(temporary.Path);
+    if (!temporary.RenameTo(final))
+        return TSafeWrite::WriteFailed;
+    SyncFolder(folder);
     return TSafeWrite::Done;
 }
 
@@ -29,23 +179,23 @@ void RemoveLeftoverSaves(const QStringList &paths)
 {
     if (paths.isEmpty())
         return;
-    // Qt names the temporary file with six random letters of mixed case. A
-    // suffix in one case or a capitalised word (".backup", ".BACKUP",
-    // ".Backup") is more likely a copy the user made and is left alone; a
-    // leftover of ours that happens to look like one stays, harmlessly.
-    const QRegularExpression userLike(QStringLiteral("^(?:[a-z]{6}|[A-Z]{6}|[A-Z][a-z]{5})$"));
-    const QRegularExpression letters(QStringLiteral("^[A-Za-z]{6}$"));
     QDir folder = QFileInfo(paths.first()).absoluteDir();
     QStringList targets, filters;
     for (const QString &path : paths) {
         targets << QFileInfo(path).fileName();
-        filters << targets.last() + QStringLiteral(".??????");
+        filters << targets.last() + Marker + u'*';
     }
+    static const QRegularExpression ours(QStringLiteral("^(.+)\\.jbxsave-([0-9]{1,10})-[a-z0-9]{6}$"));
     // One look at the folder for all of them.
-    for (const QString &name : folder.entryList(filters, QDir::Files | QDir::Hidden)) {
-        const QString suffix = name.right(6);
-        if (targets.contains(name.chopped(7)) && letters.match(suffix).hasMatch() &&
-            !userLike.match(suffix).hasMatch())
-            folder.remove(name);
+    for (const QString &name : folder.entryList(filters, QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+        const QRegularExpressionMatch match = ours.match(name);
+        if (!match.hasMatch() || !targets.contains(match.captured(1)))
+            continue;
+        if (QFileInfo(folder.filePath(name)).ownerId() != ::geteuid() ||
+            !Ended(match.captured(2).toLongLong()))
+            continue;
+        folder.remove(name);
     }
 }
+
+void SetBeforeRenameHook(void (*hook)(const QString &)) { BeforeRename = hook; }

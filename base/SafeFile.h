@@ -9,9 +9,10 @@ class QIODevice;
 
 enum class TSafeWrite { Done, CannotCreate, WriteFailed };
 
-// Writes the bytes to a temporary file beside the target and renames it
-// over the target, so a crash or a full disk never leaves a shortened file:
-// the target holds either its old or its new content. A new file is made
+// Writes the bytes to a temporary file beside the target, flushes it to the
+// disk and renames it over the target, so a crash or a full disk never
+// leaves a shortened file: the target holds either its old or its new
+// content. An existing target's permissions carry over; a new file is made
 // readable by its owner only when ownerOnly is set.
 TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ownerOnly);
 
@@ -20,9 +21,19 @@ TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ow
 TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly,
                            const std::function<bool(QIODevice &)> &write);
 
-// Removes what saves cut short between their last two steps leave beside
-// the files at `paths` (all in one folder): each one's temporary file, named
-// its path + "." + six random letters. Such a file is never read, and each
-// is a whole copy of the data, so they would pile up crash by crash. Only
-// while no other process saves there.
+// The temporary file is nameless while it is written where the file system
+// allows; it gets a name of ours only for the rename, or from the start
+// where namelessness is not to be had: the target's name + ".jbxsave-" +
+// the writing process's id + "-" + six random letters and digits.
+QString TemporarySaveName(const QString &targetFileName, qint64 pid);
+
+// Removes what saves killed before their rename left beside the files at
+// `paths` (all in one folder): only files named as above whose process has
+// ended. Such a file is never read, and each is a whole copy of the data,
+// so they would pile up crash by crash. Anything else, a copy the user made
+// included, stays.
 void RemoveLeftoverSaves(const QStringList &paths);
+
+// For tests of what a killed save leaves: called with the temporary file's
+// path once it has its name, just before the rename. Null for none.
+void SetBeforeRenameHook(void (*hook)(const QString &temporaryPath));

@@ -269,6 +269,7 @@ void TFormNote::FormShow()
         setMinimumHeight(NoteMinHeight);
         resize(Task->Width, Task->Height);
     }
+    SetClientReachable(!Task->RolledUp);
     SetTaskInfo();
     Loading = false;
     Ready = true;
@@ -418,6 +419,7 @@ void TFormNote::paintEvent(QPaintEvent *)
 void TFormNote::RollUp()
 {
     Task->RolledUp = true;
+    SetClientReachable(false);
     PanelTitle->setFrameStyle(QFrame::Panel | QFrame::Raised);
     LabelTitle->setText(Subject());
     LabelTitle->adjustSize();
@@ -432,6 +434,17 @@ void TFormNote::RollDown()
     setMinimumHeight(NoteMinHeight);
     resize(Task->Width, Task->Height);
     Task->RolledUp = false;
+    SetClientReachable(true);
+}
+
+void TFormNote::SetClientReachable(bool reachable)
+{
+    // Disabled, the text and the information panel let go of the focus and
+    // refuse it; read-only, the text ignores the paste and cut commands too.
+    PanelClient->setEnabled(reachable);
+    MemoDetail->setReadOnly(!reachable);
+    if (reachable && isActiveWindow() && !InfoPanelShown())
+        MemoDetail->setFocus();
 }
 
 void TFormNote::PanelTitleDblClick()

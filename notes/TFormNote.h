@@ -120,6 +120,9 @@ private:
     void ApplyTitleColor();
     void RollUp();
     void RollDown();
+    // Rolled up, only the title bar is on screen: nothing below it takes
+    // typing, a paste or the focus until the note is rolled down again.
+    void SetClientReachable(bool reachable);
     void ShowInfoPanel(bool show);
     QString Subject() const;
     bool MemoKeyPress(QKeyEvent *event);

@@ -137,16 +137,21 @@ void TNoteMenu::ActionChangeFontExecute()
     choice.Font.setBold(task.FontBold);
     choice.Font.setItalic(task.FontItalic);
     choice.Color = ColorRefToQColor(task.FontColor);
+    const TFontChoice given = choice;
     if (!Dialogs().ChooseFont(FNote, choice))
         return;
-    const QByteArray name = EncodeText(choice.Font.family());
-    if (name != task.FontName)
-        task.FontName = name;
-    task.FontSize = choice.Font.pointSize() > 0 ? choice.Font.pointSize() : task.FontSize;
+    // What comes back as it went in keeps the task's own bytes: a name the
+    // text codec would spell otherwise, a size the chooser cannot show, a
+    // colour with flags in its high byte.
+    if (choice.Font.family() != given.Font.family())
+        task.FontName = EncodeText(choice.Font.family());
+    if (choice.Font.pointSize() != given.Font.pointSize() && choice.Font.pointSize() > 0)
+        task.FontSize = choice.Font.pointSize();
     // Underline and strike-out are not kept.
     task.FontBold = choice.Font.bold();
     task.FontItalic = choice.Font.italic();
-    task.FontColor = QColorToColorRef(choice.Color);
+    if (choice.Color != given.Color)
+        task.FontColor = QColorToColorRef(choice.Color);
     FNote->ApplyFont();
     DataModified = true;
 }

@@ -19,11 +19,16 @@ public:
     // The embedded font part, so tests can pick a font without a user.
     QFontDialog *FontDialog() const { return FFontDialog; }
     QColor Color() const { return FColor; }
-    // The font and colour now shown: what OK hands back.
+    // The font and colour now shown: what OK hands back. What the user left
+    // as the chooser opened keeps the value it was given, so OK without a
+    // change hands back the font it came with, name and all.
     TFontChoice Choice() const;
 
 public slots:
     void SetColor(const QColor &color);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
     void PickColor();
@@ -32,4 +37,6 @@ private:
     QFontDialog *FFontDialog;
     QPushButton *FSwatch;
     QColor FColor;
+    QFont FGiven;  // the font the caller handed in
+    QFont FOpened; // the chooser's font as it opened on it
 };

@@ -1,5 +1,6 @@
 #include "app/TFormMain.h"
 #include "base/Clock.h"
+#include "base/SafeFile.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
@@ -21,6 +22,8 @@
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 // A Monday.
@@ -245,25 +248,60 @@ private slots:
         QCOMPARE(ReadFileBytes(Path("Jotterbox_Backup_1.dat")), ReadFileBytes(Path("Jotterbox.dat")));
     }
 
-    // A save killed between writing its temporary file and renaming it
-    // leaves the temporary file; the next start clears those away and
-    // nothing else.
-    void startRemovesLeftoversOfKilledSaves()
+    // A save killed once its temporary file has its name leaves that file
+    // behind. The next start clears away what provably came from such a
+    // save, and nothing a user may have put there.
+    void startRemovesOnlyWhatKilledSavesLeft()
     {
-        const QStringList leftovers = {"Jotterbox.dat.CtUGYH", "Jotterbox_Backup_3.dat.aBcDeF",
-                                       "Jotterbox.ini.GdBaBs"};
-        // Other names, and the copies a user may make by hand.
-        const QStringList kept = {"Jotterbox.dat.bak",    "Jotterbox.dat.ABCDEFG", "Jotterbox.dat.AB-DEF",
-                                  "Jotterbox.dat.a1B2c3", "Jotterbox.dat.backup",  "Jotterbox.dat.BACKUP",
-                                  "Jotterbox.ini.Backup", "Notes.dat.CtUGYH",      "Jotterbox_Damaged_20261207-101500.dat"};
-        for (const QString &name : leftovers + kept)
+        WriteDataFile([](TTaskList &tasks) { tasks.AddNewTask()->Text = "Saved whole"; });
+        const QByteArray before = ReadFileBytes(Path("Jotterbox.dat"));
+        // A real save, ended by SIGKILL just before its rename.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            // Never back into the test: the child ends here whatever happens.
+            try {
+                SetBeforeRenameHook([](const QString &) { ::raise(SIGKILL); });
+                TaskList().AddNewTask()->Text = "Killed before the rename";
+                TaskList().SaveToFile(Path("Jotterbox.dat"));
+            } catch (...) {
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        QCOMPARE(ReadFileBytes(Path("Jotterbox.dat")), before);
+        const QStringList killed = QDir(FDir->path()).entryList({"Jotterbox.dat.jbxsave-*"}, QDir::Files);
+        QCOMPARE(killed.size(), 1);
+
+        // Ours, of processes that have ended.
+        const QStringList leftovers =
+            killed + QStringList{TemporarySaveName("Jotterbox.ini", child),
+                                 TemporarySaveName("Jotterbox_Backup_3.dat", child)};
+        // Copies a user made by hand, other programs' temporary names, and
+        // ours of a process that still runs (it may be saving now).
+        const QStringList kept = {"Jotterbox.dat.MyCopy",
+                                  "Jotterbox.ini.myCopy",
+                                  "Jotterbox_Backup_3.dat.KeepMe",
+                                  "Jotterbox.dat.CtUGYH",
+                                  "Jotterbox.dat.backup",
+                                  "Jotterbox.dat.jbxsave-12-ABCDEF",
+                                  "Jotterbox.dat.jbxsave-mine",
+                                  TemporarySaveName("Notes.dat", child),
+                                  TemporarySaveName("Jotterbox.dat", ::getppid()),
+                                  "Jotterbox_Damaged_20261207-101500.dat"};
+        for (const QString &name : leftovers.mid(1) + kept)
             QVERIFY(WriteFileBytes(Path(name), "x"));
-        QVERIFY(QDir(FDir->path()).mkdir("Jotterbox.dat.FOLDER"));
+        const QString folderLikeOurs = TemporarySaveName("Jotterbox.dat", child);
+        QVERIFY(QDir(FDir->path()).mkdir(folderLikeOurs));
+        TScriptedDialogs dialogs;
         auto form = Start();
-        QStringList expected = kept;
+        QVERIFY(dialogs.Errors.isEmpty());
+        QCOMPARE(TaskList().Count(), 1);
+        QStringList expected = kept + QStringList{"Jotterbox.dat"};
         expected.sort();
         QCOMPARE(QDir(FDir->path()).entryList(QDir::Files, QDir::Name), expected);
-        QVERIFY(QFileInfo(Path("Jotterbox.dat.FOLDER")).isDir());
+        QVERIFY(QFileInfo(Path(folderLikeOurs)).isDir());
     }
 
     void failedBackupIsTriedAgain()

@@ -207,6 +207,75 @@ private slots:
             [](const TTaskList &tasks) { QCOMPARE(tasks.GetTask(1)->Priority, TTask::PriorityHigh); });
     }
 
+    // "Change Font..." through the real chooser. The note's family is shown
+    // through a substitute here (Comic Sans MS is drawn with Comic Neue):
+    // the chooser opens on what the note shows, and what the user leaves as
+    // it was stays in the task byte for byte.
+    void changeFontKeepsWhatTheUserLeft_data()
+    {
+        QTest::addColumn<QStringList>("keys"); // in the chooser, before OK
+        QTest::addColumn<int>("size");
+        QTest::newRow("OK at once") << QStringList{} << 13;
+        QTest::newRow("size only") << QStringList{"alt+s", "ctrl+a", "1", "6"} << 16;
+    }
+    void changeFontKeepsWhatTheUserLeft()
+    {
+        QFETCH(QStringList, keys);
+        QFETCH(int, size);
+        constexpr qint32 fontColor = 0x00336699;
+        WriteDataFile([](TTaskList &tasks) {
+            TTask *task = tasks.AddNewTask();
+            task->Text = "Fonts";
+            task->Color = KColor;
+            task->FontName = "Comic Sans MS";
+            task->FontSize = 13; // between the sizes the chooser lists
+            task->FontBold = task->FontItalic = true;
+            task->FontColor = fontColor;
+            task->ReminderTime = 0;
+            task->Alerting = false;
+            task->NoteOpen = true;
+            task->Left = KStored.x();
+            task->Top = KStored.y();
+            task->Width = KStored.width();
+            task->Height = KStored.height();
+        });
+        TProgram program(FFolder, Environment());
+        QString why;
+        const QString id = Started(program, &why);
+        QVERIFY2(!id.isEmpty(), qPrintable(why));
+
+        // The note's menu opens at a right click in its text; F is its
+        // "Change &Font...".
+        const QPoint inText = KStored.topLeft() + QPoint(120, 100);
+        const QRect below(inText, QSize(60, 60));
+        const QImage before = Screenshot().copy(below);
+        PointerTo(inText);
+        XDo({"click", "3"});
+        QVERIFY2(Eventually([&] { return Screenshot().copy(below) != before; }),
+                 "no menu opened in the note");
+        XDo({"key", "f"});
+        const auto chooser = [this] { return XDo({"search", "--onlyvisible", "--name", "^Font$"}); };
+        QString chooserId;
+        QVERIFY2(Eventually([&] { return !(chooserId = chooser()).isEmpty(); }),
+                 qPrintable("no font chooser opened; program output:\n" + program.Output()));
+        QVERIFY2(Eventually([&] { return XDo({"getwindowfocus"}) == chooserId; }),
+                 "the chooser has no focus");
+        SaveScreenshot(QStringLiteral("note-font-chooser.png"));
+        for (const QString &key : keys)
+            XDo({"key", key});
+        XDo({"key", "Return"});
+        QVERIFY2(Eventually([&] { return chooser().isEmpty(); }), "OK did not close the chooser");
+
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        ReadDataFile([size, fontColor](const TTaskList &tasks) {
+            const TTask &task = *tasks.GetTask(0);
+            QCOMPARE(task.FontName, QByteArray("Comic Sans MS"));
+            QCOMPARE(task.FontSize, size);
+            QVERIFY(task.FontBold && task.FontItalic);
+            QCOMPARE(task.FontColor, fontColor);
+        });
+    }
+
     void noteWithoutAPlaceKeepsTheOneItIsGiven()
     {
         WriteDataFile([](TTaskList &tasks) {

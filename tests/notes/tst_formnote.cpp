@@ -21,6 +21,8 @@
 #include "support/TestTasks.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -31,6 +33,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 #include <memory>
 
 namespace {
@@ -201,6 +204,45 @@ private slots:
         wide->PanelTitleDblClick();
         QCOMPARE(wide->width(), wide->LabelTitle->width() + 75);
         QVERIFY(wide->width() > NoteMinWidth);
+    }
+
+    // Rolled up, the note shows no text: nothing typed, pasted or cut gets
+    // into it, by keys or by the menu, until it is rolled down again.
+    void rolledUpNoteTakesNoTyping()
+    {
+        QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+        TTask *task = NewTask("Hi");
+        TFormNote *note = Open(task);
+        note->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(note));
+        QCOMPARE(QApplication::focusWidget(), note->MemoDetail);
+        // Keys as the desktop delivers them: to the window, which hands them
+        // to its focus.
+        QWindow *window = note->windowHandle();
+        const auto type = [window](const char *keys) {
+            for (; *keys; ++keys)
+                QTest::keyClick(window, *keys);
+        };
+
+        note->PanelTitleDblClick();
+        QVERIFY(task->RolledUp);
+        type("typed");
+        QTest::keyClick(window, Qt::Key_Return);
+        QTest::keyClick(window, Qt::Key_V, Qt::ControlModifier);
+        note->Menu->Paste1->trigger();
+        note->MemoDetail->selectAll();
+        note->Menu->Cut1->trigger();
+        QTest::keyClick(window, Qt::Key_Delete);
+        QCOMPARE(note->MemoDetail->toPlainText(), QStringLiteral("Hi"));
+        QCOMPARE(task->Text, QByteArray("Hi"));
+
+        note->PanelTitleDblClick();
+        QVERIFY(!task->RolledUp);
+        QCOMPARE(QApplication::focusWidget(), note->MemoDetail);
+        note->MemoDetail->moveCursor(QTextCursor::End);
+        type("!");
+        note->Menu->Paste1->trigger();
+        QCOMPARE(task->Text, QByteArray("Hi!pasted"));
     }
 
     void codeZeroUnrollsAndShowsTheText()

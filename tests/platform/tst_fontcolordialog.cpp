@@ -10,6 +10,8 @@
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -80,6 +82,65 @@ private slots:
         QCOMPARE(chosen.Color, QColor(0x12, 0x34, 0x56));
     }
 
+    // The chooser opens on the font as it is drawn, also where a family is
+    // shown through a substitute; what the user leaves as it opened comes
+    // back as it was given, name and all.
+    void opensOnTheFontAsSeenAndKeepsWhatIsLeft_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("italic");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("substitute") << QStringLiteral("Comic Sans MS") << 11 << false << false
+                                    << QStringLiteral("Comic Neue");
+        QTest::newRow("substitute, bold italic, unlisted size")
+            << QStringLiteral("Comic Sans MS") << 13 << true << true << QStringLiteral("Comic Neue");
+        QTest::newRow("dialog font") << QStringLiteral("MS Sans Serif") << 8 << true << false
+                                     << QStringLiteral("Liberation Sans");
+        QTest::newRow("installed") << QStringLiteral("Liberation Serif") << 12 << false << true
+                                   << QStringLiteral("Liberation Serif");
+    }
+    void opensOnTheFontAsSeenAndKeepsWhatIsLeft()
+    {
+        QFETCH(QString, family);
+        QFETCH(int, points);
+        QFETCH(bool, bold);
+        QFETCH(bool, italic);
+        QFETCH(QString, shown);
+        if (!QFontDatabase::hasFamily(shown))
+            QSKIP("the look-alike font is not installed");
+        InstallFontSubstitutions();
+        QFont given = MakeFont(family, points, bold);
+        given.setItalic(italic);
+        const auto same = [&](const QFont &font) {
+            return font.family() == family && font.pointSize() == points && font.bold() == bold &&
+                   font.italic() == italic;
+        };
+
+        TFontColorDialog dialog(TFontChoice{given, Qt::black});
+        const QFont opened = dialog.FontDialog()->currentFont();
+        QCOMPARE(opened.family(), shown);
+        QCOMPARE(opened.pointSize(), points);
+        QCOMPARE(opened.bold(), bold);
+        QCOMPARE(opened.italic(), italic);
+        QVERIFY2(same(dialog.Choice().Font), qPrintable(dialog.Choice().Font.toString()));
+
+        QFont bigger = opened;
+        bigger.setPointSize(points + 5);
+        dialog.FontDialog()->setCurrentFont(bigger);
+        QCOMPARE(dialog.Choice().Font.family(), family);
+        QCOMPARE(dialog.Choice().Font.pointSize(), points + 5);
+        QCOMPARE(dialog.Choice().Font.bold(), bold);
+
+        QFont other = MakeFont(QStringLiteral("Liberation Mono"), points, !bold);
+        other.setItalic(italic);
+        dialog.FontDialog()->setCurrentFont(other);
+        QCOMPARE(dialog.Choice().Font.family(), QStringLiteral("Liberation Mono"));
+        QCOMPARE(dialog.Choice().Font.bold(), !bold);
+        QCOMPARE(dialog.Choice().Font.pointSize(), points);
+    }
+
     // A choice without colour starts black; an invalid colour never
     // replaces a real one.
     void invalidColorsAreIgnored()
@@ -115,6 +176,47 @@ private slots:
         QVERIFY(!Dialogs().ChooseFont(nullptr, choice));
         QCOMPARE(choice.Font.family(), QStringLiteral("Liberation Serif"));
         QCOMPARE(choice.Color, QColor(Qt::blue));
+    }
+
+    // The font part is a dialog of its own inside ours: Enter in it is OK
+    // for the whole chooser, Escape its Cancel, and neither leaves the
+    // chooser open without its font part.
+    void enterAndEscapeAnswerForTheChooser_data()
+    {
+        QTest::addColumn<bool>("inList"); // the family list, or the size field
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("Return in the list") << true << int(Qt::Key_Return) << true;
+        QTest::newRow("Enter in the list") << true << int(Qt::Key_Enter) << true;
+        QTest::newRow("Return in the size") << false << int(Qt::Key_Return) << true;
+        QTest::newRow("Escape in the list") << true << int(Qt::Key_Escape) << false;
+        QTest::newRow("Escape in the size") << false << int(Qt::Key_Escape) << false;
+    }
+    void enterAndEscapeAnswerForTheChooser()
+    {
+        QFETCH(bool, inList);
+        QFETCH(int, key);
+        QFETCH(bool, accepted);
+        TFontChoice choice{MakeFont(QStringLiteral("Liberation Sans"), 10), Qt::black};
+        bool closed = false;
+        bool partShown = false;
+        WhenModal<TFontColorDialog>([&](TFontColorDialog *dialog) {
+            QWidget *target = nullptr;
+            if (inList)
+                target = dialog->FontDialog()->findChild<QListView *>();
+            for (QLineEdit *edit : dialog->FontDialog()->findChildren<QLineEdit *>())
+                if (!inList && !edit->isReadOnly())
+                    target = edit; // the size is the one field that takes typing
+            QVERIFY(target);
+            QTest::keyClick(target, Qt::Key(key));
+            closed = !dialog->isVisible();
+            partShown = !dialog->FontDialog()->isHidden();
+            if (!closed)
+                dialog->reject(); // the test goes on either way
+        });
+        QCOMPARE(Dialogs().ChooseFont(nullptr, choice), accepted);
+        QVERIFY(closed);
+        QVERIFY(partShown);
     }
 
     void chooseColorThroughDialogs()

@@ -4,11 +4,13 @@
 #include "settings/TUserInfo.h"
 #include "support/TestTasks.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -38,7 +40,9 @@ class TestJbxtool : public QObject {
     QTemporaryDir FDir;
     QString FFile;
     QByteArray FBytes;
+    qint64 FSecondRecordAt = 0;
     qint64 FThirdRecordAt = 0;
+    QStringList FExported; // each task's text as export prints it
 
 private slots:
     void initTestCase()
@@ -52,6 +56,11 @@ private slots:
         FBytes = list.SaveToBytes();
         list.Remove(list.GetTask(2));
         FThirdRecordAt = list.SaveToBytes().size();
+        list.Remove(list.GetTask(1));
+        FSecondRecordAt = list.SaveToBytes().size();
+        FExported = QStringList{QStringLiteral("Call \u00e9milie\nabout the \u20ac invoice 0\n"),
+                                QStringLiteral("Call \u00e9milie\nabout the \u20ac invoice 1\n"),
+                                QStringLiteral("Plain UTF-8 \u00e9\nsecond line\n")};
         FFile = FDir.filePath("Jotterbox.dat");
         QVERIFY(WriteFileBytes(FFile, FBytes));
     }
@@ -117,9 +126,57 @@ private slots:
     {
         const TRun run = Jbxtool({"export", FFile});
         QCOMPARE(run.ExitCode, 0);
-        QCOMPARE(QString::fromUtf8(run.Out), QStringLiteral("Call \u00e9milie\nabout the \u20ac invoice 0\n\n"
-                                                            "Call \u00e9milie\nabout the \u20ac invoice 1\n\n"
-                                                            "Plain UTF-8 \u00e9\nsecond line\n"));
+        QCOMPARE(QString::fromUtf8(run.Out), FExported.join(u'\n'));
+    }
+
+    // A count smaller than the records that follow it: the program calls
+    // the file damaged, and so does every command of the tool; none of them
+    // passes a task over or writes a file without it.
+    void shortCountIsDamageAndNoTaskIsDropped_data()
+    {
+        QTest::addColumn<qint32>("count");
+        QTest::addColumn<qint64>("size");   // of the file, cut or whole
+        QTest::addColumn<int>("whole");     // tasks in it, read whole
+        QTest::addColumn<QString>("where"); // the offset check names
+        const qint64 all = FBytes.size();
+        QTest::newRow("two of three") << 2 << all << 3 << QString::number(FThirdRecordAt);
+        QTest::newRow("none of three") << 0 << all << 3 << QStringLiteral("49");
+        QTest::newRow("negative") << -1 << all << 3 << QStringLiteral("49");
+        QTest::newRow("one, third cut") << 1 << FThirdRecordAt + 10 << 2 << QString::number(FSecondRecordAt);
+    }
+    void shortCountIsDamageAndNoTaskIsDropped()
+    {
+        QFETCH(qint32, count);
+        QFETCH(qint64, size);
+        QFETCH(int, whole);
+        QFETCH(QString, where);
+        QByteArray bytes = FBytes.left(size);
+        const qint32 countAt = 4 + 5 + 4 + 32;
+        std::memcpy(bytes.data() + countAt, &count, sizeof count); // little-endian here
+        const QString file = FDir.filePath("short.dat");
+        QVERIFY(WriteFileBytes(file, bytes));
+
+        const TRun check = Jbxtool({"check", file});
+        QCOMPARE(check.ExitCode, 1);
+        QVERIFY2(check.Out.contains(": damaged: " + QByteArray::number(whole) + " tasks read whole") &&
+                     check.Out.contains("byte offset " + where.toLatin1() + " (its count says"),
+                 check.Out.constData());
+
+        const QString out = FDir.filePath("short-out.dat");
+        const TRun roundTrip = Jbxtool({"roundtrip", file, out});
+        QVERIFY(roundTrip.ExitCode != 0);
+        QVERIFY2(roundTrip.Err.contains("nothing written"), roundTrip.Err.constData());
+        QVERIFY(!QFile::exists(out));
+
+        const TRun exported = Jbxtool({"export", file});
+        QVERIFY(exported.ExitCode != 0);
+        QCOMPARE(QString::fromUtf8(exported.Out), FExported.mid(0, whole).join(u'\n'));
+        QVERIFY2(exported.Err.contains("its count says") && exported.Err.contains("were exported"),
+                 exported.Err.constData());
+
+        const TRun dump = Jbxtool({"dump", file});
+        QVERIFY(dump.ExitCode != 0);
+        QCOMPARE(dump.Out.count('\n'), 1 + whole);
     }
 
     void badArgumentsAndFilesSayWhy()

@@ -62,12 +62,12 @@ private:
 };
 } // namespace
 
-QByteArray TaskListHeaderJson(const TTaskList &list)
+QByteArray TaskListHeaderJson(const TTaskList &list, int count)
 {
     return TJsonLine()
         .Bytes("magic", list.Magic)
         .Bytes("digest", list.Digest)
-        .Int("count", list.Count())
+        .Int("count", count)
         .Done();
 }
 

@@ -40,15 +40,20 @@ std::optional<QByteArray> ReadWholeFile(const QString &path, QString &error)
     return file.readAll();
 }
 
-// Loads every task it can; says where the file broke, if it did.
+// Loads every task it can; says where the file broke, if it did. A file
+// whose count is smaller than the records it holds is damaged too (the
+// program says so and keeps it aside): the records after the counted ones
+// are read on until the bytes run out, so none of them is lost here.
 struct TLoad {
     TUserInfo Settings;
     TTaskList List{Settings};
     bool Complete = true;
     QString Error;
     qint64 BreakOffset = -1;
-    qint64 TrailingBytes = 0;
-    int WholeTasks = 0;
+    int Counted = 0;      // the tasks the file's count covers, as read
+    int WholeTasks = 0;   // every task read whole, counted or found after
+    qint64 CountEnd = -1; // where the counted tasks end, when bytes follow
+    qint64 Uncounted = 0; // the bytes after them
 
     bool Run(const QString &path)
     {
@@ -58,16 +63,66 @@ struct TLoad {
         TMemoryStream stream(*bytes);
         try {
             List.LoadFromStream(stream);
-            WholeTasks = List.Count();
-            TrailingBytes = stream.BytesLeft();
         } catch (const EJbxError &error) {
+            Broke(error, stream);
+            Counted = List.Count();
+            return true;
+        }
+        Counted = WholeTasks = List.Count();
+        if (stream.BytesLeft() > 0) {
             Complete = false;
-            Error = error.Message();
-            BreakOffset = stream.Position();
-            // The task being read when the file broke is in the list too.
-            WholeTasks = std::max(0, List.Count() - 1);
+            CountEnd = stream.Position();
+            Uncounted = stream.BytesLeft();
+            ReadUncounted(stream);
         }
         return true;
+    }
+
+    bool ShortCount() const { return CountEnd >= 0; }
+    int Found() const { return WholeTasks - Counted; }
+
+    // Where the file stops making sense, and why.
+    qint64 Where() const { return ShortCount() ? CountEnd : BreakOffset; }
+    QString Why() const
+    {
+        if (!ShortCount())
+            return Error;
+        QString why =
+            QStringLiteral("its count says %1 tasks, but %2 bytes follow them, holding %3 more tasks")
+                .arg(Counted)
+                .arg(Uncounted)
+                .arg(Found());
+        if (BreakOffset >= 0)
+            why += QStringLiteral(" and then a %1 at byte offset %2").arg(Error).arg(BreakOffset);
+        return why;
+    }
+    QString Damage(const QString &path) const
+    {
+        return QStringLiteral("%1: the file breaks at byte offset %2 (%3)")
+            .arg(path, QString::number(Where()), Why());
+    }
+
+private:
+    void Broke(const EJbxError &error, const TMemoryStream &stream)
+    {
+        Complete = false;
+        Error = error.Message();
+        BreakOffset = stream.Position();
+        // The task being read when the file broke is in the list too.
+        WholeTasks = std::max(0, List.Count() - 1);
+    }
+
+    void ReadUncounted(TMemoryStream &stream)
+    {
+        while (stream.BytesLeft() > 0) {
+            try {
+                List.AddNewTask()->LoadFromStream(stream);
+            } catch (const EJbxError &error) {
+                Broke(error, stream);
+                return;
+            }
+            WholeTasks = List.Count();
+        }
     }
 };
 
@@ -76,11 +131,11 @@ int Dump(const QString &path)
     TLoad load;
     if (!load.Run(path))
         return Fail(load.Error);
-    Print(TaskListHeaderJson(load.List));
+    Print(TaskListHeaderJson(load.List, load.Counted));
     for (int i = 0; i < load.WholeTasks; ++i)
         Print(TaskJson(*load.List.GetTask(i)));
     if (!load.Complete)
-        return Fail(QStringLiteral("%1: %2 at byte offset %3").arg(path, load.Error).arg(load.BreakOffset));
+        return Fail(load.Damage(path));
     return 0;
 }
 
@@ -91,14 +146,11 @@ int Check(const QString &path)
         return Fail(load.Error);
     if (!load.Complete) {
         std::printf("%s: damaged: %d tasks read whole, the file breaks at byte offset %lld (%s)\n",
-                    qPrintable(path), load.WholeTasks, static_cast<long long>(load.BreakOffset),
-                    qPrintable(load.Error));
+                    qPrintable(path), load.WholeTasks, static_cast<long long>(load.Where()),
+                    qPrintable(load.Why()));
         return 1;
     }
     std::printf("%s: complete: %d tasks\n", qPrintable(path), load.WholeTasks);
-    if (load.TrailingBytes > 0)
-        std::printf("%s: note: %lld bytes after the last task are ignored\n", qPrintable(path),
-                    static_cast<long long>(load.TrailingBytes));
     return 0;
 }
 
@@ -107,8 +159,10 @@ int RoundTrip(const QString &in, const QString &out)
     TLoad load;
     if (!load.Run(in))
         return Fail(load.Error);
+    // Written as read, a damaged file would lose what the reader could
+    // not place; nothing is written.
     if (!load.Complete)
-        return Fail(QStringLiteral("%1: %2 at byte offset %3").arg(in, load.Error).arg(load.BreakOffset));
+        return Fail(load.Damage(in) + QStringLiteral("; nothing written"));
     try {
         load.List.SaveToFile(out);
     } catch (const EJbxError &error) {
@@ -129,10 +183,11 @@ int Export(const QString &path)
         text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         Print(text.toUtf8());
     }
+    if (load.ShortCount())
+        return Fail(load.Damage(path) +
+                    QStringLiteral("; all %1 tasks read whole were exported").arg(load.WholeTasks));
     if (!load.Complete)
-        return Fail(QStringLiteral("%1: %2 at byte offset %3; the tasks before it were exported")
-                        .arg(path, load.Error)
-                        .arg(load.BreakOffset));
+        return Fail(load.Damage(path) + QStringLiteral("; the tasks before it were exported"));
     return 0;
 }
 } // namespace
