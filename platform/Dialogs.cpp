@@ -10,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPointer>
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -25,6 +26,61 @@ bool Record(const QString &message)
     return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
 }
 
+// The window a box or dialog belongs to, so that it opens above it: the
+// modal dialog that is up (while it runs every other window is blocked, a
+// box of no one's included), else the window that asked, else the active
+// one.
+QWidget *Owner(QWidget *asker)
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (asker)
+        return asker->window();
+    return QApplication::activeWindow();
+}
+
+// A box must stand above every always-on-top note, not only above its
+// owner: it stays on top while any window of the program on screen does.
+// (The setting may have changed since the windows were made; what counts
+// is what the screen shows.)
+void KeepOnTop(QWidget *dialog)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const bool onTop = std::any_of(windows.cbegin(), windows.cend(), [dialog](const QWidget *window) {
+        return window != dialog && window->isVisible() && window->windowType() != Qt::Popup &&
+               window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+    if (onTop)
+        dialog->setWindowFlags(dialog->windowFlags() | Qt::WindowStaysOnTopHint);
+}
+
+// Waits for the box's answer, then deletes it (unless its owner went
+// first and took it along).
+int Answer(QMessageBox *box)
+{
+    KeepOnTop(box);
+    const QPointer<QMessageBox> alive(box);
+    const int answer = box->exec();
+    delete alive.data();
+    return answer;
+}
+
+// Shows a box the program goes on past, above the others and focused.
+void ShowInFront(QWidget *box)
+{
+    KeepOnTop(box);
+    box->show();
+    box->raise();
+    box->activateWindow();
+}
+
+// A box of the given kind with one or more buttons, owned as above.
+QMessageBox *NewBox(QMessageBox::Icon icon, const QString &caption, const QString &text,
+                    QMessageBox::StandardButtons buttons)
+{
+    return new QMessageBox(icon, caption, text, buttons, Owner(nullptr));
+}
+
 class TQtDialogs final : public TDialogs {
 public:
     void ErrorBox(const QString &message) override
@@ -36,33 +92,33 @@ public:
         for (const QPointer<QMessageBox> &open : FOpen)
             if (open && open->text() == message)
                 return;
-        auto *box =
-            new QMessageBox(QMessageBox::Critical, QStringLiteral("Jotterbox"), message, QMessageBox::Ok);
+        QMessageBox *box = NewBox(QMessageBox::Critical, QStringLiteral("Jotterbox"), message, QMessageBox::Ok);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
         std::erase_if(FOpen, [](const QPointer<QMessageBox> &open) { return open.isNull(); });
         FOpen.emplace_back(box);
-        box->show();
-        box->raise();
-        box->activateWindow();
+        ShowInFront(box);
     }
 
     void ErrorBoxAndWait(const QString &message) override
     {
-        if (Record(message))
-            QMessageBox::critical(nullptr, QStringLiteral("Jotterbox"), message);
+        if (!Record(message))
+            return;
+        Answer(NewBox(QMessageBox::Critical, QStringLiteral("Jotterbox"), message, QMessageBox::Ok));
     }
 
     bool YesNo(const QString &caption, const QString &text) override
     {
-        return QMessageBox::question(nullptr, caption, text, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No) == QMessageBox::Yes;
+        QMessageBox *box = NewBox(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton(QMessageBox::No);
+        return Answer(box) == QMessageBox::Yes;
     }
 
     QString SaveFileName(QWidget *parent, const QString &proposedName, const QString &filter,
                          const QString &defaultSuffix, const QString &title) override
     {
-        QFileDialog dialog(parent);
+        QFileDialog dialog(Owner(parent));
+        KeepOnTop(&dialog);
         if (!title.isEmpty())
             dialog.setWindowTitle(title);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -80,7 +136,8 @@ public:
 
     QString OpenFileName(QWidget *parent, const QString &proposedPath, const QString &filter) override
     {
-        QFileDialog dialog(parent);
+        QFileDialog dialog(Owner(parent));
+        KeepOnTop(&dialog);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setNameFilter(filter);
@@ -94,7 +151,8 @@ public:
 
     bool ChooseFont(QWidget *parent, TFontChoice &choice) override
     {
-        TFontColorDialog dialog(choice, parent);
+        TFontColorDialog dialog(choice, Owner(parent));
+        KeepOnTop(&dialog);
         if (dialog.exec() != QDialog::Accepted)
             return false;
         choice = dialog.Choice();
@@ -103,21 +161,24 @@ public:
 
     bool ChooseColor(QWidget *parent, QColor &color) override
     {
-        const QColor chosen = QColorDialog::getColor(color, parent);
-        if (!chosen.isValid())
+        QColorDialog dialog(color, Owner(parent));
+        KeepOnTop(&dialog);
+        if (dialog.exec() != QDialog::Accepted || !dialog.selectedColor().isValid())
             return false;
-        color = chosen;
+        color = dialog.selectedColor();
         return true;
     }
 
     bool SetUpPrinter(QWidget *parent, QPrinter &printer) override
     {
-        QPrintDialog dialog(&printer, parent);
+        QPrintDialog dialog(&printer, Owner(parent));
+        KeepOnTop(&dialog);
         return dialog.exec() == QDialog::Accepted;
     }
 
 private:
     std::vector<QPointer<QMessageBox>> FOpen;
+
 };
 
 TDialogs *Installed = nullptr;

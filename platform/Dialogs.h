@@ -15,7 +15,9 @@ struct TFontChoice {
 
 // Every message box and standard dialog of the program goes through this
 // interface, so tests can script the answers and read what the user would
-// have been told.
+// have been told. Each opens above the window it was asked from (the modal
+// dialog that is up, else the given parent, else the active window) and,
+// while the program's windows stay on top, above all of them, with the focus.
 class TDialogs {
 public:
     virtual ~TDialogs() = default;
