@@ -4,12 +4,14 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPointer>
+#include <QStandardPaths>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -127,11 +129,19 @@ public:
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         dialog.setNameFilter(filter);
         dialog.setDefaultSuffix(defaultSuffix);
+        // A bare name is proposed in the folder of the last save, or at
+        // first in the user's documents: the working folder of a program
+        // started from a menu is no place of the user's.
+        if (QFileInfo(proposedName).isRelative())
+            dialog.setDirectory(SaveFolder());
         dialog.selectFile(proposedName);
         if (dialog.exec() != QDialog::Accepted)
             return {};
         const QStringList files = dialog.selectedFiles();
-        return files.isEmpty() ? QString() : files.constFirst();
+        if (files.isEmpty())
+            return {};
+        FLastSaveFolder = QFileInfo(files.constFirst()).absolutePath();
+        return files.constFirst();
     }
 
     QString OpenFileName(QWidget *parent, const QString &proposedPath, const QString &filter) override
@@ -178,7 +188,15 @@ public:
 
 private:
     std::vector<QPointer<QMessageBox>> FOpen;
+    QString FLastSaveFolder;
 
+    QString SaveFolder() const
+    {
+        if (!FLastSaveFolder.isEmpty() && QFileInfo(FLastSaveFolder).isDir())
+            return FLastSaveFolder;
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+    }
 };
 
 TDialogs *Installed = nullptr;

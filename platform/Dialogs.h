@@ -34,7 +34,8 @@ public:
     // The save dialog: a path, or empty when cancelled. `filter` is in Qt's
     // form ("Text Files (*.txt)"); a name typed without extension gets
     // `defaultSuffix`. It does not ask about overwriting: callers do. An
-    // empty title keeps the dialog's own.
+    // empty title keeps the dialog's own. A bare name is proposed in the
+    // folder of the last save, at first in the user's documents folder.
     virtual QString SaveFileName(QWidget *parent, const QString &proposedName, const QString &filter,
                                  const QString &defaultSuffix, const QString &title = QString()) = 0;
     // The file-open dialog for an existing file: its full path, or empty

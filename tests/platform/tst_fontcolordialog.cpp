@@ -14,6 +14,7 @@
 #include <QFontInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -170,6 +171,46 @@ private slots:
         QCOMPARE(Dialogs().SaveFileName(nullptr, dir.filePath(QStringLiteral("Other")),
                                         QStringLiteral("Text Files (*.txt)"), QStringLiteral("txt")),
                  QString());
+    }
+
+    // A bare name is proposed in the user's documents folder, and from then
+    // on in the folder the user last saved to; never in the working folder
+    // (the root folder for a program started from a menu).
+    void saveDialogStartsInDocumentsThenTheLastFolder()
+    {
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toLocal8Bit());
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", oldHome);
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        });
+        const QString documents = home.filePath(QStringLiteral("Documents"));
+        const QString elsewhere = home.filePath(QStringLiteral("Letters"));
+        QVERIFY(QDir().mkpath(documents) && QDir().mkpath(elsewhere));
+
+        QStringList shownIn;
+        auto saveAs = [&shownIn](const QString &proposed, const QString &chosen) {
+            WhenModal<QFileDialog>([&shownIn, chosen](QFileDialog *dialog) {
+                shownIn << dialog->directory().absolutePath();
+                if (chosen.isEmpty())
+                    return dialog->reject();
+                dialog->selectFile(chosen);
+                static_cast<QDialog *>(dialog)->accept();
+                if (dialog->isVisible())
+                    dialog->reject();
+            });
+            return Dialogs().SaveFileName(nullptr, proposed, QStringLiteral("Text Files (*.txt)"),
+                                          QStringLiteral("txt"));
+        };
+        QCOMPARE(saveAs(QStringLiteral("tasklist.txt"), QString()), QString());
+        const QString chosen = elsewhere + QStringLiteral("/list.txt");
+        QCOMPARE(saveAs(QString(), chosen), chosen);
+        QCOMPARE(saveAs(QStringLiteral("tasklist.txt"), QString()), QString());
+        QCOMPARE(shownIn, (QStringList{documents, documents, elsewhere}));
     }
 
     // Boxes and dialogs open above the window they were asked from, and with
