@@ -76,11 +76,10 @@ void ShowInFront(QWidget *box)
     box->activateWindow();
 }
 
-// A box of the given kind with one or more buttons, owned as above.
 QMessageBox *NewBox(QMessageBox::Icon icon, const QString &caption, const QString &text,
-                    QMessageBox::StandardButtons buttons)
+                    QMessageBox::StandardButtons buttons, QWidget *owner)
 {
-    return new QMessageBox(icon, caption, text, buttons, Owner(nullptr));
+    return new QMessageBox(icon, caption, text, buttons, owner);
 }
 
 class TQtDialogs final : public TDialogs {
@@ -94,7 +93,10 @@ public:
         for (const QPointer<QMessageBox> &open : FOpen)
             if (open && open->text() == message)
                 return;
-        QMessageBox *box = NewBox(QMessageBox::Critical, QStringLiteral("Jotterbox"), message, QMessageBox::Ok);
+        // Owned only by a modal dialog that would block it: a note closes
+        // for good, and would take a box it owned along unread.
+        QMessageBox *box = NewBox(QMessageBox::Critical, QStringLiteral("Jotterbox"), message, QMessageBox::Ok,
+                                  QApplication::activeModalWidget());
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
         std::erase_if(FOpen, [](const QPointer<QMessageBox> &open) { return open.isNull(); });
@@ -106,12 +108,14 @@ public:
     {
         if (!Record(message))
             return;
-        Answer(NewBox(QMessageBox::Critical, QStringLiteral("Jotterbox"), message, QMessageBox::Ok));
+        Answer(NewBox(QMessageBox::Critical, QStringLiteral("Jotterbox"), message, QMessageBox::Ok,
+                      Owner(nullptr)));
     }
 
     bool YesNo(const QString &caption, const QString &text) override
     {
-        QMessageBox *box = NewBox(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No);
+        QMessageBox *box =
+            NewBox(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, Owner(nullptr));
         box->setDefaultButton(QMessageBox::No);
         return Answer(box) == QMessageBox::Yes;
     }

@@ -23,7 +23,9 @@ public:
     virtual ~TDialogs() = default;
 
     // The application's error box: the message, titled "Jotterbox". It does
-    // not hold up the caller; the program goes on running.
+    // not hold up the caller; the program goes on running. Of the windows it
+    // belongs only to a modal dialog that is up, so no closing note takes
+    // it along unread.
     virtual void ErrorBox(const QString &message) = 0;
     // The same box, returning only when the user closed it: for the last
     // words of a program that is about to end.
