@@ -72,7 +72,10 @@ QString TLocaleFormats::ShortDateFormat() { return QLocale().dateFormat(QLocale:
 
 // Hours and minutes in the locale's way: a few locales (C among them) have
 // seconds even in their short form, and those go.
-QString TLocaleFormats::ShortTimeFormat() { return WithoutSeconds(QLocale().timeFormat(QLocale::ShortFormat)); }
+QString TLocaleFormats::ShortTimeFormat()
+{
+    return WithoutSeconds(QLocale().timeFormat(QLocale::ShortFormat));
+}
 
 QString TLocaleFormats::SecondsTimeFormat()
 {

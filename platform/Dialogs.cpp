@@ -8,9 +8,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPointer>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cstdio>
@@ -95,8 +95,8 @@ public:
                 return;
         // Owned only by a modal dialog that would block it: a note closes
         // for good, and would take a box it owned along unread.
-        QMessageBox *box = NewBox(QMessageBox::Critical, QStringLiteral("Jotterbox"), message, QMessageBox::Ok,
-                                  QApplication::activeModalWidget());
+        QMessageBox *box = NewBox(QMessageBox::Critical, QStringLiteral("Jotterbox"), message,
+                                  QMessageBox::Ok, QApplication::activeModalWidget());
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
         std::erase_if(FOpen, [](const QPointer<QMessageBox> &open) { return open.isNull(); });

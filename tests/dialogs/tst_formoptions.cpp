@@ -5,8 +5,8 @@
 #include "DialogsFixture.h"
 #include "base/DateTime.h"
 #include "base/LocaleFormats.h"
-#include "controls/TZELEditableLabel.h"
 #include "controls/TSkinImage.h"
+#include "controls/TZELEditableLabel.h"
 #include "dialogs/DialogRules.h"
 #include "dialogs/TFormOptions.h"
 #include "dialogs/TSkinPreview.h"
@@ -126,9 +126,9 @@ private slots:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("en_US") << "en_US" << "9:30 AM";
-        QTest::newRow("de_DE") << "de_DE" << "09:30";
-        QTest::newRow("C") << "C" << "09:30";
+        QTest::newRow("en_US") << QStringLiteral("en_US") << QStringLiteral("9:30 AM");
+        QTest::newRow("de_DE") << QStringLiteral("de_DE") << QStringLiteral("09:30");
+        QTest::newRow("C") << QStringLiteral("C") << QStringLiteral("09:30");
     }
     void timesShowHoursAndMinutes()
     {

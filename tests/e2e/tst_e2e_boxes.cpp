@@ -49,10 +49,10 @@ class TestE2eBoxes : public TE2eTest {
     // The program's visible window titled `title` that is none of `known`.
     QString NewWindowTitled(TProgram &program, const QString &title, const QStringList &known) const
     {
-        const QStringList ids = XDo({"search", "--all", "--onlyvisible", "--pid",
-                                     QString::number(program.Process().processId()), "--name",
-                                     '^' + title + '$'})
-                                    .split(u'\n', Qt::SkipEmptyParts);
+        const QStringList ids =
+            XDo({"search", "--all", "--onlyvisible", "--pid", QString::number(program.Process().processId()),
+                 "--name", '^' + title + '$'})
+                .split(u'\n', Qt::SkipEmptyParts);
         for (const QString &id : ids)
             if (!known.contains(id) && !Geometry(id).isEmpty())
                 return id;
@@ -137,8 +137,9 @@ private slots:
         QVERIFY2(OpenNoteMenu(note), "no menu opened on the note");
         XDo({"key", "d"}); // &Delete
         QString box;
-        QVERIFY2(Eventually([&] { return !(box = NewWindowTitled(program, "Confirmation", {note})).isEmpty(); }),
-                 qPrintable("no question; output:\n" + program.Output()));
+        QVERIFY2(
+            Eventually([&] { return !(box = NewWindowTitled(program, "Confirmation", {note})).isEmpty(); }),
+            qPrintable("no question; output:\n" + program.Output()));
         SaveScreenshot(QStringLiteral("boxes-delete.png"));
         why = Above(box, {note});
         QVERIFY2(why.isEmpty(), qPrintable(why));
@@ -186,7 +187,8 @@ private slots:
 
         why = ClickButton(box, 0); // OK
         QVERIFY2(why.isEmpty(), qPrintable(why));
-        QVERIFY2(Eventually([&] { return Geometry(box).isEmpty(); }), "the click on OK did not close the box");
+        QVERIFY2(Eventually([&] { return Geometry(box).isEmpty(); }),
+                 "the click on OK did not close the box");
         // The options answer again.
         XDo({"key", "--window", options, "Escape"});
         QVERIFY2(Eventually([&] { return Geometry(options).isEmpty(); }), "the options did not close");

@@ -409,7 +409,8 @@ private slots:
         UserInfo().Color4 = 0x00123456;
         note->Menu->PMSysMenuPopup();
         for (int number = 1; number <= 5; ++number) {
-            const auto *item = note->Menu->ChangeColor1->findChild<QAction *>(QStringLiteral("C%1").arg(number) + u'1');
+            const auto *item =
+                note->Menu->ChangeColor1->findChild<QAction *>(QStringLiteral("C%1").arg(number) + u'1');
             QVERIFY(item);
             QVERIFY2(item->text().isEmpty(), qPrintable(item->text()));
             QCOMPARE(item->icon().pixmap(16, 16).toImage().pixelColor(7, 7),

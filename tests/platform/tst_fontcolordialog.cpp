@@ -2,11 +2,11 @@
 #include "platform/FontColorDialog.h"
 #include "platform/Fonts.h"
 
-#include <QApplication>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QColorDialog>
-#include <QDir>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -242,9 +242,9 @@ private slots:
         note.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&note));
         QDialog options(nullptr, Qt::Dialog);
-        QWidget *const owner = whileModal                  ? static_cast<QWidget *>(&options)
-                               : kind == QLatin1String("error") ? nullptr
-                                                                : &note;
+        QWidget *owner = kind == QLatin1String("error") ? nullptr : &note;
+        if (whileModal)
+            owner = &options;
 
         QWidget *shown = nullptr;
         bool onTop = false;
@@ -276,8 +276,8 @@ private slots:
                         answer(box);
             } else if (kind == QLatin1String("save")) {
                 WhenModal<QFileDialog>(answer);
-                Dialogs().SaveFileName(&note, QStringLiteral("note.txt"), QStringLiteral("Text Files (*.txt)"),
-                                       QStringLiteral("txt"));
+                Dialogs().SaveFileName(&note, QStringLiteral("note.txt"),
+                                       QStringLiteral("Text Files (*.txt)"), QStringLiteral("txt"));
             } else {
                 WhenModal<QColorDialog>(answer);
                 QColor color(Qt::red);
