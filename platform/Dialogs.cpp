@@ -44,7 +44,8 @@ QWidget *Owner(QWidget *asker)
 // A box must stand above every always-on-top note, not only above its
 // owner: it stays on top while any window of the program on screen does.
 // (The setting may have changed since the windows were made; what counts
-// is what the screen shows.)
+// is what the screen shows.) Called last before the showing: a change of
+// modality sets a box's flags anew.
 void KeepOnTop(QWidget *dialog)
 {
     const QWidgetList windows = QApplication::topLevelWidgets();
