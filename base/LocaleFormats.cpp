@@ -44,11 +44,38 @@ int TakeMarker(QString &text)
     }
     return 0;
 }
+
+// A time format without its seconds and the separator before them; quoted
+// text stays as it is.
+QString WithoutSeconds(const QString &format)
+{
+    QString result;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u's') {
+            result += c;
+            continue;
+        }
+        while (i + 1 < format.size() && format[i + 1] == u's')
+            ++i;
+        while (!result.isEmpty() && !result.back().isLetter() && result.back() != u'\'')
+            result.chop(1);
+    }
+    return result;
+}
 } // namespace
 
 QString TLocaleFormats::ShortDateFormat() { return QLocale().dateFormat(QLocale::ShortFormat); }
 
-QString TLocaleFormats::ShortTimeFormat() { return QLocale().timeFormat(QLocale::ShortFormat); }
+// Hours and minutes in the locale's way: a few locales (C among them) have
+// seconds even in their short form, and those go.
+QString TLocaleFormats::ShortTimeFormat()
+{
+    return WithoutSeconds(QLocale().timeFormat(QLocale::ShortFormat));
+}
 
 QString TLocaleFormats::SecondsTimeFormat()
 {

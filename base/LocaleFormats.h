@@ -12,6 +12,7 @@
 class TLocaleFormats {
 public:
     static QString ShortDateFormat();
+    // Hours and minutes, never seconds.
     static QString ShortTimeFormat();
     // The short time format with seconds after the minutes. Qt's own long
     // formats carry a zone name, which changes with the season and which no

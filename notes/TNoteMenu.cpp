@@ -73,8 +73,8 @@ TNoteMenu::TNoteMenu(TFormNote *note)
 
     for (int number = 1; number <= 5; ++number) {
         QAction *item = ChangeColor1->addAction(QString());
+        // No text: a menu draws an action's icon text where it has none.
         item->setObjectName(QStringLiteral("C%1").arg(number) + u'1'); // "C11" to "C51"
-        item->setIconText(QStringLiteral("C%1").arg(number));
         item->setData(number);
         connect(item, &QAction::triggered, this, [this, number] { ColorClick(number); });
         ColorItems[number - 1] = item;

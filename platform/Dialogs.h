@@ -15,13 +15,17 @@ struct TFontChoice {
 
 // Every message box and standard dialog of the program goes through this
 // interface, so tests can script the answers and read what the user would
-// have been told.
+// have been told. Each opens above the window it was asked from (the modal
+// dialog that is up, else the given parent, else the active window) and,
+// while the program's windows stay on top, above all of them, with the focus.
 class TDialogs {
 public:
     virtual ~TDialogs() = default;
 
     // The application's error box: the message, titled "Jotterbox". It does
-    // not hold up the caller; the program goes on running.
+    // not hold up the caller; the program goes on running. Of the windows it
+    // belongs only to a modal dialog that is up, so no closing note takes
+    // it along unread.
     virtual void ErrorBox(const QString &message) = 0;
     // The same box, returning only when the user closed it: for the last
     // words of a program that is about to end.
@@ -32,7 +36,8 @@ public:
     // The save dialog: a path, or empty when cancelled. `filter` is in Qt's
     // form ("Text Files (*.txt)"); a name typed without extension gets
     // `defaultSuffix`. It does not ask about overwriting: callers do. An
-    // empty title keeps the dialog's own.
+    // empty title keeps the dialog's own. A bare name is proposed in the
+    // folder of the last save, at first in the user's documents folder.
     virtual QString SaveFileName(QWidget *parent, const QString &proposedName, const QString &filter,
                                  const QString &defaultSuffix, const QString &title = QString()) = 0;
     // The file-open dialog for an existing file: its full path, or empty

@@ -95,8 +95,15 @@ QString DateFormat()
 QString FormatTime(TDateTime timeOfDay)
 {
     const QTime time = DateTimeToQTime(timeOfDay);
+    const TDateTime value = TimeToDateTime(time);
+    // Whole minutes read as the user sees them everywhere else.
+    if (time.second() == 0 && time.msec() == 0) {
+        const QString minutes = QLocale().toString(time, TLocaleFormats::ShortTimeFormat());
+        if (ParseTime(minutes) == value)
+            return minutes;
+    }
     const QString text = LocaleTimeText(time);
-    return ParseTime(text) == TimeToDateTime(time) ? text : IsoTimeText(time);
+    return ParseTime(text) == value ? text : IsoTimeText(time);
 }
 
 std::optional<TDateTime> ParseTime(const QString &text)

@@ -19,7 +19,8 @@ QString DateFormat();
 
 // Times and moments are written in the locale's way, with seconds, and with
 // milliseconds when there are any, so that the same installation reads back
-// exactly the value it wrote. Where a locale's form does not read back, the
+// exactly the value it wrote; a time of day in whole minutes has the
+// locale's short form, hours and minutes alone. Where a locale's form does not read back, the
 // ISO form is written instead. Hand-written forms such as "9:30" are read.
 QString FormatTime(TDateTime timeOfDay);
 std::optional<TDateTime> ParseTime(const QString &text);

@@ -4,7 +4,9 @@
 
 #include "DialogsFixture.h"
 #include "base/DateTime.h"
+#include "base/LocaleFormats.h"
 #include "controls/TSkinImage.h"
+#include "controls/TZELEditableLabel.h"
 #include "dialogs/DialogRules.h"
 #include "dialogs/TFormOptions.h"
 #include "dialogs/TSkinPreview.h"
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -114,6 +117,48 @@ private slots:
         QVERIFY(UserInfo() == before);
         QVERIFY(!StayOnTopChanged);
         QVERIFY(FWorld->Dialogs.Errors.isEmpty());
+    }
+
+    // Times of day read as hours and minutes in the locale's own way wherever
+    // the user meets them: the reminder time of a note, the options and the
+    // settings file; and the file gives back the time it holds, seconds too.
+    void timesShowHoursAndMinutes_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("en_US") << QStringLiteral("en_US") << QStringLiteral("9:30 AM");
+        QTest::newRow("de_DE") << QStringLiteral("de_DE") << QStringLiteral("09:30");
+        QTest::newRow("C") << QStringLiteral("C") << QStringLiteral("09:30");
+    }
+    void timesShowHoursAndMinutes()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, shown);
+        QLocale::setDefault(QLocale(locale));
+        const auto reset = qScopeGuard([] { TLocaleFormats::ResetTimeFormat(); });
+        TZELEditableLabel reminder; // as a note's: from now on times have no seconds
+        reminder.SetIsTime(true);
+        QCOMPARE(reminder.Caption(), shown);
+
+        UserInfo().AutoReminderTime = EncodeTime(9, 30);
+        TFormOptions options;
+        options.show();
+        QCOMPARE(options.TPAutoReminder->text(), shown);
+        options.reject();
+
+        for (const TDateTime time : {EncodeTime(9, 30), EncodeTime(9, 30, 15)}) {
+            UserInfo().AutoReminderTime = time;
+            UserInfo().SaveSettings();
+            if (time == EncodeTime(9, 30)) {
+                QFile ini(FWorld->Path("Jotterbox.ini"));
+                QVERIFY(ini.open(QIODevice::ReadOnly));
+                const QByteArray text = ini.readAll();
+                QVERIFY2(text.contains("AutoReminderTime=" + shown.toUtf8() + "\r\n"), text.constData());
+            }
+            TUserInfo loaded(FWorld->Folder.path() + u'/');
+            loaded.LoadSettings();
+            QCOMPARE(loaded.AutoReminderTime, time);
+        }
     }
 
     void cancelCopiesNothingAndTheNextShowingReloads()

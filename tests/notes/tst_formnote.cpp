@@ -15,6 +15,7 @@
 #include "notes/TFormNote.h"
 #include "notes/TNoteInfoPanel.h"
 #include "notes/TNoteMenu.h"
+#include "platform/ColorRef.h"
 #include "platform/Fonts.h"
 #include "settings/TUserInfo.h"
 #include "support/ShellFixture.h"
@@ -445,6 +446,18 @@ private slots:
         QCOMPARE(TitleColorOf(task->Color), 10006680);
         QCOMPARE(note->PanelTitle->palette().color(QPalette::Window), QColor(0x98, 0xB0, 0x98));
         QVERIFY(DataModified);
+
+        // Each item shows its colour as a swatch, with no caption beside it.
+        UserInfo().Color4 = 0x00123456;
+        note->Menu->PMSysMenuPopup();
+        for (int number = 1; number <= 5; ++number) {
+            const auto *item =
+                note->Menu->ChangeColor1->findChild<QAction *>(QStringLiteral("C%1").arg(number) + u'1');
+            QVERIFY(item);
+            QVERIFY2(item->text().isEmpty(), qPrintable(item->text()));
+            QCOMPARE(item->icon().pixmap(16, 16).toImage().pixelColor(7, 7),
+                     ColorRefToQColor(UserInfo().NoteColor(number)));
+        }
     }
 
     void menuOrderAndEnabling()

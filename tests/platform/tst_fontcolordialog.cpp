@@ -2,9 +2,11 @@
 #include "platform/FontColorDialog.h"
 #include "platform/Fonts.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -13,9 +15,12 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 
 namespace {
@@ -268,6 +273,130 @@ private slots:
         QCOMPARE(Dialogs().SaveFileName(nullptr, dir.filePath(QStringLiteral("Other")),
                                         QStringLiteral("Text Files (*.txt)"), QStringLiteral("txt")),
                  QString());
+    }
+
+    // A bare name is proposed in the user's documents folder, and from then
+    // on in the folder the user last saved to; never in the working folder
+    // (the root folder for a program started from a menu).
+    void saveDialogStartsInDocumentsThenTheLastFolder()
+    {
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toLocal8Bit());
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", oldHome);
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        });
+        const QString documents = home.filePath(QStringLiteral("Documents"));
+        const QString elsewhere = home.filePath(QStringLiteral("Letters"));
+        QVERIFY(QDir().mkpath(documents) && QDir().mkpath(elsewhere));
+
+        QStringList shownIn;
+        auto saveAs = [&shownIn](const QString &proposed, const QString &chosen) {
+            WhenModal<QFileDialog>([&shownIn, chosen](QFileDialog *dialog) {
+                shownIn << dialog->directory().absolutePath();
+                if (chosen.isEmpty())
+                    return dialog->reject();
+                dialog->selectFile(chosen);
+                static_cast<QDialog *>(dialog)->accept();
+                if (dialog->isVisible())
+                    dialog->reject();
+            });
+            return Dialogs().SaveFileName(nullptr, proposed, QStringLiteral("Text Files (*.txt)"),
+                                          QStringLiteral("txt"));
+        };
+        QCOMPARE(saveAs(QStringLiteral("tasklist.txt"), QString()), QString());
+        const QString chosen = elsewhere + QStringLiteral("/list.txt");
+        QCOMPARE(saveAs(QString(), chosen), chosen);
+        QCOMPARE(saveAs(QStringLiteral("tasklist.txt"), QString()), QString());
+        QCOMPARE(shownIn, (QStringList{documents, documents, elsewhere}));
+    }
+
+    // Boxes and dialogs open above the window they were asked from, and with
+    // it above every note, which stays on top: owned by the dialog that runs
+    // modal if there is one (any other window would be blocked), else by the
+    // asking window; on top while a window of the program on screen is. An
+    // error box the program goes on past belongs to no note, which could
+    // close and take it along.
+    void boxesOpenAboveTheirOwner_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("whileModal");
+        QTest::addColumn<bool>("notesOnTop");
+        for (const char *kind : {"question", "error", "save", "colour"}) {
+            QTest::addRow("%s asked from a note", kind) << QString::fromLatin1(kind) << false << true;
+            QTest::addRow("%s asked from a modal dialog", kind) << QString::fromLatin1(kind) << true << true;
+        }
+        QTest::addRow("question, nothing on top") << QStringLiteral("question") << false << false;
+    }
+    void boxesOpenAboveTheirOwner()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, whileModal);
+        QFETCH(bool, notesOnTop);
+        QWidget note(nullptr, Qt::Tool | Qt::FramelessWindowHint |
+                                  (notesOnTop ? Qt::WindowStaysOnTopHint : Qt::WindowFlags()));
+        note.resize(200, 150);
+        note.show();
+        note.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&note));
+        QDialog options(nullptr, Qt::Dialog);
+        QWidget *owner = kind == QLatin1String("error") ? nullptr : &note;
+        if (whileModal)
+            owner = &options;
+
+        QWidget *shown = nullptr;
+        bool onTop = false;
+        bool answered = false;
+        // Takes note of the box or dialog and closes it, by a mouse click on
+        // its button where it has one: a click a blocked window would drop.
+        auto answer = [&](QWidget *box) {
+            shown = box->parentWidget() ? box->parentWidget()->window() : nullptr;
+            onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            const QPointer<QWidget> alive(box); // an error box goes when closed
+            if (auto *message = qobject_cast<QMessageBox *>(box)) {
+                // Through the window, as the window system hands a click on.
+                QAbstractButton *button = message->buttons().constFirst();
+                QTest::mouseClick(message->windowHandle(), Qt::LeftButton, {},
+                                  button->mapTo(message, button->rect().center()));
+                answered = !alive || !alive->isVisible();
+            }
+            if (alive && alive->isVisible())
+                static_cast<QDialog *>(alive.data())->reject();
+        };
+        auto ask = [&] {
+            if (kind == QLatin1String("question")) {
+                WhenModal<QMessageBox>(answer);
+                Dialogs().YesNo(QStringLiteral("Confirmation"), QStringLiteral("Sure?"));
+            } else if (kind == QLatin1String("error")) {
+                Dialogs().ErrorBox(QStringLiteral("Something failed %1").arg(QTest::currentDataTag()));
+                for (QWidget *window : QApplication::topLevelWidgets())
+                    if (auto *box = qobject_cast<QMessageBox *>(window); box && box->isVisible())
+                        answer(box);
+            } else if (kind == QLatin1String("save")) {
+                WhenModal<QFileDialog>(answer);
+                Dialogs().SaveFileName(&note, QStringLiteral("note.txt"),
+                                       QStringLiteral("Text Files (*.txt)"), QStringLiteral("txt"));
+            } else {
+                WhenModal<QColorDialog>(answer);
+                QColor color(Qt::red);
+                Dialogs().ChooseColor(&note, color);
+            }
+            options.reject();
+        };
+        if (whileModal) {
+            QTimer::singleShot(0, &options, ask);
+            options.exec();
+        } else {
+            ask();
+        }
+        if (kind == QLatin1String("question") || kind == QLatin1String("error"))
+            QVERIFY2(answered, "the box did not take the click");
+        QCOMPARE(shown, owner);
+        QCOMPARE(onTop, notesOnTop);
     }
 
     // Font names from Windows land on installed look-alikes; rows whose

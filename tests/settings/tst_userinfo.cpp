@@ -80,8 +80,7 @@ private slots:
         QCOMPARE(keys, 46);
         QVERIFY(ReadIni().startsWith("[Installation]\r\nVersion=1.03\r\nDebugMode=0\r\n[User Interface]\r\n"
                                      "StayOnTop=1\r\nShowTips=1\r\nNextTip=0\r\n"));
-        QVERIFY(
-            ReadIni().endsWith("AutoReminder=0\r\nAutoReminderTime=09:30:00\r\nLastBackup=30 Dec 1899\r\n"));
+        QVERIFY(ReadIni().endsWith("AutoReminder=0\r\nAutoReminderTime=09:30\r\nLastBackup=30 Dec 1899\r\n"));
         QCOMPARE(Loaded(), info);
     }
 
