@@ -5,16 +5,55 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <cstring>
+
+namespace {
+// Passes every write on to the new file and compares it with what the old
+// file holds at the same place, so a save that changes nothing can leave
+// the old file be (and spare the disk its flush).
+class TSameCheck : public QIODevice {
+public:
+    TSameCheck(QIODevice &target, QFile &old) : FTarget(target), FOld(old), FSame(old.isOpen()) {}
+
+    // Every byte written so far equals the old file, which holds no more.
+    bool Same() const { return FSame && FOld.atEnd(); }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        if (FSame) {
+            const QByteArray was = FOld.read(size);
+            FSame = was.size() == size && std::memcmp(was.constData(), data, size_t(size)) == 0;
+        }
+        return FTarget.write(data, size);
+    }
+
+private:
+    QIODevice &FTarget;
+    QFile &FOld;
+    bool FSame;
+};
+} // namespace
 
 TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::function<bool(QIODevice &)> &write)
 {
-    const bool existed = QFile::exists(path);
+    QFile old(path);
+    const bool existed = old.open(QIODevice::ReadOnly) || old.exists();
     QSaveFile file(path); // an uncommitted temporary file is removed with it
     if (!file.open(QIODevice::WriteOnly))
         return TSafeWrite::CannotCreate;
     if (ownerOnly && !existed)
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (!write(file) || !file.commit())
+    TSameCheck check(file, old);
+    check.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    if (!write(check))
+        return TSafeWrite::WriteFailed;
+    // The same bytes: the temporary file goes, the old file stays untouched.
+    if (check.Same())
+        return TSafeWrite::Done;
+    if (!file.commit())
         return TSafeWrite::WriteFailed;
     return TSafeWrite::Done;
 }

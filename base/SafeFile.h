@@ -12,7 +12,8 @@ enum class TSafeWrite { Done, CannotCreate, WriteFailed };
 // Writes the bytes to a temporary file beside the target and renames it
 // over the target, so a crash or a full disk never leaves a shortened file:
 // the target holds either its old or its new content. A new file is made
-// readable by its owner only when ownerOnly is set.
+// readable by its owner only when ownerOnly is set. Bytes equal to what the
+// target already holds leave it untouched.
 TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ownerOnly);
 
 // The same with the content written by `write` onto the open temporary file.

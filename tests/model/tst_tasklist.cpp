@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <unistd.h>
 
 namespace {
 const QByteArray EmptyFile("\x05\0\0\0jbx01\x20\0\0\0D41D8CD98F00B204E9800998ECF8427E\0\0\0\0", 49);
@@ -300,6 +301,38 @@ private slots:
         };
         QVERIFY_THROWS_EXCEPTION(EJbxError, WriteFileSafely(path, false, fail));
         QCOMPARE(ReadFileBytes(path), QByteArray("old content"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"Jotterbox.dat"}); // no leftovers
+    }
+
+    // A save that would write what the file already holds leaves the file
+    // itself alone (no new file in its place, no flush); any difference,
+    // a longer or a shorter content included, replaces it.
+    void saveOfTheSameBytesLeavesTheFileAlone_data()
+    {
+        QTest::addColumn<QByteArray>("old");
+        QTest::addColumn<QByteArray>("next");
+        QTest::newRow("same") << QByteArray("content") << QByteArray("content");
+        QTest::newRow("empty both") << QByteArray() << QByteArray();
+        QTest::newRow("one byte differs") << QByteArray("content") << QByteArray("contend");
+        QTest::newRow("longer") << QByteArray("content") << QByteArray("content+");
+        QTest::newRow("shorter") << QByteArray("content") << QByteArray("conten");
+    }
+
+    void saveOfTheSameBytesLeavesTheFileAlone()
+    {
+        QFETCH(QByteArray, old);
+        QFETCH(QByteArray, next);
+        QTemporaryDir folder;
+        const QString path = folder.filePath("Jotterbox.dat");
+        QVERIFY(WriteFileBytes(path, old));
+        // A second name of the file in place now: a new file renamed over
+        // the first name leaves this one with the old content.
+        const QString kept = folder.filePath("kept");
+        QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(kept).constData()), 0);
+        QCOMPARE(WriteFileSafely(path, next, false), TSafeWrite::Done);
+        QCOMPARE(ReadFileBytes(path), next);
+        QCOMPARE(ReadFileBytes(kept), old == next ? next : old);
+        QVERIFY(QFile::remove(kept));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"Jotterbox.dat"}); // no leftovers
     }
 };
