@@ -9,6 +9,7 @@
 #ifdef Q_OS_LINUX
 #include <cerrno>
 #include <cstdint>
+#include <sys/syscall.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
 #endif
@@ -69,12 +70,18 @@ void TWallClockTimer::ArmAt(const QDateTime &moment)
     }
 #ifdef Q_OS_LINUX
     if (FFd >= 0) {
-        // 0 would disarm: a moment at or before the epoch is long past.
-        const qint64 ms = std::max<qint64>(1, moment.toMSecsSinceEpoch());
+        // The moment is on the program's clock, the kernel waits on its
+        // own: the same wherever the program's clock is the system's. Both
+        // are read straight from the kernel, so that a clock given to the
+        // program alone (a test's) moves the moment along with it.
+        timespec kernelNow{};
+        ::syscall(SYS_clock_gettime, CLOCK_REALTIME, &kernelNow);
+        const qint64 ahead = std::max<qint64>(0, TClock::Current().msecsTo(moment));
+        const qint64 ns = qint64(kernelNow.tv_sec) * 1000000000 + kernelNow.tv_nsec + ahead * 1000000;
         itimerspec spec{};
-        spec.it_value.tv_sec = time_t(ms / 1000);
-        spec.it_value.tv_nsec = long(ms % 1000) * 1000000;
-        timerfd_settime(FFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+        spec.it_value.tv_sec = time_t(ns / 1000000000);
+        spec.it_value.tv_nsec = long(ns % 1000000000);
+        ::syscall(SYS_timerfd_settime, FFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
         return;
     }
 #endif
@@ -98,7 +105,7 @@ void TWallClockTimer::Disarm()
 #ifdef Q_OS_LINUX
     if (FFd >= 0) {
         const itimerspec off{};
-        timerfd_settime(FFd, 0, &off, nullptr);
+        ::syscall(SYS_timerfd_settime, FFd, 0, &off, nullptr);
         return;
     }
 #endif
