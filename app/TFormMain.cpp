@@ -246,7 +246,8 @@ bool TFormMain::TimerSaveTimer()
         // reads the file whole.
         const TDateTime now = TClock::Now();
         if (!FReadInPart && now - UserInfo().LastBackup >= 1.0) {
-            TaskList().SaveToFile(BackupFileName(now));
+            // Made afresh when due, even over a file of the same bytes.
+            TaskList().SaveToFile(BackupFileName(now), true);
             UserInfo().LastBackup = now;
             UserInfo().SaveSettings();
         }

@@ -37,10 +37,12 @@ private:
 };
 } // namespace
 
-TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::function<bool(QIODevice &)> &write)
+TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::function<bool(QIODevice &)> &write,
+                           bool rewriteSame)
 {
     QFile old(path);
-    const bool existed = old.open(QIODevice::ReadOnly) || old.exists();
+    // Read for the comparison only where the same bytes may leave it be.
+    const bool existed = (!rewriteSame && old.open(QIODevice::ReadOnly)) || old.exists();
     QSaveFile file(path); // an uncommitted temporary file is removed with it
     if (!file.open(QIODevice::WriteOnly))
         return TSafeWrite::CannotCreate;
@@ -51,7 +53,7 @@ TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::funct
     if (!write(check))
         return TSafeWrite::WriteFailed;
     // The same bytes: the temporary file goes, the old file stays untouched.
-    if (check.Same())
+    if (check.Same() && !rewriteSame)
         return TSafeWrite::Done;
     if (!file.commit())
         return TSafeWrite::WriteFailed;

@@ -17,9 +17,10 @@ enum class TSafeWrite { Done, CannotCreate, WriteFailed };
 TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ownerOnly);
 
 // The same with the content written by `write` onto the open temporary file.
-// When it returns false or throws, the target is left untouched.
+// When it returns false or throws, the target is left untouched. With
+// `rewriteSame` a target that holds the same bytes is replaced all the same.
 TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly,
-                           const std::function<bool(QIODevice &)> &write);
+                           const std::function<bool(QIODevice &)> &write, bool rewriteSame = false);
 
 // Removes what saves cut short between their last two steps leave beside
 // the files at `paths` (all in one folder): each one's temporary file, named

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -305,33 +306,43 @@ private slots:
     }
 
     // A save that would write what the file already holds leaves the file
-    // itself alone (no new file in its place, no flush); any difference,
-    // a longer or a shorter content included, replaces it.
+    // itself alone (no new file in its place, no flush) unless asked to
+    // rewrite it; any difference, a longer or a shorter content included,
+    // replaces it.
     void saveOfTheSameBytesLeavesTheFileAlone_data()
     {
         QTest::addColumn<QByteArray>("old");
         QTest::addColumn<QByteArray>("next");
-        QTest::newRow("same") << QByteArray("content") << QByteArray("content");
-        QTest::newRow("empty both") << QByteArray() << QByteArray();
-        QTest::newRow("one byte differs") << QByteArray("content") << QByteArray("contend");
-        QTest::newRow("longer") << QByteArray("content") << QByteArray("content+");
-        QTest::newRow("shorter") << QByteArray("content") << QByteArray("conten");
+        QTest::addColumn<bool>("rewriteSame");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("same") << QByteArray("content") << QByteArray("content") << false << false;
+        QTest::newRow("empty both") << QByteArray() << QByteArray() << false << false;
+        QTest::newRow("same, rewritten") << QByteArray("content") << QByteArray("content") << true << true;
+        QTest::newRow("one byte differs") << QByteArray("content") << QByteArray("contend") << false << true;
+        QTest::newRow("longer") << QByteArray("content") << QByteArray("content+") << false << true;
+        QTest::newRow("shorter") << QByteArray("content") << QByteArray("conten") << false << true;
     }
 
     void saveOfTheSameBytesLeavesTheFileAlone()
     {
         QFETCH(QByteArray, old);
         QFETCH(QByteArray, next);
+        QFETCH(bool, rewriteSame);
+        QFETCH(bool, replaced);
         QTemporaryDir folder;
         const QString path = folder.filePath("Jotterbox.dat");
         QVERIFY(WriteFileBytes(path, old));
         // A second name of the file in place now: a new file renamed over
-        // the first name leaves this one with the old content.
+        // the first name leaves this one apart, with the old content.
         const QString kept = folder.filePath("kept");
         QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(kept).constData()), 0);
-        QCOMPARE(WriteFileSafely(path, next, false), TSafeWrite::Done);
+        const auto write = [&next](QIODevice &file) { return file.write(next) == next.size(); };
+        QCOMPARE(WriteFileSafely(path, false, write, rewriteSame), TSafeWrite::Done);
         QCOMPARE(ReadFileBytes(path), next);
-        QCOMPARE(ReadFileBytes(kept), old == next ? next : old);
+        struct stat first {}, second {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &first), 0);
+        QCOMPARE(::stat(QFile::encodeName(kept).constData(), &second), 0);
+        QCOMPARE(first.st_ino != second.st_ino, replaced);
         QVERIFY(QFile::remove(kept));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"Jotterbox.dat"}); // no leftovers
     }
