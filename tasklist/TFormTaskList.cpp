@@ -32,7 +32,7 @@ constexpr int UpdateInterval = 1000;
 constexpr int SearchInterval = 300;
 constexpr int ClosedNoteInterval = 10;
 constexpr int ResortInterval = 100;
-constexpr int TitleInterval = 10000; // ten ticks of the reminder scan's old second
+constexpr int TitleInterval = 10000; // the shrunk title moves on every ten seconds
 } // namespace
 
 TFormTaskList::TFormTaskList(TReminderEngine *reminders, QWidget *parent)
