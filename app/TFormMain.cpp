@@ -15,6 +15,7 @@
 #include "platform/Sound.h"
 #include "platform/THotKeys.h"
 #include "platform/TTrayIcon.h"
+#include "platform/TWallClockTimer.h"
 #include "settings/TUserInfo.h"
 #include "tasklist/TFormTaskList.h"
 
@@ -50,12 +51,19 @@ QString NewFileBeside(const QString &prefix)
 } // namespace
 
 TFormMain::TFormMain(QObject *parent)
-    : QObject(parent), TimerSave(new QTimer(this)), CoolTrayIcon1(new TTrayIcon(this)), PMTray(new QMenu),
+    : QObject(parent), TimerSave(new QTimer(this)), TimerBackup(new TWallClockTimer(this)),
+      CoolTrayIcon1(new TTrayIcon(this)), PMTray(new QMenu),
       Reminders(new TReminderEngine(TaskList(), this)), HotKeys(new THotKeys(this))
 {
     TimerSave->setInterval(SaveInterval());
+    TimerSave->setSingleShot(true);
     connect(TimerSave, &QTimer::timeout, this, [this] { TimerSaveTimer(); });
-    TimerSave->start();
+    // The first change starts the minute; later ones ride along with it.
+    FModifiedWatch = DataModified.Watch([this] {
+        if (!TimerSave->isActive() && !FFinalSave)
+            TimerSave->start();
+    });
+    connect(TimerBackup, &TWallClockTimer::Due, this, [this] { TimerSaveTimer(); });
 
     BuildCommands();
     BuildTrayMenu();
@@ -78,7 +86,11 @@ TFormMain::TFormMain(QObject *parent)
     connect(this, &TFormMain::EndSession, &TNoteEvents::Instance(), &TNoteEvents::SessionEnding);
 }
 
-TFormMain::~TFormMain() { delete PMTray; }
+TFormMain::~TFormMain()
+{
+    DataModified.Unwatch(FModifiedWatch);
+    delete PMTray;
+}
 
 void TFormMain::FormCreate()
 {
@@ -98,6 +110,10 @@ void TFormMain::FormCreate()
     // with the error first; nothing is reopened, no alert, no hot keys.
     if (FLoadFailed)
         return;
+    // Reminders that fell due while the program was not running fire at
+    // the first pass of the loop.
+    Reminders->ArmTimer1();
+    ArmTimerBackup();
 
     if (ReopenNotes(TaskList())) {
         StartTrayAlert();
@@ -208,11 +224,12 @@ void TFormMain::FormDestroy()
     WriteDebugLog(QStringLiteral("FormDestroy"));
     // Nothing may change the tasks behind the final save's back, even while
     // a box about it waits for the user.
-    Reminders->Timer1->stop();
+    Reminders->Halt();
     CanExit = true;
     FFinalSave = true;
     const bool saved = TimerSaveTimer();
     TimerSave->stop();
+    TimerBackup->Stop();
     if (saved)
         UnregisterHotKeys();
 }
@@ -221,6 +238,7 @@ bool TFormMain::TimerSaveTimer()
 {
     WriteDebugLog(QStringLiteral("TimerSaveTimer"));
     TimerSave->stop();
+    TimerBackup->Stop();
     bool ok = true;
     try {
         if (DataModified || CanExit) {
@@ -238,7 +256,8 @@ bool TFormMain::TimerSaveTimer()
         // reads the file whole.
         const TDateTime now = TClock::Now();
         if (!FReadInPart && now - UserInfo().LastBackup >= 1.0) {
-            TaskList().SaveToFile(BackupFileName(now));
+            // Made afresh when due, even over a file of the same bytes.
+            TaskList().SaveToFile(BackupFileName(now), true);
             UserInfo().LastBackup = now;
             UserInfo().SaveSettings();
         }
@@ -251,9 +270,27 @@ bool TFormMain::TimerSaveTimer()
         else
             Dialogs().ErrorBox(error.Message());
     }
-    // Also after a failure: the next minute tries again.
-    TimerSave->start();
+    // After a failure the next minute tries again; otherwise the timer
+    // waits for the next change.
+    if (!FFinalSave && (!ok || DataModified))
+        TimerSave->start();
+    ArmTimerBackup();
     return ok;
+}
+
+void TFormMain::ArmTimerBackup()
+{
+    // A list read only in part makes no backup; at the end none is due.
+    if (FReadInPart || FFinalSave) {
+        TimerBackup->Stop();
+        return;
+    }
+    // A day after the last one, and never sooner than a save's minute from
+    // now: the first start makes its backup a minute in, a failed one is
+    // tried again a minute later.
+    const QDateTime due = DateTimeToQDateTime(UserInfo().LastBackup + 1.0);
+    const QDateTime soonest = TClock::Current().addMSecs(TimerSave->interval());
+    TimerBackup->ArmAt(std::max(due, soonest));
 }
 
 QString TFormMain::BackupFileName(double moment)

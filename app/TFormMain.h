@@ -16,6 +16,7 @@ class TFormToolBar;
 class THotKeys;
 class TReminderEngine;
 class TTrayIcon;
+class TWallClockTimer;
 class QWidget;
 
 // Events worth a line on stderr when asked for (QT_LOGGING_RULES
@@ -40,7 +41,11 @@ public:
     int HotKeyNewNote = 0;
     int HotKeyShowList = 0;
 
+    // Runs while something is unsaved: the change is on disk within a
+    // minute. Idle when nothing waits.
     QTimer *TimerSave;
+    // Armed for the moment the daily backup falls due.
+    TWallClockTimer *TimerBackup;
     TTrayIcon *CoolTrayIcon1;
     QMenu *PMTray;
     QAction *NewNote1;
@@ -121,6 +126,7 @@ private:
     // Where the tasks are saved: the data file, or a new file beside it
     // when the data file could be neither read nor kept aside.
     QString SavePath() const;
+    void ArmTimerBackup();
     void RegisterHotKeys();
     void UnregisterHotKeys();
 
@@ -144,4 +150,5 @@ private:
     bool FReadInPart = false; // the list lacks some of the file: no backup from it
     bool FSessionEnded = false;
     bool FFinalSave = false;
+    int FModifiedWatch = 0;
 };

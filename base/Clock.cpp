@@ -23,3 +23,5 @@ void TClock::Set(TDateTime moment) { Frozen() = DateTimeToQDateTime(moment); }
 void TClock::Advance(qint64 msecs) { Frozen() = Current().addMSecs(msecs); }
 
 void TClock::Reset() { Frozen().reset(); }
+
+bool TClock::IsSet() { return Frozen().has_value(); }

@@ -16,4 +16,6 @@ public:
     static void Set(TDateTime moment);
     static void Advance(qint64 msecs);
     static void Reset();
+    // Whether a test has set the clock: then time stands still until moved.
+    static bool IsSet();
 };

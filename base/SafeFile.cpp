@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -134,7 +135,38 @@ QString TemporarySaveName(const QString &targetFileName, qint64 pid)
     return name;
 }
 
-TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::function<bool(QIODevice &)> &write)
+namespace {
+// Passes every write on to the new file and compares it with what the old
+// file holds at the same place, so a save that changes nothing can leave
+// the old file be (and spare the disk its flush).
+class TSameCheck : public QIODevice {
+public:
+    TSameCheck(QIODevice &target, QFile &old) : FTarget(target), FOld(old), FSame(old.isOpen()) {}
+
+    // Every byte written so far equals the old file, which holds no more.
+    bool Same() const { return FSame && FOld.atEnd(); }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        if (FSame) {
+            const QByteArray was = FOld.read(size);
+            FSame = was.size() == size && std::memcmp(was.constData(), data, size_t(size)) == 0;
+        }
+        return FTarget.write(data, size);
+    }
+
+private:
+    QIODevice &FTarget;
+    QFile &FOld;
+    bool FSame;
+};
+} // namespace
+
+TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::function<bool(QIODevice &)> &write,
+                           bool rewriteSame)
 {
     const QString final = FinalPath(path);
     const QFileInfo target(final);
@@ -152,11 +184,20 @@ TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::funct
         return TSafeWrite::CannotCreate;
 
     {
+        QFile old(final);
+        // Read for the comparison only where the same bytes may leave it be.
+        if (existed && !rewriteSame)
+            old.open(QIODevice::ReadOnly);
         QFile file;
         if (!file.open(temporary.Fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
             return TSafeWrite::CannotCreate;
-        if (!write(file) || !file.flush() || file.error() != QFileDevice::NoError)
+        TSameCheck check(file, old);
+        check.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        if (!write(check) || !file.flush() || file.error() != QFileDevice::NoError)
             return TSafeWrite::WriteFailed;
+        // The same bytes: the temporary file goes, the old file stays untouched.
+        if (check.Same() && !rewriteSame)
+            return TSafeWrite::Done;
     }
     // Whole on the disk before it takes the target's place.
     if (::fsync(temporary.Fd) != 0 || !temporary.Name(folder, target.fileName()))

@@ -13,13 +13,15 @@ enum class TSafeWrite { Done, CannotCreate, WriteFailed };
 // disk and renames it over the target, so a crash or a full disk never
 // leaves a shortened file: the target holds either its old or its new
 // content. An existing target's permissions carry over; a new file is made
-// readable by its owner only when ownerOnly is set.
+// readable by its owner only when ownerOnly is set. Bytes equal to what the
+// target already holds leave it untouched.
 TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ownerOnly);
 
 // The same with the content written by `write` onto the open temporary file.
-// When it returns false or throws, the target is left untouched.
+// When it returns false or throws, the target is left untouched. With
+// `rewriteSame` a target that holds the same bytes is replaced all the same.
 TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly,
-                           const std::function<bool(QIODevice &)> &write);
+                           const std::function<bool(QIODevice &)> &write, bool rewriteSame = false);
 
 // The temporary file is nameless while it is written where the file system
 // allows; it gets a name of ours only for the rename, or from the start

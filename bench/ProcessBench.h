@@ -143,9 +143,11 @@ struct TRun {
 
 // Starts the program, measures it at its first idle pass, leaves it running.
 inline TRun StartOne(QProcess &process, const QString &program, const QString &folder,
-                     const QProcessEnvironment &environment, int timeoutMs = 30000)
+                     const QProcessEnvironment &environment, int timeoutMs = 30000,
+                     const QStringList &arguments = {})
 {
     process.setProgram(program);
+    process.setArguments(arguments);
     process.setWorkingDirectory(folder);
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
@@ -161,10 +163,10 @@ inline TRun StartOne(QProcess &process, const QString &program, const QString &f
 }
 
 inline TRun RunOnce(const QString &program, const QString &folder, const QProcessEnvironment &environment,
-                    int timeoutMs = 30000)
+                    int timeoutMs = 30000, const QStringList &arguments = {})
 {
     QProcess process;
-    const TRun run = StartOne(process, program, folder, environment, timeoutMs);
+    const TRun run = StartOne(process, program, folder, environment, timeoutMs, arguments);
     End(process);
     return run;
 }

@@ -5,7 +5,7 @@
 // leftover temporary file.
 //
 // Every task is saved with a reminder already due, so the program's first
-// reminder scan (a second after the start) changes every task and marks the
+// reminder scan (right after the start) changes every task and marks the
 // data changed: the new content then differs from the old in every record,
 // and a mix of the two or a shortened file cannot pass for either. Saves
 // come two ways, in turn: the end of the session (SIGTERM, whose path saves

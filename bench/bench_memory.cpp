@@ -163,7 +163,7 @@ int main(int argc, char *argv[])
     }
     TFormNote::InstallCreator();
     TReminderEngine reminders(TaskList());
-    reminders.Timer1->stop();   // ticked by hand below
+    reminders.Halt();           // ticked by hand below
     long fired = 0, unseen = 0; // ticks on which reminders fell due; ... for tasks with no note
     QObject::connect(&reminders, &TReminderEngine::AlertSoundDue, [&fired] { ++fired; });
     QObject::connect(&reminders, &TReminderEngine::TrayAlertDue, [&unseen] { ++unseen; });
@@ -225,7 +225,6 @@ int main(int argc, char *argv[])
         }
         TClock::Advance(1000);
         reminders.Timer1Timer();
-        reminders.Timer1->stop();
         QCoreApplication::processEvents();
     };
     for (long n = 0; n < 5000; ++n) // warm up as above

@@ -1,7 +1,8 @@
 // Whole-process start-up of the installed program, from the spawn to its
 // first idle pass of the event loop, with 0, 1,000 and 10,000 tasks, and
 // its peak memory there; beside a bare Qt program with a tray icon measured
-// in the same run (the floor). Then the time a second start takes to step
+// in the same run (the floor). The notes shown at start beside a bare Qt
+// program that shows as many frameless windows holding a text editor. Then the time a second start takes to step
 // aside, and with --idle-seconds the CPU time the program uses while idle.
 //
 //   bench_startup [--runs N] [--idle-seconds S]
@@ -22,6 +23,8 @@ using namespace ProcessBench;
 namespace {
 
 constexpr double StartTarget = 1.5;   // x the floor, with 1,000 tasks
+constexpr double OneNoteTarget = 1.2; // x the notes floor showing one window
+constexpr double TenNotesTarget = 1.5; // ... ten windows
 constexpr double IdleCpuTarget = 0.1; // seconds of CPU per idle minute
 
 } // namespace
@@ -49,7 +52,7 @@ int main(int argc, char *argv[])
         int Tasks;
         int Open; // notes saved open, shown at start-up
     };
-    const TCase cases[] = {{0, 0}, {1000, 0}, {1000, 10}, {10000, 0}};
+    const TCase cases[] = {{0, 0}, {1000, 0}, {1000, 10}, {10000, 0}, {1, 1}};
     QStringList folders;
     for (const TCase &c : cases) {
         const QString folder = dir.filePath(QStringLiteral("tasks%1_%2").arg(c.Tasks).arg(c.Open));
@@ -62,17 +65,20 @@ int main(int argc, char *argv[])
         folders << folder;
     }
     const QString floorProgram = QStringLiteral(JBX_FLOOR_PATH);
+    const QString notesFloor = QStringLiteral(JBX_NOTES_FLOOR_PATH);
 
     // Warm the caches, then take turns so drift hits both sides alike.
     RunOnce(floorProgram, dir.path(), environment);
     for (const QString &folder : folders)
         RunOnce(folder + QStringLiteral("/Jotterbox"), folder, environment);
-    std::vector<double> floorMs, floorMiB;
+    std::vector<double> floorMs, floorMiB, oneWindowMs, tenWindowsMs;
     std::vector<std::vector<double>> ms(folders.size()), mib(folders.size());
     for (int r = 0; r < runs; ++r) {
         const TRun floor = RunOnce(floorProgram, dir.path(), environment);
         floorMs.push_back(floor.Ms);
         floorMiB.push_back(floor.PeakMiB);
+        oneWindowMs.push_back(RunOnce(notesFloor, dir.path(), environment, 30000, {QStringLiteral("1")}).Ms);
+        tenWindowsMs.push_back(RunOnce(notesFloor, dir.path(), environment, 30000, {QStringLiteral("10")}).Ms);
         for (int f = 0; f < folders.size(); ++f) {
             const TRun run = RunOnce(folders[f] + QStringLiteral("/Jotterbox"), folders[f], environment);
             ms[size_t(f)].push_back(run.Ms);
@@ -93,6 +99,16 @@ int main(int argc, char *argv[])
             target ? (m / floor <= StartTarget ? " (target 1.5x: met)" : " (target 1.5x: MISSED)") : "",
             Median(mib[size_t(f)]), Median(mib[size_t(f)]) / Median(floorMiB));
     }
+
+    // The notes shown at start beside as many bare text windows.
+    const double oneWindow = Median(oneWindowMs), tenWindows = Median(tenWindowsMs);
+    const double oneNote = Median(ms[4]), tenNotes = Median(ms[2]);
+    std::printf("note windows at start beside a bare Qt program showing as many frameless text windows:\n"
+                "  1 note: %.1f ms, floor %.1f ms: %.2fx (target %.1fx: %s)\n"
+                "  10 notes: %.1f ms, floor %.1f ms: %.2fx (target %.1fx: %s)\n",
+                oneNote, oneWindow, oneNote / oneWindow, OneNoteTarget,
+                oneNote / oneWindow <= OneNoteTarget ? "met" : "MISSED", tenNotes, tenWindows, tenNotes / tenWindows,
+                TenNotesTarget, tenNotes / tenWindows <= TenNotesTarget ? "met" : "MISSED");
 
     // A second start while one runs: how long until it has stepped aside.
     {

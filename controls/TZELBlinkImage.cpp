@@ -40,3 +40,16 @@ void TZELBlinkImage::BlinkTick()
     setPixmap(FShown == 2 ? FPicture2 : FPicture1);
     FBlinkPhase = 1 - FBlinkPhase;
 }
+
+void TZELBlinkImage::showEvent(QShowEvent *event)
+{
+    QLabel::showEvent(event);
+    if (FBlink)
+        FTimer->start();
+}
+
+void TZELBlinkImage::hideEvent(QHideEvent *event)
+{
+    QLabel::hideEvent(event);
+    FTimer->stop();
+}

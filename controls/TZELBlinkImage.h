@@ -33,6 +33,11 @@ public:
     int ShownPicture() const { return FShown; }
     QTimer *Timer() const { return FTimer; }
 
+protected:
+    // Out of sight the blinking rests: there is nothing to show.
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
     QPixmap FPicture1;
     QPixmap FPicture2;

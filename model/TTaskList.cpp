@@ -135,7 +135,7 @@ QByteArray TTaskList::SaveToBytes() const
     return stream.TakeBytes();
 }
 
-void TTaskList::SaveToFile(const QString &path) const
+void TTaskList::SaveToFile(const QString &path, bool rewriteSame) const
 {
     const auto write = [this](QIODevice &file) {
         // A megabyte at a time: serializing a large list into one buffer
@@ -146,7 +146,7 @@ void TTaskList::SaveToFile(const QString &path) const
         stream.Flush();
         return true;
     };
-    switch (WriteFileSafely(path, true, write)) {
+    switch (WriteFileSafely(path, true, write, rewriteSame)) {
     case TSafeWrite::Done: return;
     case TSafeWrite::CannotCreate: throw EJbxError(JbxMessages::CannotCreateFile(path));
     case TSafeWrite::WriteFailed: throw EJbxError(QString::fromLatin1(JbxMessages::StreamWrite));

@@ -51,8 +51,9 @@ public:
     void LoadFromStream(TStream &stream);
 
     // Writes through a temporary file renamed over the old one, so a failed
-    // save leaves the previous file whole.
-    void SaveToFile(const QString &path) const;
+    // save leaves the previous file whole. A file that already holds these
+    // bytes is left alone unless `rewriteSame` (a backup is made afresh).
+    void SaveToFile(const QString &path, bool rewriteSame = false) const;
     void SaveToStream(TStream &stream) const;
     QByteArray SaveToBytes() const;
 

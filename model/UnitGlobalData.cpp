@@ -7,8 +7,31 @@
 #include <memory>
 
 QString AppDir;
-bool DataModified = false;
+TModifiedFlag DataModified;
 bool StayOnTopChanged = false;
+
+TModifiedFlag &TModifiedFlag::operator=(bool value)
+{
+    FValue = value;
+    if (!value)
+        return *this;
+    // By copy: a watcher may stop watching while it is told.
+    const auto watchers = FWatchers;
+    for (const auto &watcher : watchers)
+        watcher.second();
+    return *this;
+}
+
+int TModifiedFlag::Watch(std::function<void()> onSet)
+{
+    FWatchers.emplace_back(++FNextId, std::move(onSet));
+    return FNextId;
+}
+
+void TModifiedFlag::Unwatch(int id)
+{
+    std::erase_if(FWatchers, [id](const auto &watcher) { return watcher.first == id; });
+}
 
 namespace {
 std::unique_ptr<TUserInfo> GUserInfo;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <vector>
 
 class TTaskList;
 class TUserInfo;
@@ -8,8 +10,27 @@ class TUserInfo;
 // The directory of the executable, with a trailing separator; every file
 // of the program lives under it.
 extern QString AppDir;
+// A flag that tells its watchers each time it is set, so that whatever acts
+// on a change (the save, the reminder timer) waits for one instead of
+// looking at the flag on a clock.
+class TModifiedFlag {
+public:
+    TModifiedFlag &operator=(bool value);
+    operator bool() const { return FValue; }
+
+    // `onSet` runs after every assignment of true, in the order watched.
+    // Returns the id that Unwatch takes.
+    int Watch(std::function<void()> onSet);
+    void Unwatch(int id);
+
+private:
+    bool FValue = false;
+    int FNextId = 0;
+    std::vector<std::pair<int, std::function<void()>>> FWatchers;
+};
+
 // Set by every change of task data; read and cleared by the save routine.
-extern bool DataModified;
+extern TModifiedFlag DataModified;
 // Set when the user changes StayOnTop, which applies only at the next start.
 extern bool StayOnTopChanged;
 

@@ -6,8 +6,7 @@
 #include "model/UnitGlobalData.h"
 #include "notes/NoteWindows.h"
 #include "notes/TaskSheetMessage.h"
-
-#include <QTimer>
+#include "platform/TWallClockTimer.h"
 
 TReminderScan ScanReminders(const TTaskList &tasks)
 {
@@ -25,6 +24,24 @@ TReminderScan ScanReminders(const TTaskList &tasks)
         }
     }
     return scan;
+}
+
+std::optional<QDateTime> NextReminderScan(const TTaskList &tasks)
+{
+    std::optional<TDateTime> earliest;
+    for (const TTask *task : tasks.Tasks())
+        if (task->ReminderTime > 0 && (!earliest || task->ReminderTime < *earliest))
+            earliest = task->ReminderTime;
+    if (!earliest)
+        return std::nullopt;
+    // The millisecond after the moment: by then the clock reads strictly later.
+    QDateTime moment = DateTimeToQDateTime(*earliest).addMSecs(1);
+    for (int step = 0; step < 4 && moment.isValid() && QDateTimeToDateTime(moment) <= *earliest; ++step)
+        moment = moment.addMSecs(1);
+    // A moment beyond what a date can hold never comes.
+    if (!moment.isValid())
+        return std::nullopt;
+    return moment;
 }
 
 bool ReopenNotes(const TTaskList &tasks)
@@ -56,17 +73,20 @@ void OpenAlertingNotes(const TTaskList &tasks)
 }
 
 TReminderEngine::TReminderEngine(TTaskList &tasks, QObject *parent)
-    : QObject(parent), Timer1(new QTimer(this)), FTasks(tasks)
+    : QObject(parent), Timer1(new TWallClockTimer(this)), FTasks(tasks)
 {
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &TReminderEngine::Timer1Timer);
-    Timer1->start();
+    connect(Timer1, &TWallClockTimer::Due, this, &TReminderEngine::Timer1Timer);
+    // Every change of a reminder or of a finished mark sets DataModified.
+    FWatch = DataModified.Watch([this] { ArmTimer1(); });
+    ArmTimer1();
 }
+
+TReminderEngine::~TReminderEngine() { DataModified.Unwatch(FWatch); }
 
 void TReminderEngine::Timer1Timer()
 {
     // Off while the notes are told: a slow refresh cannot re-enter the scan.
-    Timer1->stop();
+    Timer1->Stop();
     const TReminderScan scan = ScanReminders(FTasks);
     if (scan.Fired) {
         emit AlertSoundDue();
@@ -74,6 +94,21 @@ void TReminderEngine::Timer1Timer()
     }
     if (scan.Unseen)
         emit TrayAlertDue();
-    Timer1->start();
-    emit Ticked();
+    ArmTimer1();
+}
+
+void TReminderEngine::ArmTimer1()
+{
+    if (FHalted)
+        return;
+    if (const std::optional<QDateTime> next = NextReminderScan(FTasks))
+        Timer1->ArmAt(*next);
+    else
+        Timer1->Stop();
+}
+
+void TReminderEngine::Halt()
+{
+    FHalted = true;
+    Timer1->Stop();
 }

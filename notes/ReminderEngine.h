@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
+#include <optional>
 
-class QTimer;
 class TTaskList;
+class TWallClockTimer;
 
 // What one pass of the reminder scan found.
 struct TReminderScan {
@@ -16,6 +18,11 @@ struct TReminderScan {
 // note is told to refresh, in list order.
 TReminderScan ScanReminders(const TTaskList &tasks);
 
+// The first moment at which the scan can find a reminder due: the earliest
+// reminder's moment and a millisecond (a moment fires only once passed).
+// Nothing while no task has a reminder.
+std::optional<QDateTime> NextReminderScan(const TTaskList &tasks);
+
 // The start-up pass over a freshly loaded list: reopens the notes saved
 // open and answers whether an alerting task is left without a note.
 bool ReopenNotes(const TTaskList &tasks);
@@ -24,23 +31,32 @@ bool ReopenNotes(const TTaskList &tasks);
 // has none, unrolled and blinking.
 void OpenAlertingNotes(const TTaskList &tasks);
 
-// Runs the scan once a second, whether or not any window is visible.
+// Runs the scan when a reminder can next fall due, whether or not any
+// window is visible: after every scan, every change of task data and every
+// setting of the clock, Timer1 is armed for that moment, so the scan finds
+// each reminder in the first second after it and sleeps in between.
 class TReminderEngine : public QObject {
     Q_OBJECT
 
 public:
     explicit TReminderEngine(TTaskList &tasks, QObject *parent = nullptr);
+    ~TReminderEngine() override;
 
-    QTimer *Timer1;
-    // One tick: the scan, one sound however many fired, then Ticked().
+    TWallClockTimer *Timer1;
+    // One tick: the scan, one sound however many fired, the timer armed
+    // for the next reminder.
     void Timer1Timer();
+    // Arms Timer1 for the next reminder, or stops it while there is none.
+    void ArmTimer1();
+    // No scan any more: the program ends.
+    void Halt();
 
 signals:
     void AlertSoundDue();
     void TrayAlertDue();
-    // After the scan of every tick, for the list window's title.
-    void Ticked();
 
 private:
     TTaskList &FTasks;
+    int FWatch = 0;
+    bool FHalted = false;
 };

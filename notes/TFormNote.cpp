@@ -238,6 +238,9 @@ void TFormNote::FormShow()
 {
     WriteDebugLog(QStringLiteral("TFormTask.FormShow"));
     Loading = true;
+    // What showing may change in the task; shown as it was saved, nothing is.
+    const bool wasOpen = Task->NoteOpen;
+    const QPoint wasPlace(Task->Left, Task->Top);
 
     FStoredPlace = Task->Left != TTask::NoPosition;
     if (FStoredPlace) {
@@ -273,7 +276,8 @@ void TFormNote::FormShow()
     SetTaskInfo();
     Loading = false;
     Ready = true;
-    DataModified = true;
+    if (!wasOpen || QPoint(Task->Left, Task->Top) != wasPlace)
+        DataModified = true;
 }
 
 void TFormNote::SettlePosition()

@@ -32,11 +32,13 @@ constexpr int UpdateInterval = 1000;
 constexpr int SearchInterval = 300;
 constexpr int ClosedNoteInterval = 10;
 constexpr int ResortInterval = 100;
+constexpr int TitleInterval = 10000; // the shrunk title moves on every ten seconds
 } // namespace
 
 TFormTaskList::TFormTaskList(TReminderEngine *reminders, QWidget *parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::Tool | StayOnTopFlag()),
-      TimerUpdateListView(new QTimer(this)), TimerResort(new QTimer(this)), FReminders(reminders)
+      TimerUpdateListView(new QTimer(this)), TimerResort(new QTimer(this)), TimerTitle(new QTimer(this)),
+      FReminders(reminders)
 {
     setObjectName(QStringLiteral("FormTaskList"));
     setWindowTitle(QStringLiteral("Jotterbox"));
@@ -59,8 +61,8 @@ TFormTaskList::TFormTaskList(TReminderEngine *reminders, QWidget *parent)
     connect(TimerUpdateListView, &QTimer::timeout, this, &TFormTaskList::TimerUpdateListViewTimer);
     TimerResort->setInterval(ResortInterval);
     connect(TimerResort, &QTimer::timeout, this, &TFormTaskList::TimerResortTimer);
-    if (FReminders)
-        connect(FReminders, &TReminderEngine::Ticked, this, &TFormTaskList::TitleTick);
+    TimerTitle->setInterval(TitleInterval);
+    connect(TimerTitle, &QTimer::timeout, this, &TFormTaskList::TimerTitleTimer);
 
     TNoteEvents &notes = TNoteEvents::Instance();
     connect(&notes, &TNoteEvents::ListUpdateRequested, this, [this] { RestartUpdateTimer(); });

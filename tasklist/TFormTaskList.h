@@ -69,6 +69,9 @@ public:
     QMenu *View1;
     QTimer *TimerUpdateListView;
     QTimer *TimerResort;
+    // Moves the shrunk window's title on every ten seconds; runs only while
+    // the title has something to show.
+    QTimer *TimerTitle;
     TListMainActions MainActions;
 
     // --- state ---
@@ -131,6 +134,7 @@ public:
     void Timer1Timer();
     // The title as it was given, before it was cut to fit.
     QString TitleText() const;
+    void TimerTitleTimer();
     // Shows the window the way the main window's show command does.
     void ShowExpanded();
     // Its place, size, columns and sort into the settings.
@@ -167,6 +171,9 @@ private:
     void AddRowFor(TTask *task);
     void SettlePosition();
     void TitleTick();
+    // Runs TimerTitle while the title cycles (shrunk and on screen) or
+    // still shows a subject that the plain title should replace.
+    void UpdateTitleTimer(bool restart = false);
     void ShowTitle(const QString &title);
     void FitTitle();
     // Empty, or why the file could not be read.

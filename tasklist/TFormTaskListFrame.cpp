@@ -286,6 +286,12 @@ void TFormTaskList::FormShow()
     LoadTitleSkin();
     LoadFrameSkin();
     FitTitle();
+    // Hidden, the title did not cycle: shrunk, it catches up at once.
+    if (!settings.V_Expanded) {
+        Title.TitleTick = -1;
+        TitleTick();
+    }
+    UpdateTitleTimer(true);
     settings.Showing = true;
     Ready = true;
     emit ShowingChanged();
@@ -379,6 +385,7 @@ void TFormTaskList::ShowTitle(const QString &title)
         FitTitle();
     else
         LabelTitle->setText(title);
+    UpdateTitleTimer();
 }
 
 QString TFormTaskList::TitleText() const { return FTitle; }
@@ -430,18 +437,36 @@ void TFormTaskList::PanelTitleDblClick()
 
 void TFormTaskList::Timer1Timer()
 {
-    // The engine's tick ends in the title cycling; without one (in tests)
-    // the title is brought up to date alone.
+    // The reminder scan, then the title; the title's next turn is ten
+    // seconds from now.
     if (FReminders)
         FReminders->Timer1Timer();
-    else
-        TitleTick();
+    TitleTick();
+    UpdateTitleTimer(true);
 }
 
 void TFormTaskList::TitleTick()
 {
     if (const std::optional<QString> title = Title.Tick(TaskList(), UserInfo().V_Expanded))
         ShowTitle(*title);
+}
+
+void TFormTaskList::TimerTitleTimer()
+{
+    // Each run is the tenth tick: the title moves on.
+    Title.TitleTick = -1;
+    TitleTick();
+    UpdateTitleTimer();
+}
+
+void TFormTaskList::UpdateTitleTimer(bool restart)
+{
+    const bool wanted =
+        isVisible() && (!UserInfo().V_Expanded || LabelTitle->text() != QLatin1String("Jotterbox"));
+    if (!wanted)
+        TimerTitle->stop();
+    else if (restart || !TimerTitle->isActive())
+        TimerTitle->start();
 }
 
 // --- the buttons ---------------------------------------------------------
@@ -540,7 +565,11 @@ void TFormTaskList::hideEvent(QHideEvent *event)
         FormHide();
 }
 
-void TFormTaskList::FormHide() { WriteDebugLog(QStringLiteral("TFormTaskList.FormHide")); }
+void TFormTaskList::FormHide()
+{
+    WriteDebugLog(QStringLiteral("TFormTaskList.FormHide"));
+    TimerTitle->stop();
+}
 
 void TFormTaskList::moveEvent(QMoveEvent *event)
 {

@@ -8,6 +8,7 @@
 #include "model/UnitGlobalProc.h"
 #include "notes/NoteEvents.h"
 #include "platform/NativePlace.h"
+#include "platform/TWallClockTimer.h"
 #include "platform/TWindowDrag.h"
 #include "settings/TUserInfo.h"
 #include "toolbar/ClockHands.h"
@@ -24,7 +25,6 @@
 
 namespace {
 constexpr QSize BarSize(67, 26);
-constexpr int ClockInterval = 20000;
 // Openbox can drop the first placement of a frameless window: it is put
 // there again this long after the show.
 constexpr int SettleDelay = 250;
@@ -49,7 +49,7 @@ QList<QRect> ScreenAreas()
 } // namespace
 
 TFormToolBar::TFormToolBar(QWidget *listWindow)
-    : QWidget(listWindow, Qt::Tool | Qt::FramelessWindowHint | StayOnTopFlag()), Timer1(new QTimer(this)),
+    : QWidget(listWindow, Qt::Tool | Qt::FramelessWindowHint | StayOnTopFlag()), Timer1(new TWallClockTimer(this)),
       FSettle(new QTimer(this))
 {
     setWindowTitle(QStringLiteral("Jotterbox"));
@@ -84,9 +84,7 @@ TFormToolBar::TFormToolBar(QWidget *listWindow)
             SettlePosition();
     });
 
-    Timer1->setInterval(ClockInterval);
-    connect(Timer1, &QTimer::timeout, this, &TFormToolBar::Timer1Timer);
-    Timer1->start();
+    connect(Timer1, &TWallClockTimer::Due, this, &TFormToolBar::Timer1Timer);
     FSettle->setSingleShot(true);
     FSettle->setInterval(SettleDelay);
     connect(FSettle, &QTimer::timeout, this, &TFormToolBar::SettlePosition);
@@ -149,6 +147,7 @@ void TFormToolBar::hideEvent(QHideEvent *event)
     // reports meanwhile is not the user's doing.
     FSettle->stop();
     Placed = false;
+    Timer1->Stop();
 }
 
 void TFormToolBar::closeEvent(QCloseEvent *event)
@@ -200,10 +199,14 @@ void TFormToolBar::Image3Click()
 
 void TFormToolBar::Timer1Timer()
 {
-    const QTime now = TClock::Current().time();
-    // The hands and the hint show hours and minutes: two ticks in three
-    // fall in the minute already drawn, and drawing it again would only
-    // repaint the toolbar for nothing.
+    const QDateTime current = TClock::Current();
+    const QTime now = current.time();
+    // Next at the turn of the minute, while anyone can see the clock.
+    if (isVisible())
+        Timer1->ArmAt(QDateTime(current.date(), QTime(now.hour(), now.minute())).addSecs(60));
+    // The hands and the hint show hours and minutes: a clock set or a
+    // wake-up within the minute already drawn would only repaint the
+    // toolbar for nothing.
     const QTime minute(now.hour(), now.minute());
     if (minute == FShownMinute)
         return;

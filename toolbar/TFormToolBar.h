@@ -9,6 +9,7 @@ class QAction;
 class QMenu;
 class QTimer;
 class TSkinImage;
+class TWallClockTimer;
 
 // The small floating window with a clock, a new-note picture and a picture
 // that shows or hides the list. It belongs to the list window (no taskbar
@@ -25,7 +26,9 @@ public:
     TSkinImage *Image2;     // new note
     TSkinImage *Image3;     // show or hide the list
     QPixmap ImageClock2;    // the clean face the hands are drawn on afresh
-    QTimer *Timer1;         // redraws the clock; runs whether shown or not
+    // Redraws the clock at each turn of the minute while the toolbar is
+    // shown; hidden, it sleeps.
+    TWallClockTimer *Timer1;
 
     // Made when first opened. The shared commands are read at each opening:
     // one that does not exist yet is left out.

@@ -6,6 +6,7 @@
 #include "model/UnitGlobalData.h"
 #include "notes/NoteEvents.h"
 #include "platform/TTrayIcon.h"
+#include "platform/TWallClockTimer.h"
 #include "settings/TUserInfo.h"
 #include "support/ShellFixture.h"
 #include "support/TestTasks.h"
@@ -103,13 +104,17 @@ private slots:
     {
         TScriptedDialogs dialogs;
         auto form = Start();
+        // Nothing unsaved: only the backup is waited for, a minute in.
+        QVERIFY(!form->TimerSave->isActive());
+        QCOMPARE(form->TimerBackup->DueAt(), TClock::Current().addMSecs(Minute));
         QDateTime firstTick;
         for (int i = 0; i < 60; ++i) {
             TClock::Advance(Minute);
             if (i == 0)
                 firstTick = TClock::Current();
             QVERIFY(form->TimerSaveTimer());
-            QVERIFY(form->TimerSave->isActive());
+            QVERIFY(!form->TimerSave->isActive());
+            QCOMPARE(form->TimerBackup->DueAt(), firstTick.addDays(1));
             if (i == 0)
                 QVERIFY(QFile::remove(Path("Jotterbox_Backup_1.dat")));
         }
@@ -128,10 +133,13 @@ private slots:
         UserInfo().LastBackup = TClock::Now(); // no backup due
         auto form = Start();
         TaskList().AddNewTask()->Text = "Buy milk";
-        DataModified = true;
+        QVERIFY(!form->TimerSave->isActive());
+        DataModified = true; // the change starts the minute
+        QVERIFY(form->TimerSave->isActive());
         TClock::Advance(Minute);
         QVERIFY(form->TimerSaveTimer());
         QVERIFY(!DataModified);
+        QVERIFY(!form->TimerSave->isActive());
         TTaskList read(UserInfo());
         read.LoadFromFile(Path("Jotterbox.dat"));
         QCOMPARE(read.Count(), 1);

@@ -468,6 +468,28 @@ private slots:
         QCOMPARE(image.ShownPicture(), 1);
         QCOMPARE(image.size(), QSize(16, 16));
     }
+
+    void blinkRestsWhileOutOfSight()
+    {
+        QWidget window;
+        auto *image = new TZELBlinkImage(&window);
+        image->SetPicture1(Filled(Qt::red));
+        image->SetPicture2(Filled(Qt::green));
+        window.show();
+        image->SetBlink(true);
+        QVERIFY(image->Timer()->isActive());
+        // The window closed (a note hidden while it blinks): nothing to show.
+        window.hide();
+        QVERIFY(!image->Timer()->isActive());
+        QVERIFY(image->Blink());
+        window.show();
+        QVERIFY(image->Timer()->isActive());
+        // Stopped while out of sight, it stays still when shown again.
+        window.hide();
+        image->SetBlink(false);
+        window.show();
+        QVERIFY(!image->Timer()->isActive());
+    }
 };
 
 QTEST_MAIN(TestControls)

@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QByteArray EmptyFile("\x05\0\0\0jbx01\x20\0\0\0D41D8CD98F00B204E9800998ECF8427E\0\0\0\0", 49);
@@ -300,6 +302,48 @@ private slots:
         };
         QVERIFY_THROWS_EXCEPTION(EJbxError, WriteFileSafely(path, false, fail));
         QCOMPARE(ReadFileBytes(path), QByteArray("old content"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"Jotterbox.dat"}); // no leftovers
+    }
+
+    // A save that would write what the file already holds leaves the file
+    // itself alone (no new file in its place, no flush) unless asked to
+    // rewrite it; any difference, a longer or a shorter content included,
+    // replaces it.
+    void saveOfTheSameBytesLeavesTheFileAlone_data()
+    {
+        QTest::addColumn<QByteArray>("old");
+        QTest::addColumn<QByteArray>("next");
+        QTest::addColumn<bool>("rewriteSame");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("same") << QByteArray("content") << QByteArray("content") << false << false;
+        QTest::newRow("empty both") << QByteArray() << QByteArray() << false << false;
+        QTest::newRow("same, rewritten") << QByteArray("content") << QByteArray("content") << true << true;
+        QTest::newRow("one byte differs") << QByteArray("content") << QByteArray("contend") << false << true;
+        QTest::newRow("longer") << QByteArray("content") << QByteArray("content+") << false << true;
+        QTest::newRow("shorter") << QByteArray("content") << QByteArray("conten") << false << true;
+    }
+
+    void saveOfTheSameBytesLeavesTheFileAlone()
+    {
+        QFETCH(QByteArray, old);
+        QFETCH(QByteArray, next);
+        QFETCH(bool, rewriteSame);
+        QFETCH(bool, replaced);
+        QTemporaryDir folder;
+        const QString path = folder.filePath("Jotterbox.dat");
+        QVERIFY(WriteFileBytes(path, old));
+        // A second name of the file in place now: a new file renamed over
+        // the first name leaves this one apart, with the old content.
+        const QString kept = folder.filePath("kept");
+        QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(kept).constData()), 0);
+        const auto write = [&next](QIODevice &file) { return file.write(next) == next.size(); };
+        QCOMPARE(WriteFileSafely(path, false, write, rewriteSame), TSafeWrite::Done);
+        QCOMPARE(ReadFileBytes(path), next);
+        struct stat first {}, second {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &first), 0);
+        QCOMPARE(::stat(QFile::encodeName(kept).constData(), &second), 0);
+        QCOMPARE(first.st_ino != second.st_ino, replaced);
+        QVERIFY(QFile::remove(kept));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"Jotterbox.dat"}); // no leftovers
     }
 };

@@ -126,6 +126,33 @@ private slots:
         QVERIFY(DataModified);
     }
 
+    // A note shown as it was saved changes nothing to save; opened anew, or
+    // brought back on screen from elsewhere, it does.
+    void showingMarksOnlyWhatChanged_data()
+    {
+        QTest::addColumn<bool>("wasOpen");
+        QTest::addColumn<QPoint>("place");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("saved open, in its place") << true << QPoint(100, 120) << false;
+        QTest::newRow("opened now") << false << QPoint(100, 120) << true;
+        QTest::newRow("saved open, off the screen") << true << QPoint(-5000, -5000) << true;
+    }
+
+    void showingMarksOnlyWhatChanged()
+    {
+        QFETCH(bool, wasOpen);
+        QFETCH(QPoint, place);
+        QFETCH(bool, modified);
+        TTask *task = NewTask("Saved");
+        task->NoteOpen = wasOpen;
+        task->Left = place.x();
+        task->Top = place.y();
+        DataModified = false;
+        CreateNoteWindow(task);
+        QVERIFY(task->NoteOpen);
+        QCOMPARE(bool(DataModified), modified);
+    }
+
     void textFromElsewhereKeepsItsBytesUntilEdited()
     {
         // Lone LF line ends and Windows-1252 bytes, as other programs write them.

@@ -3,6 +3,7 @@
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
 #include "notes/ReminderEngine.h"
+#include "platform/TWallClockTimer.h"
 #include "settings/TUserInfo.h"
 #include "support/ShellFixture.h"
 #include "tasklist/TitleCycling.h"
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 const QDateTime Noon(QDate(2026, 12, 7), QTime(12, 0));
@@ -79,22 +81,87 @@ private slots:
         TReminderEngine engine(TaskList());
         QSignalSpy sounds(&engine, &TReminderEngine::AlertSoundDue);
         QSignalSpy trays(&engine, &TReminderEngine::TrayAlertDue);
-        QSignalSpy ticks(&engine, &TReminderEngine::Ticked);
 
         engine.Timer1Timer();
         QCOMPARE(sounds.size(), 1);
         QCOMPARE(trays.size(), 1);
-        QCOMPARE(ticks.size(), 1);
         QVERIFY(DataModified);
         QCOMPARE(notes.Messages.size(), 2);
         QCOMPARE(notes.Messages[0], qMakePair(2, first));
         QCOMPARE(notes.Messages[1], qMakePair(2, second));
-        QVERIFY(engine.Timer1->isActive());
+        QVERIFY(!engine.Timer1->IsActive()); // no reminder left to wait for
 
         DataModified = false;
         engine.Timer1Timer();
         QCOMPARE(sounds.size(), 1);
         QVERIFY(!DataModified);
+    }
+
+    // The scan runs when a reminder can fall due: Timer1 is armed for the
+    // millisecond after the earliest reminder and its handler runs then,
+    // and also when the clock was set or the machine woke from a suspend
+    // (the wall-clock timer reports both at once). Each row runs the
+    // handler at the given clock readings, seconds from noon.
+    void scanComesWhenAReminderCanFallDue_data()
+    {
+        QTest::addColumn<QList<int>>("reminders");
+        QTest::addColumn<QList<int>>("runsAt");
+        QTest::addColumn<QList<int>>("fired");  // tasks alerting after each run
+        QTest::addColumn<QList<int>>("sounds"); // sounds after each run
+        QTest::newRow("passed while the program was not running") << QList{-60} << QList{0} << QList{1} << QList{1};
+        QTest::newRow("a minute ahead, not at its moment itself")
+            << QList{60} << QList{0, 60, 61} << QList{0, 0, 1} << QList{0, 0, 1};
+        QTest::newRow("clock moved forward past it") << QList{3600} << QList{7200} << QList{1} << QList{1};
+        QTest::newRow("clock moved back after it fired")
+            << QList{60} << QList{61, 0, 61} << QList{1, 1, 1} << QList{1, 1, 1};
+        QTest::newRow("clock moved back before it fired")
+            << QList{60, 600} << QList{-3600, 61} << QList{0, 1} << QList{0, 1};
+        QTest::newRow("woke from a suspend past several")
+            << QList{60, 120, 7200, 90000} << QList{10800} << QList{3} << QList{1};
+        QTest::newRow("several due together") << QList{60, 60, 60} << QList{61} << QList{3} << QList{1};
+    }
+
+    void scanComesWhenAReminderCanFallDue()
+    {
+        QFETCH(QList<int>, reminders);
+        QFETCH(QList<int>, runsAt);
+        QFETCH(QList<int>, fired);
+        QFETCH(QList<int>, sounds);
+        TFakeNotes notes;
+        QList<TTask *> tasks;
+        for (int seconds : reminders)
+            tasks << Add("task", QDateTimeToDateTime(Noon.addSecs(seconds)));
+        TReminderEngine engine(TaskList());
+        QSignalSpy played(&engine, &TReminderEngine::AlertSoundDue);
+
+        auto checkArmed = [&] {
+            std::optional<int> next;
+            for (int i = 0; i < tasks.size(); ++i)
+                if (tasks[i]->ReminderTime > 0 && (!next || reminders[i] < *next))
+                    next = reminders[i];
+            QCOMPARE(engine.Timer1->IsActive(), next.has_value());
+            if (next)
+                QCOMPARE(engine.Timer1->DueAt(), Noon.addSecs(*next).addMSecs(1));
+        };
+        checkArmed();
+        for (int run = 0; run < runsAt.size(); ++run) {
+            TClock::Set(Noon.addSecs(runsAt[run]));
+            engine.Timer1Timer();
+            QCOMPARE(int(std::count_if(tasks.begin(), tasks.end(), [](TTask *t) { return t->Alerting; })),
+                     fired[run]);
+            QCOMPARE(int(played.size()), sounds[run]);
+            checkArmed();
+        }
+
+        // A reminder set afterwards is waited for from the change on.
+        TTask *later = Add("later", TClock::Now() + 30 * Second);
+        DataModified = true;
+        QCOMPARE(engine.Timer1->DueAt(), DateTimeToQDateTime(later->ReminderTime).addMSecs(1));
+        // Finished, it is no longer waited for.
+        later->Finished = true;
+        later->ReminderTime = 0;
+        DataModified = true;
+        checkArmed();
     }
 
     void dueTaskWithOpenNoteBlinksWithoutTrayAlert()

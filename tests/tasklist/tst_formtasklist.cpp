@@ -421,6 +421,43 @@ private slots:
         QCOMPARE(list.LabelTitle->text(), QStringLiteral("Jotterbox"));
     }
 
+    void titleCyclesOnlyWhileItHasSomethingToShow()
+    {
+        UserInfo().Showing = true;
+        Add("First task");
+        Add("Second task");
+        TFormTaskList list(nullptr);
+        QVERIFY(list.isVisible());
+        // Expanded with the plain title there is nothing to cycle.
+        QVERIFY(!list.TimerTitle->isActive());
+        // A hovered row's subject stays until the next turn brings the
+        // plain title back; then the timer rests again.
+        const QString hovered = Rows(list).value(0);
+        list.ListView1MouseMove(Cell(list, 0, ColumnSubject));
+        QCOMPARE(list.LabelTitle->text(), hovered);
+        QVERIFY(list.TimerTitle->isActive());
+        QCOMPARE(list.TimerTitle->interval(), 10000);
+        list.TimerTitleTimer();
+        QCOMPARE(list.LabelTitle->text(), QStringLiteral("Jotterbox"));
+        QVERIFY(!list.TimerTitle->isActive());
+
+        // Shrunk, the subjects take turns every ten seconds.
+        list.PanelTitleDblClick();
+        QVERIFY(list.TimerTitle->isActive());
+        const QString first = list.LabelTitle->text();
+        list.TimerTitleTimer();
+        QVERIFY(list.LabelTitle->text() != first);
+        QVERIFY(list.TimerTitle->isActive());
+        // Hidden, it rests; shown again, it goes on.
+        list.hide();
+        QVERIFY(!list.TimerTitle->isActive());
+        list.show();
+        QVERIFY(list.TimerTitle->isActive());
+        list.PanelTitleDblClick();
+        QCOMPARE(list.LabelTitle->text(), QStringLiteral("Jotterbox"));
+        QVERIFY(!list.TimerTitle->isActive());
+    }
+
     void settingsSurviveTheWindow()
     {
         TUserInfo &settings = UserInfo();

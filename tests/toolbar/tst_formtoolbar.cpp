@@ -6,6 +6,7 @@
 #include "controls/TSkinImage.h"
 #include "model/UnitGlobalData.h"
 #include "notes/NoteEvents.h"
+#include "platform/TWallClockTimer.h"
 #include "settings/TUserInfo.h"
 #include "toolbar/ClockHands.h"
 #include "toolbar/TFormToolBar.h"
@@ -132,10 +133,15 @@ private slots:
         TFormToolBar bar(FList.get());
         bar.FormCreate();
         QCOMPARE(bar.ImageClock->toolTip(), QStringLiteral("9:05 - Jotterbox"));
-        // It ticks every 20 s whether the toolbar shows or not.
+        // Shown, it wakes at the turn of the minute; hidden, not at all,
+        // and a tick then draws without waking it again.
+        QVERIFY(bar.Timer1->IsActive());
+        QCOMPARE(bar.Timer1->DueAt(), QDateTime(Day, QTime(9, 6)));
+        TClock::Set(QDateTime(Day, QTime(9, 5, 59, 999)));
+        bar.Timer1Timer();
+        QCOMPARE(bar.Timer1->DueAt(), QDateTime(Day, QTime(9, 6)));
         bar.hide();
-        QVERIFY(bar.Timer1->isActive());
-        QCOMPARE(bar.Timer1->interval(), 20000);
+        QVERIFY(!bar.Timer1->IsActive());
 
         SetTime(3, 0);
         bar.Timer1Timer();
@@ -150,6 +156,9 @@ private slots:
         face = bar.ImageClock->Picture().toImage();
         QVERIFY(!BlueIn(face, QRect(9, 1, 3, 5))); // the old minute hand is gone
         QVERIFY(BlueIn(face, QRect(12, 1, 5, 8)));
+        QVERIFY(!bar.Timer1->IsActive());
+        bar.show();
+        QCOMPARE(bar.Timer1->DueAt(), QDateTime(Day, QTime(14, 8)));
     }
 
     void clockRepaintsOnlyWhenTheMinuteTurns()

@@ -1,0 +1,178 @@
+// Reminders of the installed program by the wall clock, which libfaketime
+// sets for the program alone: each reminder fires in the first second after
+// its moment, never before, several due together make one sound, and a
+// start that changes nothing leaves the data file as it was.
+
+#include "base/DateTime.h"
+#include "e2e/TE2eTest.h"
+#include "e2e/TProgram.h"
+#include "model/TTask.h"
+#include "model/TTaskList.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+#include <algorithm>
+#include <csignal>
+#include <sys/stat.h>
+
+namespace {
+// The program's clock runs this far ahead of the real one, so a timer that
+// waited for the real moment instead would not come within the test.
+constexpr qint64 Offset = 30LL * 24 * 60 * 60;
+const QString Sound = QStringLiteral("jbx.events: alert sound");
+
+QString FakeTimeLibrary()
+{
+    for (const QString &folder : QDir(QStringLiteral("/usr/lib")).entryList({QStringLiteral("*-linux-gnu")}, QDir::Dirs)) {
+        const QString path = QStringLiteral("/usr/lib/%1/faketime/libfaketime.so.1").arg(folder);
+        if (QFile::exists(path))
+            return path;
+    }
+    return {};
+}
+
+qulonglong Inode(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? qulonglong(info.st_ino) : 0;
+}
+} // namespace
+
+class TestE2eReminders : public TE2eTest {
+    Q_OBJECT
+
+    QString FClockFile;
+
+    // The program's clock is the real one moved by `seconds`; rewriting the
+    // file moves it while the program runs.
+    void SetClockOffset(qint64 seconds)
+    {
+        QFile file(FClockFile);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray(seconds < 0 ? "" : "+") + QByteArray::number(seconds) + '\n');
+    }
+
+    QProcessEnvironment FakeClockEnvironment() const
+    {
+        QProcessEnvironment environment = Environment();
+        environment.insert(QStringLiteral("LD_PRELOAD"), FakeTimeLibrary());
+        environment.insert(QStringLiteral("FAKETIME_TIMESTAMP_FILE"), FClockFile);
+        environment.insert(QStringLiteral("FAKETIME_NO_CACHE"), QStringLiteral("1"));
+        // Qt's own timers keep the real pace.
+        environment.insert(QStringLiteral("DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
+        return environment;
+    }
+
+private slots:
+    void init()
+    {
+        if (FakeTimeLibrary().isEmpty())
+            QSKIP("libfaketime is not installed");
+        const QString installError = InstallFresh();
+        QVERIFY2(installError.isEmpty(), qPrintable(installError));
+        FClockFile = FDir->filePath(QStringLiteral("clock"));
+        SetClockOffset(Offset);
+    }
+
+    void reminderFiresInTheFirstSecondAfterItsMoment_data()
+    {
+        QTest::addColumn<int>("aheadMs");   // the moment from now on the program's clock
+        QTest::addColumn<int>("count");     // reminders at that moment
+        QTest::addColumn<int>("backAfter"); // the clock set back by this, once fired
+        QTest::newRow("passed while the program was not running") << -60000 << 1 << 0;
+        QTest::newRow("ahead") << 4000 << 1 << 0;
+        QTest::newRow("several due together make one sound") << 4000 << 3 << 0;
+        QTest::newRow("clock set back after it fired") << 3000 << 1 << 3600;
+    }
+
+    void reminderFiresInTheFirstSecondAfterItsMoment()
+    {
+        QFETCH(int, aheadMs);
+        QFETCH(int, count);
+        QFETCH(int, backAfter);
+        QElapsedTimer sinceMoment;
+        sinceMoment.start();
+        const QDateTime moment = QDateTime::currentDateTime().addSecs(Offset).addMSecs(aheadMs);
+        WriteDataFile([&](TTaskList &tasks) {
+            for (int i = 0; i < count; ++i) {
+                TTask *task = tasks.AddNewTask();
+                task->Text = "Reminder " + QByteArray::number(i);
+                task->ReminderTime = QDateTimeToDateTime(moment);
+                task->Alerting = false;
+                task->NoteOpen = false;
+            }
+        });
+
+        TProgram program(FFolder, FakeClockEnvironment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        QVERIFY2(program.WaitForLine(Sound, std::max(aheadMs, 0) + 15000), qPrintable(program.Output()));
+        const qint64 firedAfter = sinceMoment.elapsed() - aheadMs;
+        // Never before the moment; within its first second (and what a
+        // busy machine adds to the start and to the line's way here).
+        QVERIFY2(firedAfter >= 0, qPrintable(QString::number(firedAfter)));
+        if (aheadMs > 0)
+            QVERIFY2(firedAfter <= 1000 + 1000, qPrintable(QString::number(firedAfter)));
+        // The tray follows the sound, once the sound has been handed on.
+        QVERIFY2(program.WaitForLine(QStringLiteral("jbx.events: tray alert")), qPrintable(program.Output()));
+
+        if (backAfter > 0) {
+            SetClockOffset(Offset - backAfter);
+            // The moment comes again on the program's clock: nothing fires.
+            QVERIFY(!Eventually([&] { return program.Output().count(Sound) > 1; }, 3000));
+        }
+        QCOMPARE(program.Output().count(Sound), 1);
+
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        ReadDataFile([count](const TTaskList &tasks) {
+            QCOMPARE(tasks.Count(), count);
+            for (int i = 0; i < count; ++i) {
+                QVERIFY(tasks.GetTask(i)->Alerting);
+                QCOMPARE(tasks.GetTask(i)->ReminderTime, 0.0);
+            }
+        });
+    }
+
+    void startThatChangesNothingLeavesTheDataFileAlone()
+    {
+        const QRect place(200, 150, 260, 180);
+        WriteDataFile([&](TTaskList &tasks) {
+            TTask *task = tasks.AddNewTask();
+            task->Text = "Left as it was";
+            task->ReminderTime = 0;
+            task->NoteOpen = true;
+            task->Left = place.x();
+            task->Top = place.y();
+            task->Width = place.width();
+            task->Height = place.height();
+        });
+        const QString data = Path(QStringLiteral("Jotterbox.dat"));
+        const QByteArray bytes = [&] {
+            QFile file(data);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+        const qulonglong inode = Inode(data);
+        QVERIFY(inode != 0);
+
+        // Saves every few hundred milliseconds: any rewrite would come.
+        QProcessEnvironment environment = Environment();
+        environment.insert(QStringLiteral("JBX_SAVE_INTERVAL_MS"), QStringLiteral("300"));
+        TProgram program(FFolder, environment);
+        QString why;
+        QVERIFY2(!Started(program, &why).isEmpty(), qPrintable(why));
+        // The first backup comes a save's interval in, with the settings.
+        QVERIFY2(Eventually([&] { return QDir(FFolder).entryList({"Jotterbox_Backup_*"}).size() == 1; }),
+                 qPrintable(program.Output()));
+        QCOMPARE(program.Stop(SIGTERM), 0);
+
+        QCOMPARE(Inode(data), inode);
+        QFile file(data);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestE2eReminders)
+#include "tst_e2e_reminders.moc"
