@@ -10,6 +10,7 @@
 #include "notes/TaskSheetMessage.h"
 #include "platform/AbruptEnd.h"
 #include "platform/Dialogs.h"
+#include "platform/DisplayPlatform.h"
 #include "platform/Fonts.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
@@ -115,7 +116,11 @@ int main(int argc, char *argv[])
     SetAbruptEndHandler(AbruptEnd);
     ArmAbruptEnd();
 
+    // In a Wayland session the program runs on Xwayland where it can, so
+    // its windows keep their places.
+    auto platform = std::make_unique<TChosenDisplayPlatform>();
     QApplication app(argc, argv);
+    platform.reset();
     QApplication::setApplicationName(QStringLiteral("Jotterbox"));
     QApplication::setQuitOnLastWindowClosed(false);
     if (lcJbxPaint().isInfoEnabled())

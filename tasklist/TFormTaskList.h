@@ -120,6 +120,9 @@ public:
     void FormDestroy();
     void WMQueryEndSession();
     void WMMove();
+    // The stored place applied again once the window manager has placed the
+    // window (some drop the first); moves count from then.
+    void SettlePosition();
     void PanelTitleDblClick();
     void ImageXClick();
     void ImageHClick();
@@ -163,7 +166,6 @@ private:
     void BuildActions();
     void BuildFrameDrag();
     void AddRowFor(TTask *task);
-    void SettlePosition();
     void TitleTick();
     void ShowTitle(const QString &title);
     void FitTitle();
