@@ -158,6 +158,7 @@ int main(int argc, char *argv[])
         formToolBar->FormCreate();
         QTimer::singleShot(0, &formMain, [&formMain] {
             formMain.FormShow();
+            qCInfo(lcJbxEvents, "platform %s", qPrintable(QGuiApplication::platformName()));
             qCInfo(lcJbxEvents, "idle");
             // Settings and data read, windows made and shown, the event log
             // in use: from here on an abrupt end saves, run ahead of every
