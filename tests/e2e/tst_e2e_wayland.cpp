@@ -60,6 +60,11 @@ protected:
             QVERIFY(note.NoteOpen);
             QCOMPARE(QRect(note.Left, note.Top, note.Width, note.Height), KStored);
         });
+        CheckListPlace();
+    }
+
+    void CheckListPlace()
+    {
         QFile ini(Path(QStringLiteral("Jotterbox.ini")));
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QByteArray settings = ini.readAll();
@@ -100,12 +105,43 @@ private slots:
         CheckStoredPlaces();
     }
 
+    void theListOpensAtItsPlaceOnXwayland()
+    {
+        WriteDataFile([](TTaskList &tasks) { tasks.AddNewTask()->Text = "Water the plants"; });
+        const QString settingsError =
+            WriteSettings(QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nShowing=1\r\nLeft=%1\r\nTop=%2\r\n")
+                              .arg(KListPlace.x())
+                              .arg(KListPlace.y()));
+        QVERIFY2(settingsError.isEmpty(), qPrintable(settingsError));
+        TProgram program(FFolder, Environment());
+        QString why;
+        const QString id = Started(program, &why);
+        QVERIFY2(!id.isEmpty(), qPrintable(why));
+        QCOMPARE(Geometry(id).topLeft(), KListPlace);
+        QCOMPARE(program.Stop(SIGTERM), 0);
+    }
+
     void onTheWaylandPlatformStoredPlacesStay()
     {
         QProcessEnvironment environment = Environment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
         // A save soon after the note is shown and settled.
         environment.insert(QStringLiteral("JBX_SAVE_INTERVAL_MS"), QStringLiteral("500"));
+        // Beside the placed note, one never placed: the compositor puts it
+        // somewhere, and that place is no one's to store.
+        WriteDataFile([](TTaskList &tasks) {
+            for (const bool placed : {true, false}) {
+                TTask *task = tasks.AddNewTask();
+                task->Text = placed ? "Water the plants" : "Call Anna";
+                task->ReminderTime = 0;
+                task->Alerting = false;
+                task->NoteOpen = true;
+                task->Left = placed ? KStored.x() : TTask::NoPosition;
+                task->Top = placed ? KStored.y() : TTask::NoPosition;
+                task->Width = KStored.width();
+                task->Height = KStored.height();
+            }
+        });
         const QString data = Path(QStringLiteral("Jotterbox.dat"));
         const QDateTime written = QFileInfo(data).lastModified();
         TProgram program(FFolder, environment);
@@ -117,7 +153,15 @@ private slots:
                  "the program saved nothing while it ran");
 
         QCOMPARE(program.Stop(SIGTERM), 0);
-        CheckStoredPlaces();
+        ReadDataFile([](const TTaskList &tasks) {
+            QCOMPARE(tasks.Count(), 2);
+            const TTask &placed = *tasks.GetTask(0);
+            const TTask &unplaced = *tasks.GetTask(1);
+            QVERIFY(placed.NoteOpen && unplaced.NoteOpen);
+            QCOMPARE(QRect(placed.Left, placed.Top, placed.Width, placed.Height), KStored);
+            QCOMPARE(QPoint(unplaced.Left, unplaced.Top), QPoint(TTask::NoPosition, TTask::NoPosition));
+        });
+        CheckListPlace();
     }
 };
 
