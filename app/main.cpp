@@ -96,6 +96,7 @@ void PrepareAbruptEndSave()
     SettingsCodec::ParseDateTime(SettingsCodec::FormatDateTime(now));
     TLocaleFormats::DateTimeToStr(now);
 }
+
 // --install-desktop and --uninstall-desktop: the program in the desktop's
 // menu, or out of it. They touch only the user's menu and icon folders and
 // end at once, with no display and no lock, whether or not the program runs.
