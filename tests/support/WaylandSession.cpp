@@ -12,6 +12,9 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
+
+extern char **environ;
 
 namespace {
 constexpr int KStartTimeoutMs = 30000;
@@ -45,6 +48,20 @@ bool TWaylandSession::Start(QString *error)
     const char *argv[] = {program.constData(), "--",       "mutter",          "--headless",
                           "--wayland",         "--virtual-monitor", "1280x800", "--wayland-display",
                           socket.constData(),  nullptr};
+    // The session's environment: its own runtime folder, no display or bus
+    // of the test's.
+    std::vector<QByteArray> variables{"XDG_RUNTIME_DIR=" + runtime};
+    for (char **variable = environ; *variable; ++variable) {
+        const QByteArray entry(*variable);
+        const QByteArray name = entry.left(entry.indexOf('='));
+        if (name != "XDG_RUNTIME_DIR" && name != "DISPLAY" && name != "WAYLAND_DISPLAY" && name != "XAUTHORITY" &&
+            name != "DBUS_SESSION_BUS_ADDRESS")
+            variables.push_back(entry);
+    }
+    std::vector<char *> envp;
+    for (QByteArray &variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
     const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -61,12 +78,7 @@ bool TWaylandSession::Start(QString *error)
         dup2(in, STDIN_FILENO);
         dup2(out, STDOUT_FILENO);
         dup2(out, STDERR_FILENO);
-        setenv("XDG_RUNTIME_DIR", runtime.constData(), 1);
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        unsetenv("XAUTHORITY");
-        unsetenv("DBUS_SESSION_BUS_ADDRESS");
-        execv(argv[0], const_cast<char *const *>(argv));
+        execve(argv[0], const_cast<char *const *>(argv), envp.data());
         _exit(127);
     }
     if (pid < 0) {
