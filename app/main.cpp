@@ -9,7 +9,9 @@
 #include "notes/TFormNote.h"
 #include "notes/TaskSheetMessage.h"
 #include "platform/AbruptEnd.h"
+#include "platform/DesktopEntry.h"
 #include "platform/Dialogs.h"
+#include "platform/DisplayPlatform.h"
 #include "platform/Fonts.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
@@ -18,11 +20,14 @@
 #include "toolbar/TFormToolBar.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLoggingCategory>
 #include <QPaintEvent>
 #include <QScreen>
 #include <QTimer>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 // Off unless asked for (QT_LOGGING_RULES=jbx.paint=true): one line per
@@ -91,10 +96,35 @@ void PrepareAbruptEndSave()
     SettingsCodec::ParseDateTime(SettingsCodec::FormatDateTime(now));
     TLocaleFormats::DateTimeToStr(now);
 }
+
+// --install-desktop and --uninstall-desktop: the program in the desktop's
+// menu, or out of it. They touch only the user's menu and icon folders and
+// end at once, with no display and no lock, whether or not the program runs.
+// Any other argument: -1, the program starts.
+int DesktopCommand(int argc, char *argv[])
+{
+    const bool install = argc == 2 && std::strcmp(argv[1], "--install-desktop") == 0;
+    if (argc != 2 || (!install && std::strcmp(argv[1], "--uninstall-desktop") != 0))
+        return -1;
+    QCoreApplication core(argc, argv);
+    const DesktopEntry::TPlaces places = DesktopEntry::TPlaces::User();
+    const QString error = install ? DesktopEntry::Install(QCoreApplication::applicationDirPath(), places)
+                                  : DesktopEntry::Uninstall(places);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "Jotterbox: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf(install ? "Jotterbox: added to the desktop's menu (%s)\n"
+                        : "Jotterbox: removed from the desktop's menu (%s)\n",
+                qPrintable(DesktopEntry::InstalledFiles(places).first()));
+    return 0;
+}
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (const int desktopCommand = DesktopCommand(argc, argv); desktopCommand >= 0)
+        return desktopCommand;
     // The lock comes first, before the display is opened or any file read:
     // a second start ends at once, having read and written nothing.
     // No waiting for the lock: it is taken and given back whole (a file
@@ -115,7 +145,11 @@ int main(int argc, char *argv[])
     SetAbruptEndHandler(AbruptEnd);
     ArmAbruptEnd();
 
+    // In a Wayland session the program runs on Xwayland where it can, so
+    // its windows keep their places.
+    auto platform = std::make_unique<TChosenDisplayPlatform>();
     QApplication app(argc, argv);
+    platform.reset();
     QApplication::setApplicationName(QStringLiteral("Jotterbox"));
     QApplication::setQuitOnLastWindowClosed(false);
     if (lcJbxPaint().isInfoEnabled())
@@ -153,6 +187,7 @@ int main(int argc, char *argv[])
         formToolBar->FormCreate();
         QTimer::singleShot(0, &formMain, [&formMain] {
             formMain.FormShow();
+            qCInfo(lcJbxEvents, "platform %s", qPrintable(QGuiApplication::platformName()));
             qCInfo(lcJbxEvents, "idle");
             // Settings and data read, windows made and shown, the event log
             // in use: from here on an abrupt end saves, run ahead of every

@@ -7,6 +7,7 @@
 #include "model/UnitGlobalData.h"
 #include "model/UnitGlobalProc.h"
 #include "platform/ColorRef.h"
+#include "platform/DesktopEntry.h"
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
 #include "settings/TUserInfo.h"
@@ -67,6 +68,8 @@ void TFormOptions::FormShow()
     CreateControls();
     const TUserInfo &settings = UserInfo();
     CBShowTips->setChecked(settings.ShowTips);
+    FStartAtLoginShown = DesktopEntry::AutostartEnabled(DesktopEntry::TPlaces::User());
+    CBStartAtLogin->setChecked(FStartAtLoginShown);
     CBStayOnTop->setChecked(settings.StayOnTop);
     StayOnTopChanged = false;
     CBDisplayDueDate->setChecked(settings.DisplayDueDate);
@@ -155,6 +158,14 @@ void TFormOptions::BtnOKClick()
     settings.AutoDueDate = CBAutoDueDate->isChecked();
     settings.AutoReminderTime = TimeToDateTime(TPAutoReminder->time());
     settings.AutoReminder = CBAutoReminder->isChecked();
+
+    // Only a change is written: an entry made elsewhere meanwhile stays.
+    if (CBStartAtLogin->isChecked() != FStartAtLoginShown) {
+        const QString error =
+            DesktopEntry::SetAutostart(CBStartAtLogin->isChecked(), AppDir, DesktopEntry::TPlaces::User());
+        if (!error.isEmpty())
+            Dialogs().ErrorBox(error);
+    }
 }
 
 void TFormOptions::CBAutoDueDateClick()

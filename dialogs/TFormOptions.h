@@ -43,6 +43,9 @@ public:
     QLabel *STAutoReminder = nullptr;
     QCheckBox *CBQuickInputMode = nullptr;
     QCheckBox *CBShowTips = nullptr;
+    // Start at login: an autostart entry, not a setting, so its state is
+    // the entry's presence whoever made it.
+    QCheckBox *CBStartAtLogin = nullptr;
     QFrame *Bevel2 = nullptr;
     QLabel *StaticText2 = nullptr;
     QLineEdit *EditSoundFile = nullptr;
@@ -127,4 +130,5 @@ private:
     std::array<qint32, 5> FColors{};
     qint32 FSampleFontColor = 0;
     bool FShownBefore = false;
+    bool FStartAtLoginShown = false; // the entry's presence when shown
 };

@@ -118,6 +118,8 @@ void TFormOptions::CreateGeneralPage()
     CBQuickInputMode =
         NewCheckBox(TSGeneral, QStringLiteral("Enable \"One-Line Mode\"."), QRect(8, 56, 153, 17));
     CBShowTips = NewCheckBox(TSGeneral, QStringLiteral("Show tips at startup"), QRect(8, 80, 121, 17));
+    CBStartAtLogin =
+        NewCheckBox(TSGeneral, QStringLiteral("Start Jotterbox when I log in"), QRect(168, 80, 177, 17));
     Bevel2 = NewBevel(TSGeneral, QFrame::HLine, QRect(0, 104, 353, 2));
     StaticText2 = NewLabel(TSGeneral, QStringLiteral("Sound file for the reminder:"), 8, 112);
     EditSoundFile = new QLineEdit(TSGeneral);

@@ -20,6 +20,7 @@
 #include "notes/TNoteMenu.h"
 #include "platform/ColorRef.h"
 #include "platform/Dialogs.h"
+#include "platform/DisplayPlatform.h"
 #include "platform/NativePlace.h"
 #include "platform/TWindowDrag.h"
 #include "settings/TUserInfo.h"
@@ -286,7 +287,7 @@ void TFormNote::SettlePosition()
         return;
     if (FStoredPlace) {
         PinWindowPlace(this, QPoint(Task->Left, Task->Top));
-    } else {
+    } else if (WindowPlacesKnown()) {
         // The place the manager chose, as the window system knows it.
         const QPoint place = NativeWindowPlace(windowHandle()).value_or(pos());
         PinWindowPlace(this, place);
@@ -335,8 +336,10 @@ void TFormNote::EditSubjectChange()
 {
     if (!isVisible() || Loading || !Task)
         return;
-    Task->Left = x();
-    Task->Top = y();
+    if (WindowPlacesKnown()) {
+        Task->Left = x();
+        Task->Top = y();
+    }
     Task->Color = FColor;
     // The stored bytes stay as they are until the text really changes: a
     // file from elsewhere keeps its line ends and its encoding.

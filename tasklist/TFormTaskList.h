@@ -123,6 +123,9 @@ public:
     void FormDestroy();
     void WMQueryEndSession();
     void WMMove();
+    // The stored place applied again once the window manager has placed the
+    // window (some drop the first); moves count from then.
+    void SettlePosition();
     void PanelTitleDblClick();
     void ImageXClick();
     void ImageHClick();
@@ -169,7 +172,6 @@ private:
     void BuildActions();
     void BuildFrameDrag();
     void AddRowFor(TTask *task);
-    void SettlePosition();
     void TitleTick();
     // Runs TimerTitle while the title cycles (shrunk and on screen) or
     // still shows a subject that the plain title should replace.

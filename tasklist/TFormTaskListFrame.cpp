@@ -11,6 +11,7 @@
 #include "model/UnitGlobalProc.h"
 #include "notes/ReminderEngine.h"
 #include "platform/Dialogs.h"
+#include "platform/DisplayPlatform.h"
 #include "platform/NativePlace.h"
 #include "platform/PrintText.h"
 #include "platform/SaveText.h"
@@ -579,7 +580,7 @@ void TFormTaskList::moveEvent(QMoveEvent *event)
 
 void TFormTaskList::WMMove()
 {
-    if (!Ready || !FPlaced)
+    if (!Ready || !FPlaced || !WindowPlacesKnown())
         return;
     UserInfo().Left = x();
     UserInfo().Top = y();

@@ -7,6 +7,7 @@
 #include "model/UnitGlobalData.h"
 #include "model/UnitGlobalProc.h"
 #include "notes/NoteEvents.h"
+#include "platform/DisplayPlatform.h"
 #include "platform/NativePlace.h"
 #include "platform/TWallClockTimer.h"
 #include "platform/TWindowDrag.h"
@@ -173,7 +174,7 @@ void TFormToolBar::WMMove()
 {
     // The widget's own place, not the window system's: while a drag moves
     // the window by hand the system still reports the place before.
-    if (!Placed)
+    if (!Placed || !WindowPlacesKnown())
         return;
     UserInfo().ToolBarLeft = x();
     UserInfo().ToolBarTop = y();
@@ -189,9 +190,11 @@ void TFormToolBar::Image2Click()
 
 void TFormToolBar::Image3Click()
 {
-    // The list opens right below the toolbar.
-    UserInfo().Left = x();
-    UserInfo().Top = y() + BarSize.height();
+    // The list opens right below the toolbar, where its place is known.
+    if (WindowPlacesKnown()) {
+        UserInfo().Left = x();
+        UserInfo().Top = y() + BarSize.height();
+    }
     if (QAction *showList = TNoteEvents::Instance().ActionShowList)
         showList->trigger();
     raise();

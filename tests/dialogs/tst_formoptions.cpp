@@ -68,6 +68,8 @@ private slots:
     void init()
     {
         FWorld = std::make_unique<TDialogsWorld>();
+        // Start at login writes here, never in the real home folder.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(FWorld->Path(QStringLiteral("config"))));
         AddSkin("1", "Sky Blue\r\n");
         AddSkin("2", "Sage\r\n");
     }
@@ -197,6 +199,59 @@ private slots:
         options.show();
         QTest::mouseClick(options.BtnHelp, Qt::LeftButton);
         QCOMPARE(help.size(), 1);
+    }
+
+    void startAtLoginIsTheAutostartEntry()
+    {
+        const QString entry = FWorld->Path(QStringLiteral("config/autostart/Jotterbox.desktop"));
+        const TUserInfo before = UserInfo();
+        TFormOptions options;
+        options.show();
+        QVERIFY(!options.CBStartAtLogin->isChecked());
+
+        // Ticked and cancelled: nothing written.
+        options.CBStartAtLogin->click();
+        QTest::mouseClick(options.BtnCancel, Qt::LeftButton);
+        QVERIFY(!QFile::exists(entry));
+
+        // Ticked and confirmed: the entry starts this folder's program, and
+        // no setting changed.
+        options.show();
+        QVERIFY(!options.CBStartAtLogin->isChecked());
+        options.CBStartAtLogin->click();
+        PressOK(options);
+        QFile written(entry);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().contains("\nExec=" + QFile::encodeName(FWorld->Path(QStringLiteral("Jotterbox"))) +
+                                           "\n"));
+        QVERIFY(UserInfo() == before);
+
+        // The next showing reads the entry; unticked, it goes.
+        options.show();
+        QVERIFY(options.CBStartAtLogin->isChecked());
+        options.CBStartAtLogin->click();
+        PressOK(options);
+        QVERIFY(!QFile::exists(entry));
+
+        // An entry made elsewhere shows ticked, and OK without a change
+        // leaves it as it is.
+        FWorld->Write(QStringLiteral("config/autostart/Jotterbox.desktop"), "[Desktop Entry]\nExec=mine\n");
+        options.show();
+        QVERIFY(options.CBStartAtLogin->isChecked());
+        PressOK(options);
+        QFile mine(entry);
+        QVERIFY(mine.open(QIODevice::ReadOnly));
+        QCOMPARE(mine.readAll(), QByteArray("[Desktop Entry]\nExec=mine\n"));
+
+        // A folder that cannot be written says so.
+        QVERIFY(QDir(FWorld->Path(QStringLiteral("config/autostart"))).removeRecursively());
+        FWorld->Write(QStringLiteral("config/autostart"), "a file, not a folder");
+        options.show();
+        options.CBStartAtLogin->click();
+        PressOK(options);
+        QCOMPARE(FWorld->Dialogs.Errors.size(), 1);
+        QVERIFY2(FWorld->Dialogs.Errors.first().contains(QStringLiteral("autostart")),
+                 qPrintable(FWorld->Dialogs.Errors.first()));
     }
 
     void stayOnTopChangeIsFlagged()

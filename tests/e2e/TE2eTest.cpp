@@ -59,7 +59,7 @@ QString TE2eTest::WriteSettings(const QString &userInterfaceLines)
 
 QProcessEnvironment TE2eTest::Environment() const
 {
-    QProcessEnvironment environment = FX.Environment();
+    QProcessEnvironment environment = DisplayEnvironment();
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), FRuntime);
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("jbx.events=true"));
     return environment;
@@ -84,7 +84,7 @@ void TE2eTest::ReadDataFile(const std::function<void(const TTaskList &)> &check)
 QByteArray TE2eTest::RunOnDisplay(const QString &program, const QStringList &arguments) const
 {
     QProcess process;
-    process.setProcessEnvironment(FX.Environment());
+    process.setProcessEnvironment(DisplayEnvironment());
     process.start(program, arguments);
     process.waitForFinished(20000);
     return process.readAllStandardOutput();

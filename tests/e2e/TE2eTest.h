@@ -33,7 +33,10 @@ protected:
     QString FRuntime; // its per-user runtime folder (the lock lives there)
 
     // Starts the display; empty, or why it could not (the tests then skip).
-    QString StartDisplay();
+    // A test on another kind of desktop starts its own.
+    virtual QString StartDisplay();
+    // The environment that points programs at the display.
+    virtual QProcessEnvironment DisplayEnvironment() const { return FX.Environment(); }
     // A fresh folder with the program installed; empty, or what failed.
     QString InstallFresh();
 
