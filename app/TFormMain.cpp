@@ -303,8 +303,10 @@ void TFormMain::PlayAlertSound()
 void TFormMain::RegisterHotKeys()
 {
     if (!HotKeys->Available()) {
-        const QString line =
-            QStringLiteral("Global hot keys unavailable: %1").arg(HotKeys->UnavailableReason());
+        const QString executable = AppDir + QStringLiteral("Jotterbox");
+        QString line = QStringLiteral("Global hot keys unavailable: %1").arg(HotKeys->UnavailableReason());
+        if (HotKeys->Route() != THotKeyRoute::X11)
+            line += QStringLiteral("; ") + HotKeyCommandsHint(executable);
         WriteDebugLog(line);
         qCInfo(lcJbxEvents, "%s", qPrintable(line));
         return;
@@ -313,9 +315,9 @@ void TFormMain::RegisterHotKeys()
     const Qt::KeyboardModifiers ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
     HotKeyNewNote = 1;
     HotKeyShowList = 2;
-    if (!HotKeys->Register(HotKeyNewNote, Qt::Key_N, ctrlAlt))
+    if (!HotKeys->Register(HotKeyNewNote, Qt::Key_N, ctrlAlt, QStringLiteral("New note")))
         WriteDebugLog(QStringLiteral("Ctrl+Alt+N is taken by another program"));
-    if (!HotKeys->Register(HotKeyShowList, Qt::Key_L, ctrlAlt))
+    if (!HotKeys->Register(HotKeyShowList, Qt::Key_L, ctrlAlt, QStringLiteral("Show or hide the list")))
         WriteDebugLog(QStringLiteral("Ctrl+Alt+L is taken by another program"));
 }
 
