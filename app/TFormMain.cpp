@@ -12,6 +12,7 @@
 #include "notes/NoteEvents.h"
 #include "notes/ReminderEngine.h"
 #include "platform/Dialogs.h"
+#include "platform/GnomeShortcuts.h"
 #include "platform/Sound.h"
 #include "platform/THotKeys.h"
 #include "platform/TTrayIcon.h"
@@ -309,6 +310,8 @@ void TFormMain::RegisterHotKeys()
             line += QStringLiteral("; ") + HotKeyCommandsHint(executable);
         WriteDebugLog(line);
         qCInfo(lcJbxEvents, "%s", qPrintable(line));
+        if (HotKeys->Route() == THotKeyRoute::GnomeShortcuts)
+            OfferGnomeShortcutsOnce(UserInfo(), executable);
         return;
     }
     // A combination another program holds is silently unavailable.

@@ -1,5 +1,10 @@
+#include "app/TFormMain.h"
+#include "model/UnitGlobalData.h"
+#include "platform/GnomeShortcuts.h"
 #include "platform/HotKeyRoute.h"
 #include "platform/THotKeys.h"
+#include "settings/TUserInfo.h"
+#include "support/ShellFixture.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -13,9 +18,28 @@
 #include <memory>
 
 // Hot keys in Wayland sessions, against the desktops' real services: KDE's
-// shortcut daemon on a bus of the test's own.
+// shortcut daemon on a bus of the test's own, and GNOME's settings schema
+// through gsettings on a private keyfile backend.
 namespace {
 constexpr int KWaitMs = 15000;
+const QString KMediaKeys = QStringLiteral("org.gnome.settings-daemon.plugins.media-keys");
+const QString KCustom = QStringLiteral("org.gnome.settings-daemon.plugins.media-keys.custom-keybinding");
+
+QString Run(const QString &program, const QStringList &arguments, int *exitCode = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(KWaitMs);
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+QString GSettingsGet(const QString &schema, const QString &key)
+{
+    return Run(QStringLiteral("gsettings"), {QStringLiteral("get"), schema, key});
+}
+
 QDBusMessage CallKde(const QString &path, const QString &interface, const QString &method,
                      const QVariantList &arguments)
 {
@@ -84,6 +108,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY(FDir.isValid());
+        // Neither service may write into the real user's settings.
+        qputenv("XDG_CONFIG_HOME", FDir.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("GSETTINGS_BACKEND", "keyfile");
         StartKdeService();
     }
 
@@ -223,6 +250,177 @@ private slots:
         QVERIFY2(hint.contains(QStringLiteral("\"/opt/jb/Jotterbox --new-note\"")) &&
                      hint.contains(QStringLiteral("\"/opt/jb/Jotterbox --toggle-list\"")),
                  qPrintable(hint));
+    }
+
+    void gvariantStringArrays_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QStringList>("strings");
+        QTest::newRow("typed empty") << "@as []" << true << QStringList();
+        QTest::newRow("empty") << "[]" << true << QStringList();
+        QTest::newRow("one") << "['/a/']" << true << QStringList{"/a/"};
+        QTest::newRow("two") << "['/a/', '/b/']" << true << QStringList{"/a/", "/b/"};
+        QTest::newRow("double quotes") << "[\"it's\", 'x']" << true << QStringList{"it's", "x"};
+        QTest::newRow("escapes") << R"(['a\'b', 'c\\d'])" << true << QStringList{"a'b", R"(c\d)"};
+        QTest::newRow("spaces") << "  [ 'a' ,'b' ]  " << true << QStringList{"a", "b"};
+        QTest::newRow("unterminated") << "['a]" << false << QStringList();
+        QTest::newRow("trailing comma") << "['a',]" << false << QStringList();
+        QTest::newRow("missing comma") << "['a' 'b']" << false << QStringList();
+        QTest::newRow("not an array") << "'a'" << false << QStringList();
+        QTest::newRow("bare word") << "[a]" << false << QStringList();
+    }
+    void gvariantStringArrays()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QFETCH(QStringList, strings);
+        const std::optional<QStringList> parsed = ParseGVariantStrings(text);
+        QCOMPARE(parsed.has_value(), valid);
+        if (!valid)
+            return;
+        QCOMPARE(*parsed, strings);
+        QCOMPARE(ParseGVariantStrings(FormatGVariantStrings(strings)), parsed);
+    }
+
+    // The commands GNOME runs are parsed as by a shell: whatever the
+    // program folder is called, they must come apart into the program and
+    // its option.
+    void shortcutCommandsSurviveAShell_data()
+    {
+        QTest::addColumn<QString>("executable");
+        QTest::newRow("plain") << "/opt/jotterbox/Jotterbox";
+        QTest::newRow("space") << "/home/ann/My Programs/Jotterbox";
+        QTest::newRow("quote") << "/home/ann/Ann's/Jotterbox";
+        QTest::newRow("shell characters") << "/tmp/$HOME `x` \"q\" \\ ; &/Jotterbox";
+        QTest::newRow("non-ascii") << "/home/jürgen/Notizen/Jotterbox";
+    }
+    void shortcutCommandsSurviveAShell()
+    {
+        QFETCH(QString, executable);
+        const QList<TCustomShortcut> shortcuts = JotterboxShortcuts(executable);
+        QCOMPARE(shortcuts.size(), 2);
+        const QStringList options{"--new-note", "--toggle-list"};
+        for (int i = 0; i < 2; ++i) {
+            const QString words = Run(QStringLiteral("sh"), {"-c", "printf '%s\\n' " + shortcuts[i].Command});
+            QCOMPARE(words, executable + '\n' + options[i]);
+        }
+    }
+
+    // The user's path on GNOME: asked once, Yes, the two shortcuts are in
+    // GNOME's settings beside the user's own, with commands that run this
+    // program; never asked again.
+    void gnomeShortcutsAddedOnceWhenAccepted()
+    {
+        int exitCode = 0;
+        Run(QStringLiteral("gsettings"), {QStringLiteral("list-keys"), KCustom + ":/x/"}, &exitCode);
+        if (exitCode != 0)
+            QSKIP("GNOME's media-keys schema is not installed (Debian: gnome-settings-daemon-common)");
+        const QString userOwn = QStringLiteral("/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/");
+        Run(QStringLiteral("gsettings"), {"set", KMediaKeys, "custom-keybindings", "['" + userOwn + "']"});
+
+        QTemporaryDir appDir;
+        const QString executable = appDir.path() + QStringLiteral("/Jotter box/Jotterbox");
+        TScriptedDialogs dialogs;
+        dialogs.Answers = {true};
+        TUserInfo info(appDir.path() + '/');
+        info.LoadSettings();
+        QVERIFY(!info.GnomeShortcutsOffered);
+        QVERIFY(OfferGnomeShortcutsOnce(info, executable));
+        QCOMPARE(dialogs.Questions.size(), 1);
+        QVERIFY(dialogs.Errors.isEmpty());
+
+        const std::optional<QStringList> paths =
+            ParseGVariantStrings(GSettingsGet(KMediaKeys, QStringLiteral("custom-keybindings")));
+        QVERIFY(paths);
+        const QList<TCustomShortcut> expected = JotterboxShortcuts(executable);
+        QCOMPARE(*paths, (QStringList{userOwn, expected[0].Path, expected[1].Path}));
+        const QStringList options{"--new-note", "--toggle-list"};
+        const QStringList bindings{"'<Control><Alt>n'", "'<Control><Alt>l'"};
+        for (int i = 0; i < 2; ++i) {
+            const QString schema = KCustom + ':' + expected[i].Path;
+            QCOMPARE(GSettingsGet(schema, QStringLiteral("binding")), bindings[i]);
+            QVERIFY(GSettingsGet(schema, QStringLiteral("name")).startsWith(QStringLiteral("'Jotterbox")));
+            const std::optional<QStringList> command =
+                ParseGVariantStrings('[' + GSettingsGet(schema, QStringLiteral("command")) + ']');
+            QVERIFY(command && command->size() == 1);
+            QCOMPARE(Run(QStringLiteral("sh"), {"-c", "printf '%s\\n' " + command->first()}),
+                     executable + '\n' + options[i]);
+        }
+
+        // Remembered in the settings file: the next start asks nothing.
+        TUserInfo next(appDir.path() + '/');
+        next.LoadSettings();
+        QVERIFY(next.GnomeShortcutsOffered);
+        QVERIFY(!OfferGnomeShortcutsOnce(next, executable));
+        QCOMPARE(dialogs.Questions.size(), 1);
+
+        // Added again (the program folder moved), each is there once, with
+        // the new path.
+        QString error;
+        QVERIFY2(AddGnomeShortcuts(JotterboxShortcuts(QStringLiteral("/moved/Jotterbox")), &error), qPrintable(error));
+        QCOMPARE(ParseGVariantStrings(GSettingsGet(KMediaKeys, QStringLiteral("custom-keybindings"))), paths);
+        QCOMPARE(GSettingsGet(KCustom + ':' + expected[0].Path, QStringLiteral("command")),
+                 QStringLiteral("'/moved/Jotterbox --new-note'"));
+    }
+
+    // The program started in a GNOME Wayland session asks at its first
+    // start, and the shortcuts run the program in its own folder.
+    void gnomeSessionStartOffersTheShortcuts()
+    {
+        int exitCode = 0;
+        Run(QStringLiteral("gsettings"), {QStringLiteral("list-keys"), KCustom + ":/x/"}, &exitCode);
+        if (exitCode != 0)
+            QSKIP("GNOME's media-keys schema is not installed (Debian: gnome-settings-daemon-common)");
+        Run(QStringLiteral("gsettings"), {"reset-recursively", KMediaKeys});
+        qputenv("XDG_SESSION_TYPE", "wayland");
+        qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+        QTemporaryDir appDir;
+        TScriptedDialogs dialogs;
+        dialogs.Answers = {true};
+        const auto start = [&] {
+            CreateGlobals(appDir.path() + '/');
+            {
+                TFormMain form;
+                form.FormCreate();
+            }
+            DestroyGlobals();
+        };
+        start();
+        QCOMPARE(dialogs.Questions.size(), 1);
+        const QString path = JotterboxShortcuts(QString())[0].Path;
+        QCOMPARE(GSettingsGet(KCustom + ':' + path, QStringLiteral("command")),
+                 "'" + appDir.path() + "/Jotterbox --new-note'");
+        start();
+        QCOMPARE(dialogs.Questions.size(), 1);
+    }
+
+    void gnomeShortcutsDeclinedLeaveNothing()
+    {
+        int exitCode = 0;
+        Run(QStringLiteral("gsettings"), {QStringLiteral("list-keys"), KCustom + ":/x/"}, &exitCode);
+        if (exitCode != 0)
+            QSKIP("GNOME's media-keys schema is not installed (Debian: gnome-settings-daemon-common)");
+        Run(QStringLiteral("gsettings"), {"reset-recursively", KMediaKeys});
+        const QString keyFile = FDir.filePath(QStringLiteral("config/glib-2.0/settings/keyfile"));
+        QFile::remove(keyFile);
+
+        QTemporaryDir appDir;
+        TScriptedDialogs dialogs;
+        dialogs.Answers = {false};
+        TUserInfo info(appDir.path() + '/');
+        QVERIFY(!OfferGnomeShortcutsOnce(info, QStringLiteral("/opt/jb/Jotterbox")));
+        QCOMPARE(dialogs.Questions.size(), 1);
+        QVERIFY(!QFile::exists(keyFile));
+        QCOMPARE(GSettingsGet(KMediaKeys, QStringLiteral("custom-keybindings")), QStringLiteral("@as []"));
+
+        TUserInfo next(appDir.path() + '/');
+        next.LoadSettings();
+        QVERIFY(next.GnomeShortcutsOffered);
+        dialogs.Answers = {true};
+        QVERIFY(!OfferGnomeShortcutsOnce(next, QStringLiteral("/opt/jb/Jotterbox")));
+        QCOMPARE(dialogs.Questions.size(), 1);
+        QVERIFY(!QFile::exists(keyFile));
     }
 };
 
