@@ -18,6 +18,7 @@ const QString KComponentInterface = QStringLiteral("org.kde.kglobalaccel.Compone
 // The service's setShortcutKeys flags.
 constexpr uint KSetPresent = 2; // the action is here now: its keys are live
 constexpr uint KIsDefault = 8;  // the keys given are the action's default
+constexpr int KCallTimeoutMs = 3000;
 
 // A key sequence as the service sends it: up to four combined key codes,
 // unused places 0.
@@ -61,7 +62,8 @@ QDBusMessage Call(const QString &method, const QVariantList &arguments)
     QDBusMessage message =
         QDBusMessage::createMethodCall(QLatin1String(KKdeGlobalAccelService), KPath, KInterface, method);
     message.setArguments(arguments);
-    return QDBusConnection::sessionBus().call(message);
+    // A service that hangs must not hold up the start for D-Bus's 25 s.
+    return QDBusConnection::sessionBus().call(message, QDBus::Block, KCallTimeoutMs);
 }
 
 QVariant Sequences(int keys)
