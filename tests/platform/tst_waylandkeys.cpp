@@ -4,6 +4,7 @@
 #include "platform/HotKeyRoute.h"
 #include "platform/THotKeys.h"
 #include "settings/TUserInfo.h"
+#include "support/KdeShortcutService.h"
 #include "support/ShellFixture.h"
 
 #include <QDBusConnection>
@@ -54,55 +55,8 @@ class TestWaylandKeys : public QObject {
     Q_OBJECT
 
     QTemporaryDir FDir;
-    QProcess FBus;
-    QProcess FKde;
+    TKdeShortcutService FKde;
     QString FKdeProblem; // why the KDE cases skip, when they do
-
-    void StartKdeService()
-    {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("kglobalaccel5"));
-        if (daemon.isEmpty()) {
-            FKdeProblem = QStringLiteral("kglobalaccel5 is not installed (Debian: libkf5globalaccel-bin)");
-            return;
-        }
-        // A session bus of our own: QtDBus reads the address on first use,
-        // which is after this.
-        FBus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                    QStringLiteral("--print-address=1")});
-        QByteArray address;
-        while (!address.contains('\n') && FBus.waitForReadyRead(KWaitMs))
-            address += FBus.readAllStandardOutput();
-        if (!address.contains('\n')) {
-            FKdeProblem = QStringLiteral("no private D-Bus session: %1").arg(FBus.errorString());
-            return;
-        }
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address.trimmed());
-
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), FDir.filePath(QStringLiteral("kde-config")));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), FDir.filePath(QStringLiteral("kde-data")));
-        FKde.setProcessEnvironment(environment);
-        FKde.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        FKde.start(daemon, {});
-        QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
-        QTRY_VERIFY_WITH_TIMEOUT(!bus || bus->isServiceRegistered(QLatin1String(KKdeGlobalAccelService)) ||
-                                     FKde.state() == QProcess::NotRunning,
-                                 KWaitMs);
-        if (!bus || !bus->isServiceRegistered(QLatin1String(KKdeGlobalAccelService)))
-            FKdeProblem = QStringLiteral("kglobalaccel5 did not come up on the private bus");
-    }
-
-    static void StopProcess(QProcess &process)
-    {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        process.terminate();
-        if (!process.waitForFinished(KWaitMs)) {
-            process.kill();
-            process.waitForFinished();
-        }
-    }
 
 private slots:
     void initTestCase()
@@ -111,13 +65,7 @@ private slots:
         // Neither service may write into the real user's settings.
         qputenv("XDG_CONFIG_HOME", FDir.filePath(QStringLiteral("config")).toUtf8());
         qputenv("GSETTINGS_BACKEND", "keyfile");
-        StartKdeService();
-    }
-
-    void cleanupTestCase()
-    {
-        StopProcess(FKde);
-        StopProcess(FBus);
+        FKdeProblem = FKde.Start(FDir.filePath(QStringLiteral("kde")));
     }
 
     void routeFollowsTheSession_data()
@@ -198,13 +146,9 @@ private slots:
         QVERIFY2(keys.isValid(), qPrintable(keys.error().message()));
         QCOMPARE(keys.value().value(0), ctrlAltN);
 
-        const QDBusReply<QDBusObjectPath> component =
-            CallKde(path, iface, QStringLiteral("getComponent"), {QStringLiteral("jotterbox")});
-        QVERIFY2(component.isValid(), qPrintable(component.error().message()));
-        const auto invoke = [&](const QString &action) {
-            const QDBusMessage reply = CallKde(component.value().path(), QStringLiteral("org.kde.kglobalaccel.Component"),
-                                               QStringLiteral("invokeShortcut"), {action, QStringLiteral("default")});
-            QVERIFY2(reply.type() != QDBusMessage::ErrorMessage, qPrintable(reply.errorMessage()));
+        const auto invoke = [](const QString &action) {
+            const QString error = TKdeShortcutService::Invoke(QStringLiteral("jotterbox"), action);
+            QVERIFY2(error.isEmpty(), qPrintable(error));
         };
         invoke(QStringLiteral("Show or hide the list"));
         QTRY_COMPARE_WITH_TIMEOUT(pressed.size(), 1, KWaitMs);
@@ -213,10 +157,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(pressed.size(), 1, KWaitMs);
         QCOMPARE(pressed.takeFirst().value(0).toInt(), 1);
         // Another program's action is none of ours.
-        const QDBusReply<QDBusObjectPath> other =
-            CallKde(path, iface, QStringLiteral("getComponent"), {QStringLiteral("other")});
-        CallKde(other.value().path(), QStringLiteral("org.kde.kglobalaccel.Component"),
-                QStringLiteral("invokeShortcut"), {QStringLiteral("Take K"), QStringLiteral("default")});
+        QCOMPARE(TKdeShortcutService::Invoke(QStringLiteral("other"), QStringLiteral("Take K")), QString());
 
         // Unregistered, a press of the service's no longer reaches us.
         hotKeys->Unregister(2);
@@ -240,7 +181,7 @@ private slots:
         qputenv("XDG_SESSION_TYPE", "wayland");
         qputenv("XDG_CURRENT_DESKTOP", "sway");
         if (FKdeProblem.isEmpty())
-            StopProcess(FKde); // the service is gone: nothing to register with
+            FKde.StopDaemon(); // the service is gone: nothing to register with
         THotKeys hotKeys;
         QCOMPARE(hotKeys.Route(), THotKeyRoute::None);
         QVERIFY(!hotKeys.Available());
