@@ -7,6 +7,7 @@
 #include "support/KdeShortcutService.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -54,6 +55,45 @@ private slots:
                  QString());
         QVERIFY2(program.WaitForLine(QStringLiteral("jbx.events: hot key Ctrl+Alt+L")), qPrintable(program.Output()));
         QCOMPARE(program.Stop(SIGTERM), 0);
+    }
+
+    // GNOME: the first start asks; Yes puts two shortcuts running this
+    // program into GNOME's settings, and the next start asks nothing.
+    void gnomeShortcutsOfferedAtTheFirstStart()
+    {
+        QTemporaryDir config;
+        QProcessEnvironment environment = WaylandSession(QStringLiteral("GNOME"));
+        environment.insert(QStringLiteral("GSETTINGS_BACKEND"), QStringLiteral("keyfile"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        const auto gsettings = [&](const QStringList &arguments) {
+            QProcess tool;
+            tool.setProcessEnvironment(environment);
+            tool.start(QStringLiteral("gsettings"), arguments);
+            tool.waitForFinished(20000);
+            return tool.exitCode() == 0 ? QString::fromUtf8(tool.readAllStandardOutput()).trimmed()
+                                        : QStringLiteral("failed");
+        };
+        const QString schema = QStringLiteral("org.gnome.settings-daemon.plugins.media-keys");
+        if (gsettings({QStringLiteral("list-keys"), schema}) == QLatin1String("failed"))
+            QSKIP("GNOME's media-keys schema is not installed (Debian: gnome-settings-daemon-common)");
+
+        TProgram program(FFolder, environment);
+        program.Start();
+        // The question holds the start up until it is answered.
+        XDo({"search", "--sync", "--onlyvisible", "--name", "^Jotterbox$", "windowactivate", "--sync"});
+        XDo({"key", "y"});
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        const QString folder = QStringLiteral("/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/");
+        QCOMPARE(gsettings({"get", schema, "custom-keybindings"}),
+                 "['" + folder + "jotterbox-new-note/', '" + folder + "jotterbox-toggle-list/']");
+        QCOMPARE(gsettings({"get", schema + ".custom-keybinding:" + folder + "jotterbox-toggle-list/", "command"}),
+                 "'" + Path("Jotterbox") + " --toggle-list'");
+        QCOMPARE(program.Stop(SIGTERM), 0);
+
+        TProgram next(FFolder, environment);
+        next.Start();
+        QVERIFY2(next.WaitForIdle(), qPrintable(next.Output()));
+        QCOMPARE(next.Stop(SIGTERM), 0);
     }
 
     void otherDesktopsAreToldWhatToBind()
