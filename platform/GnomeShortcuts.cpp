@@ -11,7 +11,8 @@
 namespace {
 const QString KSchema = QStringLiteral("org.gnome.settings-daemon.plugins.media-keys");
 const QString KListKey = QStringLiteral("custom-keybindings");
-const QString KShortcutSchema = QStringLiteral("org.gnome.settings-daemon.plugins.media-keys.custom-keybinding");
+const QString KShortcutSchema =
+    QStringLiteral("org.gnome.settings-daemon.plugins.media-keys.custom-keybinding");
 const QString KFolder = QStringLiteral("/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/");
 constexpr int KToolWaitMs = 10000;
 
@@ -32,8 +33,9 @@ std::optional<QString> GSettings(const QStringList &arguments, QString *error)
         return std::nullopt;
     }
     if (tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
-        *error = QStringLiteral("gsettings %1 failed: %2")
-                     .arg(arguments.join(u' '), QString::fromLocal8Bit(tool.readAllStandardError()).trimmed());
+        *error =
+            QStringLiteral("gsettings %1 failed: %2")
+                .arg(arguments.join(u' '), QString::fromLocal8Bit(tool.readAllStandardError()).trimmed());
         return std::nullopt;
     }
     return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
@@ -52,8 +54,9 @@ QList<TCustomShortcut> JotterboxShortcuts(const QString &executable)
     return {
         {KFolder + QStringLiteral("jotterbox-new-note/"), QStringLiteral("Jotterbox: new note"),
          program + QStringLiteral(" --new-note"), QStringLiteral("<Control><Alt>n")},
-        {KFolder + QStringLiteral("jotterbox-toggle-list/"), QStringLiteral("Jotterbox: show or hide the list"),
-         program + QStringLiteral(" --toggle-list"), QStringLiteral("<Control><Alt>l")},
+        {KFolder + QStringLiteral("jotterbox-toggle-list/"),
+         QStringLiteral("Jotterbox: show or hide the list"), program + QStringLiteral(" --toggle-list"),
+         QStringLiteral("<Control><Alt>l")},
     };
 }
 
@@ -141,8 +144,8 @@ bool AddGnomeShortcuts(const QList<TCustomShortcut> &shortcuts, QString *error)
     for (const TCustomShortcut &shortcut : shortcuts) {
         const QString schema = KShortcutSchema + u':' + shortcut.Path;
         const std::pair<QString, QString> values[] = {{QStringLiteral("name"), shortcut.Name},
-                                                       {QStringLiteral("command"), shortcut.Command},
-                                                       {QStringLiteral("binding"), shortcut.Binding}};
+                                                      {QStringLiteral("command"), shortcut.Command},
+                                                      {QStringLiteral("binding"), shortcut.Binding}};
         for (const auto &[key, value] : values)
             if (!GSettings({QStringLiteral("set"), schema, key, GVariantString(value)}, error))
                 return false;
@@ -157,12 +160,12 @@ bool OfferGnomeShortcutsOnce(TUserInfo &info, const QString &executable)
 {
     if (info.GnomeShortcutsOffered)
         return false;
-    const bool yes = Dialogs().YesNo(
-        QStringLiteral("Jotterbox"),
-        QStringLiteral("GNOME does not let programs have global hot keys of their own.\n\n"
-                       "Add Ctrl+Alt+N (new note) and Ctrl+Alt+L (show or hide the list) to "
-                       "GNOME's keyboard shortcuts? You can change or remove them later in "
-                       "Settings, Keyboard, Keyboard Shortcuts, Custom Shortcuts."));
+    const bool yes =
+        Dialogs().YesNo(QStringLiteral("Jotterbox"),
+                        QStringLiteral("GNOME does not let programs have global hot keys of their own.\n\n"
+                                       "Add Ctrl+Alt+N (new note) and Ctrl+Alt+L (show or hide the list) to "
+                                       "GNOME's keyboard shortcuts? You can change or remove them later in "
+                                       "Settings, Keyboard, Keyboard Shortcuts, Custom Shortcuts."));
     info.GnomeShortcutsOffered = true;
     try {
         info.SaveSettings();
@@ -176,8 +179,9 @@ bool OfferGnomeShortcutsOnce(TUserInfo &info, const QString &executable)
         const QString line = QStringLiteral("Adding GNOME keyboard shortcuts failed: %1").arg(error);
         WriteDebugLog(line);
         qWarning("%s", qPrintable(line));
-        Dialogs().ErrorBox(QStringLiteral("The keyboard shortcuts could not be added to GNOME's settings.\n\n%1")
-                               .arg(error));
+        Dialogs().ErrorBox(
+            QStringLiteral("The keyboard shortcuts could not be added to GNOME's settings.\n\n%1")
+                .arg(error));
         return false;
     }
     return true;

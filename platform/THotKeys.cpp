@@ -101,8 +101,7 @@ THotKeys::THotKeys(QObject *parent) : QObject(parent)
     }
     FRoute = ChooseHotKeyRoute(CurrentHotKeySession());
     switch (FRoute) {
-    case THotKeyRoute::X11:
-        break;
+    case THotKeyRoute::X11: break;
     case THotKeyRoute::KdeService:
         FKde = new TKdeGlobalAccel(QStringLiteral("jotterbox"), QStringLiteral("Jotterbox"), this);
         connect(FKde, &TKdeGlobalAccel::Pressed, this, &THotKeys::Pressed);

@@ -66,10 +66,7 @@ QDBusMessage Call(const QString &method, const QVariantList &arguments)
     return QDBusConnection::sessionBus().call(message, QDBus::Block, KCallTimeoutMs);
 }
 
-QVariant Sequences(int keys)
-{
-    return QVariant::fromValue(TKeySequences{TKeySequence{{keys}}});
-}
+QVariant Sequences(int keys) { return QVariant::fromValue(TKeySequences{TKeySequence{{keys}}}); }
 } // namespace
 
 TKdeGlobalAccel::TKdeGlobalAccel(const QString &component, const QString &componentName, QObject *parent)

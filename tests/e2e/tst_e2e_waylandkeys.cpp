@@ -45,15 +45,20 @@ private slots:
         TProgram program(FFolder, WaylandSession(QStringLiteral("KDE")));
         program.Start();
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
-        QVERIFY2(!program.Output().contains(QStringLiteral("hot keys unavailable")), qPrintable(program.Output()));
+        QVERIFY2(!program.Output().contains(QStringLiteral("hot keys unavailable")),
+                 qPrintable(program.Output()));
 
-        QCOMPARE(TKdeShortcutService::Invoke(QStringLiteral("jotterbox"), QStringLiteral("New note")), QString());
-        QVERIFY2(program.WaitForLine(QStringLiteral("jbx.events: hot key Ctrl+Alt+N")), qPrintable(program.Output()));
+        QCOMPARE(TKdeShortcutService::Invoke(QStringLiteral("jotterbox"), QStringLiteral("New note")),
+                 QString());
+        QVERIFY2(program.WaitForLine(QStringLiteral("jbx.events: hot key Ctrl+Alt+N")),
+                 qPrintable(program.Output()));
         QString why;
         QVERIFY2(!SettledWindow(program, &why).isEmpty(), qPrintable(why));
-        QCOMPARE(TKdeShortcutService::Invoke(QStringLiteral("jotterbox"), QStringLiteral("Show or hide the list")),
-                 QString());
-        QVERIFY2(program.WaitForLine(QStringLiteral("jbx.events: hot key Ctrl+Alt+L")), qPrintable(program.Output()));
+        QCOMPARE(
+            TKdeShortcutService::Invoke(QStringLiteral("jotterbox"), QStringLiteral("Show or hide the list")),
+            QString());
+        QVERIFY2(program.WaitForLine(QStringLiteral("jbx.events: hot key Ctrl+Alt+L")),
+                 qPrintable(program.Output()));
         QCOMPARE(program.Stop(SIGTERM), 0);
     }
 
@@ -83,11 +88,13 @@ private slots:
         XDo({"search", "--sync", "--onlyvisible", "--name", "^Jotterbox$", "windowactivate", "--sync"});
         XDo({"key", "y"});
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
-        const QString folder = QStringLiteral("/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/");
+        const QString folder =
+            QStringLiteral("/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/");
         QCOMPARE(gsettings({"get", schema, "custom-keybindings"}),
                  "['" + folder + "jotterbox-new-note/', '" + folder + "jotterbox-toggle-list/']");
-        QCOMPARE(gsettings({"get", schema + ".custom-keybinding:" + folder + "jotterbox-toggle-list/", "command"}),
-                 "'" + Path("Jotterbox") + " --toggle-list'");
+        QCOMPARE(
+            gsettings({"get", schema + ".custom-keybinding:" + folder + "jotterbox-toggle-list/", "command"}),
+            "'" + Path("Jotterbox") + " --toggle-list'");
         QCOMPARE(program.Stop(SIGTERM), 0);
 
         TProgram next(FFolder, environment);
@@ -104,9 +111,11 @@ private slots:
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
         const QString output = program.Output();
         QVERIFY2(output.contains(QStringLiteral("Global hot keys unavailable")), qPrintable(output));
-        QVERIFY2(output.contains(u'"' + Path(QStringLiteral("Jotterbox")) + QStringLiteral(" --new-note\"")) &&
-                     output.contains(u'"' + Path(QStringLiteral("Jotterbox")) + QStringLiteral(" --toggle-list\"")),
-                 qPrintable(output));
+        QVERIFY2(
+            output.contains(u'"' + Path(QStringLiteral("Jotterbox")) + QStringLiteral(" --new-note\"")) &&
+                output.contains(u'"' + Path(QStringLiteral("Jotterbox")) +
+                                QStringLiteral(" --toggle-list\"")),
+            qPrintable(output));
         QCOMPARE(output.count(QStringLiteral("Global hot keys unavailable")), 1);
         QCOMPARE(program.Stop(SIGTERM), 0);
     }

@@ -76,6 +76,7 @@ private slots:
         QTest::addColumn<bool>("kdeOnBus");
         QTest::addColumn<THotKeyRoute>("route");
         using R = THotKeyRoute;
+        // clang-format off
         // Whatever runs on the bus, an X11 session keeps its X grabs.
         QTest::newRow("x11 session") << "xcb" << "x11" << "KDE" << true << R::X11;
         QTest::newRow("no session type") << "xcb" << "" << "GNOME" << false << R::X11;
@@ -97,6 +98,7 @@ private slots:
         QTest::newRow("gnome-like name") << "wayland" << "wayland" << "GNOME-Flashback-X" << false << R::None;
         QTest::newRow("sway") << "wayland" << "wayland" << "sway" << false << R::None;
         QTest::newRow("no desktop") << "wayland" << "wayland" << "" << false << R::None;
+        // clang-format on
     }
     void routeFollowsTheSession()
     {
@@ -185,7 +187,8 @@ private slots:
         THotKeys hotKeys;
         QCOMPARE(hotKeys.Route(), THotKeyRoute::None);
         QVERIFY(!hotKeys.Available());
-        QVERIFY(!hotKeys.Register(1, Qt::Key_N, Qt::ControlModifier | Qt::AltModifier, QStringLiteral("New note")));
+        QVERIFY(!hotKeys.Register(1, Qt::Key_N, Qt::ControlModifier | Qt::AltModifier,
+                                  QStringLiteral("New note")));
         QVERIFY(!hotKeys.UnavailableReason().isEmpty());
         const QString hint = HotKeyCommandsHint(QStringLiteral("/opt/jb/Jotterbox"));
         QVERIFY2(hint.contains(QStringLiteral("\"/opt/jb/Jotterbox --new-note\"")) &&
@@ -198,6 +201,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");
         QTest::addColumn<QStringList>("strings");
+        // clang-format off
         QTest::newRow("typed empty") << "@as []" << true << QStringList();
         QTest::newRow("empty") << "[]" << true << QStringList();
         QTest::newRow("one") << "['/a/']" << true << QStringList{"/a/"};
@@ -210,6 +214,7 @@ private slots:
         QTest::newRow("missing comma") << "['a' 'b']" << false << QStringList();
         QTest::newRow("not an array") << "'a'" << false << QStringList();
         QTest::newRow("bare word") << "[a]" << false << QStringList();
+        // clang-format on
     }
     void gvariantStringArrays()
     {
@@ -257,7 +262,8 @@ private slots:
         Run(QStringLiteral("gsettings"), {QStringLiteral("list-keys"), KCustom + ":/x/"}, &exitCode);
         if (exitCode != 0)
             QSKIP("GNOME's media-keys schema is not installed (Debian: gnome-settings-daemon-common)");
-        const QString userOwn = QStringLiteral("/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/");
+        const QString userOwn =
+            QStringLiteral("/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/");
         Run(QStringLiteral("gsettings"), {"set", KMediaKeys, "custom-keybindings", "['" + userOwn + "']"});
 
         QTemporaryDir appDir;
@@ -299,7 +305,8 @@ private slots:
         // Added again (the program folder moved), each is there once, with
         // the new path.
         QString error;
-        QVERIFY2(AddGnomeShortcuts(JotterboxShortcuts(QStringLiteral("/moved/Jotterbox")), &error), qPrintable(error));
+        QVERIFY2(AddGnomeShortcuts(JotterboxShortcuts(QStringLiteral("/moved/Jotterbox")), &error),
+                 qPrintable(error));
         QCOMPARE(ParseGVariantStrings(GSettingsGet(KMediaKeys, QStringLiteral("custom-keybindings"))), paths);
         QCOMPARE(GSettingsGet(KCustom + ':' + expected[0].Path, QStringLiteral("command")),
                  QStringLiteral("'/moved/Jotterbox --new-note'"));

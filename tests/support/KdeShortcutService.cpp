@@ -36,8 +36,8 @@ QString TKdeShortcutService::Start(const QString &folder)
     const QString daemon = QStandardPaths::findExecutable(QStringLiteral("kglobalaccel5"));
     if (daemon.isEmpty())
         return QStringLiteral("kglobalaccel5 is not installed (Debian: libkf5globalaccel-bin)");
-    FBus.start(QStringLiteral("dbus-daemon"),
-               {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    FBus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                               QStringLiteral("--print-address=1")});
     QByteArray address;
     while (!address.contains('\n') && FBus.waitForReadyRead(KWaitMs))
         address += FBus.readAllStandardOutput();
@@ -60,7 +60,8 @@ QString TKdeShortcutService::Start(const QString &folder)
     if (!bus)
         return QStringLiteral("the private D-Bus session cannot be reached");
     const bool up = QTest::qWaitFor(
-        [&] { return bus->isServiceRegistered(KService) || FDaemon.state() == QProcess::NotRunning; }, KWaitMs);
+        [&] { return bus->isServiceRegistered(KService) || FDaemon.state() == QProcess::NotRunning; },
+        KWaitMs);
     if (!up || !bus->isServiceRegistered(KService))
         return QStringLiteral("kglobalaccel5 did not come up on the private bus");
     return {};
