@@ -1,5 +1,3 @@
-#include "app/TFormMain.h"
-#include "model/UnitGlobalData.h"
 #include "platform/GnomeShortcuts.h"
 #include "platform/HotKeyRoute.h"
 #include "platform/THotKeys.h"
@@ -310,37 +308,6 @@ private slots:
         QCOMPARE(ParseGVariantStrings(GSettingsGet(KMediaKeys, QStringLiteral("custom-keybindings"))), paths);
         QCOMPARE(GSettingsGet(KCustom + ':' + expected[0].Path, QStringLiteral("command")),
                  QStringLiteral("'/moved/Jotterbox --new-note'"));
-    }
-
-    // The program started in a GNOME Wayland session asks at its first
-    // start, and the shortcuts run the program in its own folder.
-    void gnomeSessionStartOffersTheShortcuts()
-    {
-        int exitCode = 0;
-        Run(QStringLiteral("gsettings"), {QStringLiteral("list-keys"), KCustom + ":/x/"}, &exitCode);
-        if (exitCode != 0)
-            QSKIP("GNOME's media-keys schema is not installed (Debian: gnome-settings-daemon-common)");
-        Run(QStringLiteral("gsettings"), {"reset-recursively", KMediaKeys});
-        qputenv("XDG_SESSION_TYPE", "wayland");
-        qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
-        QTemporaryDir appDir;
-        TScriptedDialogs dialogs;
-        dialogs.Answers = {true};
-        const auto start = [&] {
-            CreateGlobals(appDir.path() + '/');
-            {
-                TFormMain form;
-                form.FormCreate();
-            }
-            DestroyGlobals();
-        };
-        start();
-        QCOMPARE(dialogs.Questions.size(), 1);
-        const QString path = JotterboxShortcuts(QString())[0].Path;
-        QCOMPARE(GSettingsGet(KCustom + ':' + path, QStringLiteral("command")),
-                 "'" + appDir.path() + "/Jotterbox --new-note'");
-        start();
-        QCOMPARE(dialogs.Questions.size(), 1);
     }
 
     void gnomeShortcutsDeclinedLeaveNothing()
