@@ -12,6 +12,7 @@
 #include "notes/NoteEvents.h"
 #include "notes/ReminderEngine.h"
 #include "platform/Dialogs.h"
+#include "platform/GnomeShortcuts.h"
 #include "platform/Sound.h"
 #include "platform/THotKeys.h"
 #include "platform/TTrayIcon.h"
@@ -340,19 +341,23 @@ void TFormMain::PlayAlertSound()
 void TFormMain::RegisterHotKeys()
 {
     if (!HotKeys->Available()) {
-        const QString line =
-            QStringLiteral("Global hot keys unavailable: %1").arg(HotKeys->UnavailableReason());
+        const QString executable = AppDir + QStringLiteral("Jotterbox");
+        QString line = QStringLiteral("Global hot keys unavailable: %1").arg(HotKeys->UnavailableReason());
+        if (HotKeys->Route() != THotKeyRoute::X11)
+            line += QStringLiteral("; ") + HotKeyCommandsHint(executable);
         WriteDebugLog(line);
         qCInfo(lcJbxEvents, "%s", qPrintable(line));
+        if (HotKeys->Route() == THotKeyRoute::GnomeShortcuts)
+            OfferGnomeShortcutsOnce(UserInfo(), executable);
         return;
     }
     // A combination another program holds is silently unavailable.
     const Qt::KeyboardModifiers ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
     HotKeyNewNote = 1;
     HotKeyShowList = 2;
-    if (!HotKeys->Register(HotKeyNewNote, Qt::Key_N, ctrlAlt))
+    if (!HotKeys->Register(HotKeyNewNote, Qt::Key_N, ctrlAlt, QStringLiteral("New note")))
         WriteDebugLog(QStringLiteral("Ctrl+Alt+N is taken by another program"));
-    if (!HotKeys->Register(HotKeyShowList, Qt::Key_L, ctrlAlt))
+    if (!HotKeys->Register(HotKeyShowList, Qt::Key_L, ctrlAlt, QStringLiteral("Show or hide the list")))
         WriteDebugLog(QStringLiteral("Ctrl+Alt+L is taken by another program"));
 }
 

@@ -1,5 +1,7 @@
 #include "platform/THotKeys.h"
 
+#include "platform/TKdeGlobalAccel.h"
+
 #include <QAbstractEventDispatcher>
 #include <QGuiApplication>
 
@@ -93,11 +95,26 @@ xcb_window_t DefaultRoot(xcb_connection_t *connection)
 
 THotKeys::THotKeys(QObject *parent) : QObject(parent)
 {
-#if JBX_HAVE_XCB
     if (!qGuiApp) {
         FReason = QStringLiteral("global hot keys need a QGuiApplication");
         return;
     }
+    FRoute = ChooseHotKeyRoute(CurrentHotKeySession());
+    switch (FRoute) {
+    case THotKeyRoute::X11: break;
+    case THotKeyRoute::KdeService:
+        FKde = new TKdeGlobalAccel(QStringLiteral("jotterbox"), QStringLiteral("Jotterbox"), this);
+        connect(FKde, &TKdeGlobalAccel::Pressed, this, &THotKeys::Pressed);
+        return;
+    case THotKeyRoute::GnomeShortcuts:
+        FReason = QStringLiteral("GNOME on Wayland lets no program take global keys; its own custom "
+                                 "keyboard shortcuts can run the program's commands");
+        return;
+    case THotKeyRoute::None:
+        FReason = QStringLiteral("this Wayland session has no global shortcut service the program knows");
+        return;
+    }
+#if JBX_HAVE_XCB
     const QString platform = QGuiApplication::platformName();
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
@@ -127,12 +144,15 @@ THotKeys::~THotKeys()
     QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
-bool THotKeys::Available() const { return FConnection != nullptr; }
+bool THotKeys::Available() const { return FConnection != nullptr || FKde != nullptr; }
 
 QString THotKeys::UnavailableReason() const { return FReason; }
 
-bool THotKeys::Register(int id, Qt::Key key, Qt::KeyboardModifiers modifiers)
+bool THotKeys::Register(int id, Qt::Key key, Qt::KeyboardModifiers modifiers, const QString &name)
 {
+    if (FKde)
+        return FKde->Register(id, name.isEmpty() ? QStringLiteral("Hot key %1").arg(id) : name,
+                              QKeyCombination(modifiers, key));
 #if JBX_HAVE_XCB
     if (!FConnection || id <= 0)
         return false;
@@ -192,6 +212,7 @@ bool THotKeys::Register(int id, Qt::Key key, Qt::KeyboardModifiers modifiers)
     Q_UNUSED(id);
     Q_UNUSED(key);
     Q_UNUSED(modifiers);
+    Q_UNUSED(name);
     return false;
 #endif
 }
@@ -206,6 +227,13 @@ void THotKeys::UnregisterAll() { Ungrab(0); }
 
 void THotKeys::Ungrab(int id)
 {
+    if (FKde) {
+        if (id == 0)
+            FKde->UnregisterAll();
+        else
+            FKde->Unregister(id);
+        return;
+    }
 #if JBX_HAVE_XCB
     if (!FConnection)
         return;

@@ -105,6 +105,7 @@ template <class Self, class Visitor> void TUserInfo::VisitFields(Self &s, Visito
     visit(UserInterface, "QuickInputMode", s.QuickInputMode, TKind::Boolean);
     visit(UserInterface, "SoundFileName", s.SoundFileName, TKind::String);
     visit(UserInterface, "SkinDirectoryName", s.SkinDirectoryName, TKind::String);
+    visit(UserInterface, "GnomeShortcutsOffered", s.GnomeShortcutsOffered, TKind::Boolean);
     visit(Data, "AutoDeleteFinishedTasks", s.AutoDeleteFinishedTasks, TKind::Boolean);
     visit(Data, "AutoDeleteFinishedTasksDays", s.AutoDeleteFinishedTasksDays, TKind::Integer);
     visit(Data, "AutoDueDate", s.AutoDueDate, TKind::Boolean);

@@ -54,6 +54,9 @@ public:
     bool QuickInputMode = false;
     QString SoundFileName;
     QString SkinDirectoryName = QStringLiteral("1");
+    // Whether the user was asked once to add the hot keys to GNOME's
+    // keyboard shortcuts (GNOME on Wayland has no other way to them).
+    bool GnomeShortcutsOffered = false;
     // Data
     bool AutoDeleteFinishedTasks = false;
     qint32 AutoDeleteFinishedTasksDays = 365;

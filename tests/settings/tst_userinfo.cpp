@@ -77,7 +77,7 @@ private slots:
                 ++keys;
         }
         QCOMPARE(sections, (QList<QByteArray>{"[Installation]", "[User Interface]", "[Data]"}));
-        QCOMPARE(keys, 46);
+        QCOMPARE(keys, 47);
         QVERIFY(ReadIni().startsWith("[Installation]\r\nVersion=1.03\r\nDebugMode=0\r\n[User Interface]\r\n"
                                      "StayOnTop=1\r\nShowTips=1\r\nNextTip=0\r\n"));
         QVERIFY(ReadIni().endsWith("AutoReminder=0\r\nAutoReminderTime=09:30\r\nLastBackup=30 Dec 1899\r\n"));

@@ -176,6 +176,10 @@ QProcessEnvironment TXServer::Environment() const
     environment.insert(QStringLiteral("DISPLAY"), Display());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    // The test display is an X11 session of its own, whatever desktop the
+    // tests were started from.
+    environment.remove(QStringLiteral("XDG_SESSION_TYPE"));
+    environment.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
     return environment;
 }
 
