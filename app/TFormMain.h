@@ -98,6 +98,9 @@ public:
 
     void CoolTrayIcon1DblClick();
     void WMHotKey(int id);
+    // A command given on the command line, of this start or a later one
+    // ("new-note", ...): run as its hot key or tray menu item runs it.
+    void RunCommand(const QString &name);
     void StartTrayAlert();
     void PlayAlertSound();
 

@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -283,6 +284,7 @@ private slots:
         QTest::newRow("tray Exit") << 0;
         QTest::newRow("restart for stay on top") << 1;
         QTest::newRow("end of the session") << 2;
+        QTest::newRow("--exit") << 3;
     }
 
     void endLeavesEveryWindowForTheNextStart()
@@ -314,6 +316,8 @@ private slots:
                 FDialogs->Answers = {true};
                 RunOptions(
                     true, [this] { FOptions->CBStayOnTop->setChecked(!FOptions->CBStayOnTop->isChecked()); });
+            } else if (way == 3) {
+                FMain->RunCommand(QStringLiteral("exit"));
             } else if (FMain->WMQueryEndSession()) {
                 FMain->Close();
             }
@@ -328,6 +332,49 @@ private slots:
         QVERIFY(UserInfo().ShowToolBar);
         QVERIFY(sound.Played.isEmpty());
         QVERIFY(!FMain->CoolTrayIcon1->CycleIcons());
+    }
+
+    // What later starts send (Jotterbox --new-note ...) runs the commands
+    // of the hot keys and the tray menu.
+    void commandLineCommandsRunAsTheirKeysAndMenus()
+    {
+        Start();
+        TFormNote::InstallCreator();
+        QSignalSpy notes(FMain.get(), &TFormMain::NewNoteRequested);
+        FMain->RunCommand(QStringLiteral("new-note"));
+        QCOMPARE(notes.size(), 1);
+        QCOMPARE(TFormNote::OpenNotes().size(), 1);
+
+        // --show-list never hides; --toggle-list does both.
+        for (const bool shown : {true, true}) {
+            FMain->RunCommand(QStringLiteral("show-list"));
+            QTRY_VERIFY(FList->Ready);
+            QCOMPARE(FList->isVisible(), shown);
+        }
+        FMain->RunCommand(QStringLiteral("toggle-list"));
+        QVERIFY(!FList->isVisible());
+        FMain->RunCommand(QStringLiteral("toggle-list"));
+        QVERIFY(FList->isVisible());
+
+        // Asked again while they are open, the options stay the one dialog
+        // (not a second run of it, which Qt refuses with a warning).
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("Recursive call")));
+        QSignalSpy closed(FMain.get(), &TFormMain::Closed);
+        QTimer::singleShot(0, FOptions.get(), [this] {
+            QVERIFY(FOptions->isVisible());
+            FMain->RunCommand(QStringLiteral("options"));
+            QVERIFY(FOptions->isVisible());
+            FMain->RunCommand(QStringLiteral("no-such-command"));
+            FOptions->BtnCancel->click();
+        });
+        FMain->RunCommand(QStringLiteral("options"));
+        QVERIFY(!FOptions->isVisible());
+        QCOMPARE(notes.size(), 1);
+        QCOMPARE(closed.size(), 0);
+
+        FMain->RunCommand(QStringLiteral("exit"));
+        QVERIFY(FMain->CanExit);
+        QCOMPARE(closed.size(), 1);
     }
 
     void helpOpensTheManualFromEveryPlaceThatOffersIt()
