@@ -36,6 +36,9 @@ public:
     bool CanExit = false;
     QString DataFilePath;
     QString HelpFile;
+    // Whether the session had a tray when the program started. Without one
+    // the toolbar stands in for it: set before SetToolBar.
+    bool TrayAvailable = true;
     // Identifiers of the two global hot keys; 0 until they were registered.
     int HotKeyNewNote = 0;
     int HotKeyShowList = 0;

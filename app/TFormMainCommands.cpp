@@ -105,6 +105,12 @@ void TFormMain::SetTaskList(TFormTaskList *list)
 void TFormMain::SetToolBar(TFormToolBar *toolBar)
 {
     FToolBar = toolBar;
+    // With no tray the toolbar is all there is of the program on screen:
+    // it stays up and carries what only the tray menu offered.
+    if (!TrayAvailable) {
+        ActionShowToolbar->setVisible(false);
+        toolBar->StandInForTray({ActionAbout, Exit1});
+    }
     TNoteEvents::Instance().ActionShowToolbar = ActionShowToolbar;
     ActionShowToolbarUpdate();
 }
@@ -140,7 +146,7 @@ void TFormMain::ActionShowListUpdate()
 
 void TFormMain::ActionShowToolbarExecute()
 {
-    if (!FToolBar)
+    if (!FToolBar || !TrayAvailable)
         return;
     // Hidden this way the toolbar keeps ShowToolBar: it is back at the next start.
     if (FToolBar->isVisible())

@@ -27,6 +27,7 @@
 #include <QPaintEvent>
 #include <QDeadlineTimer>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
@@ -209,6 +210,8 @@ int main(int argc, char *argv[])
                          [&formMain](bool &agree) { agree = formMain.WMQueryEndSession(); });
         QObject::connect(&sessionEnd, &TSessionEnd::EndAgreed, &formMain, &TFormMain::Close);
 
+        // Without a tray at start, the toolbar stands in for it.
+        formMain.TrayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
         formMain.FormCreate();
         auto formTaskList = std::make_unique<TFormTaskList>(formMain.Reminders);
         formMain.SetTaskList(formTaskList.get());

@@ -63,9 +63,10 @@ class TestAppCommands : public QObject {
     std::unique_ptr<TFormTip> FTip;
     std::unique_ptr<TFormToolBar> FToolBar;
 
-    void Start()
+    void Start(bool tray = true)
     {
         FMain = std::make_unique<TFormMain>();
+        FMain->TrayAvailable = tray;
         FMain->FormCreate();
         FList = std::make_unique<TFormTaskList>(FMain->Reminders);
         FMain->SetTaskList(FList.get());
@@ -139,6 +140,29 @@ private slots:
         QSignalSpy asked(FMain.get(), &TFormMain::NewNoteRequested);
         FMain->NewNote1->trigger();
         QCOMPARE(asked.size(), 1);
+    }
+
+    // A session with no tray: the toolbar is up whatever the setting says,
+    // offers no way to hide it, and reaches About and Exit.
+    void withoutATrayTheToolbarStandsInForIt()
+    {
+        UserInfo().ShowToolBar = false;
+        Start(false);
+        QVERIFY(FToolBar->isVisible());
+        QVERIFY(!FMain->ActionShowToolbar->isVisible());
+        FMain->ActionShowToolbar->trigger();
+        QVERIFY(FToolBar->isVisible());
+        FToolBar->PopupMenu1Popup();
+        const QList<QAction *> items = FToolBar->PopupMenu1->actions();
+        QVERIFY(items.contains(FMain->ActionAbout));
+        QVERIFY(items.contains(FMain->Exit1));
+        QVERIFY(!items.contains(FToolBar->HideToolbar1));
+        QVERIFY(!items.contains(FMain->ActionShowToolbar));
+
+        QSignalSpy closed(FMain.get(), &TFormMain::Closed);
+        items.last()->trigger();
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(!UserInfo().ShowToolBar);
     }
 
     void showCommandsToggleAndTheirCaptionsFollowTheScreen()
