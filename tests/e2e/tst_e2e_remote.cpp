@@ -199,6 +199,12 @@ private slots:
         why = Sent("--new-note");
         QVERIFY2(why.isEmpty(), qPrintable(why));
         QVERIFY2(Shows(program, 2), qPrintable(program.Output()));
+        // Typed into at once, as a note of the hot key is.
+        QVERIFY2(Eventually([&] {
+                     const QString focus = XDo({"getwindowfocus"});
+                     return ProgramWindows(program).contains(focus) && Geometry(focus).size() == QSize(250, 160);
+                 }),
+                 qPrintable("the new note has no focus: " + XDo({"getwindowfocus"})));
         SaveScreenshot(QStringLiteral("remote-list-and-note.png"));
 
         // Asked twice, the options come up once.
