@@ -22,10 +22,10 @@
 #include "toolbar/TFormToolBar.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLoggingCategory>
 #include <QPaintEvent>
-#include <QDeadlineTimer>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QThread>

@@ -18,9 +18,9 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QScreen>
-#include <QLoggingCategory>
 #include <QTimer>
 
 // The program's event lines: shown with QT_LOGGING_RULES=jbx.events=true.
