@@ -37,6 +37,9 @@ public:
     bool CanExit = false;
     QString DataFilePath;
     QString HelpFile;
+    // Whether the session had a tray when the program started. Without one
+    // the toolbar stands in for it: set before SetToolBar.
+    bool TrayAvailable = true;
     // Identifiers of the two global hot keys; 0 until they were registered.
     int HotKeyNewNote = 0;
     int HotKeyShowList = 0;
@@ -103,6 +106,9 @@ public:
 
     void CoolTrayIcon1DblClick();
     void WMHotKey(int id);
+    // A command given on the command line, of this start or a later one
+    // ("new-note", ...): run as its hot key or tray menu item runs it.
+    void RunCommand(const QString &name);
     void StartTrayAlert();
     void PlayAlertSound();
 

@@ -105,6 +105,12 @@ void TFormMain::SetTaskList(TFormTaskList *list)
 void TFormMain::SetToolBar(TFormToolBar *toolBar)
 {
     FToolBar = toolBar;
+    // With no tray the toolbar is all there is of the program on screen:
+    // it stays up and carries what only the tray menu offered.
+    if (!TrayAvailable) {
+        ActionShowToolbar->setVisible(false);
+        toolBar->StandInForTray({ActionAbout, Exit1});
+    }
     TNoteEvents::Instance().ActionShowToolbar = ActionShowToolbar;
     ActionShowToolbarUpdate();
 }
@@ -140,7 +146,7 @@ void TFormMain::ActionShowListUpdate()
 
 void TFormMain::ActionShowToolbarExecute()
 {
-    if (!FToolBar)
+    if (!FToolBar || !TrayAvailable)
         return;
     // Hidden this way the toolbar keeps ShowToolBar: it is back at the next start.
     if (FToolBar->isVisible())
@@ -159,6 +165,13 @@ void TFormMain::ActionOptionsExecute()
 {
     if (!FOptions)
         return;
+    // Asked again while it is open (from another menu, or by a command):
+    // the open dialog comes to the front.
+    if (FOptions->isVisible()) {
+        FOptions->raise();
+        FOptions->activateWindow();
+        return;
+    }
     const bool accepted = FOptions->exec() == QDialog::Accepted;
     // The program was ended meanwhile (the tray's Exit, the session): no
     // more boxes that would hold up its end.
@@ -203,6 +216,21 @@ void TFormMain::ActionHelpExecute()
         Dialogs().ErrorBox(
             QStringLiteral("The help file %1 could not be opened: no program to show it was found.")
                 .arg(shown));
+}
+
+void TFormMain::RunCommand(const QString &name)
+{
+    if (name == QLatin1String("new-note"))
+        NewNote1->trigger();
+    else if (name == QLatin1String("toggle-list"))
+        ActionShowList->trigger();
+    else if (name == QLatin1String("show-list")) {
+        if (FTaskList)
+            FTaskList->ShowExpanded();
+    } else if (name == QLatin1String("options"))
+        ActionOptions->trigger();
+    else if (name == QLatin1String("exit"))
+        Exit1->trigger();
 }
 
 bool TFormMain::OfferShortcut(const QKeyCombination &keys)

@@ -6,10 +6,14 @@
 #include "dialogs/TFormOptions.h"
 #include "dialogs/TFormTip.h"
 #include "model/UnitGlobalData.h"
+#include "model/UnitGlobalProc.h"
 #include "notes/TFormNote.h"
 #include "notes/TaskSheetMessage.h"
 #include "platform/AbruptEnd.h"
 #include "platform/DesktopEntry.h"
+#include "platform/CommandClient.h"
+#include "platform/CommandLine.h"
+#include "platform/CommandServer.h"
 #include "platform/Dialogs.h"
 #include "platform/DisplayPlatform.h"
 #include "platform/Fonts.h"
@@ -21,13 +25,15 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLoggingCategory>
 #include <QPaintEvent>
 #include <QScreen>
+#include <QSystemTrayIcon>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 // Off unless asked for (QT_LOGGING_RULES=jbx.paint=true): one line per
@@ -100,12 +106,8 @@ void PrepareAbruptEndSave()
 // --install-desktop and --uninstall-desktop: the program in the desktop's
 // menu, or out of it. They touch only the user's menu and icon folders and
 // end at once, with no display and no lock, whether or not the program runs.
-// Any other argument: -1, the program starts.
-int DesktopCommand(int argc, char *argv[])
+int DesktopCommand(int argc, char *argv[], bool install)
 {
-    const bool install = argc == 2 && std::strcmp(argv[1], "--install-desktop") == 0;
-    if (argc != 2 || (!install && std::strcmp(argv[1], "--uninstall-desktop") != 0))
-        return -1;
     QCoreApplication core(argc, argv);
     const DesktopEntry::TPlaces places = DesktopEntry::TPlaces::User();
     const QString error = install ? DesktopEntry::Install(QCoreApplication::applicationDirPath(), places)
@@ -119,23 +121,86 @@ int DesktopCommand(int argc, char *argv[])
                 qPrintable(DesktopEntry::InstalledFiles(places).first()));
     return 0;
 }
+
+// An instance that is starting holds the lock before it listens for
+// commands: a command is tried again until it is up, this long at most.
+constexpr int CommandWaitMs = 20000;
+constexpr int CommandRetryMs = 20;
+constexpr int CommandAnswerMs = 5000;
+
+int Fail(const QString &message, int code)
+{
+    std::fprintf(stderr, "Jotterbox: %s\n", qUtf8Printable(message));
+    return code;
+}
+
+// Hands the command to the instance holding the lock. -1 when this process
+// took the lock meanwhile (the other ended): it is the instance now.
+int SendToRunningInstance(TSingleInstance &instance, const QString &socket, const QString &command)
+{
+    const QDeadlineTimer deadline(CommandWaitMs);
+    for (;;) {
+        switch (SendCommand(socket, command, CommandAnswerMs)) {
+        case TCommandSent::Delivered: return 0;
+        case TCommandSent::Unknown:
+            return Fail(QStringLiteral("the running Jotterbox does not know --%1").arg(command), 1);
+        case TCommandSent::Foreign:
+            return Fail(QStringLiteral("%1 belongs to another user: nothing was sent").arg(socket), 1);
+        case TCommandSent::NoAnswer: return Fail(QStringLiteral("the running Jotterbox does not answer"), 1);
+        case TCommandSent::NoListener: break;
+        }
+        if (instance.TryLock(0))
+            return -1;
+        if (deadline.hasExpired())
+            return Fail(QStringLiteral("the running Jotterbox does not take commands"), 1);
+        QThread::msleep(CommandRetryMs);
+    }
+}
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (const int desktopCommand = DesktopCommand(argc, argv); desktopCommand >= 0)
-        return desktopCommand;
-    // The lock comes first, before the display is opened or any file read:
-    // a second start ends at once, having read and written nothing.
+    // What was asked comes first: help, the version and a mistyped option
+    // end here, having touched nothing.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const TCommandLine line = ParseCommandLine(arguments);
+    switch (line.Kind) {
+    case TCommandLine::Invalid:
+        return Fail(line.Error + QStringLiteral("\nTry 'Jotterbox --help' for the options."), 2);
+    case TCommandLine::Local:
+        if (line.Command.endsWith(QLatin1String("-desktop")))
+            return DesktopCommand(argc, argv, line.Command == QLatin1String("install-desktop"));
+        std::fputs(qUtf8Printable(line.Command == QLatin1String("help") ? CommandLineHelp() : VersionText()),
+                   stdout);
+        return 0;
+    case TCommandLine::Start:
+    case TCommandLine::Remote: break;
+    }
+
+    // The lock comes next, before the display is opened or any file read:
+    // a second start ends at once, having read and written nothing, or
+    // hands its command over to the running instance.
     // No waiting for the lock: it is taken and given back whole (a file
     // made or removed in one step), so there is no moment to wait out.
     TSingleInstance instance(QStringLiteral("App_ZEL_Task_Sheet"));
+    const QString commandSocket = instance.Folder() + QStringLiteral("/App_ZEL_Task_Sheet.socket");
     if (!instance.TryLock(0)) {
-        if (instance.Error().isEmpty())
+        if (instance.Error().isEmpty() && line.Kind == TCommandLine::Start)
             return 0;
-        // No place for a lock at all: better one instance too many than none.
-        Dialogs().ErrorBox(instance.Error()); // no display yet: stderr only
+        if (instance.Error().isEmpty()) {
+            const int sent = SendToRunningInstance(instance, commandSocket, line.Command);
+            if (sent >= 0)
+                return sent;
+        } else {
+            // No place for a lock at all: better one instance too many than none.
+            Dialogs().ErrorBox(instance.Error()); // no display yet: stderr only
+        }
     }
+    // Nothing runs that could be ended.
+    if (line.Command == QLatin1String("exit"))
+        return 0;
     // Before the display opens: a session that ends from here on gets the
     // orderly end with its save.
     TSessionEnd::InstallSignalHandlers();
@@ -173,6 +238,8 @@ int main(int argc, char *argv[])
                          [&formMain](bool &agree) { agree = formMain.WMQueryEndSession(); });
         QObject::connect(&sessionEnd, &TSessionEnd::EndAgreed, &formMain, &TFormMain::Close);
 
+        // Without a tray at start, the toolbar stands in for it.
+        formMain.TrayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
         formMain.FormCreate();
         auto formTaskList = std::make_unique<TFormTaskList>(formMain.Reminders);
         formMain.SetTaskList(formTaskList.get());
@@ -185,9 +252,17 @@ int main(int argc, char *argv[])
         auto formToolBar = std::make_unique<TFormToolBar>(formTaskList.get());
         formMain.SetToolBar(formToolBar.get());
         formToolBar->FormCreate();
-        QTimer::singleShot(0, &formMain, [&formMain] {
+        // Commands of later starts are taken once the windows are up; until
+        // then those starts wait.
+        TCommandServer commands;
+        QObject::connect(&commands, &TCommandServer::CommandReceived, &formMain, &TFormMain::RunCommand);
+        QTimer::singleShot(0, &formMain, [&formMain, &commands, &commandSocket] {
             formMain.FormShow();
             qCInfo(lcJbxEvents, "platform %s", qPrintable(QGuiApplication::platformName()));
+            if (!commands.Listen(commandSocket)) {
+                WriteDebugLog(commands.Error());
+                qCInfo(lcJbxEvents, "%s", qPrintable(commands.Error()));
+            }
             qCInfo(lcJbxEvents, "idle");
             // Settings and data read, windows made and shown, the event log
             // in use: from here on an abrupt end saves, run ahead of every
@@ -196,9 +271,14 @@ int main(int argc, char *argv[])
             LiveMain = &formMain;
             ArmAbruptEnd();
         });
+        // In a pass of its own: a dialog it opens holds up nothing above.
+        if (line.Kind == TCommandLine::Remote)
+            QTimer::singleShot(0, &formMain, [&formMain, &line] { formMain.RunCommand(line.Command); });
         QApplication::exec();
-        // The end is under way: a signal now must not start another.
+        // The end is under way: a signal now must not start another, and
+        // a command must wait for the next instance.
         sessionEnd.blockSignals(true);
+        commands.Close();
         // Notes on screen go without their close query: they stay marked
         // open and come back at the next start.
         TFormNote::DestroyAll();

@@ -11,6 +11,7 @@ TSingleInstance::TSingleInstance(const QString &name, const QString &folder)
         dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
         dir = QDir::tempPath();
+    FFolder = dir;
     FFileName = QDir(dir).filePath(name + QStringLiteral(".lock"));
     FLock = std::make_unique<QLockFile>(FFileName);
     // Only a dead owner makes a lock stale, never its age: the running

@@ -20,9 +20,13 @@ public:
     void Unlock();
     bool Locked() const;
     QString FileName() const { return FFileName; }
+    // The folder the lock lives in; other per-user files of the instance
+    // (its command socket) go beside it.
+    QString Folder() const { return FFolder; }
     QString Error() const { return FError; }
 
 private:
+    QString FFolder;
     QString FFileName;
     QString FError;
     std::unique_ptr<QLockFile> FLock;

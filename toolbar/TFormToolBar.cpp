@@ -20,9 +20,13 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
+
+// The program's event lines: shown with QT_LOGGING_RULES=jbx.events=true.
+Q_LOGGING_CATEGORY(lcToolBarEvents, "jbx.events", QtWarningMsg)
 
 namespace {
 constexpr QSize BarSize(67, 26);
@@ -99,11 +103,19 @@ TFormToolBar::TFormToolBar(QWidget *listWindow)
 
 // --- showing, placing, closing ----------------------------------------------
 
+void TFormToolBar::StandInForTray(const QList<QAction *> &trayCommands)
+{
+    StandIn = true;
+    FTrayCommands.clear();
+    for (QAction *command : trayCommands)
+        FTrayCommands << command;
+}
+
 void TFormToolBar::FormCreate()
 {
     Placed = false;
     setFixedSize(BarSize);
-    if (UserInfo().ShowToolBar)
+    if (UserInfo().ShowToolBar || StandIn)
         show();
 }
 
@@ -117,7 +129,8 @@ void TFormToolBar::showEvent(QShowEvent *event)
 void TFormToolBar::FormShow()
 {
     TUserInfo &settings = UserInfo();
-    settings.ShowToolBar = true;
+    if (!StandIn)
+        settings.ShowToolBar = true;
     Placed = false;
     const QPoint place = ToolBarPlaceOnScreen(QPoint(settings.ToolBarLeft, settings.ToolBarTop), BarSize,
                                               ScreenAreas(), PrimaryScreenSize());
@@ -153,13 +166,18 @@ void TFormToolBar::hideEvent(QHideEvent *event)
 
 void TFormToolBar::closeEvent(QCloseEvent *event)
 {
+    // Closed, it would leave nothing of the program to reach it by.
+    if (StandIn && !FSessionEnding) {
+        event->ignore();
+        return;
+    }
     FormCloseQuery();
     event->accept();
 }
 
 void TFormToolBar::FormCloseQuery()
 {
-    if (!FSessionEnding)
+    if (!FSessionEnding && !StandIn)
         UserInfo().ShowToolBar = false;
     Placed = false;
 }
@@ -234,9 +252,19 @@ void TFormToolBar::PopupMenu1Popup()
     ShowList1 = shared.ActionShowList;
     Options1 = shared.ActionOptions;
 
-    // In groups with a line between; a missing command is left out.
+    // In groups with a line between; a missing command is left out. Standing
+    // in for the tray, the toolbar cannot go, and the tray's last commands join
+    // Options as they stand in its menu.
+    QList<QAction *> last{Options1};
+    for (QAction *command : FTrayCommands)
+        last << command;
     PopupMenu1->clear();
-    AddActionGroups(PopupMenu1, {{NewNote1}, {ShowList1, HideToolbar1}, {Options1}});
+    AddActionGroups(PopupMenu1, {{NewNote1}, {ShowList1, StandIn ? nullptr : HideToolbar1}, last});
+    QStringList captions;
+    for (const QAction *item : PopupMenu1->actions())
+        if (!item->isSeparator())
+            captions << item->text();
+    qCInfo(lcToolBarEvents, "toolbar menu: %s", qPrintable(captions.join(QStringLiteral(" | "))));
 }
 
 void TFormToolBar::contextMenuEvent(QContextMenuEvent *event)

@@ -38,10 +38,18 @@ public:
     QAction *HideToolbar1 = nullptr;
     QPointer<QAction> Options1;
 
+    // Set when the session has no tray: see StandInForTray.
+    bool StandIn = false;
+
     // True from when the window manager has placed the shown window until it
     // is hidden or closed; only then are moves the user's and stored.
     bool Placed = false;
 
+    // With no tray the toolbar is the program's only presence on screen: it
+    // shows whatever ShowToolBar says (and leaves the setting as it is),
+    // does not hide or close, and its menu also carries `trayCommands`.
+    // Call before FormCreate.
+    void StandInForTray(const QList<QAction *> &trayCommands);
     void FormCreate();
     void FormShow();
     // Puts the window at its stored place again once the window manager is
@@ -66,6 +74,7 @@ protected:
 
 private:
     QTimer *FSettle;
+    QList<QPointer<QAction>> FTrayCommands;
     bool FSessionEnding = false;
     QTime FShownMinute; // what the hands show; none before the first draw
 };

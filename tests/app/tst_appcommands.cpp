@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -62,9 +63,10 @@ class TestAppCommands : public QObject {
     std::unique_ptr<TFormTip> FTip;
     std::unique_ptr<TFormToolBar> FToolBar;
 
-    void Start()
+    void Start(bool tray = true)
     {
         FMain = std::make_unique<TFormMain>();
+        FMain->TrayAvailable = tray;
         FMain->FormCreate();
         FList = std::make_unique<TFormTaskList>(FMain->Reminders);
         FMain->SetTaskList(FList.get());
@@ -138,6 +140,29 @@ private slots:
         QSignalSpy asked(FMain.get(), &TFormMain::NewNoteRequested);
         FMain->NewNote1->trigger();
         QCOMPARE(asked.size(), 1);
+    }
+
+    // A session with no tray: the toolbar is up whatever the setting says,
+    // offers no way to hide it, and reaches About and Exit.
+    void withoutATrayTheToolbarStandsInForIt()
+    {
+        UserInfo().ShowToolBar = false;
+        Start(false);
+        QVERIFY(FToolBar->isVisible());
+        QVERIFY(!FMain->ActionShowToolbar->isVisible());
+        FMain->ActionShowToolbar->trigger();
+        QVERIFY(FToolBar->isVisible());
+        FToolBar->PopupMenu1Popup();
+        const QList<QAction *> items = FToolBar->PopupMenu1->actions();
+        QVERIFY(items.contains(FMain->ActionAbout));
+        QVERIFY(items.contains(FMain->Exit1));
+        QVERIFY(!items.contains(FToolBar->HideToolbar1));
+        QVERIFY(!items.contains(FMain->ActionShowToolbar));
+
+        QSignalSpy closed(FMain.get(), &TFormMain::Closed);
+        items.last()->trigger();
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(!UserInfo().ShowToolBar);
     }
 
     void showCommandsToggleAndTheirCaptionsFollowTheScreen()
@@ -283,6 +308,7 @@ private slots:
         QTest::newRow("tray Exit") << 0;
         QTest::newRow("restart for stay on top") << 1;
         QTest::newRow("end of the session") << 2;
+        QTest::newRow("--exit") << 3;
     }
 
     void endLeavesEveryWindowForTheNextStart()
@@ -314,6 +340,8 @@ private slots:
                 FDialogs->Answers = {true};
                 RunOptions(
                     true, [this] { FOptions->CBStayOnTop->setChecked(!FOptions->CBStayOnTop->isChecked()); });
+            } else if (way == 3) {
+                FMain->RunCommand(QStringLiteral("exit"));
             } else if (FMain->WMQueryEndSession()) {
                 FMain->Close();
             }
@@ -328,6 +356,49 @@ private slots:
         QVERIFY(UserInfo().ShowToolBar);
         QVERIFY(sound.Played.isEmpty());
         QVERIFY(!FMain->CoolTrayIcon1->CycleIcons());
+    }
+
+    // What later starts send (Jotterbox --new-note ...) runs the commands
+    // of the hot keys and the tray menu.
+    void commandLineCommandsRunAsTheirKeysAndMenus()
+    {
+        Start();
+        TFormNote::InstallCreator();
+        QSignalSpy notes(FMain.get(), &TFormMain::NewNoteRequested);
+        FMain->RunCommand(QStringLiteral("new-note"));
+        QCOMPARE(notes.size(), 1);
+        QCOMPARE(TFormNote::OpenNotes().size(), 1);
+
+        // --show-list never hides; --toggle-list does both.
+        for (const bool shown : {true, true}) {
+            FMain->RunCommand(QStringLiteral("show-list"));
+            QTRY_VERIFY(FList->Ready);
+            QCOMPARE(FList->isVisible(), shown);
+        }
+        FMain->RunCommand(QStringLiteral("toggle-list"));
+        QVERIFY(!FList->isVisible());
+        FMain->RunCommand(QStringLiteral("toggle-list"));
+        QVERIFY(FList->isVisible());
+
+        // Asked again while they are open, the options stay the one dialog
+        // (not a second run of it, which Qt refuses with a warning).
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("Recursive call")));
+        QSignalSpy closed(FMain.get(), &TFormMain::Closed);
+        QTimer::singleShot(0, FOptions.get(), [this] {
+            QVERIFY(FOptions->isVisible());
+            FMain->RunCommand(QStringLiteral("options"));
+            QVERIFY(FOptions->isVisible());
+            FMain->RunCommand(QStringLiteral("no-such-command"));
+            FOptions->BtnCancel->click();
+        });
+        FMain->RunCommand(QStringLiteral("options"));
+        QVERIFY(!FOptions->isVisible());
+        QCOMPARE(notes.size(), 1);
+        QCOMPARE(closed.size(), 0);
+
+        FMain->RunCommand(QStringLiteral("exit"));
+        QVERIFY(FMain->CanExit);
+        QCOMPARE(closed.size(), 1);
     }
 
     void helpOpensTheManualFromEveryPlaceThatOffersIt()

@@ -26,7 +26,7 @@ QString TE2eTest::StartDisplay()
     if (!TXServer::XvfbInstalled())
         return QStringLiteral("Xvfb is not installed: the end-to-end tests need a private X display");
     QString error;
-    if (!FX.Start(true, true, &error))
+    if (!FX.Start(true, FTrayHost, &error))
         return QStringLiteral("Xvfb could not start: ") + error;
     return {};
 }

@@ -27,6 +27,9 @@ private slots:
     void cleanup();
 
 protected:
+    // Whether the display has a tray host; a test of a session without one
+    // clears it in its constructor.
+    bool FTrayHost = true;
     TXServer FX;
     std::unique_ptr<QTemporaryDir> FDir;
     QString FFolder;  // the program folder of this test case

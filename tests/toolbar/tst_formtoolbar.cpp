@@ -303,6 +303,43 @@ private slots:
         QVERIFY(UserInfo().ShowToolBar);
     }
 
+    // With no tray the toolbar is all the user has of the program: it shows
+    // whatever the setting says, leaves the setting alone, will not go, and
+    // its menu carries the tray's last commands.
+    void standingInForTheTrayItStaysUpAndCarriesTheTrayCommands()
+    {
+        QAction newNote(QStringLiteral("New &Note")), showList(QStringLiteral("Show &List")),
+            options(QStringLiteral("&Options...")), about(QStringLiteral("&About Jotterbox...")),
+            exit(QStringLiteral("E&xit"));
+        TNoteEvents &shared = TNoteEvents::Instance();
+        shared.ActionAddNewNote = &newNote;
+        shared.ActionShowList = &showList;
+        shared.ActionOptions = &options;
+        UserInfo().ShowToolBar = false;
+        TFormToolBar bar(FList.get());
+        bar.StandInForTray({&about, &exit});
+        bar.FormCreate();
+        QVERIFY(bar.isVisible());
+        QVERIFY(!UserInfo().ShowToolBar);
+
+        bar.PopupMenu1Popup();
+        QCOMPARE(Captions(bar.PopupMenu1), (QStringList{"New &Note", "-", "Show &List", "-", "&Options...",
+                                                        "&About Jotterbox...", "E&xit"}));
+        QSignalSpy exits(&exit, &QAction::triggered);
+        bar.PopupMenu1->actions().last()->trigger();
+        QCOMPARE(exits.size(), 1);
+
+        // Closed by the window manager (Alt+F4): it stays.
+        QVERIFY(!bar.close());
+        QVERIFY(bar.isVisible());
+        QVERIFY(!UserInfo().ShowToolBar);
+        // Hidden and shown by the program, the setting is still the user's.
+        bar.hide();
+        bar.show();
+        QVERIFY(!UserInfo().ShowToolBar);
+        shared.ActionOptions = nullptr;
+    }
+
     void picturesMakeANoteAndOpenTheListBelow()
     {
         QAction newNote, showList;

@@ -1,0 +1,89 @@
+// A session without a tray (GNOME shows none unless an extension adds it):
+// the installed program on a private X display with a window manager and
+// no tray host keeps its toolbar up, and the toolbar's menu reaches what
+// only the tray menu offered.
+
+#include "e2e/TE2eTest.h"
+#include "e2e/TProgram.h"
+#include "settings/TUserInfo.h"
+
+#include <QFile>
+#include <QTest>
+
+namespace {
+constexpr QSize KToolBarSize(67, 26);
+constexpr QPoint KOnTheNoteButton(34, 13); // the clock would take the press for a drag
+} // namespace
+
+class TestE2eNoTray : public TE2eTest {
+    Q_OBJECT
+
+public:
+    TestE2eNoTray() { FTrayHost = false; }
+
+private:
+    QString ToolBar(TProgram &program) const
+    {
+        const QStringList ids = XDo({"search", "--all", "--onlyvisible", "--pid",
+                                     QString::number(program.Process().processId()), "--name", "."})
+                                    .split(u'\n', Qt::SkipEmptyParts);
+        for (const QString &id : ids)
+            if (Geometry(id).size() == KToolBarSize)
+                return id;
+        return {};
+    }
+
+    // A right click on the toolbar; true once its menu is up and has drawn.
+    bool OpenMenu(TProgram &program, const QString &bar, int opened)
+    {
+        const QImage before = Screenshot();
+        PointerTo(Geometry(bar).topLeft() + KOnTheNoteButton);
+        XDo({"click", "3"});
+        return Eventually([&] { return program.Output().count("jbx.events: toolbar menu:") == opened; }) &&
+               Eventually([&] { return Screenshot() != before; });
+    }
+
+private slots:
+    void init()
+    {
+        const QString installError = InstallFresh();
+        QVERIFY2(installError.isEmpty(), qPrintable(installError));
+    }
+
+    void toolbarStandsInForTheTray()
+    {
+        // The setting says no toolbar.
+        TProgram program(FFolder, Environment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        QString bar;
+        QVERIFY2(Eventually([&] { return !(bar = ToolBar(program)).isEmpty(); }),
+                 qPrintable("no toolbar; output:\n" + program.Output()));
+
+        // Its menu: no "Hide Toolbar", and the tray's About and Exit.
+        QVERIFY2(OpenMenu(program, bar, 1), qPrintable(program.Output()));
+        SaveScreenshot(QStringLiteral("notray-toolbar-menu.png"));
+        QVERIFY2(program.Output().contains("jbx.events: toolbar menu: New &Note | Show &List | &Options... | "
+                                           "&About Jotterbox... | E&xit\n"),
+                 qPrintable(program.Output()));
+        XDo({"key", "a"}); // &About Jotterbox...
+        QVERIFY2(Eventually([&] { return ProgramWindows(program).size() == 1; }), "the about box did not show");
+        SaveScreenshot(QStringLiteral("notray-about.png"));
+        XDo({"key", "Escape"});
+        QVERIFY(Eventually([&] { return ProgramWindows(program).isEmpty(); }));
+
+        QVERIFY2(OpenMenu(program, bar, 2), qPrintable(program.Output()));
+        XDo({"key", "x"}); // E&xit
+        QVERIFY2(program.Process().waitForFinished(10000), "Exit did not end the program");
+        QCOMPARE(program.Process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.Process().exitCode(), 0);
+        // The final save ran, and the setting is still the user's.
+        QVERIFY(QFile::exists(Path("Jotterbox.dat")));
+        TUserInfo settings(FFolder + u'/');
+        settings.LoadSettings();
+        QVERIFY(!settings.ShowToolBar);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestE2eNoTray)
+#include "tst_e2e_notray.moc"
