@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QRegularExpression>
 #include <QProcess>
 #include <QTest>
 #include <csignal>
@@ -358,7 +359,11 @@ private slots:
             QCOMPARE(run.Err, err);
             QCOMPARE(Files(FRuntime), runtime);
             if (running) {
-                QCOMPARE(program->Output(), QStringLiteral("jbx.events: idle\n"));
+                // Nothing reached it after its start.
+                QString output = program->Output();
+                output.remove(QRegularExpression(QStringLiteral("^jbx\\.events: platform \\S+\n"),
+                                                 QRegularExpression::MultilineOption));
+                QCOMPARE(output, QStringLiteral("jbx.events: idle\n"));
                 QCOMPARE(program->Stop(SIGTERM), 0);
             } else {
                 QCOMPARE(Files(FFolder), before);

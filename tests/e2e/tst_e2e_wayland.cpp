@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QImage>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTest>
 #include <csignal>
 
@@ -149,12 +150,19 @@ private slots:
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
         QVERIFY2(program.Output().contains(QStringLiteral("jbx.events: platform wayland")),
                  qPrintable(program.Output()));
+        // A change of the user's own makes the program save while the notes
+        // are up: a save of what it already holds would leave the file be.
+        QProcess command;
+        command.setProcessEnvironment(environment);
+        command.start(FFolder + QStringLiteral("/Jotterbox"), {QStringLiteral("--new-note")});
+        QVERIFY(command.waitForFinished(20000));
+        QCOMPARE(command.exitCode(), 0);
         QVERIFY2(Eventually([&] { return QFileInfo(data).lastModified() != written; }),
                  "the program saved nothing while it ran");
 
         QCOMPARE(program.Stop(SIGTERM), 0);
         ReadDataFile([](const TTaskList &tasks) {
-            QCOMPARE(tasks.Count(), 2);
+            QCOMPARE(tasks.Count(), 3); // and the new note
             const TTask &placed = *tasks.GetTask(0);
             const TTask &unplaced = *tasks.GetTask(1);
             QVERIFY(placed.NoteOpen && unplaced.NoteOpen);

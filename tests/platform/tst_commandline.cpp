@@ -84,7 +84,7 @@ private slots:
                     ++text;
                 columns << text;
             }
-        QCOMPARE(columns, QSet<qsizetype>{qsizetype(2 + QStringLiteral("--toggle-list  ").size())});
+        QCOMPARE(columns, QSet<qsizetype>{qsizetype(2 + QStringLiteral("--uninstall-desktop  ").size())});
         QCOMPARE(VersionText(), QStringLiteral("Jotterbox 1.03\n"));
         QVERIFY(!IsRemoteCommand(QString()));
         QVERIFY(!IsRemoteCommand(QStringLiteral("new-note\n")));
