@@ -102,8 +102,24 @@ private slots:
         RunOnDisplay(QStringLiteral("import"), {QStringLiteral("-window"), id, shot});
         QCOMPARE(QImage(shot).size(), KStored.size());
 
+        // The session has no tray: the toolbar stands in for it, though the
+        // settings keep it hidden.
+        const auto toolbarUp = [&] {
+            const QStringList windows = XDo({"search", "--all", "--onlyvisible", "--pid",
+                                             QString::number(program.Process().processId()), "--name", "."})
+                                            .split(u'\n', Qt::SkipEmptyParts);
+            for (const QString &window : windows)
+                if (Geometry(window).size() == QSize(67, 26))
+                    return true;
+            return false;
+        };
+        QVERIFY2(Eventually(toolbarUp), "no toolbar on screen in a session without a tray");
+
         QCOMPARE(program.Stop(SIGTERM), 0);
         CheckStoredPlaces();
+        QFile ini(Path(QStringLiteral("Jotterbox.ini")));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QVERIFY(ini.readAll().contains("\r\nShowToolBar=0\r\n"));
     }
 
     void theListOpensAtItsPlaceOnXwayland()
