@@ -83,6 +83,9 @@ TFormTaskList::~TFormTaskList()
 {
     if (!FDestroyed && GlobalsExist())
         FormDestroy();
+    // The rows' view outlives this part of the window: its focus leaving as
+    // the children go must not call back into a window half destroyed.
+    disconnect(ListView1, nullptr, this, nullptr);
 }
 
 void TFormTaskList::BuildActions()
