@@ -19,7 +19,7 @@
 #include <unistd.h>
 
 namespace {
-constexpr const char *DiskOptions = "size=48m,mode=0755";
+constexpr const char *DiskOptions = "size=96m,mode=0755";
 constexpr int Tasks = 2000;
 } // namespace
 
