@@ -142,6 +142,10 @@ private slots:
     {
         QProcessEnvironment environment = Environment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+        // In the checked build: Qt's Wayland plugins, unloaded at the end,
+        // leave allocations no stack can name; leaks are checked on xcb.
+        if (const QString asan = environment.value(QStringLiteral("ASAN_OPTIONS")); !asan.isEmpty())
+            environment.insert(QStringLiteral("ASAN_OPTIONS"), asan + QStringLiteral(":detect_leaks=0"));
         // A save soon after the note is shown and settled.
         environment.insert(QStringLiteral("JBX_SAVE_INTERVAL_MS"), QStringLiteral("500"));
         // Beside the placed note, one never placed: the compositor puts it
@@ -176,7 +180,8 @@ private slots:
         QVERIFY2(Eventually([&] { return QFileInfo(data).lastModified() != written; }),
                  "the program saved nothing while it ran");
 
-        QCOMPARE(program.Stop(SIGTERM), 0);
+        const int code = program.Stop(SIGTERM);
+        QVERIFY2(code == 0, qPrintable(program.Output()));
         ReadDataFile([](const TTaskList &tasks) {
             QCOMPARE(tasks.Count(), 3); // and the new note
             const TTask &placed = *tasks.GetTask(0);
