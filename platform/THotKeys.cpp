@@ -5,94 +5,6 @@
 #include <QAbstractEventDispatcher>
 #include <QGuiApplication>
 
-#if JBX_HAVE_XCB
-#include <QtGui/qguiapplication_platform.h>
-#include <cstdlib>
-#include <iterator>
-#include <memory>
-#include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
-#endif
-
-#if JBX_HAVE_XCB
-namespace {
-// The lock keys change the modifier state of every key press, and a passive
-// grab matches its modifiers exactly: each key is grabbed once per lock
-// combination so it still fires with CapsLock or NumLock on.
-constexpr quint16 KLockMasks = XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2;
-constexpr quint16 KLockVariants[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
-                                     XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
-// Shift, Lock, Control and Mod1..Mod5; the rest of a key event's state are
-// pointer buttons, which do not take part in key grabs.
-constexpr quint16 KModifierBits = 0xff;
-constexpr quint8 KBadAccess = 10;
-
-xcb_keysym_t KeySym(Qt::Key key)
-{
-    if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return 'a' + (key - Qt::Key_A); // the unshifted symbol is the one every layout lists first
-    if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return '0' + (key - Qt::Key_0);
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F35)
-        return 0xffbe + (key - Qt::Key_F1);
-    switch (key) {
-    case Qt::Key_Space: return 0x0020;
-    case Qt::Key_Backspace: return 0xff08;
-    case Qt::Key_Tab: return 0xff09;
-    case Qt::Key_Return: return 0xff0d;
-    case Qt::Key_Pause: return 0xff13;
-    case Qt::Key_Escape: return 0xff1b;
-    case Qt::Key_Home: return 0xff50;
-    case Qt::Key_Left: return 0xff51;
-    case Qt::Key_Up: return 0xff52;
-    case Qt::Key_Right: return 0xff53;
-    case Qt::Key_Down: return 0xff54;
-    case Qt::Key_PageUp: return 0xff55;
-    case Qt::Key_PageDown: return 0xff56;
-    case Qt::Key_End: return 0xff57;
-    case Qt::Key_Print: return 0xff61;
-    case Qt::Key_Insert: return 0xff63;
-    case Qt::Key_Delete: return 0xffff;
-    default: return 0;
-    }
-}
-
-quint16 ModifierMask(Qt::KeyboardModifiers modifiers)
-{
-    quint16 mask = 0;
-    if (modifiers & Qt::ControlModifier)
-        mask |= XCB_MOD_MASK_CONTROL;
-    if (modifiers & Qt::AltModifier)
-        mask |= XCB_MOD_MASK_1;
-    if (modifiers & Qt::ShiftModifier)
-        mask |= XCB_MOD_MASK_SHIFT;
-    if (modifiers & Qt::MetaModifier)
-        mask |= XCB_MOD_MASK_4;
-    return mask;
-}
-
-xcb_connection_t *Xcb(void *connection) { return static_cast<xcb_connection_t *>(connection); }
-
-// The root window of the screen the display name points at (":0.1" is the
-// second screen), or of the first screen when the name does not say.
-xcb_window_t DefaultRoot(xcb_connection_t *connection)
-{
-    int screen = 0;
-    char *host = nullptr;
-    int display = 0;
-    if (xcb_parse_display(qgetenv("DISPLAY").constData(), &host, &display, &screen) == 0)
-        screen = 0;
-    std::free(host);
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    const xcb_window_t first = it.rem > 0 ? it.data->root : 0;
-    for (; it.rem > 0; xcb_screen_next(&it), --screen)
-        if (screen == 0)
-            return it.data->root;
-    return first;
-}
-} // namespace
-#endif
-
 THotKeys::THotKeys(QObject *parent) : QObject(parent)
 {
     if (!qGuiApp) {
@@ -114,37 +26,21 @@ THotKeys::THotKeys(QObject *parent) : QObject(parent)
         FReason = QStringLiteral("this Wayland session has no global shortcut service the program knows");
         return;
     }
-#if JBX_HAVE_XCB
-    const QString platform = QGuiApplication::platformName();
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
-    if (platform != QLatin1String("xcb") || !connection) {
-        FReason = QStringLiteral("global hot keys need an X11 session (platform: %1)").arg(platform);
-        return;
-    }
-    FRoot = DefaultRoot(connection);
-    if (!FRoot) {
-        FReason = QStringLiteral("global hot keys found no X11 root window");
-        return;
-    }
-    FConnection = connection;
-    QCoreApplication::instance()->installNativeEventFilter(this);
-#else
-    FReason = QStringLiteral("global hot keys are not built in (no xcb)");
-#endif
+    if (FX11.Open(&FReason))
+        QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
 THotKeys::~THotKeys()
 {
     // Without the application its X connection is gone already, and the
     // server dropped our grabs with it.
-    if (!FConnection || !qGuiApp)
+    if (!FX11.Opened() || !qGuiApp)
         return;
     UnregisterAll();
     QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
-bool THotKeys::Available() const { return FConnection != nullptr || FKde != nullptr; }
+bool THotKeys::Available() const { return FX11.Opened() || FKde != nullptr; }
 
 QString THotKeys::UnavailableReason() const { return FReason; }
 
@@ -153,68 +49,7 @@ bool THotKeys::Register(int id, Qt::Key key, Qt::KeyboardModifiers modifiers, co
     if (FKde)
         return FKde->Register(id, name.isEmpty() ? QStringLiteral("Hot key %1").arg(id) : name,
                               QKeyCombination(modifiers, key));
-#if JBX_HAVE_XCB
-    if (!FConnection || id <= 0)
-        return false;
-    Unregister(id); // a new combination for an id replaces the old one
-
-    xcb_connection_t *connection = Xcb(FConnection);
-    const xcb_keysym_t sym = KeySym(key);
-    if (!sym)
-        return false;
-    std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> symbols(
-        xcb_key_symbols_alloc(connection), &xcb_key_symbols_free);
-    if (!symbols)
-        return false;
-    xcb_keycode_t *codes = xcb_key_symbols_get_keycode(symbols.get(), sym);
-    const xcb_keycode_t code = codes ? codes[0] : XCB_NO_SYMBOL;
-    std::free(codes);
-    if (code == XCB_NO_SYMBOL)
-        return false; // the keyboard layout has no such key
-
-    const quint16 mask = ModifierMask(modifiers);
-    for (const TGrab &grab : FGrabs)
-        if (grab.KeyCode == code && grab.Modifiers == mask)
-            return false; // ours under another id; one press cannot mean two things
-
-    // All four requests go out before the first check: one round trip.
-    xcb_void_cookie_t cookies[std::size(KLockVariants)];
-    for (size_t i = 0; i < std::size(KLockVariants); ++i)
-        cookies[i] = xcb_grab_key_checked(connection, false, FRoot, mask | KLockVariants[i], code,
-                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-    bool granted[std::size(KLockVariants)];
-    bool all = true;
-    for (size_t i = 0; i < std::size(KLockVariants); ++i) {
-        xcb_generic_error_t *error = xcb_request_check(connection, cookies[i]);
-        granted[i] = !error;
-        if (error) {
-            // BadAccess is the usual reason: another client holds the variant.
-            if (error->error_code != KBadAccess)
-                qWarning("THotKeys: grabbing key %u failed with X error %u", code, error->error_code);
-            all = false;
-            std::free(error);
-        }
-    }
-    if (!all) {
-        // Checked, so the key is free again when we answer "failed".
-        xcb_void_cookie_t undo[std::size(KLockVariants)];
-        for (size_t i = 0; i < std::size(KLockVariants); ++i)
-            if (granted[i])
-                undo[i] = xcb_ungrab_key_checked(connection, code, FRoot, mask | KLockVariants[i]);
-        for (size_t i = 0; i < std::size(KLockVariants); ++i)
-            if (granted[i])
-                std::free(xcb_request_check(connection, undo[i]));
-        return false;
-    }
-    FGrabs.push_back({id, code, mask});
-    return true;
-#else
-    Q_UNUSED(id);
-    Q_UNUSED(key);
-    Q_UNUSED(modifiers);
-    Q_UNUSED(name);
-    return false;
-#endif
+    return FX11.Grab(id, key, modifiers);
 }
 
 void THotKeys::Unregister(int id)
@@ -234,50 +69,14 @@ void THotKeys::Ungrab(int id)
             FKde->Unregister(id);
         return;
     }
-#if JBX_HAVE_XCB
-    if (!FConnection)
-        return;
-    xcb_connection_t *connection = Xcb(FConnection);
-    std::vector<xcb_void_cookie_t> cookies;
-    for (auto it = FGrabs.begin(); it != FGrabs.end();) {
-        if (id != 0 && it->Id != id) {
-            ++it;
-            continue;
-        }
-        for (quint16 lock : KLockVariants)
-            cookies.push_back(xcb_ungrab_key_checked(connection, it->KeyCode, FRoot, it->Modifiers | lock));
-        it = FGrabs.erase(it);
-    }
-    // Waiting for the replies means the keys are free for others once this
-    // returns, not merely on their way to the server.
-    for (xcb_void_cookie_t cookie : cookies)
-        std::free(xcb_request_check(connection, cookie));
-#else
-    Q_UNUSED(id);
-#endif
+    FX11.Ungrab(id);
 }
 
 bool THotKeys::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result)
 {
     Q_UNUSED(result);
-#if JBX_HAVE_XCB
-    if (!FConnection || FGrabs.empty() || eventType != "xcb_generic_event_t")
-        return false;
-    const auto *event = static_cast<const xcb_generic_event_t *>(message);
-    if ((event->response_type & 0x7f) != XCB_KEY_PRESS)
-        return false;
-    const auto *press = reinterpret_cast<const xcb_key_press_event_t *>(event);
-    if (press->event != FRoot)
-        return false;
-    const quint16 state = press->state & KModifierBits & ~KLockMasks;
-    for (const TGrab &grab : FGrabs)
-        if (grab.KeyCode == press->detail && grab.Modifiers == state) {
-            emit Pressed(grab.Id);
-            return true;
-        }
-#else
-    Q_UNUSED(eventType);
-    Q_UNUSED(message);
-#endif
-    return false;
+    const int id = FX11.PressedId(eventType, message);
+    if (id)
+        emit Pressed(id);
+    return id != 0;
 }

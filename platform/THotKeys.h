@@ -1,12 +1,12 @@
 #pragma once
 
 #include "platform/HotKeyRoute.h"
+#include "platform/TX11KeyGrabs.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>
 #include <QString>
 #include <Qt>
-#include <vector>
 
 class TKdeGlobalAccel;
 
@@ -45,14 +45,7 @@ signals:
     void Pressed(int id);
 
 private:
-    struct TGrab {
-        int Id;
-        quint32 KeyCode;
-        quint16 Modifiers;
-    };
-    std::vector<TGrab> FGrabs;
-    void *FConnection = nullptr; // xcb_connection_t, or null when unavailable
-    quint32 FRoot = 0;
+    TX11KeyGrabs FX11; // opened only on the X11 route
     QString FReason;
     THotKeyRoute FRoute = THotKeyRoute::X11;
     TKdeGlobalAccel *FKde = nullptr;
