@@ -73,11 +73,12 @@ namespace {
 // rows to whatever its memory held.
 bool PixelsWithinFile(QFile &file)
 {
-    const QByteArray header = file.read(34);
-    if (header.size() < 26)
+    char header[34] = {};
+    const qint64 read = file.read(header, sizeof header);
+    if (read < 26)
         return false;
-    const auto le32 = [&header](int at) { return qFromLittleEndian<qint32>(header.constData() + at); };
-    const auto le16 = [&header](int at) { return qFromLittleEndian<quint16>(header.constData() + at); };
+    const auto le32 = [&header](int at) { return qFromLittleEndian<qint32>(header + at); };
+    const auto le16 = [&header](int at) { return qFromLittleEndian<quint16>(header + at); };
     const qint64 offset = quint32(le32(10));
     qint64 width, height, bits, compression = 0;
     if (le32(14) == 12) { // the oldest header: 16-bit sizes, never compressed
@@ -85,7 +86,7 @@ bool PixelsWithinFile(QFile &file)
         height = le16(20);
         bits = le16(24);
     } else {
-        if (header.size() < 34)
+        if (read < qint64(sizeof header))
             return false;
         width = le32(18);
         height = qAbs(qint64(le32(22)));

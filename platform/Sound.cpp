@@ -37,25 +37,26 @@ bool IsPlayableWave(const QString &fileName)
     for (qint64 at = 12; at + 8 <= size && ++chunks <= MaxWaveChunks;) {
         if (!file.seek(at))
             return false;
-        const QByteArray header = file.read(8);
-        if (header.size() < 8)
+        // Fixed buffers: the little-endian reads below never look past them.
+        char header[8];
+        if (file.read(header, sizeof header) < qint64(sizeof header))
             return false;
-        const qint64 length = qFromLittleEndian<quint32>(header.constData() + 4);
+        const qint64 length = qFromLittleEndian<quint32>(header + 4);
         const qint64 body = at + 8;
         if (length > size - body)
             return false;
-        const QByteArray id = header.left(4);
+        const QByteArray id(header, 4);
         if (id == "fmt ") {
-            const QByteArray format = file.read(16);
-            if (length < 16 || format.size() < 16)
+            char format[16];
+            if (length < 16 || file.read(format, sizeof format) < qint64(sizeof format))
                 return false;
-            const auto word = [&format](int offset) { return qFromLittleEndian<quint16>(format.constData() + offset); };
+            const auto word = [&format](int offset) { return qFromLittleEndian<quint16>(format + offset); };
             // Integer samples, float samples, or either behind the extensible header.
             const quint16 tag = word(0);
             if (tag != 1 && tag != 3 && tag != 0xFFFE)
                 return false;
             const quint16 channels = word(2);
-            const quint32 rate = qFromLittleEndian<quint32>(format.constData() + 4);
+            const quint32 rate = qFromLittleEndian<quint32>(format + 4);
             const quint16 align = word(12);
             const quint16 bits = word(14);
             if (channels == 0 || rate == 0 || bits == 0 || bits % 8 != 0 || align != channels * (bits / 8))
