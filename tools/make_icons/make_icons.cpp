@@ -5,11 +5,10 @@
 //   make_icons assets/icons
 
 #include "notes/NotePictures.h"
+#include "tools/PictureTool.h"
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
-#include <cstdio>
 
 namespace {
 constexpr int KSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
@@ -25,34 +24,21 @@ const char KSvg[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 </svg>
 )";
 
-int Fail(const QString &message)
-{
-    std::fprintf(stderr, "make_icons: %s\n", qPrintable(message));
-    return 2;
-}
 } // namespace
 
 int main(int argc, char **argv)
 {
-    // Pictures only: no display needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() != 2) {
-        std::fputs("usage: make_icons OUTPUT_FOLDER\n", stderr);
-        return 2;
-    }
-    const QString out = args[1];
-    for (const int size : KSizes) {
-        const QString folder = QStringLiteral("%1/%2x%2").arg(out).arg(size);
-        const QString path = folder + QStringLiteral("/Jotterbox.png");
-        if (!QDir().mkpath(folder) || !ProgramPicture(size).save(path, "PNG"))
-            return Fail(QStringLiteral("cannot write %1").arg(path));
-    }
-    const QString folder = out + QStringLiteral("/scalable");
-    QFile svg(folder + QStringLiteral("/Jotterbox.svg"));
-    if (!QDir().mkpath(folder) || !svg.open(QIODevice::WriteOnly) || svg.write(KSvg) < 0)
-        return Fail(QStringLiteral("cannot write %1").arg(svg.fileName()));
-    return 0;
+    return RunPictureTool(argc, argv, "make_icons", [](const QString &out) -> QString {
+        for (const int size : KSizes) {
+            const QString folder = QStringLiteral("%1/%2x%2").arg(out).arg(size);
+            const QString path = folder + QStringLiteral("/Jotterbox.png");
+            if (!QDir().mkpath(folder) || !ProgramPicture(size).save(path, "PNG"))
+                return QStringLiteral("cannot write %1").arg(path);
+        }
+        const QString folder = out + QStringLiteral("/scalable");
+        QFile svg(folder + QStringLiteral("/Jotterbox.svg"));
+        if (!QDir().mkpath(folder) || !svg.open(QIODevice::WriteOnly) || svg.write(KSvg) < 0)
+            return QStringLiteral("cannot write %1").arg(svg.fileName());
+        return {};
+    });
 }

@@ -3,19 +3,12 @@
 //   make_skins assets/skins
 
 #include "tasklist/SkinArt.h"
+#include "tools/PictureTool.h"
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
-#include <cstdio>
 
 namespace {
-int Fail(const QString &message)
-{
-    std::fprintf(stderr, "make_skins: %s\n", qPrintable(message));
-    return 2;
-}
-
 bool WriteSkin(const QString &folder, const QString &skin, QString &error)
 {
     if (!QDir().mkpath(folder)) {
@@ -42,19 +35,12 @@ bool WriteSkin(const QString &folder, const QString &skin, QString &error)
 
 int main(int argc, char **argv)
 {
-    // Pictures only: no display needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() != 2) {
-        std::fputs("usage: make_skins OUTPUT_FOLDER\n", stderr);
-        return 2;
-    }
-    for (const QString &skin : ShippedSkinNames()) {
-        QString error;
-        if (!WriteSkin(args[1] + QLatin1Char('/') + skin, skin, error))
-            return Fail(error);
-    }
-    return 0;
+    return RunPictureTool(argc, argv, "make_skins", [](const QString &out) -> QString {
+        for (const QString &skin : ShippedSkinNames()) {
+            QString error;
+            if (!WriteSkin(out + QLatin1Char('/') + skin, skin, error))
+                return error;
+        }
+        return {};
+    });
 }
