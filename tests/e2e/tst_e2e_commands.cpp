@@ -7,6 +7,7 @@
 #include "model/TTask.h"
 #include "model/TTaskList.h"
 #include "settings/TUserInfo.h"
+#include "support/TestTasks.h"
 
 #include <QDeadlineTimer>
 #include <QRegularExpression>
@@ -207,11 +208,7 @@ private slots:
             task->Text = "Call the dentist";
             task->ReminderTime = 0;
             task->Alerting = true; // its note blinks
-            task->NoteOpen = true;
-            task->Left = 420;
-            task->Top = 330;
-            task->Width = 230;
-            task->Height = 170;
+            OpenNoteAt(*task, QRect(420, 330, 230, 170));
         });
         TProgram program(FFolder, Environment());
         program.Start();

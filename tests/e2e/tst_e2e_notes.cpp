@@ -6,6 +6,7 @@
 #include "e2e/TProgram.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
+#include "support/TestTasks.h"
 
 #include <QColor>
 #include <QImage>
@@ -64,11 +65,7 @@ class TestE2eNotes : public TE2eTest {
                 task->NoteOpen = false;
             }
             TTask *open = tasks.GetTask(1);
-            open->NoteOpen = true;
-            open->Left = KStored.x();
-            open->Top = KStored.y();
-            open->Width = KStored.width();
-            open->Height = KStored.height();
+            OpenNoteAt(*open, KStored);
         });
     }
 
@@ -233,11 +230,7 @@ private slots:
             task->FontColor = fontColor;
             task->ReminderTime = 0;
             task->Alerting = false;
-            task->NoteOpen = true;
-            task->Left = KStored.x();
-            task->Top = KStored.y();
-            task->Width = KStored.width();
-            task->Height = KStored.height();
+            OpenNoteAt(*task, KStored);
         });
         TProgram program(FFolder, Environment());
         QString why;

@@ -8,6 +8,7 @@
 #include "e2e/TProgram.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
+#include "support/TestTasks.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -147,11 +148,7 @@ private slots:
             TTask *task = tasks.AddNewTask();
             task->Text = "Left as it was";
             task->ReminderTime = 0;
-            task->NoteOpen = true;
-            task->Left = place.x();
-            task->Top = place.y();
-            task->Width = place.width();
-            task->Height = place.height();
+            OpenNoteAt(*task, place);
         });
         const QString data = Path(QStringLiteral("Jotterbox.dat"));
         const QByteArray bytes = [&] {

@@ -8,6 +8,7 @@
 #include "model/TTask.h"
 #include "model/TTaskList.h"
 #include "support/WaylandSession.h"
+#include "support/TestTasks.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -45,11 +46,7 @@ protected:
             task->Text = "Water the plants";
             task->ReminderTime = 0;
             task->Alerting = false;
-            task->NoteOpen = true;
-            task->Left = KStored.x();
-            task->Top = KStored.y();
-            task->Width = KStored.width();
-            task->Height = KStored.height();
+            OpenNoteAt(*task, KStored);
         });
     }
 
@@ -156,11 +153,9 @@ private slots:
                 task->Text = placed ? "Water the plants" : "Call Anna";
                 task->ReminderTime = 0;
                 task->Alerting = false;
-                task->NoteOpen = true;
-                task->Left = placed ? KStored.x() : TTask::NoPosition;
-                task->Top = placed ? KStored.y() : TTask::NoPosition;
-                task->Width = KStored.width();
-                task->Height = KStored.height();
+                OpenNoteAt(*task, KStored);
+                if (!placed)
+                    task->Left = task->Top = TTask::NoPosition;
             }
         });
         const QString data = Path(QStringLiteral("Jotterbox.dat"));

@@ -5,6 +5,7 @@
 #include "model/TTaskList.h"
 
 #include <QFile>
+#include <QRect>
 
 // Gives every field of the task a value that differs from its creation
 // default and from the other tasks', so a field dropped or swapped in a
@@ -39,6 +40,17 @@ inline void FillEveryField(TTask &t, int seed)
     t.Modified = EncodeDate(2006, 1, 1) + 0.75 + seed;
     t.Finished = true;
     t.Priority = 3;
+}
+
+// The task's note saved open at `place` (frame included), as a note the
+// user left on screen.
+inline void OpenNoteAt(TTask &task, const QRect &place)
+{
+    task.NoteOpen = true;
+    task.Left = place.x();
+    task.Top = place.y();
+    task.Width = place.width();
+    task.Height = place.height();
 }
 
 inline QByteArray ReadFileBytes(const QString &path)
