@@ -5,6 +5,7 @@
 
 #include "e2e/TE2eTest.h"
 #include "e2e/TProgram.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -14,17 +15,6 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <csignal>
-
-namespace {
-QSet<QString> FilesBelow(const QString &root)
-{
-    QSet<QString> files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(root).relativeFilePath(it.next());
-    return files;
-}
-} // namespace
 
 class TestE2eDesktop : public TE2eTest {
     Q_OBJECT

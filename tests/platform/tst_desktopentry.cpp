@@ -3,6 +3,7 @@
 // exactly their files, and start at login is the autostart entry's presence.
 
 #include "platform/DesktopEntry.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -17,16 +18,6 @@ using namespace DesktopEntry;
 
 namespace {
 const QString KProgramFolder = QStringLiteral(JBX_SOURCE_DIR "/assets");
-
-// Every file below `root`, as paths relative to it.
-QSet<QString> FilesBelow(const QString &root)
-{
-    QSet<QString> files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(root).relativeFilePath(it.next());
-    return files;
-}
 
 QString Read(const QString &path)
 {
