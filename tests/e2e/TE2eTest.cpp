@@ -175,6 +175,19 @@ QStringList TE2eTest::ProgramWindows(TProgram &program) const
     return windows;
 }
 
+QString TE2eTest::WindowSized(TProgram &program, QSize size) const
+{
+    const QStringList ids =
+        XDo({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+             QStringLiteral("--pid"), QString::number(program.Process().processId()),
+             QStringLiteral("--name"), QStringLiteral(".")})
+            .split(u'\n', Qt::SkipEmptyParts);
+    for (const QString &id : ids)
+        if (Geometry(id).size() == size)
+            return id;
+    return {};
+}
+
 QString TE2eTest::SettledWindow(TProgram &program, QString *why) const
 {
     const QDeadlineTimer deadline(20000);

@@ -79,6 +79,10 @@ protected:
     // The program's windows on screen titled like its own (notes and the
     // list), less the tray icon and other small helper windows.
     QStringList ProgramWindows(TProgram &program) const;
+    // The program's visible window of exactly this size; empty if none.
+    QString WindowSized(TProgram &program, QSize size) const;
+    // The floating toolbar, told from the other windows by its size.
+    QString ToolBarWindow(TProgram &program) const { return WindowSized(program, QSize(67, 26)); }
     // Waits for exactly one such window and until it has stood still for a
     // second: the program settles the place a moment after the show, and
     // only moves after that are the user's. Empty, with the reason in *why,

@@ -17,25 +17,12 @@
 #include <tuple>
 
 namespace {
-constexpr QSize KToolBarSize(67, 26);
 constexpr QPoint KToolBarPlace(300, 200);
 constexpr QPoint KToolBarAside(700, 600); // clear of where new notes go
 } // namespace
 
 class TestE2eCommands : public TE2eTest {
     Q_OBJECT
-
-    // The program's visible window of exactly this size; empty if none.
-    QString WindowSized(TProgram &program, QSize size) const
-    {
-        const QStringList ids = XDo({"search", "--all", "--onlyvisible", "--pid",
-                                     QString::number(program.Process().processId()), "--name", "."})
-                                    .split(u'\n', Qt::SkipEmptyParts);
-        for (const QString &id : ids)
-            if (Geometry(id).size() == size)
-                return id;
-        return {};
-    }
 
     // The program's icon inside the tray host's panel; empty if not there.
     QString TrayIcon() const
@@ -81,7 +68,7 @@ class TestE2eCommands : public TE2eTest {
             return std::tuple(a.x(), a.y(), a.width(), a.height()) <
                    std::tuple(b.x(), b.y(), b.width(), b.height());
         });
-        const QString bar = WindowSized(program, KToolBarSize);
+        const QString bar = ToolBarWindow(program);
         places << (bar.isEmpty() ? QRect() : Geometry(bar));
         return places;
     }
@@ -264,7 +251,7 @@ private slots:
         program.Start();
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
         QString bar;
-        QVERIFY2(Eventually([&] { return !(bar = WindowSized(program, KToolBarSize)).isEmpty(); }),
+        QVERIFY2(Eventually([&] { return !(bar = ToolBarWindow(program)).isEmpty(); }),
                  qPrintable(program.Output()));
         // The toolbar stands at its place (and has stood still a moment).
         QDeadlineTimer still(1000);
@@ -311,7 +298,7 @@ private slots:
         again.Start();
         QVERIFY2(again.WaitForIdle(), qPrintable(again.Output()));
         QVERIFY2(Eventually([&] {
-                     bar = WindowSized(again, KToolBarSize);
+                     bar = ToolBarWindow(again);
                      return !bar.isEmpty() && Geometry(bar).topLeft() == moved;
                  }),
                  qPrintable("toolbar not back at " + At(moved)));

@@ -11,7 +11,6 @@
 #include <QTest>
 
 namespace {
-constexpr QSize KToolBarSize(67, 26);
 constexpr QPoint KOnTheNoteButton(34, 13); // the clock would take the press for a drag
 } // namespace
 
@@ -22,17 +21,6 @@ public:
     TestE2eNoTray() { FTrayHost = false; }
 
 private:
-    QString ToolBar(TProgram &program) const
-    {
-        const QStringList ids = XDo({"search", "--all", "--onlyvisible", "--pid",
-                                     QString::number(program.Process().processId()), "--name", "."})
-                                    .split(u'\n', Qt::SkipEmptyParts);
-        for (const QString &id : ids)
-            if (Geometry(id).size() == KToolBarSize)
-                return id;
-        return {};
-    }
-
     // A right click on the toolbar; true once its menu is up and has drawn.
     bool OpenMenu(TProgram &program, const QString &bar, int opened)
     {
@@ -57,7 +45,7 @@ private slots:
         program.Start();
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
         QString bar;
-        QVERIFY2(Eventually([&] { return !(bar = ToolBar(program)).isEmpty(); }),
+        QVERIFY2(Eventually([&] { return !(bar = ToolBarWindow(program)).isEmpty(); }),
                  qPrintable("no toolbar; output:\n" + program.Output()));
 
         // Its menu: no "Hide Toolbar", and the tray's About and Exit.

@@ -101,16 +101,8 @@ private slots:
 
         // The session has no tray: the toolbar stands in for it, though the
         // settings keep it hidden.
-        const auto toolbarUp = [&] {
-            const QStringList windows = XDo({"search", "--all", "--onlyvisible", "--pid",
-                                             QString::number(program.Process().processId()), "--name", "."})
-                                            .split(u'\n', Qt::SkipEmptyParts);
-            for (const QString &window : windows)
-                if (Geometry(window).size() == QSize(67, 26))
-                    return true;
-            return false;
-        };
-        QVERIFY2(Eventually(toolbarUp), "no toolbar on screen in a session without a tray");
+        QVERIFY2(Eventually([&] { return !ToolBarWindow(program).isEmpty(); }),
+                 "no toolbar on screen in a session without a tray");
 
         QCOMPARE(program.Stop(SIGTERM), 0);
         CheckStoredPlaces();
