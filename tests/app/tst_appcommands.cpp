@@ -481,7 +481,7 @@ private slots:
 
     // Each window's menu offers the commands of the others that it was
     // handed as the program put the windows together, and notes opened
-    // elsewhere reach the list without putting off a rebuild on its way.
+    // elsewhere start the list's rebuild, leaving one on its way as it is.
     void windowsOfferTheCommandsHandedToThem()
     {
         Start();
@@ -498,7 +498,7 @@ private slots:
         QCOMPARE(Captions(*FToolBar->PopupMenu1),
                  (QStringList{"New &Note", "-", "Show &List", "Hide Toolbar", "-", "&Options..."}));
 
-        FMain->NewNote1->trigger();
+        FMain->RunCommand(QStringLiteral("new-note"));
         QCOMPARE(TFormNote::OpenNotes().size(), 1);
         auto *noteMenu = Child<TNoteMenu>(*TFormNote::OpenNotes()[0], "Menu");
         noteMenu->PMSysMenuPopup();
@@ -513,7 +513,7 @@ private slots:
         QVERIFY(rebuild->isActive());
         FList->SearchBox()->setText(QStringLiteral("call"));
         emit FMain->TasksChanged();
-        QCOMPARE(rebuild->interval(), 300); // the search's own countdown runs on
+        QCOMPARE(rebuild->interval(), 300); // still the search's own countdown
     }
 };
 
