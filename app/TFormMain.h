@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/TAppCommands.h"
+
 #include <QLoggingCategory>
 #include <QObject>
 #include <QPointer>
@@ -88,6 +90,9 @@ public:
     // the rest of the end.
     void SaveBeforeAbruptEnd();
 
+    // The commands the windows share, each filled in once its window is
+    // set; every window is handed these, the notes by their creator.
+    TAppCommands *Commands() { return &FCommands; }
     // The list window, made after the main window's creation; the list's
     // commands act on it.
     void SetTaskList(TFormTaskList *list);
@@ -142,6 +147,7 @@ private:
     bool OfferShortcut(const QKeyCombination &keys);
 
     QPointer<TFormTaskList> FTaskList;
+    TAppCommands FCommands;
     // Only shown and hidden from here; as a plain widget it can still be
     // asked while it is being destroyed (its last hide).
     QPointer<QWidget> FToolBar;

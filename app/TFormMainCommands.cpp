@@ -6,7 +6,6 @@
 #include "dialogs/TFormTip.h"
 #include "model/UnitGlobalData.h"
 #include "model/UnitGlobalProc.h"
-#include "notes/NoteEvents.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
 #include "platform/TTrayIcon.h"
@@ -88,17 +87,16 @@ void TFormMain::BuildTrayMenu()
 void TFormMain::SetTaskList(TFormTaskList *list)
 {
     FTaskList = list;
-    list->MainActions = {ActionPrintList, ActionExportList};
-    TNoteEvents::Instance().ActionShowList = ActionShowList;
+    FCommands.ActionShowList = ActionShowList;
+    FCommands.ActionPrintList = ActionPrintList;
+    FCommands.ActionExportList = ActionExportList;
+    list->SetCommands(&FCommands);
     connect(list, &TFormTaskList::ShowingChanged, this, &TFormMain::ActionShowListUpdate);
     connect(list, &TFormTaskList::HelpRequested, ActionHelp, &QAction::trigger);
     connect(this, &TFormMain::NewNoteRequested, list, &TFormTaskList::ActionAddNewNoteExecute);
     // Notes opened from the tray: the list catches up at its next rebuild,
     // without putting off one already on its way.
-    connect(this, &TFormMain::TasksChanged, list, [list] {
-        if (!list->TimerUpdateListView->isActive())
-            list->TimerUpdateListView->start();
-    });
+    connect(this, &TFormMain::TasksChanged, list, &TFormTaskList::RequestRebuild);
     ActionShowListUpdate();
 }
 
@@ -111,7 +109,8 @@ void TFormMain::SetToolBar(TFormToolBar *toolBar)
         ActionShowToolbar->setVisible(false);
         toolBar->StandInForTray({ActionAbout, Exit1});
     }
-    TNoteEvents::Instance().ActionShowToolbar = ActionShowToolbar;
+    FCommands.ActionShowToolbar = ActionShowToolbar;
+    toolBar->SetCommands(&FCommands);
     ActionShowToolbarUpdate();
 }
 
@@ -121,7 +120,7 @@ void TFormMain::SetDialogs(TFormOptions *options, TFormAbout *about, TFormTip *t
     FAbout = about;
     FTip = tip;
     if (options) {
-        TNoteEvents::Instance().ActionOptions = ActionOptions;
+        FCommands.ActionOptions = ActionOptions;
         connect(options, &TFormOptions::HelpRequested, ActionHelp, &QAction::trigger);
     }
     if (about)
@@ -132,7 +131,7 @@ void TFormMain::ActionShowListExecute()
 {
     if (!FTaskList)
         return;
-    if (FTaskList->Ready)
+    if (FTaskList->IsReady())
         FTaskList->close();
     else
         FTaskList->ShowExpanded();
@@ -140,7 +139,7 @@ void TFormMain::ActionShowListExecute()
 
 void TFormMain::ActionShowListUpdate()
 {
-    const bool up = FTaskList && FTaskList->Ready;
+    const bool up = FTaskList && FTaskList->IsReady();
     ActionShowList->setText(up ? QStringLiteral("Hide &List") : QStringLiteral("Show &List"));
 }
 

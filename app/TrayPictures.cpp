@@ -1,6 +1,6 @@
 #include "app/TrayPictures.h"
 
-#include "notes/NotePictures.h"
+#include "controls/NotePictures.h"
 
 #include <functional>
 

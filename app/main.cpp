@@ -227,12 +227,13 @@ int main(int argc, char *argv[])
 
     CreateGlobals(QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + u'/'));
     RegisterTaskSheetMessage();
-    TFormNote::InstallCreator();
     {
         // While it lives, the loop's end leaves every window as it is: they
         // are destroyed after it, not closed as by the user.
         TSessionEnd sessionEnd;
         TFormMain formMain;
+        // Notes come from here on, the ones saved open first.
+        TFormNote::InstallCreator(formMain.Commands());
         QObject::connect(&formMain, &TFormMain::Closed, &app, &QCoreApplication::quit);
         QObject::connect(&sessionEnd, &TSessionEnd::EndRequested, &formMain,
                          [&formMain](bool &agree) { agree = formMain.WMQueryEndSession(); });

@@ -51,7 +51,6 @@ const QString Search = QStringLiteral("invoice");
 // Matches no text: the words below are plain ASCII.
 const QString NoMatch = QStringLiteral("\u00a7\u00a7 no such note \u00a7\u00a7");
 
-
 // The task list and its window are process-wide, so one size lives at a
 // time: the benchmarks are registered size by size, and moving to the next
 // size tears down the last. Building happens on first use, never inside a
@@ -87,6 +86,12 @@ TFormTaskList &Form(int count)
     return *GForm;
 }
 
+// The window's rows, found as any user of the window finds them.
+TTaskListView *View(const TFormTaskList &form)
+{
+    return form.findChild<TTaskListView *>(QStringLiteral("ListView1"));
+}
+
 std::vector<TTask *> CopiedRows()
 {
     return std::vector<TTask *>(TaskList().Tasks().begin(), TaskList().Tasks().end());
@@ -109,7 +114,7 @@ bool Listed(const TFormTaskList &form, int column)
 {
     std::vector<TTask *> rows = CopiedRows();
     SortTasks(rows, column, true);
-    return form.ListView1->Model()->Rows() == rows;
+    return View(form)->Model()->Rows() == rows;
 }
 
 void BM_FillList(benchmark::State &state)
@@ -134,12 +139,12 @@ void BM_SortFloor(benchmark::State &state)
 void BM_FillListSubject(benchmark::State &state)
 {
     TFormTaskList &form = Form(int(state.range(0)));
-    form.ListView1->AlphaSort(ColumnSubject, true);
+    View(form)->AlphaSort(ColumnSubject, true);
     for (auto _ : state)
         form.FillList();
     if (!Listed(form, ColumnSubject))
         state.SkipWithError("the rows are not every task by subject");
-    form.ListView1->AlphaSort(ColumnDueDate, true);
+    View(form)->AlphaSort(ColumnDueDate, true);
 }
 
 void BM_SubjectFloor(benchmark::State &state)
@@ -190,7 +195,7 @@ void BM_SortPaintFloor(benchmark::State &state)
     TFormTaskList &form = Form(int(state.range(0)));
     form.show();
     QCoreApplication::processEvents();
-    QWidget *viewport = form.ListView1->ReportView()->viewport();
+    QWidget *viewport = View(form)->ReportView()->viewport();
     for (auto _ : state) {
         std::vector<TTask *> rows = CopiedRows();
         SortTasks(rows, ColumnDueDate, true);
@@ -209,8 +214,8 @@ void BM_Search(benchmark::State &state)
     form.SearchBox()->setText(Search);
     for (auto _ : state)
         form.TimerUpdateListViewTimer();
-    state.counters["rows"] = double(form.ListView1->Model()->Rows().size());
-    if (form.ListView1->Model()->Rows() != SearchedRows())
+    state.counters["rows"] = double(View(form)->Model()->Rows().size());
+    if (View(form)->Model()->Rows() != SearchedRows())
         state.SkipWithError("the search listed other rows than the floor finds");
     form.SearchBox()->setText(QString());
     form.TimerUpdateListViewTimer();
@@ -251,7 +256,7 @@ void Keystroke(benchmark::State &state, bool painted)
         if (!painted)
             QCoreApplication::processEvents();
     }
-    state.counters["rows"] = double(form.ListView1->Model()->Rows().size());
+    state.counters["rows"] = double(View(form)->Model()->Rows().size());
     form.SearchBox()->setText(QString());
     form.TimerUpdateListViewTimer();
     form.hide();
@@ -302,7 +307,7 @@ void BM_RowMemory(benchmark::State &state)
 #endif
     const int count = int(state.range(0));
     TFormTaskList &form = Form(count);
-    TTaskListModel *model = form.ListView1->Model();
+    TTaskListModel *model = View(form)->Model();
     auto measure = [&] {
         model->SetRows({});
         QCoreApplication::processEvents();

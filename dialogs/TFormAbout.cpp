@@ -5,7 +5,7 @@
 #include "dialogs/DialogRules.h"
 #include "model/UnitGlobalData.h"
 #include "model/UnitGlobalProc.h"
-#include "notes/NotePictures.h"
+#include "controls/NotePictures.h"
 #include "platform/Shell.h"
 #include "settings/TUserInfo.h"
 

@@ -4,7 +4,7 @@
 #include "dialogs/DialogRules.h"
 #include "model/UnitGlobalData.h"
 #include "model/UnitGlobalProc.h"
-#include "notes/NotePictures.h"
+#include "controls/NotePictures.h"
 #include "settings/TUserInfo.h"
 
 #include <QCheckBox>

@@ -1,25 +1,14 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 
-class QAction;
-
-// What note windows tell the rest of the program, and the commands of other
-// windows that a note's menu and the list's offer. Notes come and go; the receivers
-// (the list, the main window) connect here once.
+// What note windows tell the rest of the program. Notes come and go; the
+// receivers (the list, the main window) connect here once.
 class TNoteEvents : public QObject {
     Q_OBJECT
 
 public:
     static TNoteEvents &Instance();
-
-    // Commands of other windows shown in every note's menu and the list's;
-    // an empty one is left out until its window exists.
-    QPointer<QAction> ActionAddNewNote;
-    QPointer<QAction> ActionShowList;
-    QPointer<QAction> ActionShowToolbar;
-    QPointer<QAction> ActionOptions;
 
 signals:
     // A note changed its task: the list should rebuild once the changes

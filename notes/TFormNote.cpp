@@ -4,6 +4,8 @@
 #include "base/JbxError.h"
 #include "base/LocaleFormats.h"
 #include "base/TextCodec.h"
+#include "controls/NotePictures.h"
+#include "controls/TAppCommands.h"
 #include "controls/TZELBlinkImage.h"
 #include "controls/TZELCombo.h"
 #include "controls/TZELDatePicker2.h"
@@ -13,7 +15,6 @@
 #include "model/UnitGlobalData.h"
 #include "model/UnitGlobalProc.h"
 #include "notes/NoteEvents.h"
-#include "notes/NotePictures.h"
 #include "notes/NoteRules.h"
 #include "notes/NoteWindows.h"
 #include "notes/TNoteInfoPanel.h"
@@ -84,6 +85,7 @@ TFormNote::TFormNote(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Frameless
     BuildClient();
     BuildInfoPanel();
     Menu = new TNoteMenu(this);
+    Menu->AttachMemo(MemoDetail);
     auto *drag = new TWindowDrag(this);
     // Dragged before it settled: settle now, or the settle would undo the drag.
     connect(drag, &TWindowDrag::Starting, this, &TFormNote::SettlePosition);
@@ -103,6 +105,29 @@ TFormNote::TFormNote(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Frameless
     }
 
     SetNoteColor(9620973);
+    // The parts by their design names: the window's users find them so.
+    setObjectName(QStringLiteral("FormNote"));
+    const std::pair<QObject *, const char *> parts[] = {
+        {PanelTitle, "PanelTitle"},
+        {LabelTitle, "LabelTitle"},
+        {ImageX, "ImageX"},
+        {ImageTaskInfo, "ImageTaskInfo"},
+        {PanelClient, "PanelClient"},
+        {PanelClient2, "PanelClient2"},
+        {PanelOtherInfo, "PanelOtherInfo"},
+        {LabelBottom, "LabelBottom"},
+        {MemoDetail, "MemoDetail"},
+        {PanelTaskInfo, "PanelTaskInfo"},
+        {DPDueDate, "DPDueDate"},
+        {DPReminder, "DPReminder"},
+        {TPReminder, "TPReminder"},
+        {CBPriority, "CBPriority"},
+        {CBFinished, "CBFinished"},
+        {Menu, "Menu"},
+        {PMBlink, "PMBlink"},
+    };
+    for (const auto &[part, name] : parts)
+        part->setObjectName(QLatin1String(name));
     connect(&TNoteEvents::Instance(), &TNoteEvents::SessionEnding, this, &TFormNote::WMQueryEndSession);
     connect(&TNoteEvents::Instance(), &TNoteEvents::SessionResumed, this, [this] { ShuttingDown = false; });
     AddTaskSheetReceiver(this);
@@ -118,14 +143,17 @@ TFormNote::~TFormNote()
         TaskList().DisposeRemoved(Task);
 }
 
-void TFormNote::InstallCreator()
+void TFormNote::InstallCreator(const TAppCommands *commands)
 {
-    SetNoteCreator([](TTask *task) {
+    SetNoteCreator([commands](TTask *task) {
         auto *note = new TFormNote;
         note->Task = task;
+        note->SetCommands(commands);
         note->show();
     });
 }
+
+void TFormNote::SetCommands(const TAppCommands *commands) { Menu->Commands = commands; }
 
 QList<TFormNote *> TFormNote::OpenNotes()
 {

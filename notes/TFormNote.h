@@ -17,6 +17,7 @@ class TZELBlinkImage;
 class TZELCombo;
 class TZELDatePicker2;
 class TZELEditableLabel;
+struct TAppCommands;
 
 // One task on the desktop as a small borderless coloured note: a title bar
 // with a close and a clock picture, the text, the creation and change dates
@@ -31,8 +32,8 @@ public:
     ~TFormNote() override;
 
     // Makes this window the program's note window: every "open a note"
-    // creates one of these.
-    static void InstallCreator();
+    // creates one of these, offering the shared `commands` in its menu.
+    static void InstallCreator(const TAppCommands *commands = nullptr);
     // The notes not yet closed, in creation order.
     static QList<TFormNote *> OpenNotes();
     // Destroys every note window without its close query, as the end of the
@@ -41,53 +42,16 @@ public:
 
     // Not owned; set by the creator before the window is shown.
     TTask *Task = nullptr;
-    bool Loading = false;      // the show is filling the controls
-    bool Ready = false;        // shown and not yet closing
-    bool ShuttingDown = false; // the session ends: closing keeps NoteOpen
+    // The commands of other windows its menu offers; may be none.
+    void SetCommands(const TAppCommands *commands);
 
-    QFrame *PanelTitle;
-    QLabel *LabelTitle;
-    QLabel *ImageX;
-    TZELBlinkImage *ImageTaskInfo;
-    QPixmap ImageClock;
-    QPixmap ImageNote;
-    QWidget *PanelClient;
-    QWidget *PanelClient2;
-    QWidget *PanelOtherInfo;
-    QLabel *LabelBottom;
-    QPlainTextEdit *MemoDetail;
-    TNoteInfoPanel *PanelTaskInfo;
-    TZELDatePicker2 *DPDueDate;
-    TZELDatePicker2 *DPReminder;
-    TZELEditableLabel *TPReminder;
-    TZELCombo *CBPriority;
-    TZELCombo *CBFinished;
-    QMenu *PMBlink;
-    TNoteMenu *Menu; // PMSysMenu and its commands
-
-    void FormShow();
-    void FormActivate();
-    void FormDeactivate();
-    void FormResize();
-    void WMMove();
     void EditSubjectChange();
-    void MemoDetailChange();
     void PanelTitleDblClick();
     void PanelXClick();
     void ImageTaskInfoClick();
-    void SetTaskInfo();
-    void DPDueDateDateSelected();
-    void DPReminderSelectingDate();
-    void DPReminderDateSelected();
-    void CBPrioritySelected();
-    void CBFinishedSelected();
-    void PanelTaskInfoClick();
     // The blink menu's items: 0 acknowledges, 1 to 7 remind again in
     // 15 minutes, 1 hour, 4 hours, 1 day, 1 week, 30 days, 365 days.
     void Acknowledged1Click(int tag);
-    void FormCloseQuery();
-    void WMQueryEndSession();
-    void TaskSheetMessage(int code, TTask *task) override;
 
     // The place is final once the window manager has placed the window:
     // a stored place is applied again (some managers drop the first), a
@@ -114,6 +78,22 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void FormShow();
+    void FormActivate();
+    void FormDeactivate();
+    void FormResize();
+    void WMMove();
+    void MemoDetailChange();
+    void SetTaskInfo();
+    void DPDueDateDateSelected();
+    void DPReminderSelectingDate();
+    void DPReminderDateSelected();
+    void CBPrioritySelected();
+    void CBFinishedSelected();
+    void PanelTaskInfoClick();
+    void FormCloseQuery();
+    void WMQueryEndSession();
+    void TaskSheetMessage(int code, TTask *task) override;
     void BuildTitleBar();
     void BuildClient();
     void BuildInfoPanel();
@@ -126,6 +106,30 @@ private:
     void ShowInfoPanel(bool show);
     QString Subject() const;
     bool MemoKeyPress(QKeyEvent *event);
+
+    bool Loading = false;      // the show is filling the controls
+    bool Ready = false;        // shown and not yet closing
+    bool ShuttingDown = false; // the session ends: closing keeps NoteOpen
+
+    QFrame *PanelTitle;
+    QLabel *LabelTitle;
+    QLabel *ImageX;
+    TZELBlinkImage *ImageTaskInfo;
+    QPixmap ImageClock;
+    QPixmap ImageNote;
+    QWidget *PanelClient;
+    QWidget *PanelClient2;
+    QWidget *PanelOtherInfo;
+    QLabel *LabelBottom;
+    QPlainTextEdit *MemoDetail;
+    TNoteInfoPanel *PanelTaskInfo;
+    TZELDatePicker2 *DPDueDate;
+    TZELDatePicker2 *DPReminder;
+    TZELEditableLabel *TPReminder;
+    TZELCombo *CBPriority;
+    TZELCombo *CBFinished;
+    QMenu *PMBlink;
+    TNoteMenu *Menu; // PMSysMenu and its commands
 
     qint32 FColor = 0;
     QString FShownText; // the text as last read from or written to the task

@@ -3,9 +3,9 @@
 #include "base/JbxError.h"
 #include "base/TextCodec.h"
 #include "controls/MenuGroups.h"
+#include "controls/TAppCommands.h"
 #include "model/TTask.h"
 #include "model/UnitGlobalData.h"
-#include "notes/NoteEvents.h"
 #include "notes/TFormNote.h"
 #include "platform/ColorRef.h"
 #include "platform/Dialogs.h"
@@ -61,10 +61,6 @@ TNoteMenu::TNoteMenu(TFormNote *note)
     // from the menu.
     for (QAction *item : {Cut1, Copy1, Paste1})
         item->setShortcutContext(Qt::WidgetShortcut);
-    connect(Cut1, &QAction::triggered, note->MemoDetail, &QPlainTextEdit::cut);
-    connect(Copy1, &QAction::triggered, note->MemoDetail, &QPlainTextEdit::copy);
-    connect(Paste1, &QAction::triggered, note->MemoDetail, &QPlainTextEdit::paste);
-    connect(SelectAll1, &QAction::triggered, note->MemoDetail, &QPlainTextEdit::selectAll);
     // Ctrl+A is given and taken as the note becomes active and inactive.
     note->addAction(SelectAll1);
     Edit1->addActions({Cut1, Copy1, Paste1});
@@ -81,9 +77,18 @@ TNoteMenu::TNoteMenu(TFormNote *note)
     }
 }
 
+void TNoteMenu::AttachMemo(QPlainTextEdit *memo)
+{
+    FMemo = memo;
+    connect(Cut1, &QAction::triggered, memo, &QPlainTextEdit::cut);
+    connect(Copy1, &QAction::triggered, memo, &QPlainTextEdit::copy);
+    connect(Paste1, &QAction::triggered, memo, &QPlainTextEdit::paste);
+    connect(SelectAll1, &QAction::triggered, memo, &QPlainTextEdit::selectAll);
+}
+
 void TNoteMenu::PMSysMenuPopup()
 {
-    const TNoteEvents &shared = TNoteEvents::Instance();
+    const TAppCommands shared = Commands ? *Commands : TAppCommands();
     PMSysMenu->clear();
     if (shared.ActionAddNewNote) {
         PMSysMenu->addAction(shared.ActionAddNewNote);
@@ -106,7 +111,7 @@ void TNoteMenu::PMSysMenuPopup()
             item->setEnabled(false);
         return;
     }
-    const bool selection = FNote->MemoDetail->textCursor().hasSelection();
+    const bool selection = FMemo->textCursor().hasSelection();
     Cut1->setEnabled(selection);
     Copy1->setEnabled(selection);
     const QMimeData *clipboard = QGuiApplication::clipboard()->mimeData();
@@ -167,7 +172,7 @@ void TNoteMenu::Print1Click()
     if (!Dialogs().SetUpPrinter(FNote, printer))
         return;
     try {
-        PrintPlainText(printer, FNote->MemoDetail->toPlainText(), QFont(QStringLiteral("Arial"), 10),
+        PrintPlainText(printer, FMemo->toPlainText(), QFont(QStringLiteral("Arial"), 10),
                        QStringLiteral("Jotterbox"));
     } catch (const EJbxError &error) {
         Dialogs().ErrorBox(error.Message());

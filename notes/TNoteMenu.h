@@ -4,7 +4,9 @@
 
 class QAction;
 class QMenu;
+class QPlainTextEdit;
 class TFormNote;
+struct TAppCommands;
 
 // A note's context menu and the commands behind it that belong to the note:
 // the five colours, the font, saving the text, printing it, deleting the
@@ -15,6 +17,11 @@ class TNoteMenu : public QObject {
 
 public:
     explicit TNoteMenu(TFormNote *note);
+    // The note's text, which the clipboard commands act on.
+    void AttachMemo(QPlainTextEdit *memo);
+
+    // The other windows' commands the menu offers; may be none.
+    const TAppCommands *Commands = nullptr;
 
     QMenu *PMSysMenu;
     QMenu *Edit1;
@@ -43,4 +50,5 @@ public:
 
 private:
     TFormNote *FNote;
+    QPlainTextEdit *FMemo = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "tasklist/TFormTaskList.h"
 
 #include "controls/MenuGroups.h"
+#include "controls/TAppCommands.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
@@ -13,6 +14,7 @@
 #include "settings/TUserInfo.h"
 #include "tasklist/ListFrame.h"
 #include "tasklist/ListRules.h"
+#include "tasklist/TListSkinFrame.h"
 #include "tasklist/TTaskListModel.h"
 #include "tasklist/TTaskListView.h"
 #include "tasklist/TaskOrder.h"
@@ -52,11 +54,28 @@ TFormTaskList::TFormTaskList(TReminderEngine *reminders, QWidget *parent)
     setAutoFillBackground(true);
     resize(431, 335);
 
-    BuildTitleBar();
     BuildClient();
     BuildActions();
-    BuildFrameDrag();
 
+    // The parts by their design names: the window's users find them so.
+    const std::pair<QObject *, const char *> parts[] = {
+        {PanelClient2, "PanelClient2"},
+        {PanelLV2Top, "PanelLV2Top"},
+        {ListView1, "ListView1"},
+        {ActionAddNewNote, "ActionAddNewNote"},
+        {ActionEditSelectedNote, "ActionEditSelectedNote"},
+        {ActionDeleteSelectedNote, "ActionDeleteSelectedNote"},
+        {List1, "List1"},
+        {LargeIcons1, "LargeIcons1"},
+        {FinishedItems1, "FinishedItems1"},
+        {PopupMenu1, "PopupMenu1"},
+        {View1, "View1"},
+        {TimerUpdateListView, "TimerUpdateListView"},
+        {TimerResort, "TimerResort"},
+        {TimerTitle, "TimerTitle"},
+    };
+    for (const auto &[part, name] : parts)
+        part->setObjectName(QLatin1String(name));
     TimerUpdateListView->setInterval(UpdateInterval);
     connect(TimerUpdateListView, &QTimer::timeout, this, &TFormTaskList::TimerUpdateListViewTimer);
     TimerResort->setInterval(ResortInterval);
@@ -74,7 +93,6 @@ TFormTaskList::TFormTaskList(TReminderEngine *reminders, QWidget *parent)
     });
     connect(&notes, &TNoteEvents::SessionEnding, this, &TFormTaskList::WMQueryEndSession);
     connect(&notes, &TNoteEvents::SessionResumed, this, [this] { ShuttingDown = false; });
-    notes.ActionAddNewNote = ActionAddNewNote;
 
     FormCreate();
 }
@@ -86,6 +104,13 @@ TFormTaskList::~TFormTaskList()
     // The rows' view outlives this part of the window: its focus leaving as
     // the children go must not call back into a window half destroyed.
     disconnect(ListView1, nullptr, this, nullptr);
+}
+
+void TFormTaskList::SetCommands(TAppCommands *commands)
+{
+    FCommands = commands;
+    if (commands)
+        commands->ActionAddNewNote = ActionAddNewNote;
 }
 
 void TFormTaskList::BuildActions()
@@ -296,10 +321,10 @@ void TFormTaskList::contextMenuEvent(QContextMenuEvent *event)
     PopupMenu1->addSeparator();
     PopupMenu1->addMenu(View1);
     // The main window's commands, in groups; a group with none is left out.
-    const TNoteEvents &shared = TNoteEvents::Instance();
+    const TAppCommands shared = FCommands ? *FCommands : TAppCommands();
     AddActionGroups(PopupMenu1, {
                                     {shared.ActionShowList, shared.ActionShowToolbar},
-                                    {MainActions.PrintList, MainActions.ExportList},
+                                    {shared.ActionPrintList, shared.ActionExportList},
                                     {shared.ActionOptions},
                                 });
     PopupMenu1->popup(event->globalPos());
@@ -381,6 +406,12 @@ void TFormTaskList::RestartUpdateTimer(int interval)
     if (interval > 0)
         TimerUpdateListView->setInterval(interval);
     TimerUpdateListView->start();
+}
+
+void TFormTaskList::RequestRebuild()
+{
+    if (!TimerUpdateListView->isActive())
+        TimerUpdateListView->start();
 }
 
 void TFormTaskList::EditSearchChange() { RestartUpdateTimer(SearchInterval); }

@@ -1,33 +1,28 @@
-// The list window's frame and life: the skinned parts and their layout,
-// moving and sizing, shrinking to the title bar, the settings it restores
-// and stores, print and export.
+// The list window's life in its frame: the rows' panel and the search box
+// within it, showing and placing, shrinking to the title bar and its title,
+// the settings it restores and stores, print and export.
 #include "tasklist/TFormTaskList.h"
 
 #include "base/JbxError.h"
 #include "base/Screen.h"
-#include "controls/TSkinImage.h"
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
 #include "model/UnitGlobalProc.h"
 #include "notes/ReminderEngine.h"
 #include "platform/Dialogs.h"
 #include "platform/DisplayPlatform.h"
-#include "platform/NativePlace.h"
 #include "platform/PrintText.h"
 #include "platform/SaveText.h"
-#include "platform/TWindowDrag.h"
 #include "settings/TUserInfo.h"
 #include "tasklist/ListFrame.h"
-#include "tasklist/ListPictures.h"
 #include "tasklist/ListRules.h"
-#include "tasklist/SkinArt.h"
+#include "tasklist/TListSkinFrame.h"
 #include "tasklist/TTaskListModel.h"
 #include "tasklist/TTaskListView.h"
 #include "tasklist/TaskOrder.h"
 
 #include <QCloseEvent>
 #include <QFrame>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QTimer>
@@ -39,26 +34,6 @@ namespace {
 // there again this long after the first show.
 constexpr int SettleDelay = 250;
 constexpr int StripHeight = 17;
-
-// The pictures of the frame and their files, in loading order.
-struct TSkinFile {
-    TSkinImage *TFormTaskList::*Image;
-    const char *File;
-};
-constexpr TSkinFile FrameFiles[] = {
-    {&TFormTaskList::ImageTopMid, "top_mid.bmp"},
-    {&TFormTaskList::ImageLeftMid, "left_mid.bmp"},
-    {&TFormTaskList::ImageRightMid, "right_mid.bmp"},
-    {&TFormTaskList::ImageRightTop, "right_top.bmp"},
-    {&TFormTaskList::ImageBottomLeft, "bottom_left.bmp"},
-    {&TFormTaskList::ImageBottomMid, "bottom_mid.bmp"},
-    {&TFormTaskList::ImageBottomRight, "bottom_right.bmp"},
-    {&TFormTaskList::ImageS, "s.bmp"},
-    {&TFormTaskList::ImageX, "x.bmp"},
-    {&TFormTaskList::ImageSearch, "search.bmp"},
-    {&TFormTaskList::ImageNew, "new.bmp"},
-    {&TFormTaskList::ImageDel, "del.bmp"},
-};
 
 // The stored height as far as the screen can show it: the bottom band with
 // the search box and the buttons must stay within reach, and a window
@@ -81,65 +56,19 @@ QPoint ListPlaceWithinReach(QPoint place, QSize size, QSize screen)
     return {axis(place.x(), size.width(), screen.width()), axis(place.y(), size.height(), screen.height())};
 }
 
-TSkinImage *NewImage(QWidget *parent, bool stretch, const QString &hint = QString())
-{
-    auto *image = new TSkinImage(parent);
-    image->SetStretch(stretch);
-    if (!hint.isEmpty()) {
-        image->setToolTip(hint);
-        image->setCursor(Qt::PointingHandCursor);
-    }
-    return image;
-}
 } // namespace
-
-void TFormTaskList::BuildTitleBar()
-{
-    PanelTitle = new QWidget(this);
-    // Painted in this order, each over the ones before.
-    ImageTopMid = NewImage(PanelTitle, true);
-    LabelTitle = new QLabel(QStringLiteral("Jotterbox"), PanelTitle);
-    LabelTitle->setAttribute(Qt::WA_TranslucentBackground);
-    QPalette ink = LabelTitle->palette();
-    ink.setColor(QPalette::WindowText, Qt::black);
-    LabelTitle->setPalette(ink);
-    LabelTitle->move(28, 8);
-    ImageTopLeft = NewImage(PanelTitle, false);
-    ImageIcon = NewImage(PanelTitle, false);
-    ImageIcon->SetPicture(ListIconPicture());
-    ImageIcon->move(7, 7);
-    ImageTopRight = NewImage(PanelTitle, false);
-    ImageX = NewImage(PanelTitle, false, QStringLiteral("Close"));
-    ImageS = NewImage(PanelTitle, false, QStringLiteral("Shrink/Expand"));
-    ImageH = NewImage(PanelTitle, false, QStringLiteral("Help"));
-    ImageH->SetPicture(HelpButtonPicture());
-    for (TSkinImage *button : {ImageX, ImageS, ImageH})
-        button->SetTransparent(true);
-
-    connect(ImageX, &TSkinImage::Clicked, this, &TFormTaskList::ImageXClick);
-    connect(ImageS, &TSkinImage::Clicked, this, &TFormTaskList::PanelTitleDblClick);
-    connect(ImageH, &TSkinImage::Clicked, this, &TFormTaskList::ImageHClick);
-    for (TSkinImage *part : {ImageTopMid, ImageTopLeft, ImageIcon, ImageTopRight})
-        connect(part, &TSkinImage::DoubleClicked, this, &TFormTaskList::PanelTitleDblClick);
-    PanelTitle->installEventFilter(this);
-    LabelTitle->installEventFilter(this);
-}
 
 void TFormTaskList::BuildClient()
 {
-    PanelClient = new QWidget(this);
-    ImageBottomMid = NewImage(PanelClient, true);
-    ImageLeftMid = NewImage(PanelClient, true);
-    ImageRightMid = NewImage(PanelClient, true);
-    ImageRightTop = NewImage(PanelClient, false);
-    ImageBottomLeft = NewImage(PanelClient, false);
-    ImageBottomRight = NewImage(PanelClient, false);
-    ImageSearch = NewImage(PanelClient, false);
-    ImageNew = NewImage(PanelClient, false, QStringLiteral("New Note"));
-    ImageDel = NewImage(PanelClient, false, QStringLiteral("Delete Selected Note"));
-    connect(ImageNew, &TSkinImage::Clicked, this, &TFormTaskList::ImageNewClick);
-    connect(ImageDel, &TSkinImage::Clicked, this, &TFormTaskList::ImageDelClick);
+    Frame = new TListSkinFrame(this);
+    connect(Frame, &TListSkinFrame::CloseClicked, this, &TFormTaskList::ImageXClick);
+    connect(Frame, &TListSkinFrame::ShrinkClicked, this, &TFormTaskList::PanelTitleDblClick);
+    connect(Frame, &TListSkinFrame::HelpClicked, this, &TFormTaskList::ImageHClick);
+    connect(Frame, &TListSkinFrame::NewClicked, this, &TFormTaskList::ImageNewClick);
+    connect(Frame, &TListSkinFrame::DelClicked, this, &TFormTaskList::ImageDelClick);
+    connect(Frame, &TListSkinFrame::DragStarting, this, &TFormTaskList::SettlePosition);
 
+    PanelClient = Frame->ClientPanel();
     PanelClient2 = new QWidget(PanelClient);
     auto *column = new QVBoxLayout(PanelClient2);
     column->setContentsMargins(0, 0, 0, 0);
@@ -154,10 +83,6 @@ void TFormTaskList::BuildClient()
     ListView1 = new TTaskListView(PanelClient2);
     column->addWidget(PanelLV2Top);
     column->addWidget(ListView1);
-
-    // These show no menu of their own, and not the window's either.
-    for (QWidget *quiet : std::initializer_list<QWidget *>{ImageX, ImageS, ImageH, ImageNew, ImageDel})
-        quiet->setContextMenuPolicy(Qt::PreventContextMenu);
 }
 
 QLineEdit *TFormTaskList::SearchBox()
@@ -173,42 +98,9 @@ QLineEdit *TFormTaskList::SearchBox()
     EditSearch->setContextMenuPolicy(Qt::PreventContextMenu);
     EditSearch->setGeometry(ListLayout(width(), height() - ListTitleHeight).SearchBox);
     EditSearch->show();
+    EditSearch->setObjectName(QStringLiteral("EditSearch"));
     connect(EditSearch, &QLineEdit::textChanged, this, &TFormTaskList::EditSearchChange);
     return EditSearch;
-}
-
-void TFormTaskList::BuildFrameDrag()
-{
-    auto *drag = new TWindowDrag(this);
-    // Dragged before it settled: settle now, or the settle would undo the drag.
-    connect(drag, &TWindowDrag::Starting, this, &TFormTaskList::SettlePosition);
-    auto add = [this, drag](QWidget *widget, TListPart part) {
-        drag->AddPart(widget, [this, part](QPoint point, QSize size) {
-            return ListHitZone(part, point, size, UserInfo().V_Expanded, ImageBottomLeft->height());
-        });
-    };
-    add(ImageTopLeft, TListPart::TopLeft);
-    add(ImageTopRight, TListPart::TopRight);
-    add(ImageTopMid, TListPart::TopMid);
-    add(LabelTitle, TListPart::TitleLabel);
-    add(ImageIcon, TListPart::TitleLabel);
-    add(ImageLeftMid, TListPart::LeftMid);
-    add(ImageRightMid, TListPart::RightMid);
-    add(ImageRightTop, TListPart::RightMid);
-    add(ImageBottomMid, TListPart::BottomMid);
-    add(ImageBottomLeft, TListPart::BottomLeft);
-    add(ImageBottomRight, TListPart::BottomRight);
-    add(ImageSearch, TListPart::Search);
-    add(PanelClient, TListPart::Client);
-}
-
-bool TFormTaskList::eventFilter(QObject *watched, QEvent *event)
-{
-    if ((watched == PanelTitle || watched == LabelTitle) && event->type() == QEvent::MouseButtonDblClick) {
-        PanelTitleDblClick();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 // --- creation, showing, layout -------------------------------------------
@@ -268,7 +160,7 @@ void TFormTaskList::FormShow()
     WriteDebugLog(QStringLiteral("TFormTaskList.FormShow"));
     SearchBox();
     Ready = false;
-    FPlaced = false;
+    Frame->Unsettle();
     ApplyMinimumSize();
     TUserInfo &settings = UserInfo();
     if (settings.V_Expanded) {
@@ -301,10 +193,8 @@ void TFormTaskList::FormShow()
 
 void TFormTaskList::SettlePosition()
 {
-    if (!isVisible() || !Ready || FPlaced)
-        return;
-    PinWindowPlace(this, QPoint(UserInfo().Left, UserInfo().Top));
-    FPlaced = true;
+    if (Ready)
+        Frame->Settle(QPoint(UserInfo().Left, UserInfo().Top));
 }
 
 void TFormTaskList::resizeEvent(QResizeEvent *event)
@@ -317,35 +207,10 @@ void TFormTaskList::FormResize()
 {
     WriteDebugLog(QStringLiteral("TFormTaskList.FormResize"));
     const int w = width();
-    const int h = std::max(0, height() - ListTitleHeight);
-
-    PanelTitle->setGeometry(0, 0, w, ListTitleHeight);
-    ImageTopLeft->move(0, 0);
-    ImageTopRight->move(w - ImageTopRight->width(), 0);
-    ImageTopMid->setGeometry(ImageTopLeft->width(), 0, w - ImageTopLeft->width() - ImageTopRight->width(),
-                             ListTitleHeight);
-
-    PanelClient->setGeometry(0, ListTitleHeight, w, h);
-    const int band = ImageBottomMid->Picture().height();
-    const int leftEdge = ImageLeftMid->Picture().width();
-    const int rightEdge = ImageRightMid->Picture().width();
-    ImageBottomMid->setGeometry(0, h - band, w, band);
-    ImageLeftMid->setGeometry(0, 0, leftEdge, h - band);
-    ImageRightMid->setGeometry(w - rightEdge, 0, rightEdge, h - band);
-
-    const TListLayout layout = ListLayout(w, h);
+    const TListLayout layout = Frame->Arrange();
     PanelClient2->setGeometry(layout.ListPanel);
-    ImageRightTop->move(layout.RightTop);
-    ImageBottomLeft->move(layout.BottomLeft);
-    ImageBottomRight->move(layout.BottomRight);
-    ImageSearch->move(layout.Search);
     if (EditSearch)
         EditSearch->setGeometry(layout.SearchBox);
-    ImageNew->setGeometry(layout.NewButton);
-    ImageDel->setGeometry(layout.DelButton);
-    ImageH->setGeometry(layout.HelpButton);
-    ImageS->setGeometry(layout.ShrinkButton);
-    ImageX->setGeometry(layout.CloseButton);
     if (isVisible())
         FitTitle();
 
@@ -360,7 +225,7 @@ void TFormTaskList::FormResize()
     }
 }
 
-void TFormTaskList::ResetWindowRegion() { clearMask(); }
+void TFormTaskList::ResetWindowRegion() { Frame->ResetWindowRegion(); }
 
 void TFormTaskList::ApplyMinimumSize()
 {
@@ -382,28 +247,13 @@ void TFormTaskList::ShowTitle(const QString &title)
     FTitle = title;
     // Measured only on screen: measuring text loads the fonts, which a
     // hidden list at start-up need not wait for.
-    if (isVisible())
-        FitTitle();
-    else
-        LabelTitle->setText(title);
+    Frame->FitTitle(title, isVisible());
     UpdateTitleTimer();
 }
 
 QString TFormTaskList::TitleText() const { return FTitle; }
 
-void TFormTaskList::FitTitle()
-{
-    // The title ends before the first of the buttons, with an ellipsis
-    // where it is cut: a subject must not run under them.
-    constexpr int Gap = 4;
-    const int room = std::max(0, ImageH->x() - LabelTitle->x() - Gap);
-    const QFontMetrics metrics = LabelTitle->fontMetrics();
-    LabelTitle->setText(metrics.horizontalAdvance(FTitle) <= room
-                            ? FTitle
-                            : metrics.elidedText(FTitle, Qt::ElideRight, room));
-    LabelTitle->resize(std::min(room, std::max(50, LabelTitle->sizeHint().width())),
-                       LabelTitle->sizeHint().height());
-}
+void TFormTaskList::FitTitle() { Frame->FitTitle(FTitle); }
 
 // --- shrink and expand ---------------------------------------------------
 
@@ -463,7 +313,7 @@ void TFormTaskList::TimerTitleTimer()
 void TFormTaskList::UpdateTitleTimer(bool restart)
 {
     const bool wanted =
-        isVisible() && (!UserInfo().V_Expanded || LabelTitle->text() != QLatin1String("Jotterbox"));
+        isVisible() && (!UserInfo().V_Expanded || Frame->ShownTitle() != QLatin1String("Jotterbox"));
     if (!wanted)
         TimerTitle->stop();
     else if (restart || !TimerTitle->isActive())
@@ -488,57 +338,16 @@ void TFormTaskList::ShowExpanded()
 
 // --- the skin ------------------------------------------------------------
 
-QString TFormTaskList::SkinDirectory() const
-{
-    return AppDir + QStringLiteral("skins/") + UserInfo().SkinDirectoryName + u'/';
-}
-
-QString TFormTaskList::LoadSkinPicture(TSkinImage *image, const QString &fileName)
-{
-    const QString path = SkinDirectory() + fileName;
-    QImage picture;
-    const QString error = ReadSkinBitmap(path, picture);
-    if (error.isEmpty()) {
-        image->SetPicture(QPixmap::fromImage(picture));
-        return {};
-    }
-    // A picture never read yet gets the default skin's own drawing, so the
-    // frame stays whole and usable. Drawn only then: it costs start-up time.
-    if (image->Picture().isNull())
-        image->SetPicture(QPixmap::fromImage(DrawSkinPart(ShippedSkinNames().value(0), fileName)));
-    return error;
-}
-
-void TFormTaskList::LoadSkinPictures(const QList<QPair<TSkinImage *, QString>> &pictures)
-{
-    // Read afresh every time: a changed skin shows at once. A file that
-    // fails keeps its picture as it was; the first failure is told, once,
-    // rather than a box for every file of a missing skin.
-    QString firstError;
-    for (const auto &[image, fileName] : pictures) {
-        const QString error = LoadSkinPicture(image, fileName);
-        if (firstError.isEmpty())
-            firstError = error;
-    }
-    if (!firstError.isEmpty())
-        Dialogs().ErrorBox(firstError);
-    FormResize();
-}
-
 void TFormTaskList::LoadTitleSkin()
 {
-    const bool expanded = UserInfo().V_Expanded;
-    LoadSkinPictures(
-        {{ImageTopLeft, expanded ? QStringLiteral("top_left.bmp") : QStringLiteral("top_left_bar.bmp")},
-         {ImageTopRight, expanded ? QStringLiteral("top_right.bmp") : QStringLiteral("top_right_bar.bmp")}});
+    Frame->LoadTitleSkin(UserInfo().V_Expanded);
+    FormResize();
 }
 
 void TFormTaskList::LoadFrameSkin()
 {
-    QList<QPair<TSkinImage *, QString>> pictures;
-    for (const TSkinFile &file : FrameFiles)
-        pictures.append({this->*file.Image, QString::fromLatin1(file.File)});
-    LoadSkinPictures(pictures);
+    Frame->LoadFrameSkin();
+    FormResize();
 }
 
 // --- closing and the end -------------------------------------------------
@@ -580,7 +389,7 @@ void TFormTaskList::moveEvent(QMoveEvent *event)
 
 void TFormTaskList::WMMove()
 {
-    if (!Ready || !FPlaced || !WindowPlacesKnown())
+    if (!Ready || !Frame->Placed() || !WindowPlacesKnown())
         return;
     UserInfo().Left = x();
     UserInfo().Top = y();

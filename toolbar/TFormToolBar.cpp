@@ -3,6 +3,7 @@
 #include "base/Clock.h"
 #include "base/Screen.h"
 #include "controls/MenuGroups.h"
+#include "controls/TAppCommands.h"
 #include "controls/TSkinImage.h"
 #include "model/UnitGlobalData.h"
 #include "model/UnitGlobalProc.h"
@@ -202,7 +203,7 @@ void TFormToolBar::WMMove()
 
 void TFormToolBar::Image2Click()
 {
-    if (QAction *newNote = TNoteEvents::Instance().ActionAddNewNote)
+    if (QAction *newNote = FCommands ? FCommands->ActionAddNewNote : nullptr)
         newNote->trigger();
 }
 
@@ -213,7 +214,7 @@ void TFormToolBar::Image3Click()
         UserInfo().Left = x();
         UserInfo().Top = y() + BarSize.height();
     }
-    if (QAction *showList = TNoteEvents::Instance().ActionShowList)
+    if (QAction *showList = FCommands ? FCommands->ActionShowList : nullptr)
         showList->trigger();
     raise();
 }
@@ -247,7 +248,7 @@ void TFormToolBar::PopupMenu1Popup()
         HideToolbar1 = new QAction(QStringLiteral("Hide Toolbar"), this);
         connect(HideToolbar1, &QAction::triggered, this, &TFormToolBar::HideToolbar1Click);
     }
-    const TNoteEvents &shared = TNoteEvents::Instance();
+    const TAppCommands shared = FCommands ? *FCommands : TAppCommands();
     NewNote1 = shared.ActionAddNewNote;
     ShowList1 = shared.ActionShowList;
     Options1 = shared.ActionOptions;

@@ -10,6 +10,7 @@ class QMenu;
 class QTimer;
 class TSkinImage;
 class TWallClockTimer;
+struct TAppCommands;
 
 // The small floating window with a clock, a new-note picture and a picture
 // that shows or hides the list. It belongs to the list window (no taskbar
@@ -50,6 +51,9 @@ public:
     // does not hide or close, and its menu also carries `trayCommands`.
     // Call before FormCreate.
     void StandInForTray(const QList<QAction *> &trayCommands);
+    // The commands shared with the other windows that the pictures and the
+    // menu run; may be none.
+    void SetCommands(const TAppCommands *commands) { FCommands = commands; }
     void FormCreate();
     void FormShow();
     // Puts the window at its stored place again once the window manager is
@@ -74,6 +78,7 @@ protected:
 
 private:
     QTimer *FSettle;
+    const TAppCommands *FCommands = nullptr;
     QList<QPointer<QAction>> FTrayCommands;
     bool FSessionEnding = false;
     QTime FShownMinute; // what the hands show; none before the first draw

@@ -1,6 +1,6 @@
 #include "toolbar/ToolBarPictures.h"
 
-#include "notes/NotePictures.h"
+#include "controls/NotePictures.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -12,10 +12,12 @@
 #include "model/UnitGlobalData.h"
 #include "notes/NoteWindows.h"
 #include "notes/TFormNote.h"
+#include "notes/TNoteMenu.h"
 #include "platform/Fonts.h"
 #include "platform/SessionEnd.h"
 #include "platform/TTrayIcon.h"
 #include "settings/TUserInfo.h"
+#include "support/FindChild.h"
 #include "support/ShellFixture.h"
 #include "support/TestSkins.h"
 #include "tasklist/TFormTaskList.h"
@@ -24,6 +26,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -173,7 +176,7 @@ private slots:
         FMain->ActionShowList->trigger();
         QVERIFY(FList->isVisible());
         QVERIFY(UserInfo().V_Expanded);
-        QTRY_VERIFY(FList->Ready);
+        QTRY_VERIFY(FList->IsReady());
         QCOMPARE(FMain->ActionShowList->text(), QStringLiteral("Hide &List"));
         FMain->ActionShowList->trigger();
         QVERIFY(!FList->isVisible());
@@ -226,12 +229,12 @@ private slots:
         UserInfo().Column5Width = 95;
         UserInfo().ViewIcon = true; // as an edited settings file may say
         RunOptions(true);
-        QVERIFY(FList->PanelLV2Top->isVisibleTo(FList.get()));
+        QVERIFY(Child<QWidget>(*FList, "PanelLV2Top")->isVisibleTo(FList.get()));
         QVERIFY(!StayOnTopChanged);
         QVERIFY(FDialogs->Questions.isEmpty());
         QCOMPARE(UserInfo().Column5Width, 70);
-        QVERIFY(FList->TimerUpdateListView->isActive());
-        QCOMPARE(FList->TimerUpdateListView->interval(), 10);
+        QVERIFY(Child<QTimer>(*FList, "TimerUpdateListView")->isActive());
+        QCOMPARE(Child<QTimer>(*FList, "TimerUpdateListView")->interval(), 10);
         QVERIFY(FDialogs->Errors.isEmpty());
     }
 
@@ -242,7 +245,7 @@ private slots:
         UserInfo().SkinDirectoryName = QStringLiteral("gone");
         RunOptions(false);
         QCOMPARE(UserInfo().Column5Width, 95);
-        QVERIFY(!FList->TimerUpdateListView->isActive());
+        QVERIFY(!Child<QTimer>(*FList, "TimerUpdateListView")->isActive());
         // The reload looked for the skin named in the settings: the title's
         // pictures, then the frame's.
         QCOMPARE(FDialogs->Errors.size(), 2);
@@ -329,7 +332,7 @@ private slots:
         TTask *fresh = TaskList().AddNewTask();
         CreateNoteWindow(fresh);
         QCOMPARE(TFormNote::OpenNotes().size(), 2);
-        QVERIFY(TFormNote::OpenNotes()[0]->ImageTaskInfo->Blink());
+        QVERIFY(Child<TZELBlinkImage>(*TFormNote::OpenNotes()[0], "ImageTaskInfo")->Blink());
         QVERIFY(FList->isVisible());
         QVERIFY(FToolBar->isVisible());
 
@@ -372,7 +375,7 @@ private slots:
         // --show-list never hides; --toggle-list does both.
         for (const bool shown : {true, true}) {
             FMain->RunCommand(QStringLiteral("show-list"));
-            QTRY_VERIFY(FList->Ready);
+            QTRY_VERIFY(FList->IsReady());
             QCOMPARE(FList->isVisible(), shown);
         }
         FMain->RunCommand(QStringLiteral("toggle-list"));
@@ -432,7 +435,7 @@ private slots:
         manual.close();
         Start();
         FMain->ActionShowListExecute();
-        QTRY_VERIFY(FList->Ready);
+        QTRY_VERIFY(FList->IsReady());
 
         // F1 in the list's search box, which has no use for it.
         QTest::keyClick(FList->SearchBox(), Qt::Key_F1);
@@ -474,6 +477,43 @@ private slots:
         menu.exec(QPoint(10, 10));
         QVERIFY(FList->isVisible());
         QCOMPARE(FShell->Opened.size(), 3);
+    }
+
+    // Each window's menu offers the commands of the others that it was
+    // handed as the program put the windows together, and notes opened
+    // elsewhere start the list's rebuild, leaving one on its way as it is.
+    void windowsOfferTheCommandsHandedToThem()
+    {
+        Start();
+        TFormNote::InstallCreator(FMain->Commands());
+        QContextMenuEvent press(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(5, 5));
+        QApplication::sendEvent(FList.get(), &press);
+        auto *listMenu = Child<QMenu>(*FList, "PopupMenu1");
+        QCOMPARE(Captions(*listMenu),
+                 (QStringList{"New &Note", "&Open Selected Note", "&Delete Selected Note", "-", "&View", "-",
+                              "Show &List", "Hide Toolbar", "-", "Print List...", "Export List...", "-",
+                              "&Options..."}));
+        listMenu->close();
+        FToolBar->PopupMenu1Popup();
+        QCOMPARE(Captions(*FToolBar->PopupMenu1),
+                 (QStringList{"New &Note", "-", "Show &List", "Hide Toolbar", "-", "&Options..."}));
+
+        FMain->RunCommand(QStringLiteral("new-note"));
+        QCOMPARE(TFormNote::OpenNotes().size(), 1);
+        auto *noteMenu = Child<TNoteMenu>(*TFormNote::OpenNotes()[0], "Menu");
+        noteMenu->PMSysMenuPopup();
+        const QStringList noteCaptions = Captions(*noteMenu->PMSysMenu);
+        QCOMPARE(noteCaptions.first(), QStringLiteral("New &Note"));
+        QCOMPARE(noteCaptions.mid(noteCaptions.size() - 4),
+                 (QStringList{"Show &List", "Hide Toolbar", "-", "&Options..."}));
+
+        auto *rebuild = Child<QTimer>(*FList, "TimerUpdateListView");
+        rebuild->stop();
+        emit FMain->TasksChanged();
+        QVERIFY(rebuild->isActive());
+        FList->SearchBox()->setText(QStringLiteral("call"));
+        emit FMain->TasksChanged();
+        QCOMPARE(rebuild->interval(), 300); // still the search's own countdown
     }
 };
 

@@ -1,6 +1,8 @@
 #include "base/Clock.h"
 #include "base/LocaleFormats.h"
 #include "base/TextCodec.h"
+#include "controls/NotePictures.h"
+#include "controls/TAppCommands.h"
 #include "controls/TZELBlinkImage.h"
 #include "controls/TZELCombo.h"
 #include "controls/TZELDatePicker2.h"
@@ -18,6 +20,7 @@
 #include "platform/ColorRef.h"
 #include "platform/Fonts.h"
 #include "settings/TUserInfo.h"
+#include "support/FindChild.h"
 #include "support/ShellFixture.h"
 #include "support/TestTasks.h"
 
@@ -70,10 +73,13 @@ class TestFormNote : public QObject {
         return note;
     }
 
+    static QPlainTextEdit *Memo(TFormNote *note) { return Child<QPlainTextEdit>(*note, "MemoDetail"); }
+    static TNoteMenu *MenuOf(TFormNote *note) { return Child<TNoteMenu>(*note, "Menu"); }
+
     static void Type(TFormNote *note, const QString &text)
     {
-        note->MemoDetail->moveCursor(QTextCursor::End);
-        note->MemoDetail->insertPlainText(text);
+        Memo(note)->moveCursor(QTextCursor::End);
+        Memo(note)->insertPlainText(text);
     }
 
 private slots:
@@ -108,20 +114,21 @@ private slots:
         task->Priority = TTask::PriorityHigh;
         TClock::Set(Later);
         TFormNote *note = Open(task);
-        QCOMPARE(note->MemoDetail->toPlainText(), QStringLiteral("Buy milk\nand bread"));
+        QCOMPARE(Memo(note)->toPlainText(), QStringLiteral("Buy milk\nand bread"));
         QCOMPARE(note->pos(), QPoint(100, 120));
         QCOMPARE(note->size(), QSize(300, 220));
         QCOMPARE(note->NoteColor(), 9620973);
-        QCOMPARE(note->PanelTitle->palette().color(QPalette::Window), QColor(188, 164, 116));
-        QCOMPARE(note->CBPriority->Text(), QStringLiteral("High"));
+        QCOMPARE(Child<QFrame>(*note, "PanelTitle")->palette().color(QPalette::Window),
+                 QColor(188, 164, 116));
+        QCOMPARE(Child<TZELCombo>(*note, "CBPriority")->Text(), QStringLiteral("High"));
         QVERIFY(task->NoteOpen);
         QCOMPARE(task->Modified, QDateTimeToDateTime(Created));
         QCOMPARE(task->Text, QByteArray("Buy milk\r\nand bread"));
-        QCOMPARE(note->LabelBottom->text(), QStringLiteral("C: 3/5/24   M: 3/5/24"));
+        QCOMPARE(Child<QLabel>(*note, "LabelBottom")->text(), QStringLiteral("C: 3/5/24   M: 3/5/24"));
         // Typing stamps the change and shows it.
         Type(note, QStringLiteral("!"));
         QCOMPARE(task->Modified, QDateTimeToDateTime(Later));
-        QCOMPARE(note->LabelBottom->text(), QStringLiteral("C: 3/5/24   M: 3/7/24"));
+        QCOMPARE(Child<QLabel>(*note, "LabelBottom")->text(), QStringLiteral("C: 3/5/24   M: 3/7/24"));
         QCOMPARE(task->Text, QByteArray("Buy milk\r\nand bread!"));
         QVERIFY(DataModified);
     }
@@ -218,19 +225,19 @@ private slots:
         TFormNote *note = Open(task);
         note->PanelTitleDblClick();
         QVERIFY(task->RolledUp);
-        QCOMPARE(note->LabelTitle->text(), QStringLiteral("Hi"));
+        QCOMPARE(Child<QLabel>(*note, "LabelTitle")->text(), QStringLiteral("Hi"));
         QCOMPARE(note->size(), QSize(NoteMinWidth, NoteTitleHeight)); // short subject: minimum width
-        QCOMPARE(QSize(task->Width, task->Height), QSize(300, 220)); // rolled size never stored
+        QCOMPARE(QSize(task->Width, task->Height), QSize(300, 220));  // rolled size never stored
         // Rolled up, the whole title bar moves the note, no edge sizes it.
         QVERIFY(NoteHitZone(TNotePart::Title, {1, 1}, {200, 18}, true).Move);
         note->PanelTitleDblClick();
         QVERIFY(!task->RolledUp);
         QCOMPARE(note->size(), QSize(300, 220));
-        QVERIFY(note->LabelTitle->text().isEmpty());
+        QVERIFY(Child<QLabel>(*note, "LabelTitle")->text().isEmpty());
 
         TFormNote *wide = Open(NewTask(QByteArray(60, 'W')));
         wide->PanelTitleDblClick();
-        QCOMPARE(wide->width(), wide->LabelTitle->width() + 75);
+        QCOMPARE(wide->width(), Child<QLabel>(*wide, "LabelTitle")->width() + 75);
         QVERIFY(wide->width() > NoteMinWidth);
     }
 
@@ -243,7 +250,7 @@ private slots:
         TFormNote *note = Open(task);
         note->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(note));
-        QCOMPARE(QApplication::focusWidget(), note->MemoDetail);
+        QCOMPARE(QApplication::focusWidget(), Memo(note));
         // Keys as the desktop delivers them: to the window, which hands them
         // to its focus.
         QWindow *window = note->windowHandle();
@@ -257,19 +264,19 @@ private slots:
         type("typed");
         QTest::keyClick(window, Qt::Key_Return);
         QTest::keyClick(window, Qt::Key_V, Qt::ControlModifier);
-        note->Menu->Paste1->trigger();
-        note->MemoDetail->selectAll();
-        note->Menu->Cut1->trigger();
+        MenuOf(note)->Paste1->trigger();
+        Memo(note)->selectAll();
+        MenuOf(note)->Cut1->trigger();
         QTest::keyClick(window, Qt::Key_Delete);
-        QCOMPARE(note->MemoDetail->toPlainText(), QStringLiteral("Hi"));
+        QCOMPARE(Memo(note)->toPlainText(), QStringLiteral("Hi"));
         QCOMPARE(task->Text, QByteArray("Hi"));
 
         note->PanelTitleDblClick();
         QVERIFY(!task->RolledUp);
-        QCOMPARE(QApplication::focusWidget(), note->MemoDetail);
-        note->MemoDetail->moveCursor(QTextCursor::End);
+        QCOMPARE(QApplication::focusWidget(), Memo(note));
+        Memo(note)->moveCursor(QTextCursor::End);
         type("!");
-        note->Menu->Paste1->trigger();
+        MenuOf(note)->Paste1->trigger();
         QCOMPARE(task->Text, QByteArray("Hi!pasted"));
     }
 
@@ -279,14 +286,14 @@ private slots:
         TFormNote *note = Open(task);
         note->ImageTaskInfoClick();
         QVERIFY(note->InfoPanelShown());
-        QCOMPARE(note->ImageTaskInfo->toolTip(), QStringLiteral("Content"));
+        QCOMPARE(Child<TZELBlinkImage>(*note, "ImageTaskInfo")->toolTip(), QStringLiteral("Content"));
         note->PanelTitleDblClick();
         OpenNoteForTask(task);
         QCOMPARE(TFormNote::OpenNotes().size(), 1);
         QVERIFY(!task->RolledUp);
         QVERIFY(!note->InfoPanelShown());
-        QCOMPARE(note->ImageTaskInfo->toolTip(), QStringLiteral("Date/Time"));
-        QCOMPARE(note->ImageTaskInfo->pixmap().toImage(), note->ImageClock.toImage());
+        QCOMPARE(Child<TZELBlinkImage>(*note, "ImageTaskInfo")->toolTip(), QStringLiteral("Date/Time"));
+        QCOMPARE(Child<TZELBlinkImage>(*note, "ImageTaskInfo")->pixmap().toImage(), ClockPicture().toImage());
     }
 
     void priorityAndFinishedMapOntoTheTask()
@@ -294,16 +301,18 @@ private slots:
         TTask *task = NewTask("Tax return");
         task->ReminderTime = QDateTimeToDateTime(Later);
         TFormNote *note = Open(task);
-        QVERIFY(note->TPReminder->isVisibleTo(note->PanelTaskInfo));
-        note->CBPriority->ItemClick(0);
+        QVERIFY(Child<TZELEditableLabel>(*note, "TPReminder")
+                    ->isVisibleTo(Child<TNoteInfoPanel>(*note, "PanelTaskInfo")));
+        Child<TZELCombo>(*note, "CBPriority")->ItemClick(0);
         QCOMPARE(task->Priority, 3);
-        note->CBPriority->ItemClick(2);
+        Child<TZELCombo>(*note, "CBPriority")->ItemClick(2);
         QCOMPARE(task->Priority, 1);
-        note->CBFinished->ItemClick(0);
+        Child<TZELCombo>(*note, "CBFinished")->ItemClick(0);
         QVERIFY(task->Finished);
         QCOMPARE(task->ReminderTime, 0.0);
-        QVERIFY(!note->TPReminder->isVisibleTo(note->PanelTaskInfo));
-        note->CBFinished->ItemClick(1);
+        QVERIFY(!Child<TZELEditableLabel>(*note, "TPReminder")
+                     ->isVisibleTo(Child<TNoteInfoPanel>(*note, "PanelTaskInfo")));
+        Child<TZELCombo>(*note, "CBFinished")->ItemClick(1);
         QVERIFY(!task->Finished);
         QCOMPARE(task->ReminderTime, 0.0);
         QVERIFY(DataModified);
@@ -315,24 +324,30 @@ private slots:
         TFormNote *note = Open(task);
         // A first reminder proposes half past nine before the date is taken.
         QString proposed;
-        connect(note->DPReminder, &TZELDatePicker2::SelectingDate, note,
-                [&] { proposed = note->TPReminder->Caption(); }, Qt::DirectConnection);
-        note->DPReminder->PickDate(EncodeDate(2024, 3, 9));
+        connect(
+            Child<TZELDatePicker2>(*note, "DPReminder"), &TZELDatePicker2::SelectingDate, note,
+            [&] { proposed = Child<TZELEditableLabel>(*note, "TPReminder")->Caption(); },
+            Qt::DirectConnection);
+        Child<TZELDatePicker2>(*note, "DPReminder")->PickDate(EncodeDate(2024, 3, 9));
         QCOMPARE(proposed, QStringLiteral("9:30 AM"));
         QCOMPARE(task->ReminderTime, EncodeDate(2024, 3, 9) + EncodeTime(9, 30));
-        QVERIFY(note->TPReminder->isVisibleTo(note->PanelTaskInfo));
-        QCOMPARE(note->TPReminder->x(), note->DPReminder->x() + note->DPReminder->width() + 5);
+        QVERIFY(Child<TZELEditableLabel>(*note, "TPReminder")
+                    ->isVisibleTo(Child<TNoteInfoPanel>(*note, "PanelTaskInfo")));
+        QCOMPARE(Child<TZELEditableLabel>(*note, "TPReminder")->x(),
+                 Child<TZELDatePicker2>(*note, "DPReminder")->x() +
+                     Child<TZELDatePicker2>(*note, "DPReminder")->width() + 5);
 
         // Today at a time already gone (9:30, now 10:00): five minutes from now.
         TClock::Set(QDateTime(QDate(2024, 3, 5), QTime(10, 0)));
-        note->DPReminder->PickDate(EncodeDate(2024, 3, 5));
+        Child<TZELDatePicker2>(*note, "DPReminder")->PickDate(EncodeDate(2024, 3, 5));
         QCOMPARE(task->ReminderTime, EncodeDate(2024, 3, 5) + EncodeTime(10, 5));
-        QCOMPARE(note->TPReminder->Caption(), QStringLiteral("10:05 AM"));
+        QCOMPARE(Child<TZELEditableLabel>(*note, "TPReminder")->Caption(), QStringLiteral("10:05 AM"));
 
-        note->DPReminder->PickDate(0);
+        Child<TZELDatePicker2>(*note, "DPReminder")->PickDate(0);
         QCOMPARE(task->ReminderTime, 0.0);
-        QVERIFY(!note->TPReminder->isVisibleTo(note->PanelTaskInfo));
-        QCOMPARE(note->DPReminder->text(), QStringLiteral("None"));
+        QVERIFY(!Child<TZELEditableLabel>(*note, "TPReminder")
+                     ->isVisibleTo(Child<TNoteInfoPanel>(*note, "PanelTaskInfo")));
+        QCOMPARE(Child<TZELDatePicker2>(*note, "DPReminder")->text(), QStringLiteral("None"));
         QVERIFY(!task->Alerting);
     }
 
@@ -342,22 +357,22 @@ private slots:
         TTask *task = NewTask("Renew passport");
         task->Alerting = true;
         TFormNote *note = Open(task);
-        QVERIFY(note->ImageTaskInfo->Blink());
+        QVERIFY(Child<TZELBlinkImage>(*note, "ImageTaskInfo")->Blink());
         // The clock of an alerting note offers the blink menu, nothing else.
         note->ImageTaskInfoClick();
         QVERIFY(!note->InfoPanelShown());
         QStringList captions;
-        for (QAction *item : note->PMBlink->actions())
+        for (QAction *item : Child<QMenu>(*note, "PMBlink")->actions())
             captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
         QCOMPARE(captions.mid(0, 3), (QStringList{"&Acknowledged", "-", "Remind Me Again in 15 Minutes"}));
         QCOMPARE(captions.last(), QStringLiteral("Remind Me Again in 1 Year"));
-        note->PMBlink->close();
+        Child<QMenu>(*note, "PMBlink")->close();
 
         note->Acknowledged1Click(6);
         QCOMPARE(DateTimeToQDateTime(task->ReminderTime), QDateTime(QDate(2026, 3, 2), QTime(10, 0)));
         QVERIFY(!task->Alerting);
-        QVERIFY(!note->ImageTaskInfo->Blink());
-        QCOMPARE(note->DPReminder->Date(), EncodeDate(2026, 3, 2));
+        QVERIFY(!Child<TZELBlinkImage>(*note, "ImageTaskInfo")->Blink());
+        QCOMPARE(Child<TZELDatePicker2>(*note, "DPReminder")->Date(), EncodeDate(2026, 3, 2));
 
         task->Alerting = true;
         note->Acknowledged1Click(0);
@@ -372,7 +387,7 @@ private slots:
         TFormNote *note = Open(task);
         task->Alerting = true;
         SendTaskSheetMessage(TaskSheetRefresh, task);
-        QVERIFY(note->ImageTaskInfo->Blink());
+        QVERIFY(Child<TZELBlinkImage>(*note, "ImageTaskInfo")->Blink());
         QSignalSpy alert(&TNoteEvents::Instance(), &TNoteEvents::AlertLeftUnseen);
         SendTaskSheetMessage(TaskSheetClose, task);
         QCOMPARE(alert.count(), 1);
@@ -384,19 +399,19 @@ private slots:
     {
         TTask *task = NewTask("Milk");
         TFormNote *note = Open(task);
-        note->MemoDetail->moveCursor(QTextCursor::End);
-        QTest::keyClick(note->MemoDetail, Qt::Key_Return);
+        Memo(note)->moveCursor(QTextCursor::End);
+        QTest::keyClick(Memo(note), Qt::Key_Return);
         QVERIFY(task->NoteOpen);
         QCOMPARE(task->Text, QByteArray("Milk\r\n"));
-        QTest::keyClick(note->MemoDetail, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClick(Memo(note), Qt::Key_Return, Qt::ControlModifier);
         QVERIFY(!task->NoteOpen);
         QCOMPARE(task->Text, QByteArray("Milk\r\n"));
 
         UserInfo().QuickInputMode = true;
         TTask *quick = NewTask("Eggs");
         TFormNote *quickNote = Open(quick);
-        quickNote->MemoDetail->moveCursor(QTextCursor::End);
-        QTest::keyClick(quickNote->MemoDetail, Qt::Key_Return);
+        Memo(quickNote)->moveCursor(QTextCursor::End);
+        QTest::keyClick(Memo(quickNote), Qt::Key_Return);
         QVERIFY(!quick->NoteOpen);
         QCOMPARE(quick->Text, QByteArray("Eggs"));
     }
@@ -422,7 +437,8 @@ private slots:
         const QRect screen(0, 0, 1024, 768);
         QCOMPARE(NotePlaceOnScreen({1000, 700, 300, 200}, {screen}, screen), QPoint(1000, 700)); // partly on
         QCOMPARE(NotePlaceOnScreen({-400, 50, 300, 200}, {screen}, screen), QPoint(120, 120));
-        QCOMPARE(NotePlaceOnScreen({1024, 0, 300, 200}, {screen, {1024, 0, 800, 600}}, screen), QPoint(1024, 0));
+        QCOMPARE(NotePlaceOnScreen({1024, 0, 300, 200}, {screen, {1024, 0, 800, 600}}, screen),
+                 QPoint(1024, 0));
     }
 
     void reminderAndTextRules()
@@ -455,7 +471,8 @@ private slots:
         QCOMPARE(NoteHitZone(TNotePart::TitleLabel, {5, 1}, {40, 14}, false).Edges, Qt::Edges(Qt::TopEdge));
         QVERIFY(NoteHitZone(TNotePart::TitleLabel, {5, 1}, {40, 14}, true).Move);
         const QSize client(300, 200);
-        QCOMPARE(NoteHitZone(TNotePart::Client, {2, 198}, client, false).Edges, Qt::BottomEdge | Qt::LeftEdge);
+        QCOMPARE(NoteHitZone(TNotePart::Client, {2, 198}, client, false).Edges,
+                 Qt::BottomEdge | Qt::LeftEdge);
         QCOMPARE(NoteHitZone(TNotePart::Client, {298, 198}, client, false).Cursor, Qt::SizeFDiagCursor);
         QCOMPARE(NoteHitZone(TNotePart::Client, {150, 197}, client, false).Edges, Qt::Edges(Qt::BottomEdge));
         QCOMPARE(NoteHitZone(TNotePart::Client, {150, 196}, client, false), TNoteZone());
@@ -466,20 +483,21 @@ private slots:
     {
         TTask *task = NewTask("Green");
         TFormNote *note = Open(task);
-        QAction *c3 = note->Menu->ChangeColor1->findChild<QAction *>(QStringLiteral("C31"));
+        QAction *c3 = MenuOf(note)->ChangeColor1->findChild<QAction *>(QStringLiteral("C31"));
         QVERIFY(c3);
         c3->trigger();
         QCOMPARE(task->Color, 12639424);
         QCOMPARE(TitleColorOf(task->Color), 10006680);
-        QCOMPARE(note->PanelTitle->palette().color(QPalette::Window), QColor(0x98, 0xB0, 0x98));
+        QCOMPARE(Child<QFrame>(*note, "PanelTitle")->palette().color(QPalette::Window),
+                 QColor(0x98, 0xB0, 0x98));
         QVERIFY(DataModified);
 
         // Each item shows its colour as a swatch, with no caption beside it.
         UserInfo().Color4 = 0x00123456;
-        note->Menu->PMSysMenuPopup();
+        MenuOf(note)->PMSysMenuPopup();
         for (int number = 1; number <= 5; ++number) {
             const auto *item =
-                note->Menu->ChangeColor1->findChild<QAction *>(QStringLiteral("C%1").arg(number) + u'1');
+                MenuOf(note)->ChangeColor1->findChild<QAction *>(QStringLiteral("C%1").arg(number) + u'1');
             QVERIFY(item);
             QVERIFY2(item->text().isEmpty(), qPrintable(item->text()));
             QCOMPARE(item->icon().pixmap(16, 16).toImage().pixelColor(7, 7),
@@ -492,29 +510,31 @@ private slots:
         TTask *task = NewTask("Menu");
         TFormNote *note = Open(task);
         QAction options(QStringLiteral("&Options..."));
-        TNoteEvents::Instance().ActionOptions = &options;
-        note->Menu->PMSysMenuPopup();
-        TNoteEvents::Instance().ActionOptions = nullptr;
+        TAppCommands commands;
+        commands.ActionOptions = &options;
+        note->SetCommands(&commands);
+        MenuOf(note)->PMSysMenuPopup();
+        note->SetCommands(nullptr);
         QStringList captions;
-        for (QAction *item : note->Menu->PMSysMenu->actions())
+        for (QAction *item : MenuOf(note)->PMSysMenu->actions())
             captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
         QCOMPARE(captions, (QStringList{"Save &As...", "&Print...", "&Delete", "-", "&Edit", "-",
                                         "Change Color            ", "Change &Font...", "-", "&Options..."}));
-        QVERIFY(!note->Menu->Cut1->isEnabled());
-        QVERIFY(note->Menu->SelectAll1->isEnabled());
-        QTextCursor cursor = note->MemoDetail->textCursor();
+        QVERIFY(!MenuOf(note)->Cut1->isEnabled());
+        QVERIFY(MenuOf(note)->SelectAll1->isEnabled());
+        QTextCursor cursor = Memo(note)->textCursor();
         cursor.setPosition(0);
         cursor.setPosition(1, QTextCursor::KeepAnchor);
-        note->MemoDetail->setTextCursor(cursor);
-        note->Menu->PMSysMenuPopup();
-        QVERIFY(note->Menu->Cut1->isEnabled() && note->Menu->Copy1->isEnabled());
+        Memo(note)->setTextCursor(cursor);
+        MenuOf(note)->PMSysMenuPopup();
+        QVERIFY(MenuOf(note)->Cut1->isEnabled() && MenuOf(note)->Copy1->isEnabled());
         // With the information panel up, the text's commands rest.
         note->ImageTaskInfoClick();
-        note->Menu->PMSysMenuPopup();
-        for (QAction *item : {note->Menu->Cut1, note->Menu->Copy1, note->Menu->Paste1, note->Menu->SelectAll1,
-                              note->Menu->ActionChangeFont})
+        MenuOf(note)->PMSysMenuPopup();
+        for (QAction *item : {MenuOf(note)->Cut1, MenuOf(note)->Copy1, MenuOf(note)->Paste1,
+                              MenuOf(note)->SelectAll1, MenuOf(note)->ActionChangeFont})
             QVERIFY(!item->isEnabled());
-        QVERIFY(note->Menu->Delete1->isEnabled() && note->Menu->SaveAs1->isEnabled());
+        QVERIFY(MenuOf(note)->Delete1->isEnabled() && MenuOf(note)->SaveAs1->isEnabled());
     }
 
     void fontChoiceKeepsBoldNotUnderline()
@@ -526,14 +546,14 @@ private slots:
         choice.Font.setBold(true);
         choice.Font.setUnderline(true);
         FDialogs->FontAnswer = choice;
-        note->Menu->ActionChangeFontExecute();
+        MenuOf(note)->ActionChangeFontExecute();
         QCOMPARE(FDialogs->FontShown->Font.family(), shownFamily);
         QCOMPARE(task->FontName, QByteArray("DejaVu Sans"));
         QCOMPARE(task->FontSize, 14);
         QVERIFY(task->FontBold && !task->FontItalic);
         QCOMPARE(task->FontColor, 0xFF0000);
-        QVERIFY(!note->MemoDetail->font().underline());
-        QVERIFY(note->MemoDetail->font().bold());
+        QVERIFY(!Memo(note)->font().underline());
+        QVERIFY(Memo(note)->font().bold());
     }
 
     void saveAsWritesTheTextAndAsksBeforeOverwriting()
@@ -542,23 +562,23 @@ private slots:
         TFormNote *note = Open(task);
         const QString path = FDir->filePath("note.txt");
         FDialogs->SavePath = path;
-        note->Menu->SaveAs1Click();
+        MenuOf(note)->SaveAs1Click();
         QCOMPARE(ReadFileBytes(path), QByteArray("a\r\nb"));
         QCOMPARE(FDialogs->SaveFilters, QStringList{"Text Files (*.txt)"});
         QVERIFY(FDialogs->Questions.isEmpty());
 
         WriteFileBytes(path, "old");
         FDialogs->Answers = {false};
-        note->Menu->SaveAs1Click();
+        MenuOf(note)->SaveAs1Click();
         QCOMPARE(ReadFileBytes(path), QByteArray("old"));
         QCOMPARE(FDialogs->Questions,
                  QStringList{"Confirmation|File already exists. Are you sure you want to overwrite it?"});
         FDialogs->Answers = {true};
-        note->Menu->SaveAs1Click();
+        MenuOf(note)->SaveAs1Click();
         QCOMPARE(ReadFileBytes(path), QByteArray("a\r\nb"));
 
         FDialogs->SavePath = FDir->filePath("missing/folder/note.txt");
-        note->Menu->SaveAs1Click();
+        MenuOf(note)->SaveAs1Click();
         QCOMPARE(FDialogs->Errors.size(), 1);
     }
 
@@ -570,12 +590,13 @@ private slots:
         TTask *task = NewTask("Shopping\r\nApples and pears");
         TFormNote *note = Open(task);
         FDialogs->PrintPdfPath = FDir->filePath("note.pdf");
-        note->Menu->Print1Click();
+        MenuOf(note)->Print1Click();
         QProcess text;
         text.start(pdftotext, {FDialogs->PrintPdfPath, QStringLiteral("-")});
         QVERIFY(text.waitForFinished());
         const QString printed = QString::fromUtf8(text.readAllStandardOutput());
-        QVERIFY2(printed.contains(QStringLiteral("Shopping")) && printed.contains(QStringLiteral("Apples and pears")),
+        QVERIFY2(printed.contains(QStringLiteral("Shopping")) &&
+                     printed.contains(QStringLiteral("Apples and pears")),
                  qPrintable(printed));
     }
 
@@ -584,11 +605,11 @@ private slots:
         TTask *task = NewTask("Old stuff");
         TFormNote *note = Open(task);
         FDialogs->Answers = {false};
-        note->Menu->Delete1Click();
+        MenuOf(note)->Delete1Click();
         QCOMPARE(TaskList().Count(), 1);
         QVERIFY(task->NoteOpen);
         FDialogs->Answers = {true};
-        note->Menu->Delete1Click();
+        MenuOf(note)->Delete1Click();
         QCOMPARE(TaskList().Count(), 0);
         QCOMPARE(FDialogs->Questions.last(),
                  QStringLiteral("Confirmation|Are you sure that you want to delete this note?"));

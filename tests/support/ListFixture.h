@@ -8,6 +8,7 @@
 #include "model/TTask.h"
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
+#include "support/FindChild.h"
 #include "support/ShellFixture.h"
 #include "support/TestSkins.h"
 #include "tasklist/TFormTaskList.h"
@@ -60,10 +61,13 @@ public:
         return task;
     }
 
+    // The window's rows.
+    static TTaskListView *View(const TFormTaskList &list) { return Child<TTaskListView>(list, "ListView1"); }
+
     static QStringList Rows(const TFormTaskList &list)
     {
         QStringList rows;
-        const TTaskListModel &model = *list.ListView1->Model();
+        const TTaskListModel &model = *View(list)->Model();
         for (int row = 0; row < model.rowCount(); ++row)
             rows << model.CellText(row, ColumnSubject);
         return rows;
@@ -72,7 +76,7 @@ public:
     // The centre of a row's cell, in list coordinates.
     static QPoint Cell(const TFormTaskList &list, int row, int column)
     {
-        const QTableView *view = list.ListView1->ReportView();
-        return view->visualRect(list.ListView1->Model()->index(row, column)).center();
+        const QTableView *view = View(list)->ReportView();
+        return view->visualRect(View(list)->Model()->index(row, column)).center();
     }
 };

@@ -54,7 +54,7 @@ private slots:
         TFormTaskList list(nullptr);
         // Due date ascending by default: dated ones first, the rest after.
         QCOMPARE(Rows(list), (QStringList{"Old task", "Dentist", "Pay rent", "Call Anna"}));
-        QCOMPARE(list.ListView1->SelectedRow(), -1);
+        QCOMPARE(View(list)->SelectedRow(), -1);
 
         list.FinishedItems1Click();
         QVERIFY(!UserInfo().DisplayCompletedNotes);
@@ -64,13 +64,13 @@ private slots:
         // waits 300 ms after the last keystroke; the list is rebuilt once.
         list.SearchBox()->setText(QStringLiteral("INV"));
         list.SearchBox()->setText(QStringLiteral("INVO"));
-        QVERIFY(list.TimerUpdateListView->isActive());
-        QCOMPARE(list.TimerUpdateListView->interval(), 300);
+        QVERIFY(Child<QTimer>(list, "TimerUpdateListView")->isActive());
+        QCOMPARE(Child<QTimer>(list, "TimerUpdateListView")->interval(), 300);
         QCOMPARE(Rows(list).size(), 3);
         list.TimerUpdateListViewTimer();
         QCOMPARE(Rows(list), QStringList{"Call Anna"});
-        QVERIFY(!list.TimerUpdateListView->isActive());
-        QCOMPARE(list.TimerUpdateListView->interval(), 1000);
+        QVERIFY(!Child<QTimer>(list, "TimerUpdateListView")->isActive());
+        QCOMPARE(Child<QTimer>(list, "TimerUpdateListView")->interval(), 1000);
         QCOMPARE(TaskList().Count(), 4);
     }
 
@@ -80,12 +80,12 @@ private slots:
         Add("A", EncodeDate(2026, 5, 1));
         Add("c", EncodeDate(2026, 4, 1));
         TFormTaskList list(nullptr);
-        QHeaderView *header = list.ListView1->ReportView()->horizontalHeader();
+        QHeaderView *header = View(list)->ReportView()->horizontalHeader();
         emit header->sectionClicked(ColumnSubject);
         QCOMPARE(Rows(list), (QStringList{"A", "b", "c"}));
         emit header->sectionClicked(ColumnSubject);
         QCOMPARE(Rows(list), (QStringList{"c", "b", "A"}));
-        QVERIFY(!list.ListView1->SortAscending());
+        QVERIFY(!View(list)->SortAscending());
         emit header->sectionClicked(ColumnDueDate);
         QCOMPARE(Rows(list), (QStringList{"c", "A", "b"}));
         // The settings follow only when the window goes.
@@ -118,13 +118,13 @@ private slots:
         TTask *created = TaskList().GetTask(1);
         QCOMPARE(FNotes->Created, QList<TTask *>{created});
         QVERIFY(Rows(list).contains(QStringLiteral("New Note")));
-        QCOMPARE(list.ListView1->SelectedTask(), created);
+        QCOMPARE(View(list)->SelectedTask(), created);
         // Shrunk, the row comes but is not selected.
         created->Text = "Written";
         UserInfo().V_Expanded = false;
         list.ActionAddNewNoteExecute();
         QCOMPARE(TaskList().Count(), 3);
-        QCOMPARE(list.ListView1->SelectedRow(), -1);
+        QCOMPARE(View(list)->SelectedRow(), -1);
     }
 
     void openWithoutSelectionMakesANewNote()
@@ -135,7 +135,7 @@ private slots:
         list.ActionEditSelectedNoteExecute();
         QCOMPARE(TaskList().Count(), 2);
 
-        list.ListView1->SelectRow(list.ListView1->Model()->RowOf(task));
+        View(list)->SelectRow(View(list)->Model()->RowOf(task));
         DataModified = false;
         FNotes->Log.clear();
         list.ActionEditSelectedNoteExecute();
@@ -156,7 +156,7 @@ private slots:
         list.ActionDeleteSelectedNoteExecute(); // nothing selected: nothing asked
         QVERIFY(FDialogs->Questions.isEmpty());
 
-        list.ListView1->SelectRow(list.ListView1->Model()->RowOf(drop));
+        View(list)->SelectRow(View(list)->Model()->RowOf(drop));
         FDialogs->Answers = {false};
         list.ActionDeleteSelectedNoteExecute();
         QCOMPARE(TaskList().Count(), 2);
@@ -170,7 +170,7 @@ private slots:
         QCOMPARE(FNotes->Messages.last(), qMakePair(1, drop));
         QVERIFY(DataModified);
         QCOMPARE(Rows(list), QStringList{"Keep"});
-        QVERIFY(!list.DeletingByUser);
+        QVERIFY(!list.IsDeletingByUser());
     }
 
     void deleteTakesTheTaskConfirmedEvenWhenTheRowsMoved()
@@ -179,12 +179,12 @@ private slots:
         TTask *bravo = Add("Bravo", EncodeDate(2026, 3, 2));
         Add("Charlie", EncodeDate(2026, 3, 3));
         TFormTaskList list(nullptr);
-        list.ListView1->SelectRow(list.ListView1->Model()->RowOf(bravo));
+        View(list)->SelectRow(View(list)->Model()->RowOf(bravo));
         // While the question is up a new note arrives and the list is
         // rebuilt: Bravo's row is no longer where it was.
         FDialogs->WhileAsking = [&list] {
             list.ActionAddNewNoteExecute();
-            list.ListView1->AlphaSort(ColumnSubject, false);
+            View(list)->AlphaSort(ColumnSubject, false);
         };
         FDialogs->Answers = {true};
         list.ActionDeleteSelectedNoteExecute();
@@ -193,7 +193,7 @@ private slots:
 
         // A task that went in the meantime is not removed twice.
         TTask *charlie = TaskList().GetTask(1);
-        list.ListView1->SelectRow(list.ListView1->Model()->RowOf(charlie));
+        View(list)->SelectRow(View(list)->Model()->RowOf(charlie));
         FDialogs->WhileAsking = [charlie] { TaskList().Remove(charlie); };
         FDialogs->Answers = {true};
         FNotes->Messages.clear();
@@ -214,8 +214,8 @@ private slots:
         TFormNote::OpenNotes().first()->close();
         // The row went before the task's record goes back to the list.
         QCOMPARE(Rows(list), QStringList{"Other"});
-        QCOMPARE(list.TimerUpdateListView->interval(), 10);
-        QVERIFY(list.TimerUpdateListView->isActive());
+        QCOMPARE(Child<QTimer>(list, "TimerUpdateListView")->interval(), 10);
+        QVERIFY(Child<QTimer>(list, "TimerUpdateListView")->isActive());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!TaskList().Tasks().empty() && TaskList().Tasks().front() != task);
         list.TimerUpdateListViewTimer();
@@ -231,8 +231,8 @@ private slots:
         first->ReminderTime = EncodeDate(2026, 3, 11);
         TFormTaskList list(nullptr);
         list.resize(400, 300);
-        list.ListView1->resize(380, 200);
-        TTaskListView *view = list.ListView1;
+        View(list)->resize(380, 200);
+        TTaskListView *view = View(list);
         auto click = [&](QPoint down, QPoint up) {
             emit view->MouseDown(Qt::LeftButton, down);
             emit view->MouseUp(Qt::LeftButton, up);
@@ -248,7 +248,7 @@ private slots:
         QCOMPARE(first->ReminderTime, 0.0);
         QCOMPARE(FNotes->Messages.last(), qMakePair(2, first));
         QVERIFY(DataModified);
-        QVERIFY(list.TimerUpdateListView->isActive());
+        QVERIFY(Child<QTimer>(list, "TimerUpdateListView")->isActive());
         // Any button; unticking brings no reminder back.
         emit view->MouseDown(Qt::RightButton, Cell(list, 0, ColumnFinished));
         emit view->MouseUp(Qt::RightButton, Cell(list, 0, ColumnFinished));
@@ -258,10 +258,10 @@ private slots:
         // A rebuild between press and release put another task under the
         // pointer: nothing is ticked.
         emit view->MouseDown(Qt::LeftButton, Cell(list, 0, ColumnFinished));
-        list.ListView1->AlphaSort(ColumnDueDate, false);
+        View(list)->AlphaSort(ColumnDueDate, false);
         emit view->MouseUp(Qt::LeftButton, Cell(list, 0, ColumnFinished));
         QVERIFY(!first->Finished && !second->Finished);
-        list.ListView1->AlphaSort(ColumnDueDate, true);
+        View(list)->AlphaSort(ColumnDueDate, true);
 
         // With finished items hidden, a ticked row stays until the rebuild.
         UserInfo().DisplayCompletedNotes = false;
@@ -276,24 +276,25 @@ private slots:
     {
         Add("One");
         TFormTaskList list(nullptr);
-        emit list.ListView1->FocusEnter();
-        QCOMPARE(list.ActionEditSelectedNote->shortcut(), QKeySequence(Qt::Key_Return));
-        QCOMPARE(list.ActionDeleteSelectedNote->shortcut(), QKeySequence(Qt::Key_Delete));
-        emit list.ListView1->FocusExit();
-        QVERIFY(list.ActionEditSelectedNote->shortcut().isEmpty());
-        QVERIFY(list.ActionDeleteSelectedNote->shortcut().isEmpty());
+        emit View(list)->FocusEnter();
+        QCOMPARE(Child<QAction>(list, "ActionEditSelectedNote")->shortcut(), QKeySequence(Qt::Key_Return));
+        QCOMPARE(Child<QAction>(list, "ActionDeleteSelectedNote")->shortcut(), QKeySequence(Qt::Key_Delete));
+        emit View(list)->FocusExit();
+        QVERIFY(Child<QAction>(list, "ActionEditSelectedNote")->shortcut().isEmpty());
+        QVERIFY(Child<QAction>(list, "ActionDeleteSelectedNote")->shortcut().isEmpty());
 
         // The menu's enabling follows the selection when it opens.
         list.PopupMenu1Popup();
-        QVERIFY(!list.ActionEditSelectedNote->isEnabled());
-        list.ListView1->SelectRow(0);
+        QVERIFY(!Child<QAction>(list, "ActionEditSelectedNote")->isEnabled());
+        View(list)->SelectRow(0);
         // Once the menu has closed, Enter and Del work on what is selected.
-        emit list.PopupMenu1->aboutToHide();
-        QVERIFY(list.ActionDeleteSelectedNote->isEnabled());
-        list.ListView1->SelectRow(0);
+        emit Child<QMenu>(list, "PopupMenu1")->aboutToHide();
+        QVERIFY(Child<QAction>(list, "ActionDeleteSelectedNote")->isEnabled());
+        View(list)->SelectRow(0);
         list.PopupMenu1Popup();
-        QVERIFY(list.ActionDeleteSelectedNote->isEnabled());
-        QVERIFY(list.List1->isChecked() && !list.LargeIcons1->isChecked());
+        QVERIFY(Child<QAction>(list, "ActionDeleteSelectedNote")->isEnabled());
+        QVERIFY(Child<QAction>(list, "List1")->isChecked() &&
+                !Child<QAction>(list, "LargeIcons1")->isChecked());
     }
 
     void typingSelectsInTheSortColumn()
@@ -302,20 +303,20 @@ private slots:
         Add("apple");
         Add("Avocado");
         TFormTaskList list(nullptr);
-        list.ListView1->AlphaSort(ColumnSubject, true); // apple, Avocado, Banana
-        QTableView *view = list.ListView1->ReportView();
+        View(list)->AlphaSort(ColumnSubject, true); // apple, Avocado, Banana
+        QTableView *view = View(list)->ReportView();
         QTest::keyClick(view, Qt::Key_A);
-        QCOMPARE(list.ListView1->SelectedRow(), 1); // starts after the first row
+        QCOMPARE(View(list)->SelectedRow(), 1); // starts after the first row
         QTest::keyClick(view, Qt::Key_P);
-        QCOMPARE(list.ListView1->SelectedRow(), 0);
+        QCOMPARE(View(list)->SelectedRow(), 0);
         TClock::Set(Now.addSecs(2));
         QTest::keyClick(view, Qt::Key_B);
-        QCOMPARE(list.ListView1->SelectedRow(), 2);
+        QCOMPARE(View(list)->SelectedRow(), 2);
         // Sorted by a picture column, or in icons, the subjects are searched.
-        list.ListView1->AlphaSort(ColumnPriority, true);
+        View(list)->AlphaSort(ColumnPriority, true);
         TClock::Set(Now.addSecs(4));
         QTest::keyClick(view, Qt::Key_B);
-        QCOMPARE(list.ListView1->SelectedTask()->Text, QByteArray("Banana"));
+        QCOMPARE(View(list)->SelectedTask()->Text, QByteArray("Banana"));
     }
 
     void largeIconsSortFinishedFirstAndRememberTheReportSort()
@@ -323,24 +324,24 @@ private slots:
         Add("Open");
         Add("Done", 0, true);
         TFormTaskList list(nullptr);
-        emit list.ListView1->ReportView()->horizontalHeader()->sectionClicked(ColumnSubject);
+        emit View(list)->ReportView()->horizontalHeader()->sectionClicked(ColumnSubject);
         list.LargeIcons1Click();
         QVERIFY(UserInfo().ViewIcon);
         QCOMPARE(UserInfo().SortColumn, int(ColumnSubject));
-        QVERIFY(list.ListView1->IsIconView());
-        QCOMPARE(list.ListView1->IconView()->model(), list.ListView1->Model());
+        QVERIFY(View(list)->IsIconView());
+        QCOMPARE(View(list)->IconView()->model(), View(list)->Model());
         QCOMPARE(Rows(list), (QStringList{"Done", "Open"}));
         // A resize resorts 100 ms later.
-        emit list.ListView1->Resized();
-        QVERIFY(list.TimerResort->isActive());
+        emit View(list)->Resized();
+        QVERIFY(Child<QTimer>(list, "TimerResort")->isActive());
         list.TimerResortTimer();
-        QVERIFY(!list.TimerResort->isActive());
+        QVERIFY(!Child<QTimer>(list, "TimerResort")->isActive());
 
-        const QPointer<QItemSelectionModel> iconSelection = list.ListView1->IconView()->selectionModel();
+        const QPointer<QItemSelectionModel> iconSelection = View(list)->IconView()->selectionModel();
         list.List1Click();
         QVERIFY(!UserInfo().ViewIcon);
-        QCOMPARE(list.ListView1->SortColumn(), int(ColumnSubject));
-        QVERIFY(!list.ListView1->IconView()->model());
+        QCOMPARE(View(list)->SortColumn(), int(ColumnSubject));
+        QVERIFY(!View(list)->IconView()->model());
         QVERIFY(!iconSelection); // switching views leaves nothing behind
     }
 
@@ -350,7 +351,7 @@ private slots:
         UserInfo().Column4Width = 50;
         UserInfo().Column5Width = 300;
         TFormTaskList list(nullptr);
-        TTaskListView *view = list.ListView1;
+        TTaskListView *view = View(list);
         QCOMPARE(view->ColumnWidth(ColumnFinished), 22);
         QCOMPARE(view->ColumnWidth(ColumnPriority), 16);
         QCOMPARE(view->ColumnWidth(ColumnSubject), 70);
@@ -386,7 +387,7 @@ private slots:
         settings.Height = 240;
         TFormTaskList list(nullptr);
         QVERIFY(list.isVisible());
-        QVERIFY(list.Ready);
+        QVERIFY(list.IsReady());
         QCOMPARE(list.size(), QSize(345, 240));
         // Pulled back from the right and the bottom of a 1024 x 768 screen.
         QCOMPARE(settings.Left, 1024 - 345);
@@ -395,12 +396,12 @@ private slots:
         QVERIFY(FDialogs->Errors.isEmpty());
         // The Subject column takes what the window gives it.
         list.resize(445, 300);
-        QCOMPARE(list.ListView1->ColumnWidth(ColumnSubject), 300);
+        QCOMPARE(View(list)->ColumnWidth(ColumnSubject), 300);
         QCOMPARE(settings.Height, 300);
 
         list.close();
         QVERIFY(!settings.Showing);
-        QVERIFY(!list.Ready);
+        QVERIFY(!list.IsReady());
     }
 
     void shrinkAndExpandComeBackToTheSameSize()
@@ -411,14 +412,14 @@ private slots:
         list.resize(445, 280);
         list.PanelTitleDblClick();
         QVERIFY(!UserInfo().V_Expanded);
-        QCOMPARE(list.size(), QSize(list.ListView1->ColumnWidth(ColumnSubject) + 35, 30));
+        QCOMPARE(list.size(), QSize(View(list)->ColumnWidth(ColumnSubject) + 35, 30));
         QCOMPARE(UserInfo().Height, 280);
         // Shrunk, the title shows a task's subject at once.
-        QCOMPARE(list.LabelTitle->text(), QStringLiteral("Unfinished task"));
+        QCOMPARE(Child<QLabel>(list, "LabelTitle")->text(), QStringLiteral("Unfinished task"));
         list.PanelTitleDblClick();
         QVERIFY(UserInfo().V_Expanded);
         QCOMPARE(list.size(), QSize(445, 280));
-        QCOMPARE(list.LabelTitle->text(), QStringLiteral("Jotterbox"));
+        QCOMPARE(Child<QLabel>(list, "LabelTitle")->text(), QStringLiteral("Jotterbox"));
     }
 
     void titleCyclesOnlyWhileItHasSomethingToShow()
@@ -429,33 +430,33 @@ private slots:
         TFormTaskList list(nullptr);
         QVERIFY(list.isVisible());
         // Expanded with the plain title there is nothing to cycle.
-        QVERIFY(!list.TimerTitle->isActive());
+        QVERIFY(!Child<QTimer>(list, "TimerTitle")->isActive());
         // A hovered row's subject stays until the next turn brings the
         // plain title back; then the timer rests again.
         const QString hovered = Rows(list).value(0);
         list.ListView1MouseMove(Cell(list, 0, ColumnSubject));
-        QCOMPARE(list.LabelTitle->text(), hovered);
-        QVERIFY(list.TimerTitle->isActive());
-        QCOMPARE(list.TimerTitle->interval(), 10000);
+        QCOMPARE(Child<QLabel>(list, "LabelTitle")->text(), hovered);
+        QVERIFY(Child<QTimer>(list, "TimerTitle")->isActive());
+        QCOMPARE(Child<QTimer>(list, "TimerTitle")->interval(), 10000);
         list.TimerTitleTimer();
-        QCOMPARE(list.LabelTitle->text(), QStringLiteral("Jotterbox"));
-        QVERIFY(!list.TimerTitle->isActive());
+        QCOMPARE(Child<QLabel>(list, "LabelTitle")->text(), QStringLiteral("Jotterbox"));
+        QVERIFY(!Child<QTimer>(list, "TimerTitle")->isActive());
 
         // Shrunk, the subjects take turns every ten seconds.
         list.PanelTitleDblClick();
-        QVERIFY(list.TimerTitle->isActive());
-        const QString first = list.LabelTitle->text();
+        QVERIFY(Child<QTimer>(list, "TimerTitle")->isActive());
+        const QString first = Child<QLabel>(list, "LabelTitle")->text();
         list.TimerTitleTimer();
-        QVERIFY(list.LabelTitle->text() != first);
-        QVERIFY(list.TimerTitle->isActive());
+        QVERIFY(Child<QLabel>(list, "LabelTitle")->text() != first);
+        QVERIFY(Child<QTimer>(list, "TimerTitle")->isActive());
         // Hidden, it rests; shown again, it goes on.
         list.hide();
-        QVERIFY(!list.TimerTitle->isActive());
+        QVERIFY(!Child<QTimer>(list, "TimerTitle")->isActive());
         list.show();
-        QVERIFY(list.TimerTitle->isActive());
+        QVERIFY(Child<QTimer>(list, "TimerTitle")->isActive());
         list.PanelTitleDblClick();
-        QCOMPARE(list.LabelTitle->text(), QStringLiteral("Jotterbox"));
-        QVERIFY(!list.TimerTitle->isActive());
+        QCOMPARE(Child<QLabel>(list, "LabelTitle")->text(), QStringLiteral("Jotterbox"));
+        QVERIFY(!Child<QTimer>(list, "TimerTitle")->isActive());
     }
 
     void settingsSurviveTheWindow()
@@ -465,8 +466,8 @@ private slots:
         {
             TFormTaskList list(nullptr);
             list.resize(420, 260);
-            list.ListView1->SetColumnWidth(ColumnDueDate, 90);
-            emit list.ListView1->ReportView()->horizontalHeader()->sectionClicked(ColumnPriority);
+            View(list)->SetColumnWidth(ColumnDueDate, 90);
+            emit View(list)->ReportView()->horizontalHeader()->sectionClicked(ColumnPriority);
         }
         QCOMPARE(settings.Column5Width, 90);
         QCOMPARE(settings.Column1Width, 22);
@@ -475,8 +476,8 @@ private slots:
         const int subject = settings.Column4Width;
         TFormTaskList again(nullptr);
         QCOMPARE(again.size(), QSize(subject + 0 + 22 + 22 + 16 + 90 + 15, 260));
-        QCOMPARE(again.ListView1->SortColumn(), int(ColumnPriority));
-        QCOMPARE(again.ExpandedWidth, again.width());
+        QCOMPARE(View(again)->SortColumn(), int(ColumnPriority));
+        QCOMPARE(again.ExpandedWidthNow(), again.width());
     }
 
     void endOfSessionKeepsTheListShowing()
@@ -484,7 +485,7 @@ private slots:
         UserInfo().Showing = true;
         TFormTaskList list(nullptr);
         emit TNoteEvents::Instance().SessionEnding();
-        QVERIFY(list.ShuttingDown);
+        QVERIFY(list.IsShuttingDown());
         list.close();
         QVERIFY(UserInfo().Showing);
         // Refused after all: closing hides it for good again.
@@ -505,10 +506,12 @@ private slots:
         TFormTaskList list(nullptr);
         QCOMPARE(FDialogs->Errors.size(), 1);
         QVERIFY(FDialogs->Errors[0].contains(QStringLiteral("right_top.bmp")));
-        QVERIFY(list.Ready);
+        QVERIFY(list.IsReady());
         // One box for the first failure; every part still has a picture,
         // the files after it too.
-        for (const TSkinImage *part : {list.ImageRightTop, list.ImageX, list.ImageDel})
+        for (const TSkinImage *part :
+             {Child<TSkinImage>(list, "ImageRightTop"), Child<TSkinImage>(list, "ImageX"),
+              Child<TSkinImage>(list, "ImageDel")})
             QVERIFY(!part->Picture().isNull());
         QFile::copy(QStringLiteral(JBX_SOURCE_DIR "/assets/skins/1/right_top.bmp"),
                     FDir->filePath(QStringLiteral("skins/1/right_top.bmp")));
@@ -532,7 +535,8 @@ private slots:
         QCOMPARE(FDialogs->SaveTitles.last(), QStringLiteral("Export"));
         QFile out(FDialogs->SavePath);
         QVERIFY(out.open(QIODevice::ReadOnly));
-        QCOMPARE(out.readAll(), QByteArray("Rent a car (20/03/2026)\r\nPay rent (01/04/2026)\r\nCall Anna\r\n"));
+        QCOMPARE(out.readAll(),
+                 QByteArray("Rent a car (20/03/2026)\r\nPay rent (01/04/2026)\r\nCall Anna\r\n"));
         out.close();
         // An existing file is replaced only after a Yes.
         FDialogs->Answers = {false};
@@ -553,10 +557,12 @@ private slots:
         FDialogs->PrintPdfPath = FDir->filePath(QStringLiteral("list.pdf"));
         list.PrintList();
         QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), FDialogs->PrintPdfPath, QStringLiteral("-")});
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), FDialogs->PrintPdfPath, QStringLiteral("-")});
         QVERIFY(text.waitForFinished(20000));
         QStringList lines = QString::fromUtf8(text.readAllStandardOutput()).split(u'\n');
-        lines.removeIf([](const QString &line) { return line.trimmed().isEmpty(); }); // and the page's form feed
+        lines.removeIf(
+            [](const QString &line) { return line.trimmed().isEmpty(); }); // and the page's form feed
         QVERIFY2(lines.size() == 2, qPrintable(lines.join(u'|')));
         QVERIFY(lines[0].contains(QStringLiteral("\u2022")));
         QVERIFY(lines[0].contains(QStringLiteral("Pay rent (01/04/2026)")));

@@ -43,9 +43,8 @@ class TestListScreen : public QObject, TListFixture {
     // background.
     static int Marks(TFormTaskList &list, int row, int column)
     {
-        const QTableView *view = list.ListView1->ReportView();
-        const QRect cell =
-            view->visualRect(list.ListView1->Model()->index(row, column)).adjusted(1, 1, -2, -2);
+        const QTableView *view = View(list)->ReportView();
+        const QRect cell = view->visualRect(View(list)->Model()->index(row, column)).adjusted(1, 1, -2, -2);
         const QRect onWindow(view->viewport()->mapTo(&list, cell.topLeft()), cell.size());
         const QImage shown = OnScreen(list);
         const QColor background = shown.pixelColor(onWindow.bottomRight());
@@ -88,7 +87,7 @@ private slots:
                 QVERIFY(settings.V_Expanded);
                 // Every column at its width, and the frame around them.
                 QCOMPARE(list.size(), QSize(DefaultWidth, 250));
-                QCOMPARE(list.ListView1->ColumnWidth(ColumnSubject), DefaultSubject);
+                QCOMPARE(View(list)->ColumnWidth(ColumnSubject), DefaultSubject);
             }
         }
         QCOMPARE(settings.Column4Width, DefaultSubject);
@@ -101,7 +100,7 @@ private slots:
         Add("A", EncodeDate(2026, 5, 1));
         UserInfo().Showing = true;
         TFormTaskList list(nullptr);
-        QHeaderView *header = list.ListView1->ReportView()->horizontalHeader();
+        QHeaderView *header = View(list)->ReportView()->horizontalHeader();
         QVERIFY(header->isSortIndicatorShown());
         QCOMPARE(header->sortIndicatorSection(), int(ColumnDueDate));
         QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
@@ -121,9 +120,8 @@ private slots:
         // Taken up again as the settings left it.
         list.FormDestroy();
         TFormTaskList again(nullptr);
-        QCOMPARE(again.ListView1->ReportView()->horizontalHeader()->sortIndicatorSection(),
-                 int(ColumnDueDate));
-        QVERIFY(again.ListView1->ReportView()->horizontalHeader()->isSortIndicatorShown());
+        QCOMPARE(View(again)->ReportView()->horizontalHeader()->sortIndicatorSection(), int(ColumnDueDate));
+        QVERIFY(View(again)->ReportView()->horizontalHeader()->isSortIndicatorShown());
     }
 
     void theScrollBarTakesItsRoomFromTheSubject()
@@ -135,7 +133,7 @@ private slots:
         settings.Showing = true;
         settings.Height = 250;
         TFormTaskList list(nullptr);
-        QTableView *view = list.ListView1->ReportView();
+        QTableView *view = View(list)->ReportView();
         QHeaderView *header = view->horizontalHeader();
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
@@ -150,12 +148,12 @@ private slots:
         QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
         QVERIFY(!view->horizontalScrollBar()->isVisible());
         // The Subject column keeps its width for the window and the settings.
-        QCOMPARE(list.ListView1->ColumnWidth(ColumnSubject), DefaultSubject);
+        QCOMPARE(View(list)->ColumnWidth(ColumnSubject), DefaultSubject);
         QCOMPARE(list.width(), DefaultWidth);
 
         // A click on a date selects its row and scrolls nothing sideways.
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, Cell(list, 1, ColumnDueDate));
-        QCOMPARE(list.ListView1->SelectedRow(), 1);
+        QCOMPARE(View(list)->SelectedRow(), 1);
         QCOMPARE(view->horizontalScrollBar()->value(), 0);
         QCOMPARE(header->offset(), 0);
 
@@ -163,7 +161,7 @@ private slots:
         // the Subject column by as much, on screen and in the settings.
         list.resize(DefaultWidth + 40, 250);
         QCoreApplication::processEvents();
-        QCOMPARE(list.ListView1->ColumnWidth(ColumnSubject), DefaultSubject + 40);
+        QCOMPARE(View(list)->ColumnWidth(ColumnSubject), DefaultSubject + 40);
         QCOMPARE(header->sectionSize(ColumnSubject), DefaultSubject + 40 - bar);
         QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
         list.resize(DefaultWidth, 250);
@@ -208,11 +206,11 @@ private slots:
         else
             list.ListView1MouseMove(Cell(list, 0, ColumnSubject));
         QCOMPARE(list.TitleText(), subject);
-        const QLabel *title = list.LabelTitle;
-        QVERIFY2(title->geometry().right() < list.ImageH->x(),
+        const QLabel *title = Child<QLabel>(list, "LabelTitle");
+        QVERIFY2(title->geometry().right() < Child<TSkinImage>(list, "ImageH")->x(),
                  qPrintable(QStringLiteral("the title reaches %1, the help button starts at %2")
                                 .arg(title->geometry().right())
-                                .arg(list.ImageH->x())));
+                                .arg(Child<TSkinImage>(list, "ImageH")->x())));
         QVERIFY(title->text().endsWith(u'\u2026'));
         QVERIFY(subject.startsWith(title->text().chopped(1)));
         QVERIFY(title->fontMetrics().horizontalAdvance(title->text()) <= title->width());
@@ -248,9 +246,9 @@ private slots:
 
         TClock::Set(Now.addSecs(60));
         QVERIFY(ScanReminders(TaskList()).Fired);
-        list.TimerUpdateListView->stop();
+        Child<QTimer>(list, "TimerUpdateListView")->stop();
         note->Acknowledged1Click(tag);
-        QVERIFY(list.TimerUpdateListView->isActive());
+        QVERIFY(Child<QTimer>(list, "TimerUpdateListView")->isActive());
         list.TimerUpdateListViewTimer();
         QCOMPARE(Marks(list, 0, ColumnReminder) > 0, bell);
 
@@ -263,7 +261,7 @@ private slots:
         TTask *task = Add("Old receipt");
         FDialogs.reset(); // the real message box
         TFormTaskList list(nullptr);
-        list.ListView1->SelectRow(0);
+        View(list)->SelectRow(0);
         QMessageBox::Icon icon = QMessageBox::Question;
         QString caption;
         QString text;

@@ -3,6 +3,7 @@
 
 #include "base/Clock.h"
 #include "base/Screen.h"
+#include "controls/TAppCommands.h"
 #include "controls/TSkinImage.h"
 #include "model/UnitGlobalData.h"
 #include "notes/NoteEvents.h"
@@ -311,12 +312,13 @@ private slots:
         QAction newNote(QStringLiteral("New &Note")), showList(QStringLiteral("Show &List")),
             options(QStringLiteral("&Options...")), about(QStringLiteral("&About Jotterbox...")),
             exit(QStringLiteral("E&xit"));
-        TNoteEvents &shared = TNoteEvents::Instance();
+        TAppCommands shared;
         shared.ActionAddNewNote = &newNote;
         shared.ActionShowList = &showList;
         shared.ActionOptions = &options;
         UserInfo().ShowToolBar = false;
         TFormToolBar bar(FList.get());
+        bar.SetCommands(&shared);
         bar.StandInForTray({&about, &exit});
         bar.FormCreate();
         QVERIFY(bar.isVisible());
@@ -337,7 +339,6 @@ private slots:
         bar.hide();
         bar.show();
         QVERIFY(!UserInfo().ShowToolBar);
-        shared.ActionOptions = nullptr;
     }
 
     void picturesMakeANoteAndOpenTheListBelow()
@@ -345,13 +346,15 @@ private slots:
         QAction newNote, showList;
         QSignalSpy notes(&newNote, &QAction::triggered), lists(&showList, &QAction::triggered);
         auto bar = ShownAt({400, 50});
+        TAppCommands shared;
+        bar->SetCommands(&shared);
         // Nothing to run yet: the list's place is still set.
         QTest::mouseClick(bar->Image2, Qt::LeftButton);
         QTest::mouseClick(bar->Image3, Qt::LeftButton);
         QCOMPARE(QPoint(UserInfo().Left, UserInfo().Top), QPoint(400, 76));
 
-        TNoteEvents::Instance().ActionAddNewNote = &newNote;
-        TNoteEvents::Instance().ActionShowList = &showList;
+        shared.ActionAddNewNote = &newNote;
+        shared.ActionShowList = &showList;
         bar->move(410, 60);
         QTest::mouseClick(bar->ImageClock, Qt::LeftButton, {}, QPoint(10, 10));
         QTest::mouseClick(bar->Image2, Qt::LeftButton);
@@ -367,11 +370,12 @@ private slots:
     {
         QAction newNote(QStringLiteral("New &Note")), showList(QStringLiteral("Show &List"));
         auto options = std::make_unique<QAction>(QStringLiteral("&Options..."));
-        TNoteEvents &shared = TNoteEvents::Instance();
+        TAppCommands shared;
         shared.ActionAddNewNote = &newNote;
         shared.ActionShowList = &showList;
         shared.ActionOptions = options.get();
         auto bar = ShownAt({200, 200});
+        bar->SetCommands(&shared);
 
         // A right press on the clock drags; it opens no menu.
         QTest::mouseClick(bar->windowHandle(), Qt::RightButton, {}, QPoint(12, 13));

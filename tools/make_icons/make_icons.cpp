@@ -4,7 +4,7 @@
 // assets/icons/:
 //   make_icons assets/icons
 
-#include "notes/NotePictures.h"
+#include "controls/NotePictures.h"
 #include "tools/PictureTool.h"
 
 #include <QDir>

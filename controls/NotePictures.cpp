@@ -1,4 +1,4 @@
-#include "notes/NotePictures.h"
+#include "controls/NotePictures.h"
 
 #include <QPainter>
 #include <QPainterPath>
