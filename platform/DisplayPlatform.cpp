@@ -23,12 +23,21 @@ TChosenDisplayPlatform::TChosenDisplayPlatform()
     FSet = !platform.isEmpty();
     if (FSet)
         qputenv("QT_QPA_PLATFORM", platform.toLocal8Bit());
+    // On X11 a repaint through shared memory waits for the server's word
+    // that it has read the pixels: a reply, and a second wake-up each time
+    // the toolbar's clock turns a minute. The windows are small, so their
+    // pixels cost less down the socket than that wait does.
+    FNoSharedMemorySet = !qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
+    if (FNoSharedMemorySet)
+        qputenv("QT_XCB_NO_MITSHM", "1");
 }
 
 TChosenDisplayPlatform::~TChosenDisplayPlatform()
 {
     if (FSet)
         qunsetenv("QT_QPA_PLATFORM");
+    if (FNoSharedMemorySet)
+        qunsetenv("QT_XCB_NO_MITSHM");
 }
 
 bool PlacesKnownOn(QStringView platformName) { return !platformName.startsWith(u"wayland", Qt::CaseInsensitive); }

@@ -23,8 +23,9 @@ struct TDisplayEnvironment {
 QString ChosenDisplayPlatform(const TDisplayEnvironment &environment);
 
 // While it lives, the application object made meanwhile starts on the
-// chosen platform. The choice is for this process alone: programs it starts
-// later (a browser, the restarter) see the environment as it was.
+// chosen platform, and on X11 paints without shared memory. The choice is
+// for this process alone: programs it starts later (a browser, the
+// restarter) see the environment as it was.
 class TChosenDisplayPlatform {
 public:
     TChosenDisplayPlatform();
@@ -34,6 +35,7 @@ public:
 
 private:
     bool FSet = false;
+    bool FNoSharedMemorySet = false;
 };
 
 // Whether a program on this Qt platform learns where its windows stand. On

@@ -195,6 +195,30 @@ private slots:
         QFETCH(QString, chosen);
         QCOMPARE(ChosenDisplayPlatform({qtPlatform, session, wayland, display}), chosen);
     }
+
+    // X11 painting without shared memory is for this process's own start:
+    // set while the application is made, gone after, and a value the user
+    // gave is left as it was.
+    void paintingWithoutSharedMemoryIsForTheStartAlone()
+    {
+        const QByteArray saved = qgetenv("QT_XCB_NO_MITSHM");
+        const bool wasSet = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
+        for (const char *given : {static_cast<const char *>(nullptr), "0"}) {
+            if (given)
+                qputenv("QT_XCB_NO_MITSHM", given);
+            else
+                qunsetenv("QT_XCB_NO_MITSHM");
+            {
+                TChosenDisplayPlatform chosen;
+                QCOMPARE(qgetenv("QT_XCB_NO_MITSHM"), QByteArray(given ? given : "1"));
+            }
+            QCOMPARE(qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"), given != nullptr);
+        }
+        if (wasSet)
+            qputenv("QT_XCB_NO_MITSHM", saved);
+        else
+            qunsetenv("QT_XCB_NO_MITSHM");
+    }
 };
 
 QTEST_MAIN(TestWindowPlaces)
