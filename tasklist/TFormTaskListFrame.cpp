@@ -109,9 +109,9 @@ void TFormTaskList::BuildTitleBar()
     ImageIcon->SetPicture(ListIconPicture());
     ImageIcon->move(7, 7);
     ImageTopRight = NewImage(PanelTitle, false);
-    ImageX = NewImage(PanelTitle, false, QStringLiteral("Close"));
-    ImageS = NewImage(PanelTitle, false, QStringLiteral("Shrink/Expand"));
-    ImageH = NewImage(PanelTitle, false, QStringLiteral("Help"));
+    ImageX = NewImage(PanelTitle, false, tr("Close"));
+    ImageS = NewImage(PanelTitle, false, tr("Shrink/Expand"));
+    ImageH = NewImage(PanelTitle, false, tr("Help"));
     ImageH->SetPicture(HelpButtonPicture());
     for (TSkinImage *button : {ImageX, ImageS, ImageH})
         button->SetTransparent(true);
@@ -135,8 +135,8 @@ void TFormTaskList::BuildClient()
     ImageBottomLeft = NewImage(PanelClient, false);
     ImageBottomRight = NewImage(PanelClient, false);
     ImageSearch = NewImage(PanelClient, false);
-    ImageNew = NewImage(PanelClient, false, QStringLiteral("New Note"));
-    ImageDel = NewImage(PanelClient, false, QStringLiteral("Delete Selected Note"));
+    ImageNew = NewImage(PanelClient, false, tr("New Note"));
+    ImageDel = NewImage(PanelClient, false, tr("Delete Selected Note"));
     connect(ImageNew, &TSkinImage::Clicked, this, &TFormTaskList::ImageNewClick);
     connect(ImageDel, &TSkinImage::Clicked, this, &TFormTaskList::ImageDelClick);
 
@@ -167,7 +167,7 @@ QLineEdit *TFormTaskList::SearchBox()
     if (EditSearch)
         return EditSearch;
     EditSearch = new QLineEdit(PanelClient);
-    EditSearch->setToolTip(QStringLiteral("Input your search string here."));
+    EditSearch->setToolTip(tr("Input your search string here."));
     EditSearch->setStyleSheet(
         QStringLiteral("QLineEdit { border: 1px solid palette(dark); background: white; color: black; }"));
     EditSearch->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -626,7 +626,7 @@ void TFormTaskList::PrintList()
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(10);
     try {
-        PrintPlainText(printer, RowLines().join(u'\n'), font, QStringLiteral("Jotterbox"), true);
+        PrintPlainText(printer, RowLines().join(u'\n'), font, tr("Jotterbox"), true);
     } catch (const EJbxError &error) {
         Dialogs().ErrorBox(error.Message());
     }
@@ -634,6 +634,6 @@ void TFormTaskList::PrintList()
 
 void TFormTaskList::ExportList()
 {
-    SaveTextFileAs(this, QStringLiteral("tasklist.txt"), QStringLiteral("Export"),
+    SaveTextFileAs(this, QStringLiteral("tasklist.txt"), tr("Export"),
                    [this] { return ExportBytes(RowLines()); });
 }
