@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace {
 // The size the dialog was drawn for; it grows only when its texts need more.
@@ -32,33 +33,45 @@ template <typename T> T *Named(T *widget, const char *name)
     return widget;
 }
 
-QLabel *NewLabel(const QString &text, const char *name)
+QLabel *NewLabel(QWidget *parent, const QString &text, const char *name)
 {
-    auto *label = Named(new QLabel(text), name);
+    auto *label = Named(new QLabel(text, parent), name);
     label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return label;
 }
 
-// A check box as wide as its text needs, and at least as wide as drawn.
-QCheckBox *NewCheckBox(const QString &text, int width, const char *name)
+// A check box at least as wide as drawn, and as wide as its text needs (in
+// the font of `parent`, which it takes); a minimum width overrides the hint
+// in a layout, so it is the wider of the two.
+void FitCheckBox(QCheckBox *box, int width)
 {
-    auto *box = Named(new QCheckBox(text), name);
+    box->setMinimumWidth(std::max(width, box->sizeHint().width()));
+}
+
+QCheckBox *NewCheckBox(QWidget *parent, const QString &text, int width, const char *name)
+{
+    auto *box = Named(new QCheckBox(text, parent), name);
     box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    box->setMinimumWidth(width);
     box->setFixedHeight(17);
+    FitCheckBox(box, width);
     return box;
 }
 
-QPushButton *NewButton(const QString &text, QSize size, const char *name)
+// A button of the size drawn, wider when its caption needs it (measured in
+// the font of `parent`, which it takes).
+QPushButton *NewButton(QWidget *parent, const QString &text, QSize size, const char *name)
 {
-    auto *button = Named(new QPushButton(text), name);
-    button->setFixedSize(size);
+    auto *button = Named(new QPushButton(text, parent), name);
+    QString caption = text;
+    caption.remove(u'&');
+    const int needed = button->fontMetrics().horizontalAdvance(caption) + 12;
+    button->setFixedSize(std::max(size.width(), needed), size.height());
     return button;
 }
 
-QFrame *NewBevel(QFrame::Shape shape, const char *name)
+QFrame *NewBevel(QWidget *parent, QFrame::Shape shape, const char *name)
 {
-    auto *bevel = Named(new QFrame, name);
+    auto *bevel = Named(new QFrame(parent), name);
     bevel->setFrameStyle(shape | QFrame::Sunken);
     if (shape == QFrame::HLine)
         bevel->setFixedHeight(2);
@@ -67,9 +80,9 @@ QFrame *NewBevel(QFrame::Shape shape, const char *name)
     return bevel;
 }
 
-QLabel *NewRaisedPanel(const QString &text, QSize size, const char *name)
+QLabel *NewRaisedPanel(QWidget *parent, const QString &text, QSize size, const char *name)
 {
-    auto *panel = Named(new QLabel(text), name);
+    auto *panel = Named(new QLabel(text, parent), name);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setAlignment(Qt::AlignCenter);
     panel->setAutoFillBackground(true);
@@ -103,6 +116,7 @@ QBoxLayout *SentenceLine(const QString &sentence, QCheckBox *box, QWidget *value
 {
     const qsizetype at = sentence.indexOf(QLatin1String("%1"));
     box->setText(sentence.left(at).trimmed());
+    FitCheckBox(box, box->minimumWidth());
     rest->setText(at < 0 ? QString() : sentence.mid(at + 2).trimmed());
     QBoxLayout *row = NewBox(QBoxLayout::LeftToRight, QMargins(8, 0, 0, 0), 1);
     AddDropped(row, box, 2);
@@ -143,10 +157,10 @@ void TFormOptions::CreateControls()
     PageControl1->setCurrentWidget(TSGeneral);
 
     const QSize button(75, 25);
-    BtnOK = NewButton(tr("OK"), button, "BtnOK");
+    BtnOK = NewButton(this, tr("OK"), button, "BtnOK");
     BtnOK->setDefault(true);
-    BtnCancel = NewButton(tr("Cancel"), button, "BtnCancel");
-    BtnHelp = NewButton(tr("Help"), button, "BtnHelp");
+    BtnCancel = NewButton(this, tr("Cancel"), button, "BtnCancel");
+    BtnHelp = NewButton(this, tr("Help"), button, "BtnHelp");
     QBoxLayout *buttons = NewBox(QBoxLayout::LeftToRight, QMargins(0, 0, 6, 0), 13);
     buttons->addStretch();
     for (QPushButton *each : {BtnOK, BtnCancel, BtnHelp})
@@ -172,31 +186,31 @@ void TFormOptions::CreateGeneralPage()
     PageControl1->addTab(TSGeneral, tr("General"));
 
     // The first two lines read as sentences: box, value, trailing words.
-    CBAutoDueDate = NewCheckBox(QString(), 241, "CBAutoDueDate");
-    EditAutoDueDate = Named(new QSpinBox, "EditAutoDueDate");
+    CBAutoDueDate = NewCheckBox(TSGeneral, QString(), 241, "CBAutoDueDate");
+    EditAutoDueDate = Named(new QSpinBox(TSGeneral), "EditAutoDueDate");
     EditAutoDueDate->setFixedSize(41, 22);
     EditAutoDueDate->setRange(1, 30);
     EditAutoDueDate->setValue(2);
-    StaticText1 = NewLabel(QString(), "StaticText1");
+    StaticText1 = NewLabel(TSGeneral, QString(), "StaticText1");
 
-    CBAutoReminder = NewCheckBox(QString(), 209, "CBAutoReminder");
-    TPAutoReminder = Named(new QTimeEdit, "TPAutoReminder");
+    CBAutoReminder = NewCheckBox(TSGeneral, QString(), 209, "CBAutoReminder");
+    TPAutoReminder = Named(new QTimeEdit(TSGeneral), "TPAutoReminder");
     TPAutoReminder->setFixedSize(65, 21);
     TPAutoReminder->setDisplayFormat(TLocaleFormats::ShortTimeFormat());
-    STAutoReminder = NewLabel(QString(), "STAutoReminder");
+    STAutoReminder = NewLabel(TSGeneral, QString(), "STAutoReminder");
     // The reminder line waits for the due-date box to be ticked.
     for (QWidget *line : std::initializer_list<QWidget *>{CBAutoReminder, TPAutoReminder, STAutoReminder})
         line->setEnabled(false);
 
-    CBQuickInputMode = NewCheckBox(tr("Enable \"One-Line Mode\"."), 153, "CBQuickInputMode");
-    CBShowTips = NewCheckBox(tr("Show tips at startup"), 121, "CBShowTips");
-    CBStartAtLogin = NewCheckBox(tr("Start Jotterbox when I log in"), 177, "CBStartAtLogin");
-    Bevel2 = NewBevel(QFrame::HLine, "Bevel2");
-    StaticText2 = NewLabel(tr("Sound file for the reminder:"), "StaticText2");
-    EditSoundFile = Named(new QLineEdit, "EditSoundFile");
+    CBQuickInputMode = NewCheckBox(TSGeneral, tr("Enable \"One-Line Mode\"."), 153, "CBQuickInputMode");
+    CBShowTips = NewCheckBox(TSGeneral, tr("Show tips at startup"), 121, "CBShowTips");
+    CBStartAtLogin = NewCheckBox(TSGeneral, tr("Start Jotterbox when I log in"), 177, "CBStartAtLogin");
+    Bevel2 = NewBevel(TSGeneral, QFrame::HLine, "Bevel2");
+    StaticText2 = NewLabel(TSGeneral, tr("Sound file for the reminder:"), "StaticText2");
+    EditSoundFile = Named(new QLineEdit(TSGeneral), "EditSoundFile");
     EditSoundFile->setFixedHeight(21);
-    BtnSelectSoundFile = NewButton(tr("Select"), QSize(49, 22), "BtnSelectSoundFile");
-    BtnTestSound = NewButton(tr("Test"), QSize(49, 22), "BtnTestSound");
+    BtnSelectSoundFile = NewButton(TSGeneral, tr("Select"), QSize(49, 22), "BtnSelectSoundFile");
+    BtnTestSound = NewButton(TSGeneral, tr("Test"), QSize(49, 22), "BtnTestSound");
     for (QPushButton *button : {BtnSelectSoundFile, BtnTestSound})
         button->setAutoDefault(false);
 
@@ -259,25 +273,27 @@ void TFormOptions::CreateColorFontPage()
     PageControl1->addTab(TSColorFont, tr("Color && Font"));
 
     GroupBox1 =
-        Named(new QGroupBox(tr("Default Colors for Open Tasks and Notes (Click to Change)")), "GroupBox1");
+        Named(new QGroupBox(tr("Default Colors for Open Tasks and Notes (Click to Change)"), TSColorFont),
+              "GroupBox1");
     GroupBox2 =
-        Named(new QGroupBox(tr("Default Font for Open Tasks and Notes (Click to Change)")), "GroupBox2");
+        Named(new QGroupBox(tr("Default Font for Open Tasks and Notes (Click to Change)"), TSColorFont),
+              "GroupBox2");
     QBoxLayout *page = NewBox(QBoxLayout::TopToBottom, QMargins(8, 8, 12, 0), 7);
     for (QGroupBox *group : {GroupBox1, GroupBox2}) {
         group->setFixedHeight(73);
         page->addWidget(group);
     }
     page->addStretch();
-    TSColorFont->setLayout(page); // the groups take the dialog's font, and their frames with it
+    TSColorFont->setLayout(page);
 
     QLabel **panels[] = {&PanelColor1, &PanelColor2, &PanelColor3, &PanelColor4, &PanelColor5};
     const char *names[] = {"PanelColor1", "PanelColor2", "PanelColor3", "PanelColor4", "PanelColor5"};
     for (int index = 0; index < 5; ++index) {
-        *panels[index] = NewRaisedPanel(QString::number(index + 1), QSize(33, 33), names[index]);
+        *panels[index] = NewRaisedPanel(GroupBox1, QString::number(index + 1), QSize(33, 33), names[index]);
         (*panels[index])->installEventFilter(this);
     }
     PlacePanels(GroupBox1, {PanelColor1, PanelColor2, PanelColor3, PanelColor4, PanelColor5}, 23, 24, 16);
-    PanelSampleFont = NewRaisedPanel(tr("Sample Font"), QSize(257, 33), "PanelSampleFont");
+    PanelSampleFont = NewRaisedPanel(GroupBox2, tr("Sample Font"), QSize(257, 33), "PanelSampleFont");
     PanelSampleFont->installEventFilter(this);
     PlacePanels(GroupBox2, {PanelSampleFont}, 0, 24, 16);
 }
@@ -286,14 +302,15 @@ void TFormOptions::CreateSoundPage()
 {
     TSSound = Named(new QWidget, "TSSound");
     PageControl1->addTab(TSSound, tr("Sound"));
-    CBAutoDelete = NewCheckBox(QString(), 145, "CBAutoDelete");
-    EditDelDays = Named(new QSpinBox, "EditDelDays");
+    CBAutoDelete = NewCheckBox(TSSound, QString(), 145, "CBAutoDelete");
+    EditDelDays = Named(new QSpinBox(TSSound), "EditDelDays");
     EditDelDays->setFixedSize(57, 22);
     EditDelDays->setRange(1, 36600);
     EditDelDays->setValue(365);
-    STDays = NewLabel(QString(), "STDays");
-    CBStayOnTop = NewCheckBox(tr("Stay on top of all windows"), 161, "CBStayOnTop");
-    CBDisplayDueDate = NewCheckBox(tr("Display column \"Due Date\" in task list."), 217, "CBDisplayDueDate");
+    STDays = NewLabel(TSSound, QString(), "STDays");
+    CBStayOnTop = NewCheckBox(TSSound, tr("Stay on top of all windows"), 161, "CBStayOnTop");
+    CBDisplayDueDate =
+        NewCheckBox(TSSound, tr("Display column \"Due Date\" in task list."), 217, "CBDisplayDueDate");
     CBDisplayDueDate->setChecked(true);
 
     QBoxLayout *page = NewBox(QBoxLayout::TopToBottom, QMargins(0, 6, 0, 0));
@@ -319,10 +336,10 @@ void TFormOptions::CreateSkinPage()
 {
     TSSkin = Named(new QWidget, "TSSkin");
     PageControl1->addTab(TSSkin, tr("Skin"));
-    Label1 = NewLabel(tr("Select a skin:"), "Label1");
+    Label1 = NewLabel(TSSkin, tr("Select a skin:"), "Label1");
 
     // Display name and folder name; the folder is never seen.
-    ListViewSkins = Named(new QTreeWidget, "ListViewSkins");
+    ListViewSkins = Named(new QTreeWidget(TSSkin), "ListViewSkins");
     ListViewSkins->setFixedSize(113, 161);
     ListViewSkins->setColumnCount(2);
     ListViewSkins->setHeaderHidden(true);
@@ -338,10 +355,10 @@ void TFormOptions::CreateSkinPage()
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     ListViewSkins->setPalette(palette);
 
-    Bevel1 = NewBevel(QFrame::VLine, "Bevel1");
+    Bevel1 = NewBevel(TSSkin, QFrame::VLine, "Bevel1");
     Bevel1->setFixedHeight(185);
-    LabelPreview = NewLabel(tr("Preview:"), "LabelPreview");
-    PanelPreview = Named(new TSkinPreview, "PanelPreview");
+    LabelPreview = NewLabel(TSSkin, tr("Preview:"), "LabelPreview");
+    PanelPreview = Named(new TSkinPreview(TSSkin), "PanelPreview");
     PanelPreview->setFixedSize(193, 153);
     PanelPreview->hide();
 

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <algorithm>
 
 namespace {
 QWidget *NewPanel(QWidget *parent, const QRect &place, const QColor &color)
@@ -77,6 +78,8 @@ void TFormTip::CreateControls()
 
     CBShowTips = new QCheckBox(tr("&Show tips at startup"), this);
     CBShowTips->setGeometry(8, 195, 121, 17);
+    // A translation may need more room; the buttons leave it.
+    CBShowTips->resize(std::max(CBShowTips->width(), CBShowTips->sizeHint().width()), CBShowTips->height());
     CBShowTips->setChecked(true);
     BtnNext = NewButton(this, tr("&Next"), QRect(272, 192, 75, 25));
     BtnNext->setDefault(true);

@@ -25,6 +25,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimeEdit>
+#include <QTranslator>
 #include <QTreeWidget>
 #include <QWindow>
 #include <memory>
@@ -539,6 +540,44 @@ private slots:
         const QWidget *control = Find<QWidget>(options, qPrintable(name));
         QVERIFY(control->isVisible());
         QCOMPARE(QRect(control->mapTo(&options, QPoint(0, 0)), control->size()), place);
+    }
+
+    // In German every sentence is one text with its value in place: the
+    // box's words, the value, the rest, in that order and without overlap,
+    // all of it inside a dialog that has grown to hold it.
+    void aTranslationMovesTheWordsAndWidensTheDialog()
+    {
+        QTranslator german;
+        QVERIFY(german.load(QStringLiteral(JBX_BUILD_DIR "/translations/jotterbox_de.qm")));
+        QCoreApplication::installTranslator(&german);
+        const auto removed = qScopeGuard([&german] { QCoreApplication::removeTranslator(&german); });
+        TFormOptions options;
+        options.show();
+        QCOMPARE(options.windowTitle(), QStringLiteral("Optionen"));
+        const auto *box = Find<QCheckBox>(options, "CBAutoDueDate");
+        const auto *value = Find<QSpinBox>(options, "EditAutoDueDate");
+        const auto *rest = Find<QLabel>(options, "StaticText1");
+        const QString sentence = QCoreApplication::translate(
+            "TFormOptions", "Set due date automatically for new tasks at the %1 day.");
+        QVERIFY(!sentence.startsWith(QLatin1String("Set due date")));
+        QCOMPARE(QStringList({box->text(), value->text(), rest->text()}).join(u' ').trimmed(),
+                 sentence.arg(value->text()));
+        QVERIFY(box->geometry().right() < value->x() && value->geometry().right() < rest->x());
+        QVERIFY(options.width() >= 377 && options.height() >= 256);
+        for (const QWidget *control : options.findChildren<QWidget *>()) {
+            if (!control->isVisible())
+                continue;
+            const QRect place(control->mapTo(&options, QPoint(0, 0)), control->size());
+            QVERIFY2(options.rect().contains(place), qPrintable(control->objectName()));
+            // Every caption whole: a box as wide as it asks, a button's words
+            // inside its edges.
+            if (auto *box = qobject_cast<const QCheckBox *>(control))
+                QVERIFY2(box->width() >= box->sizeHint().width(), qPrintable(box->text()));
+            if (auto *button = qobject_cast<const QPushButton *>(control))
+                QVERIFY2(button->fontMetrics().horizontalAdvance(QString(button->text()).remove(u'&')) + 8 <=
+                             button->width(),
+                         qPrintable(button->text()));
+        }
     }
 
     void anUnreadableSkinFileEndsTheListWithOneMessage_data()
