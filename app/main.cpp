@@ -223,7 +223,7 @@ int main(int argc, char *argv[])
     // Every window and box speaks the user's language: translated before
     // the first of them is made.
     InstallTranslations(QLocale::system().uiLanguages(),
-                        QCoreApplication::applicationDirPath() + u"/translations",
+                        QCoreApplication::applicationDirPath() + QStringLiteral("/translations"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath));
     if (lcJbxPaint().isInfoEnabled())
         app.installEventFilter(new TPaintLog(&app));
