@@ -70,7 +70,7 @@ TFormMain::TFormMain(QObject *parent)
     BuildTrayMenu();
 
     CoolTrayIcon1->SetIcons(TrayPictures());
-    CoolTrayIcon1->SetHint(QStringLiteral("Jotterbox"));
+    CoolTrayIcon1->SetHint(tr("Jotterbox"));
     CoolTrayIcon1->SetCycleInterval(500);
     CoolTrayIcon1->SetPopupMenu(PMTray);
     connect(CoolTrayIcon1, &TTrayIcon::DblClick, this, &TFormMain::CoolTrayIcon1DblClick);
@@ -134,7 +134,7 @@ void TFormMain::LoadDataFile()
             return;
         // A count damaged to fewer tasks than the file holds reads as a
         // whole file; saved as it stands, the rest would be gone.
-        problem = QStringLiteral("The data file holds %1 bytes after the %2 tasks it says it holds.")
+        problem = tr("The data file holds %1 bytes after the %2 tasks it says it holds.")
                       .arg(unread)
                       .arg(TaskList().Count());
     } catch (const EJbxError &error) {
@@ -147,14 +147,14 @@ void TFormMain::LoadDataFile()
     // aside, it may be saved over; if not, the session's tasks go to a file
     // of their own, named now, so the user is told once where to find them.
     try {
-        problem += QStringLiteral("\n\nThe data file could not be read completely. It was kept "
-                                  "unchanged as %1.")
+        problem += tr("\n\nThe data file could not be read completely. It was kept "
+                      "unchanged as %1.")
                        .arg(KeepDamagedFile());
     } catch (const EJbxError &keep) {
         FSaveAsidePath = NewFileBeside(QStringLiteral("Jotterbox_Recovered"));
-        problem += QStringLiteral("\n\nThe data file could not be read completely, and it could "
-                                  "not be kept aside (%1), so it will not be saved over. The tasks of "
-                                  "this session are saved to %2.")
+        problem += tr("\n\nThe data file could not be read completely, and it could "
+                      "not be kept aside (%1), so it will not be saved over. The tasks of "
+                      "this session are saved to %2.")
                        .arg(keep.Message(), FSaveAsidePath);
     }
     Dialogs().ErrorBox(problem);
@@ -165,8 +165,7 @@ QString TFormMain::KeepDamagedFile()
     const QString path = NewFileBeside(QStringLiteral("Jotterbox_Damaged"));
     QFile damaged(DataFilePath);
     if (!damaged.copy(path))
-        throw EJbxError(
-            QStringLiteral("Cannot copy %1 to %2: %3").arg(DataFilePath, path, damaged.errorString()));
+        throw EJbxError(tr("Cannot copy %1 to %2: %3").arg(DataFilePath, path, damaged.errorString()));
     // A copy takes the permissions of what it copies; like every data file
     // this one is for its owner's eyes only.
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);

@@ -35,15 +35,15 @@ QAction *NewAction(QObject *owner, const QString &caption, const QKeySequence &k
 void TFormMain::BuildCommands()
 {
     const auto ctrlAlt = Qt::CTRL | Qt::ALT;
-    NewNote1 = NewAction(this, QStringLiteral("New &Note"), QKeySequence(ctrlAlt | Qt::Key_N));
-    Exit1 = NewAction(this, QStringLiteral("E&xit"));
-    ActionShowList = NewAction(this, QStringLiteral("Show &List"), QKeySequence(ctrlAlt | Qt::Key_L));
-    ActionShowToolbar = NewAction(this, QStringLiteral("Show Toolbar"));
-    ActionOptions = NewAction(this, QStringLiteral("&Options..."));
-    ActionAbout = NewAction(this, QStringLiteral("&About Jotterbox..."));
-    ActionHelp = NewAction(this, QStringLiteral("Jotterbox &Help"), QKeySequence(Qt::Key_F1));
-    ActionPrintList = NewAction(this, QStringLiteral("Print List..."));
-    ActionExportList = NewAction(this, QStringLiteral("Export List..."));
+    NewNote1 = NewAction(this, tr("New &Note"), QKeySequence(ctrlAlt | Qt::Key_N));
+    Exit1 = NewAction(this, tr("E&xit"));
+    ActionShowList = NewAction(this, tr("Show &List"), QKeySequence(ctrlAlt | Qt::Key_L));
+    ActionShowToolbar = NewAction(this, tr("Show Toolbar"));
+    ActionOptions = NewAction(this, tr("&Options..."));
+    ActionAbout = NewAction(this, tr("&About Jotterbox..."));
+    ActionHelp = NewAction(this, tr("Jotterbox &Help"), QKeySequence(Qt::Key_F1));
+    ActionPrintList = NewAction(this, tr("Print List..."));
+    ActionExportList = NewAction(this, tr("Export List..."));
 
     connect(NewNote1, &QAction::triggered, this, &TFormMain::NewNoteRequested);
     connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
@@ -140,7 +140,7 @@ void TFormMain::ActionShowListExecute()
 void TFormMain::ActionShowListUpdate()
 {
     const bool up = FTaskList && FTaskList->IsReady();
-    ActionShowList->setText(up ? QStringLiteral("Hide &List") : QStringLiteral("Show &List"));
+    ActionShowList->setText(up ? tr("Hide &List") : tr("Show &List"));
 }
 
 void TFormMain::ActionShowToolbarExecute()
@@ -157,7 +157,7 @@ void TFormMain::ActionShowToolbarExecute()
 void TFormMain::ActionShowToolbarUpdate()
 {
     const bool up = FToolBar && FToolBar->isVisible();
-    ActionShowToolbar->setText(up ? QStringLiteral("Hide Toolbar") : QStringLiteral("Show Toolbar"));
+    ActionShowToolbar->setText(up ? tr("Hide Toolbar") : tr("Show Toolbar"));
 }
 
 void TFormMain::ActionOptionsExecute()
@@ -183,10 +183,10 @@ void TFormMain::ActionOptionsExecute()
         FTaskList->RestartUpdateTimer(RebuildAtOnce);
     }
     if (accepted && StayOnTopChanged &&
-        Dialogs().YesNo(QStringLiteral("Confirmation"),
-                        QStringLiteral("You have changed the setting of \"Stay on top of all windows\" for "
-                                       "Jotterbox. This will not take effect until you restart the "
-                                       "program. Would you like to restart Jotterbox now?"))) {
+        Dialogs().YesNo(tr("Confirmation"),
+                        tr("You have changed the setting of \"Stay on top of all windows\" for "
+                           "Jotterbox. This will not take effect until you restart the "
+                           "program. Would you like to restart Jotterbox now?"))) {
         // The restarter waits for this instance to end; if it cannot be
         // started the program ends all the same, as the user asked.
         if (!StartProgramDetached(AppDir + QStringLiteral("startjbx")))
@@ -210,11 +210,10 @@ void TFormMain::ActionHelpExecute()
 {
     const QString shown = QDir::toNativeSeparators(HelpFile);
     if (!QFileInfo::exists(HelpFile))
-        Dialogs().ErrorBox(QStringLiteral("The help file %1 was not found.").arg(shown));
+        Dialogs().ErrorBox(tr("The help file %1 was not found.").arg(shown));
     else if (!OpenWithDesktop(HelpFile))
         Dialogs().ErrorBox(
-            QStringLiteral("The help file %1 could not be opened: no program to show it was found.")
-                .arg(shown));
+            tr("The help file %1 could not be opened: no program to show it was found.").arg(shown));
 }
 
 void TFormMain::RunCommand(const QString &name)

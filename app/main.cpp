@@ -10,15 +10,16 @@
 #include "notes/TFormNote.h"
 #include "notes/TaskSheetMessage.h"
 #include "platform/AbruptEnd.h"
-#include "platform/DesktopEntry.h"
 #include "platform/CommandClient.h"
 #include "platform/CommandLine.h"
 #include "platform/CommandServer.h"
+#include "platform/DesktopEntry.h"
 #include "platform/Dialogs.h"
 #include "platform/DisplayPlatform.h"
 #include "platform/Fonts.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
+#include "platform/Translations.h"
 #include "settings/SettingsCodec.h"
 #include "tasklist/TFormTaskList.h"
 #include "toolbar/TFormToolBar.h"
@@ -27,6 +28,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLoggingCategory>
 #include <QPaintEvent>
 #include <QScreen>
@@ -217,6 +220,11 @@ int main(int argc, char *argv[])
     platform.reset();
     QApplication::setApplicationName(QStringLiteral("Jotterbox"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Every window and box speaks the user's language: translated before
+    // the first of them is made.
+    InstallTranslations(QLocale::system().uiLanguages(),
+                        QCoreApplication::applicationDirPath() + QStringLiteral("/translations"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath));
     if (lcJbxPaint().isInfoEnabled())
         app.installEventFilter(new TPaintLog(&app));
     InstallFontSubstitutions();

@@ -1,14 +1,29 @@
 #include "base/JbxError.h"
 
+#include <QCoreApplication>
+
 EJbxError::EJbxError(const QString &message) : FMessage(message), FUtf8(message.toUtf8()) {}
 
 namespace JbxMessages {
-QString CannotOpenFile(const QString &path) { return QStringLiteral("Cannot open file %1").arg(path); }
-QString CannotCreateFile(const QString &path) { return QStringLiteral("Cannot create file %1").arg(path); }
-QString UnableToWrite(const QString &path) { return QStringLiteral("Unable to write to %1").arg(path); }
+QString Text(const char *fixed) { return QCoreApplication::translate("JbxMessages", fixed); }
+QString CannotOpenFile(const QString &path)
+{
+    return QCoreApplication::translate("JbxMessages", "Cannot open file %1").arg(path);
+}
+QString CannotCreateFile(const QString &path)
+{
+    return QCoreApplication::translate("JbxMessages", "Cannot create file %1").arg(path);
+}
+QString UnableToWrite(const QString &path)
+{
+    return QCoreApplication::translate("JbxMessages", "Unable to write to %1").arg(path);
+}
 QString ListIndexOutOfBounds(qint64 index)
 {
-    return QStringLiteral("List index out of bounds (%1)").arg(index);
+    return QCoreApplication::translate("JbxMessages", "List index out of bounds (%1)").arg(index);
 }
-QString InvalidTime(const QString &text) { return QStringLiteral("'%1' is not a valid time").arg(text); }
+QString InvalidTime(const QString &text)
+{
+    return QCoreApplication::translate("JbxMessages", "'%1' is not a valid time").arg(text);
+}
 } // namespace JbxMessages

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 #include <exception>
 
 // The one exception type of the program. File, stream, list and conversion
@@ -18,10 +19,13 @@ private:
     QByteArray FUtf8;
 };
 
-// The fixed messages, in one place so every thrower says the same thing.
+// The fixed messages, in one place so every thrower says the same thing;
+// each in the user's language once a translation is loaded.
 namespace JbxMessages {
-inline constexpr const char *StreamRead = "Stream read error";
-inline constexpr const char *StreamWrite = "Stream write error";
+inline constexpr const char *StreamRead = QT_TRANSLATE_NOOP("JbxMessages", "Stream read error");
+inline constexpr const char *StreamWrite = QT_TRANSLATE_NOOP("JbxMessages", "Stream write error");
+// One of the fixed messages above as the user reads it.
+QString Text(const char *fixed);
 QString CannotOpenFile(const QString &path);
 QString CannotCreateFile(const QString &path);
 QString UnableToWrite(const QString &path);

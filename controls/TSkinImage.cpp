@@ -3,6 +3,7 @@
 #include "base/JbxError.h"
 
 #include <QBitmap>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -106,7 +107,8 @@ QString ReadSkinBitmap(const QString &path, QImage &picture)
     const QFileInfo file(path);
     if (!file.exists())
         return JbxMessages::CannotOpenFile(path);
-    const QString invalid = QStringLiteral("Bitmap image is not valid: %1").arg(path);
+    const QString invalid =
+        QCoreApplication::translate("TSkinImage", "Bitmap image is not valid: %1").arg(path);
     // A folder or a pipe in a bitmap's place is no bitmap; a pipe would not
     // even open without a writer.
     if (!file.isFile())

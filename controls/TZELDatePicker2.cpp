@@ -5,12 +5,14 @@
 #include "controls/LinkStyle.h"
 #include "controls/TZELMonthCalendar.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 
 namespace {
 QString DateText(TDateTime value)
 {
-    return value == 0 ? QStringLiteral("None") : TLocaleFormats::DateToStr(value);
+    return value == 0 ? QCoreApplication::translate("TZELDatePicker2", "None")
+                      : TLocaleFormats::DateToStr(value);
 }
 } // namespace
 

@@ -17,9 +17,15 @@ const QColor TitleColour(0xDD, 0xDD, 0xDD);
 const QColor OtherMonthText(0xCC, 0xCC, 0xCC);
 const QColor MonthText(0, 0, 0);
 
-// The title always reads in English, whatever the locale.
-const char *const MonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
-                                    "July",    "August",   "September", "October", "November", "December"};
+// The title reads in the program's language (English unless a translation
+// is loaded), whatever the locale's date formats.
+const char *const MonthNames[12] = {
+    QT_TRANSLATE_NOOP("TZELMonthCalendar", "January"),   QT_TRANSLATE_NOOP("TZELMonthCalendar", "February"),
+    QT_TRANSLATE_NOOP("TZELMonthCalendar", "March"),     QT_TRANSLATE_NOOP("TZELMonthCalendar", "April"),
+    QT_TRANSLATE_NOOP("TZELMonthCalendar", "May"),       QT_TRANSLATE_NOOP("TZELMonthCalendar", "June"),
+    QT_TRANSLATE_NOOP("TZELMonthCalendar", "July"),      QT_TRANSLATE_NOOP("TZELMonthCalendar", "August"),
+    QT_TRANSLATE_NOOP("TZELMonthCalendar", "September"), QT_TRANSLATE_NOOP("TZELMonthCalendar", "October"),
+    QT_TRANSLATE_NOOP("TZELMonthCalendar", "November"),  QT_TRANSLATE_NOOP("TZELMonthCalendar", "December")};
 
 constexpr int ArrowWidth = 6;
 constexpr int ArrowHeight = 9;
@@ -131,10 +137,10 @@ TZELMonthCalendar::TZELMonthCalendar(QWidget *parent) : QFrame(parent)
     FGridTop = firstLineTop + 5;
 
     const int buttonTop = secondLineTop + 8;
-    FTodayButton = new QPushButton(QStringLiteral("Today"), this);
+    FTodayButton = new QPushButton(tr("Today"), this);
     FTodayButton->setGeometry(width / 2 - 55, buttonTop, ButtonWidth, ButtonHeight);
     connect(FTodayButton, &QPushButton::clicked, this, &TZELMonthCalendar::TodayClick);
-    FNoneButton = new QPushButton(QStringLiteral("None"), this);
+    FNoneButton = new QPushButton(tr("None"), this);
     FNoneButton->setGeometry(width / 2 + 5, buttonTop, ButtonWidth, ButtonHeight);
     connect(FNoneButton, &QPushButton::clicked, this, &TZELMonthCalendar::NoneClick);
 
@@ -191,7 +197,7 @@ void TZELMonthCalendar::ShowMonth(int year, int month)
         NewDayCell(EncodeDate(following.year(), following.month(), n), position % 7 + 1, position / 7, true);
     }
 
-    FTitlePanel->setText(QStringLiteral("%1 %2").arg(QLatin1String(MonthNames[month - 1])).arg(year));
+    FTitlePanel->setText(QStringLiteral("%1 %2").arg(tr(MonthNames[month - 1])).arg(year));
 }
 
 TCalendarDigit *TZELMonthCalendar::NewDayCell(TDateTime day, int column, int row, bool grey)

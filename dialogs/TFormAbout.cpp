@@ -23,7 +23,7 @@ namespace {
 TFormAbout::TFormAbout(QWidget *parent)
     : TLazyDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | StayOnTopFlag())
 {
-    setWindowTitle(QStringLiteral("Jotterbox"));
+    setWindowTitle(tr("Jotterbox"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setFixedSize(345, 229);
 }
@@ -39,10 +39,10 @@ void TFormAbout::CreateControls()
     Image1->setGeometry(12, 12, 32, 32);
     Label1 = new QLabel(this);
     Label1->move(56, 8);
-    LabelNotice = new QLabel(QStringLiteral("\u00A9 2026 The Jotterbox authors"), this);
+    LabelNotice = new QLabel(tr("\u00A9 2026 The Jotterbox authors"), this);
     Label5 = new QLabel(QString::fromLatin1(WebSiteAddress), this);
     ApplyLinkStyle(Label5);
-    Label5->setToolTip(QStringLiteral("Click to visit the Web site."));
+    Label5->setToolTip(tr("Click to visit the Web site."));
     Label5->installEventFilter(this);
     // Both lines whole: a text too long for its place moves left, ending at
     // the box's right margin.
@@ -52,11 +52,9 @@ void TFormAbout::CreateControls()
     }
     Bevel1 = NewBevel(this, QFrame::HLine, QRect(8, 56, 329, 2));
     Bevel2 = NewBevel(this, QFrame::HLine, QRect(8, 184, 329, 2));
-    BtnOK = NewButton(this, QStringLiteral("O&K"), QRect(192, 200, 73, 22),
-                      QStringLiteral("Click to close this dialog box."));
+    BtnOK = NewButton(this, tr("O&K"), QRect(192, 200, 73, 22), tr("Click to close this dialog box."));
     BtnOK->setDefault(true);
-    BtnHelp = NewButton(this, QStringLiteral("&Help"), QRect(272, 200, 65, 22),
-                        QStringLiteral("Learn how to use Jotterbox."));
+    BtnHelp = NewButton(this, tr("&Help"), QRect(272, 200, 65, 22), tr("Learn how to use Jotterbox."));
     connect(BtnOK, &QPushButton::clicked, this, &TFormAbout::BtnOKClick);
     connect(BtnHelp, &QPushButton::clicked, this, &TFormAbout::BtnHelpClick);
 }
@@ -75,7 +73,7 @@ void TFormAbout::FormShow()
 {
     CreateControls();
     // The program's own version, whatever the settings file says.
-    Label1->setText(QStringLiteral("Jotterbox\nVersion %1\nTask List and Notes Software")
+    Label1->setText(tr("Jotterbox\nVersion %1\nTask List and Notes Software")
                         .arg(QLatin1String(TUserInfo::CurrentVersion)));
     Label1->adjustSize();
     if (!FShownBefore)

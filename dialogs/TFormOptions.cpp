@@ -28,7 +28,7 @@ TFormOptions::TFormOptions(QWidget *parent)
 {
     // Made at start-up with the other windows: only what the window itself
     // needs here; the controls come with the first showing.
-    setWindowTitle(QStringLiteral("Options"));
+    setWindowTitle(tr("Options"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setFixedSize(377, 256);
 }
@@ -223,8 +223,7 @@ void TFormOptions::PanelSampleFontClick()
 
 void TFormOptions::BtnSelectSoundFileClick()
 {
-    const QString path =
-        Dialogs().OpenFileName(this, EditSoundFile->text(), QStringLiteral("Sound Files (*.wav)"));
+    const QString path = Dialogs().OpenFileName(this, EditSoundFile->text(), tr("Sound Files (*.wav)"));
     if (!path.isEmpty())
         EditSoundFile->setText(path);
 }
@@ -239,13 +238,11 @@ void TFormOptions::BtnHelpClick() { emit HelpRequested(); }
 void TFormOptions::ListViewSkinsSelectItem(QTreeWidgetItem *item, bool selected)
 {
     if (!item || !selected) {
-        LabelPreview->setText(QStringLiteral("Preview:"));
-        LabelPreview->adjustSize();
+        LabelPreview->setText(tr("Preview:"));
         PanelPreview->hide();
         return;
     }
-    LabelPreview->setText(QStringLiteral("Preview of %1:").arg(item->text(0)));
-    LabelPreview->adjustSize();
+    LabelPreview->setText(tr("Preview of %1:").arg(item->text(0)));
     PanelPreview->show();
     PanelPreview->LoadSkin(AppDir + QStringLiteral("skins/") + item->text(1) + u'/');
 }

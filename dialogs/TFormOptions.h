@@ -28,7 +28,48 @@ public:
     explicit TFormOptions(QWidget *parent = nullptr);
     ~TFormOptions() override;
 
-    // --- components: null until CreateControls() ---
+    // Makes the controls; done by the first showing, so that making the
+    // dialog at start-up costs next to nothing. Later calls do nothing.
+    void CreateControls() override;
+
+    // Every showing: the controls from the settings, the skin list last.
+    void FormShow();
+    // The controls into the settings; sets StayOnTopChanged when the stay-
+    // on-top box differs from the setting.
+    void BtnOKClick();
+
+    void CBAutoDueDateClick();
+    void EditAutoDueDateChange();
+    void TPAutoReminderChange();
+    void EditDelDaysChange();
+    // Shared by the five colour panels.
+    void PanelColor1Click(QLabel *sender);
+    void PanelSampleFontClick();
+    void BtnSelectSoundFileClick();
+    void BtnTestSoundClick();
+    void BtnHelpClick();
+    // The skin list's selection changed; `selected` false for a deselected
+    // item. Fails (EJbxError) when a preview picture cannot be read.
+    void ListViewSkinsSelectItem(QTreeWidgetItem *item, bool selected);
+
+    // What a colour panel and the sample font stand for, in the settings'
+    // form (colours as 0x00BBGGRR).
+    qint32 PanelColorValue(int index) const { return FColors.at(index); }
+    qint32 SampleFontColor() const { return FSampleFontColor; }
+
+    void setVisible(bool visible) override;
+
+signals:
+    // The help button was pressed: the program's help should open.
+    void HelpRequested();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // --- components: null until CreateControls(); each named as here, by
+    // which tests find them ---
     QTabWidget *PageControl1 = nullptr;
     QPushButton *BtnOK = nullptr;
     QPushButton *BtnCancel = nullptr;
@@ -76,46 +117,6 @@ public:
     QLabel *LabelPreview = nullptr;
     TSkinPreview *PanelPreview = nullptr;
 
-    // Makes the controls; done by the first showing, so that making the
-    // dialog at start-up costs next to nothing. Later calls do nothing.
-    void CreateControls() override;
-
-    // Every showing: the controls from the settings, the skin list last.
-    void FormShow();
-    // The controls into the settings; sets StayOnTopChanged when the stay-
-    // on-top box differs from the setting.
-    void BtnOKClick();
-
-    void CBAutoDueDateClick();
-    void EditAutoDueDateChange();
-    void TPAutoReminderChange();
-    void EditDelDaysChange();
-    // Shared by the five colour panels.
-    void PanelColor1Click(QLabel *sender);
-    void PanelSampleFontClick();
-    void BtnSelectSoundFileClick();
-    void BtnTestSoundClick();
-    void BtnHelpClick();
-    // The skin list's selection changed; `selected` false for a deselected
-    // item. Fails (EJbxError) when a preview picture cannot be read.
-    void ListViewSkinsSelectItem(QTreeWidgetItem *item, bool selected);
-
-    // What a colour panel and the sample font stand for, in the settings'
-    // form (colours as 0x00BBGGRR).
-    qint32 PanelColorValue(int index) const { return FColors.at(index); }
-    qint32 SampleFontColor() const { return FSampleFontColor; }
-
-    void setVisible(bool visible) override;
-
-signals:
-    // The help button was pressed: the program's help should open.
-    void HelpRequested();
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
     void CreateGeneralPage();
     void CreateColorFontPage();
     void CreateSoundPage();

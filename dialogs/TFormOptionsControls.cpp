@@ -1,6 +1,7 @@
-// The options dialog's controls, made at its first showing.
+// The options dialog's controls, made at its first showing. Layouts place
+// them: at the dialog's own font they stand where the dialog was drawn, and
+// a translation with longer words widens the dialog instead of cutting them.
 
-#include "dialogs/DialogParts.h"
 #include "dialogs/TFormOptions.h"
 
 #include "base/JbxError.h"
@@ -8,7 +9,9 @@
 #include "dialogs/TSkinPreview.h"
 #include "platform/Dialogs.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -21,44 +24,120 @@
 #include <algorithm>
 
 namespace {
-QLabel *NewLabel(QWidget *parent, const QString &text, int x, int y)
+// The size the dialog was drawn for; it grows only when its texts need more.
+constexpr QSize DrawnSize(377, 256);
+
+template <typename T> T *Named(T *widget, const char *name)
 {
-    auto *label = new QLabel(text, parent);
-    label->move(x, y);
-    label->adjustSize();
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QLabel *NewLabel(QWidget *parent, const QString &text, const char *name)
+{
+    auto *label = Named(new QLabel(text, parent), name);
+    label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return label;
 }
 
-QCheckBox *NewCheckBox(QWidget *parent, const QString &text, const QRect &place)
+// A check box at least as wide as drawn, and as wide as its text needs (in
+// the font of `parent`, which it takes); a minimum width overrides the hint
+// in a layout, so it is the wider of the two.
+void FitCheckBox(QCheckBox *box, int width)
 {
-    auto *box = new QCheckBox(text, parent);
-    box->setGeometry(place);
-    // The fonts here run wider than the ones the layout was drawn for.
-    box->resize(std::max(place.width(), box->sizeHint().width()), place.height());
+    box->setMinimumWidth(std::max(width, box->sizeHint().width()));
+}
+
+QCheckBox *NewCheckBox(QWidget *parent, const QString &text, int width, const char *name)
+{
+    auto *box = Named(new QCheckBox(text, parent), name);
+    box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    box->setFixedHeight(17);
+    FitCheckBox(box, width);
     return box;
 }
 
-// A line that reads as one sentence (box, value, trailing words): each part
-// keeps its place unless the part before it has grown into it.
-void FlowSentence(std::initializer_list<QWidget *> parts)
+// A button of the size drawn, wider when its caption needs it (measured in
+// the font of `parent`, which it takes).
+QPushButton *NewButton(QWidget *parent, const QString &text, QSize size, const char *name)
 {
-    int end = 0;
-    for (QWidget *part : parts) {
-        if (part->x() < end)
-            part->move(end, part->y());
-        end = part->x() + part->width() + 1;
-    }
+    auto *button = Named(new QPushButton(text, parent), name);
+    QString caption = text;
+    caption.remove(u'&');
+    const int needed = button->fontMetrics().horizontalAdvance(caption) + 12;
+    button->setFixedSize(std::max(size.width(), needed), size.height());
+    return button;
 }
 
-QLabel *NewRaisedPanel(QWidget *parent, const QString &text, const QRect &place)
+QFrame *NewBevel(QWidget *parent, QFrame::Shape shape, const char *name)
 {
-    auto *panel = new QLabel(text, parent);
+    auto *bevel = Named(new QFrame(parent), name);
+    bevel->setFrameStyle(shape | QFrame::Sunken);
+    if (shape == QFrame::HLine)
+        bevel->setFixedHeight(2);
+    else
+        bevel->setFixedWidth(2);
+    return bevel;
+}
+
+QLabel *NewRaisedPanel(QWidget *parent, const QString &text, QSize size, const char *name)
+{
+    auto *panel = Named(new QLabel(text, parent), name);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setAlignment(Qt::AlignCenter);
     panel->setAutoFillBackground(true);
     panel->setCursor(Qt::PointingHandCursor);
-    panel->setGeometry(place);
+    panel->setFixedSize(size);
     return panel;
+}
+
+QBoxLayout *NewBox(QBoxLayout::Direction direction, const QMargins &margins = {}, int spacing = 0)
+{
+    auto *box = new QBoxLayout(direction);
+    box->setContentsMargins(margins);
+    box->setSpacing(spacing);
+    return box;
+}
+
+// `part` in `row`, `top` pixels below the row's top: a line reads straight
+// when its box, its value and its words each keep their own drop.
+void AddDropped(QBoxLayout *row, QWidget *part, int top)
+{
+    QBoxLayout *column = NewBox(QBoxLayout::TopToBottom, QMargins(0, top, 0, 0));
+    column->addWidget(part, 0, Qt::AlignTop);
+    row->addLayout(column);
+}
+
+// A line that reads as one sentence, "words %1 words", the value's control
+// where the %1 stands: the check box carries the words before it, the label
+// those after it, so a translation may move the value within the sentence.
+// Each part follows the one before it one pixel on.
+QBoxLayout *SentenceLine(const QString &sentence, QCheckBox *box, QWidget *value, QLabel *rest)
+{
+    const qsizetype at = sentence.indexOf(QLatin1String("%1"));
+    box->setText(sentence.left(at).trimmed());
+    FitCheckBox(box, box->minimumWidth());
+    rest->setText(at < 0 ? QString() : sentence.mid(at + 2).trimmed());
+    QBoxLayout *row = NewBox(QBoxLayout::LeftToRight, QMargins(8, 0, 0, 0), 1);
+    AddDropped(row, box, 2);
+    AddDropped(row, value, 0);
+    AddDropped(row, rest, 3);
+    row->addStretch();
+    return row;
+}
+
+// A group's row of panels, centred across the group and `top` pixels below
+// its top edge, `bottom` pixels above its bottom edge.
+void PlacePanels(QGroupBox *group, std::initializer_list<QWidget *> panels, int spacing, int top, int bottom)
+{
+    const QMargins frame = group->contentsMargins();
+    QBoxLayout *row =
+        NewBox(QBoxLayout::LeftToRight, QMargins(0, top - frame.top(), 0, bottom - frame.bottom()), spacing);
+    row->addStretch();
+    for (QWidget *panel : panels)
+        row->addWidget(panel);
+    row->addStretch();
+    group->setLayout(row);
 }
 } // namespace
 
@@ -66,8 +145,8 @@ void TFormOptions::CreateControls()
 {
     if (PageControl1)
         return;
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setGeometry(8, 8, 361, 209);
+    // In the dialog from the start: the pages take its font as they are made.
+    PageControl1 = Named(new QTabWidget(this), "PageControl1");
     CreateGeneralPage();
     CreateColorFontPage();
     CreateSoundPage();
@@ -77,10 +156,22 @@ void TFormOptions::CreateControls()
     PageControl1->setTabVisible(PageControl1->indexOf(TSSkin), false);
     PageControl1->setCurrentWidget(TSGeneral);
 
-    BtnOK = NewButton(this, QStringLiteral("OK"), QRect(112, 224, 75, 25));
+    const QSize button(75, 25);
+    BtnOK = NewButton(this, tr("OK"), button, "BtnOK");
     BtnOK->setDefault(true);
-    BtnCancel = NewButton(this, QStringLiteral("Cancel"), QRect(200, 224, 75, 25));
-    BtnHelp = NewButton(this, QStringLiteral("Help"), QRect(288, 224, 75, 25));
+    BtnCancel = NewButton(this, tr("Cancel"), button, "BtnCancel");
+    BtnHelp = NewButton(this, tr("Help"), button, "BtnHelp");
+    QBoxLayout *buttons = NewBox(QBoxLayout::LeftToRight, QMargins(0, 0, 6, 0), 13);
+    buttons->addStretch();
+    for (QPushButton *each : {BtnOK, BtnCancel, BtnHelp})
+        buttons->addWidget(each);
+
+    QBoxLayout *dialog = NewBox(QBoxLayout::TopToBottom, QMargins(8, 8, 8, 7), 7);
+    dialog->addWidget(PageControl1);
+    dialog->addLayout(buttons);
+    setLayout(dialog);
+    setFixedSize(DrawnSize.expandedTo(dialog->totalMinimumSize()));
+
     connect(BtnOK, &QPushButton::clicked, this, [this] {
         BtnOKClick();
         accept();
@@ -91,43 +182,82 @@ void TFormOptions::CreateControls()
 
 void TFormOptions::CreateGeneralPage()
 {
-    TSGeneral = new QWidget;
-    PageControl1->addTab(TSGeneral, QStringLiteral("General"));
+    TSGeneral = Named(new QWidget, "TSGeneral");
+    PageControl1->addTab(TSGeneral, tr("General"));
 
     // The first two lines read as sentences: box, value, trailing words.
-    CBAutoDueDate = NewCheckBox(TSGeneral, QStringLiteral("Set due date automatically for new tasks at the"),
-                                QRect(8, 8, 241, 17));
-    EditAutoDueDate = new QSpinBox(TSGeneral);
-    EditAutoDueDate->setGeometry(250, 6, 41, 22);
+    CBAutoDueDate = NewCheckBox(TSGeneral, QString(), 241, "CBAutoDueDate");
+    EditAutoDueDate = Named(new QSpinBox(TSGeneral), "EditAutoDueDate");
+    EditAutoDueDate->setFixedSize(41, 22);
     EditAutoDueDate->setRange(1, 30);
     EditAutoDueDate->setValue(2);
-    StaticText1 = NewLabel(TSGeneral, QStringLiteral("day."), 294, 9);
+    StaticText1 = NewLabel(TSGeneral, QString(), "StaticText1");
 
-    CBAutoReminder = NewCheckBox(TSGeneral, QStringLiteral("Set reminder automatically for new tasks"),
-                                 QRect(8, 32, 209, 17));
-    TPAutoReminder = new QTimeEdit(TSGeneral);
-    TPAutoReminder->setGeometry(218, 30, 65, 21);
+    CBAutoReminder = NewCheckBox(TSGeneral, QString(), 209, "CBAutoReminder");
+    TPAutoReminder = Named(new QTimeEdit(TSGeneral), "TPAutoReminder");
+    TPAutoReminder->setFixedSize(65, 21);
     TPAutoReminder->setDisplayFormat(TLocaleFormats::ShortTimeFormat());
-    STAutoReminder = NewLabel(TSGeneral, QStringLiteral("at due date."), 286, 33);
-    FlowSentence({CBAutoDueDate, EditAutoDueDate, StaticText1});
-    FlowSentence({CBAutoReminder, TPAutoReminder, STAutoReminder});
+    STAutoReminder = NewLabel(TSGeneral, QString(), "STAutoReminder");
     // The reminder line waits for the due-date box to be ticked.
     for (QWidget *line : std::initializer_list<QWidget *>{CBAutoReminder, TPAutoReminder, STAutoReminder})
         line->setEnabled(false);
 
-    CBQuickInputMode =
-        NewCheckBox(TSGeneral, QStringLiteral("Enable \"One-Line Mode\"."), QRect(8, 56, 153, 17));
-    CBShowTips = NewCheckBox(TSGeneral, QStringLiteral("Show tips at startup"), QRect(8, 80, 121, 17));
-    CBStartAtLogin =
-        NewCheckBox(TSGeneral, QStringLiteral("Start Jotterbox when I log in"), QRect(168, 80, 177, 17));
-    Bevel2 = NewBevel(TSGeneral, QFrame::HLine, QRect(0, 104, 353, 2));
-    StaticText2 = NewLabel(TSGeneral, QStringLiteral("Sound file for the reminder:"), 8, 112);
-    EditSoundFile = new QLineEdit(TSGeneral);
-    EditSoundFile->setGeometry(8, 128, 281, 21);
-    BtnSelectSoundFile = NewButton(TSGeneral, QStringLiteral("Select"), QRect(296, 128, 49, 22));
-    BtnTestSound = NewButton(TSGeneral, QStringLiteral("Test"), QRect(8, 152, 49, 22));
+    CBQuickInputMode = NewCheckBox(TSGeneral, tr("Enable \"One-Line Mode\"."), 153, "CBQuickInputMode");
+    CBShowTips = NewCheckBox(TSGeneral, tr("Show tips at startup"), 121, "CBShowTips");
+    CBStartAtLogin = NewCheckBox(TSGeneral, tr("Start Jotterbox when I log in"), 177, "CBStartAtLogin");
+    Bevel2 = NewBevel(TSGeneral, QFrame::HLine, "Bevel2");
+    StaticText2 = NewLabel(TSGeneral, tr("Sound file for the reminder:"), "StaticText2");
+    EditSoundFile = Named(new QLineEdit(TSGeneral), "EditSoundFile");
+    EditSoundFile->setFixedHeight(21);
+    BtnSelectSoundFile = NewButton(TSGeneral, tr("Select"), QSize(49, 22), "BtnSelectSoundFile");
+    BtnTestSound = NewButton(TSGeneral, tr("Test"), QSize(49, 22), "BtnTestSound");
     for (QPushButton *button : {BtnSelectSoundFile, BtnTestSound})
         button->setAutoDefault(false);
+
+    QBoxLayout *page = NewBox(QBoxLayout::TopToBottom, QMargins(0, 6, 0, 0));
+    //: The check box's words come before %1, the number of days; the rest after it.
+    page->addLayout(SentenceLine(tr("Set due date automatically for new tasks at the %1 day."), CBAutoDueDate,
+                                 EditAutoDueDate, StaticText1));
+    page->addSpacing(2);
+    //: The check box's words come before %1, the time of day; the rest after it.
+    page->addLayout(SentenceLine(tr("Set reminder automatically for new tasks %1 at due date."),
+                                 CBAutoReminder, TPAutoReminder, STAutoReminder));
+    page->addSpacing(5);
+    QBoxLayout *quick = NewBox(QBoxLayout::LeftToRight, QMargins(8, 0, 0, 0));
+    quick->addWidget(CBQuickInputMode);
+    quick->addStretch();
+    page->addLayout(quick);
+    page->addSpacing(7);
+    // Two boxes side by side, the second at its own column.
+    auto *pair = new QGridLayout;
+    pair->setContentsMargins(8, 0, 0, 0);
+    pair->setSpacing(0);
+    pair->setColumnMinimumWidth(0, 160);
+    pair->addWidget(CBShowTips, 0, 0, Qt::AlignLeft);
+    pair->addWidget(CBStartAtLogin, 0, 1, Qt::AlignLeft);
+    pair->setColumnStretch(2, 1);
+    page->addLayout(pair);
+    page->addSpacing(7);
+    QBoxLayout *bevel = NewBox(QBoxLayout::LeftToRight, QMargins(0, 0, 4, 0));
+    bevel->addWidget(Bevel2);
+    page->addLayout(bevel);
+    page->addSpacing(6);
+    QBoxLayout *soundLabel = NewBox(QBoxLayout::LeftToRight, QMargins(8, 0, 0, 0));
+    soundLabel->addWidget(StaticText2);
+    soundLabel->addStretch();
+    page->addLayout(soundLabel);
+    page->addSpacing(3);
+    QBoxLayout *soundFile = NewBox(QBoxLayout::LeftToRight, QMargins(8, 0, 12, 0), 7);
+    soundFile->addWidget(EditSoundFile, 1, Qt::AlignTop);
+    soundFile->addWidget(BtnSelectSoundFile);
+    page->addLayout(soundFile);
+    page->addSpacing(2);
+    QBoxLayout *test = NewBox(QBoxLayout::LeftToRight, QMargins(8, 0, 0, 0));
+    test->addWidget(BtnTestSound);
+    test->addStretch();
+    page->addLayout(test);
+    page->addStretch();
+    TSGeneral->setLayout(page);
 
     // toggled also follows changes made from code, as the load relies on.
     connect(CBAutoDueDate, &QCheckBox::toggled, this, &TFormOptions::CBAutoDueDateClick);
@@ -139,40 +269,63 @@ void TFormOptions::CreateGeneralPage()
 
 void TFormOptions::CreateColorFontPage()
 {
-    TSColorFont = new QWidget;
-    PageControl1->addTab(TSColorFont, QStringLiteral("Color && Font"));
+    TSColorFont = Named(new QWidget, "TSColorFont");
+    PageControl1->addTab(TSColorFont, tr("Color && Font"));
 
-    GroupBox1 = new QGroupBox(QStringLiteral("Default Colors for Open Tasks and Notes (Click to Change)"),
-                              TSColorFont);
-    GroupBox1->setGeometry(8, 8, 337, 73);
+    GroupBox1 =
+        Named(new QGroupBox(tr("Default Colors for Open Tasks and Notes (Click to Change)"), TSColorFont),
+              "GroupBox1");
+    GroupBox2 =
+        Named(new QGroupBox(tr("Default Font for Open Tasks and Notes (Click to Change)"), TSColorFont),
+              "GroupBox2");
+    QBoxLayout *page = NewBox(QBoxLayout::TopToBottom, QMargins(8, 8, 12, 0), 7);
+    for (QGroupBox *group : {GroupBox1, GroupBox2}) {
+        group->setFixedHeight(73);
+        page->addWidget(group);
+    }
+    page->addStretch();
+    TSColorFont->setLayout(page);
+
     QLabel **panels[] = {&PanelColor1, &PanelColor2, &PanelColor3, &PanelColor4, &PanelColor5};
+    const char *names[] = {"PanelColor1", "PanelColor2", "PanelColor3", "PanelColor4", "PanelColor5"};
     for (int index = 0; index < 5; ++index) {
-        *panels[index] =
-            NewRaisedPanel(GroupBox1, QString::number(index + 1), QRect(40 + 56 * index, 24, 33, 33));
+        *panels[index] = NewRaisedPanel(GroupBox1, QString::number(index + 1), QSize(33, 33), names[index]);
         (*panels[index])->installEventFilter(this);
     }
-
-    GroupBox2 =
-        new QGroupBox(QStringLiteral("Default Font for Open Tasks and Notes (Click to Change)"), TSColorFont);
-    GroupBox2->setGeometry(8, 88, 337, 73);
-    PanelSampleFont = NewRaisedPanel(GroupBox2, QStringLiteral("Sample Font"), QRect(40, 24, 257, 33));
+    PlacePanels(GroupBox1, {PanelColor1, PanelColor2, PanelColor3, PanelColor4, PanelColor5}, 23, 24, 16);
+    PanelSampleFont = NewRaisedPanel(GroupBox2, tr("Sample Font"), QSize(257, 33), "PanelSampleFont");
     PanelSampleFont->installEventFilter(this);
+    PlacePanels(GroupBox2, {PanelSampleFont}, 0, 24, 16);
 }
 
 void TFormOptions::CreateSoundPage()
 {
-    TSSound = new QWidget;
-    PageControl1->addTab(TSSound, QStringLiteral("Sound"));
-    CBAutoDelete = NewCheckBox(TSSound, QStringLiteral("Delete tasks automatically"), QRect(8, 8, 145, 17));
-    EditDelDays = new QSpinBox(TSSound);
-    EditDelDays->setGeometry(156, 6, 57, 22);
+    TSSound = Named(new QWidget, "TSSound");
+    PageControl1->addTab(TSSound, tr("Sound"));
+    CBAutoDelete = NewCheckBox(TSSound, QString(), 145, "CBAutoDelete");
+    EditDelDays = Named(new QSpinBox(TSSound), "EditDelDays");
+    EditDelDays->setFixedSize(57, 22);
     EditDelDays->setRange(1, 36600);
     EditDelDays->setValue(365);
-    STDays = NewLabel(TSSound, QStringLiteral("days after finished"), 218, 9);
-    CBStayOnTop = NewCheckBox(TSSound, QStringLiteral("Stay on top of all windows"), QRect(8, 32, 161, 17));
-    CBDisplayDueDate = NewCheckBox(TSSound, QStringLiteral("Display column \"Due Date\" in task list."),
-                                   QRect(8, 56, 217, 17));
+    STDays = NewLabel(TSSound, QString(), "STDays");
+    CBStayOnTop = NewCheckBox(TSSound, tr("Stay on top of all windows"), 161, "CBStayOnTop");
+    CBDisplayDueDate =
+        NewCheckBox(TSSound, tr("Display column \"Due Date\" in task list."), 217, "CBDisplayDueDate");
     CBDisplayDueDate->setChecked(true);
+
+    QBoxLayout *page = NewBox(QBoxLayout::TopToBottom, QMargins(0, 6, 0, 0));
+    //: The check box's words come before %1, the number of days; the rest after it.
+    page->addLayout(SentenceLine(tr("Delete tasks automatically %1 days after finished"), CBAutoDelete,
+                                 EditDelDays, STDays));
+    for (QCheckBox *box : {CBStayOnTop, CBDisplayDueDate}) {
+        page->addSpacing(7);
+        QBoxLayout *line = NewBox(QBoxLayout::LeftToRight, QMargins(8, 0, 0, 0));
+        line->addWidget(box);
+        line->addStretch();
+        page->addLayout(line);
+    }
+    page->addStretch();
+    TSSound->setLayout(page);
     for (QWidget *control :
          std::initializer_list<QWidget *>{CBAutoDelete, EditDelDays, STDays, CBStayOnTop, CBDisplayDueDate})
         control->hide();
@@ -181,13 +334,13 @@ void TFormOptions::CreateSoundPage()
 
 void TFormOptions::CreateSkinPage()
 {
-    TSSkin = new QWidget;
-    PageControl1->addTab(TSSkin, QStringLiteral("Skin"));
-    Label1 = NewLabel(TSSkin, QStringLiteral("Select a skin:"), 8, 8);
+    TSSkin = Named(new QWidget, "TSSkin");
+    PageControl1->addTab(TSSkin, tr("Skin"));
+    Label1 = NewLabel(TSSkin, tr("Select a skin:"), "Label1");
 
     // Display name and folder name; the folder is never seen.
-    ListViewSkins = new QTreeWidget(TSSkin);
-    ListViewSkins->setGeometry(8, 24, 113, 161);
+    ListViewSkins = Named(new QTreeWidget(TSSkin), "ListViewSkins");
+    ListViewSkins->setFixedSize(113, 161);
     ListViewSkins->setColumnCount(2);
     ListViewSkins->setHeaderHidden(true);
     ListViewSkins->setRootIsDecorated(false);
@@ -202,11 +355,34 @@ void TFormOptions::CreateSkinPage()
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     ListViewSkins->setPalette(palette);
 
-    Bevel1 = NewBevel(TSSkin, QFrame::VLine, QRect(136, 8, 2, 185));
-    LabelPreview = NewLabel(TSSkin, QStringLiteral("Preview:"), 144, 8);
-    PanelPreview = new TSkinPreview(TSSkin);
-    PanelPreview->setGeometry(152, 32, 193, 153);
+    Bevel1 = NewBevel(TSSkin, QFrame::VLine, "Bevel1");
+    Bevel1->setFixedHeight(185);
+    LabelPreview = NewLabel(TSSkin, tr("Preview:"), "LabelPreview");
+    PanelPreview = Named(new TSkinPreview(TSSkin), "PanelPreview");
+    PanelPreview->setFixedSize(193, 153);
     PanelPreview->hide();
+
+    QBoxLayout *list = NewBox(QBoxLayout::TopToBottom, {}, 3);
+    list->addWidget(Label1);
+    list->addWidget(ListViewSkins);
+    list->addStretch();
+    QBoxLayout *preview = NewBox(QBoxLayout::TopToBottom, {}, 11);
+    preview->addWidget(LabelPreview);
+    QBoxLayout *indented = NewBox(QBoxLayout::LeftToRight, QMargins(8, 0, 0, 0));
+    indented->addWidget(PanelPreview);
+    indented->addStretch();
+    preview->addLayout(indented);
+    preview->addStretch();
+    QBoxLayout *page = NewBox(QBoxLayout::LeftToRight, QMargins(8, 8, 12, 0));
+    page->addLayout(list);
+    page->addSpacing(15);
+    page->addWidget(Bevel1, 0, Qt::AlignTop);
+    page->addSpacing(6);
+    page->addLayout(preview, 1);
+    TSSkin->setLayout(page);
+    // Drawn a little taller than the pages (the list and the line end below
+    // them): a page without a tab does not make the dialog grow.
+    TSSkin->setMinimumSize(1, 1);
 
     connect(ListViewSkins, &QTreeWidget::itemSelectionChanged, this, [this] {
         const QList<QTreeWidgetItem *> selected = ListViewSkins->selectedItems();

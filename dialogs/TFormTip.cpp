@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <algorithm>
 
 namespace {
 QWidget *NewPanel(QWidget *parent, const QRect &place, const QColor &color)
@@ -31,7 +32,7 @@ TFormTip::TFormTip(QWidget *parent)
                               Qt::WindowTitleHint | StayOnTopFlag())
 {
     // No close box: the window is left with "Close".
-    setWindowTitle(QStringLiteral("Tip of the Day"));
+    setWindowTitle(tr("Tip of the Day"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setFixedSize(431, 221);
     FormCreate();
@@ -62,7 +63,7 @@ void TFormTip::CreateControls()
     Panel3 = NewPanel(Panel1, QRect(inside.left() + 73, inside.top(), inside.width() - 73, inside.height()),
                       Qt::black);
     Panel4 = NewPanel(Panel3, QRect(0, 0, Panel3->width(), 38), Qt::white);
-    Label1 = new QLabel(QStringLiteral("Did you know..."), Panel4);
+    Label1 = new QLabel(tr("Did you know..."), Panel4);
     QFont heading(QStringLiteral("Times New Roman"));
     heading.setPixelSize(21);
     heading.setBold(true);
@@ -75,12 +76,14 @@ void TFormTip::CreateControls()
     Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
 
-    CBShowTips = new QCheckBox(QStringLiteral("&Show tips at startup"), this);
+    CBShowTips = new QCheckBox(tr("&Show tips at startup"), this);
     CBShowTips->setGeometry(8, 195, 121, 17);
+    // A translation may need more room; the buttons leave it.
+    CBShowTips->resize(std::max(CBShowTips->width(), CBShowTips->sizeHint().width()), CBShowTips->height());
     CBShowTips->setChecked(true);
-    BtnNext = NewButton(this, QStringLiteral("&Next"), QRect(272, 192, 75, 25));
+    BtnNext = NewButton(this, tr("&Next"), QRect(272, 192, 75, 25));
     BtnNext->setDefault(true);
-    BtnClose = NewButton(this, QStringLiteral("&Close"), QRect(352, 192, 75, 25));
+    BtnClose = NewButton(this, tr("&Close"), QRect(352, 192, 75, 25));
     connect(CBShowTips, &QCheckBox::clicked, this, &TFormTip::CBShowTipsClick);
     connect(BtnNext, &QPushButton::clicked, this, &TFormTip::BtnNextClick);
     connect(BtnClose, &QPushButton::clicked, this, &TFormTip::BtnCloseClick);

@@ -32,7 +32,7 @@ TSkinPreview::TSkinPreview(QWidget *parent) : QWidget(parent)
     ImageBottomMid = new TSkinImage(this);
 
     dfsExtListView1 = new QTableWidget(0, 2, this);
-    dfsExtListView1->setHorizontalHeaderLabels({QStringLiteral("Subject"), QStringLiteral("Due Date")});
+    dfsExtListView1->setHorizontalHeaderLabels({tr("Subject"), tr("Due Date")});
     dfsExtListView1->setColumnWidth(0, 100);
     dfsExtListView1->setColumnWidth(1, 70);
     dfsExtListView1->verticalHeader()->hide();

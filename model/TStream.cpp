@@ -4,12 +4,12 @@
 
 #include <QIODevice>
 
-void TMemoryStream::FailRead() { throw EJbxError(QString::fromLatin1(JbxMessages::StreamRead)); }
+void TMemoryStream::FailRead() { throw EJbxError(JbxMessages::Text(JbxMessages::StreamRead)); }
 
 void TMemoryStream::Grow(qint64 count)
 {
     if (count < 0)
-        throw EJbxError(QString::fromLatin1(JbxMessages::StreamWrite));
+        throw EJbxError(JbxMessages::Text(JbxMessages::StreamWrite));
     if (FSink) {
         Flush();
         if (count <= FBytes.size())
@@ -29,7 +29,7 @@ void TMemoryStream::Flush()
     if (!FSink || FSize == 0)
         return;
     if (FSink->write(FBytes.constData(), FSize) != FSize)
-        throw EJbxError(QString::fromLatin1(JbxMessages::StreamWrite));
+        throw EJbxError(JbxMessages::Text(JbxMessages::StreamWrite));
     FSize = FPosition = 0;
 }
 

@@ -149,6 +149,6 @@ void TTaskList::SaveToFile(const QString &path, bool rewriteSame) const
     switch (WriteFileSafely(path, true, write, rewriteSame)) {
     case TSafeWrite::Done: return;
     case TSafeWrite::CannotCreate: throw EJbxError(JbxMessages::CannotCreateFile(path));
-    case TSafeWrite::WriteFailed: throw EJbxError(QString::fromLatin1(JbxMessages::StreamWrite));
+    case TSafeWrite::WriteFailed: throw EJbxError(JbxMessages::Text(JbxMessages::StreamWrite));
     }
 }

@@ -29,7 +29,7 @@ template <class S> qint32 ReadStreamStringCount(S &stream)
     const qint32 count = StreamRead<qint32>(stream);
     const qint64 left = stream.BytesLeft();
     if (count < 0 || (left >= 0 && count > left))
-        throw EJbxError(QString::fromLatin1(JbxMessages::StreamRead));
+        throw EJbxError(JbxMessages::Text(JbxMessages::StreamRead));
     return count;
 }
 

@@ -4,20 +4,21 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 
 // The rules of a note that need no window.
 
 // The captions of the blink menu, by the item's tag: 0 acknowledges, 1 to 7
-// remind again later.
+// remind again later. The note window shows them translated.
 inline constexpr const char *BlinkCaptions[] = {
-    "&Acknowledged",
-    "Remind Me Again in 15 Minutes",
-    "Remind Me Again in 1 Hour",
-    "Remind Me Again in 4 Hours",
-    "Remind Me Again in 1 Day",
-    "Remind Me Again in 1 Week",
-    "Remind Me Again in 1 Month",
-    "Remind Me Again in 1 Year",
+    QT_TRANSLATE_NOOP("TFormNote", "&Acknowledged"),
+    QT_TRANSLATE_NOOP("TFormNote", "Remind Me Again in 15 Minutes"),
+    QT_TRANSLATE_NOOP("TFormNote", "Remind Me Again in 1 Hour"),
+    QT_TRANSLATE_NOOP("TFormNote", "Remind Me Again in 4 Hours"),
+    QT_TRANSLATE_NOOP("TFormNote", "Remind Me Again in 1 Day"),
+    QT_TRANSLATE_NOOP("TFormNote", "Remind Me Again in 1 Week"),
+    QT_TRANSLATE_NOOP("TFormNote", "Remind Me Again in 1 Month"),
+    QT_TRANSLATE_NOOP("TFormNote", "Remind Me Again in 1 Year"),
 };
 
 // The reminder after the blink menu's item `tag` was chosen at `now`: the

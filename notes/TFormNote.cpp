@@ -74,7 +74,7 @@ QList<QRect> ScreenRects()
 
 TFormNote::TFormNote(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | StayOnTopFlag())
 {
-    setWindowTitle(QStringLiteral("Jotterbox"));
+    setWindowTitle(tr("Jotterbox"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setMinimumWidth(NoteMinWidth);
@@ -98,7 +98,7 @@ TFormNote::TFormNote(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Frameless
 
     PMBlink = new QMenu(this);
     for (int tag = 0; tag < 8; ++tag) {
-        QAction *item = PMBlink->addAction(QString::fromLatin1(BlinkCaptions[tag]));
+        QAction *item = PMBlink->addAction(tr(BlinkCaptions[tag]));
         connect(item, &QAction::triggered, this, [this, tag] { Acknowledged1Click(tag); });
         if (tag == 0)
             PMBlink->addSeparator();
@@ -187,7 +187,7 @@ void TFormNote::BuildTitleBar()
     ImageX = new QLabel(PanelTitle);
     ImageX->setPixmap(CloseCrossPicture());
     ImageX->setFixedSize(16, 16);
-    ImageX->setToolTip(QStringLiteral("Close"));
+    ImageX->setToolTip(tr("Close"));
     ImageX->setCursor(Qt::PointingHandCursor);
     ImageX->setContextMenuPolicy(Qt::PreventContextMenu);
     ImageX->installEventFilter(this);
@@ -196,7 +196,7 @@ void TFormNote::BuildTitleBar()
     ImageTaskInfo->SetPicture1(ImageClock);
     ImageTaskInfo->SetPicture2(ClockBlinkPicture());
     ImageTaskInfo->SetInterval(500);
-    ImageTaskInfo->setToolTip(QStringLiteral("Date/Time"));
+    ImageTaskInfo->setToolTip(tr("Date/Time"));
     ImageTaskInfo->setCursor(Qt::PointingHandCursor);
     ImageTaskInfo->setContextMenuPolicy(Qt::PreventContextMenu);
     ImageTaskInfo->installEventFilter(this);
@@ -388,11 +388,14 @@ void TFormNote::MemoDetailChange()
         Task->Modified = TClock::Now();
         DataModified = true;
     }
-    LabelBottom->setText(QStringLiteral("C: ") + TLocaleFormats::DateToStr(Task->Created) +
-                         QStringLiteral("   M: ") + TLocaleFormats::DateToStr(Task->Modified));
+    //: Created and Modified, shortened to fit the bottom line
+    LabelBottom->setText(
+        tr("C: %1   M: %2")
+            .arg(TLocaleFormats::DateToStr(Task->Created), TLocaleFormats::DateToStr(Task->Modified)));
     LabelBottom->adjustSize();
-    LabelBottom->setToolTip(QStringLiteral("Created: ") + TLocaleFormats::DateTimeToStr(Task->Created) +
-                            QStringLiteral("\nModified: ") + TLocaleFormats::DateTimeToStr(Task->Modified));
+    LabelBottom->setToolTip(tr("Created: %1\nModified: %2")
+                                .arg(TLocaleFormats::DateTimeToStr(Task->Created),
+                                     TLocaleFormats::DateTimeToStr(Task->Modified)));
     EditSubjectChange();
 }
 
@@ -500,7 +503,7 @@ void TFormNote::ShowInfoPanel(bool show)
     PanelTaskInfo->setVisible(show);
     MemoDetail->setVisible(!show);
     ImageTaskInfo->SetPicture1(show ? ImageNote : ImageClock);
-    ImageTaskInfo->setToolTip(show ? QStringLiteral("Content") : QStringLiteral("Date/Time"));
+    ImageTaskInfo->setToolTip(show ? tr("Content") : tr("Date/Time"));
 }
 
 void TFormNote::ImageTaskInfoClick()

@@ -29,14 +29,15 @@ QString ReminderTimeCaption(TDateTime moment)
 
 TNoteInfoPanel::TNoteInfoPanel(QWidget *parent) : QWidget(parent)
 {
-    const char *const captions[] = {"Due Date:", "Reminder:", "Priority:", "Finished:"};
+    static const char *const captions[] = {QT_TR_NOOP("Due Date:"), QT_TR_NOOP("Reminder:"),
+                                           QT_TR_NOOP("Priority:"), QT_TR_NOOP("Finished:")};
     int widest = 0;
     for (const char *text : captions)
-        widest = std::max(widest, fontMetrics().horizontalAdvance(QString::fromLatin1(text)));
+        widest = std::max(widest, fontMetrics().horizontalAdvance(tr(text)));
     const int captionRight = std::max(CaptionRight, widest + 2);
     const int controlLeft = captionRight + CaptionGap;
     for (int row = 0; row < 4; ++row) {
-        auto *caption = new QLabel(QString::fromLatin1(captions[row]), this);
+        auto *caption = new QLabel(tr(captions[row]), this);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         caption->adjustSize();
         caption->move(captionRight - caption->width(), RowTop + row * RowStep);
@@ -56,11 +57,11 @@ TNoteInfoPanel::TNoteInfoPanel(QWidget *parent) : QWidget(parent)
     TPReminder->move(controlLeft, RowTop + RowStep);
 
     CBPriority = new TZELCombo(this);
-    CBPriority->SetItems({QStringLiteral("High"), QStringLiteral("Normal"), QStringLiteral("Low")});
+    CBPriority->SetItems({tr("High"), tr("Normal"), tr("Low")});
     CBPriority->SetItemIndex(1);
     place(CBPriority, 2);
     CBFinished = new TZELCombo(this);
-    CBFinished->SetItems({QStringLiteral("Yes"), QStringLiteral("No")});
+    CBFinished->SetItems({tr("Yes"), tr("No")});
     CBFinished->SetItemIndex(1);
     place(CBFinished, 3);
 }

@@ -40,14 +40,13 @@ QIcon Swatch(qint32 color)
 } // namespace
 
 TNoteMenu::TNoteMenu(TFormNote *note)
-    : QObject(note), PMSysMenu(new QMenu(note)), Edit1(new QMenu(QStringLiteral("&Edit"), PMSysMenu)),
-      ChangeColor1(new QMenu(QStringLiteral("Change Color            "), PMSysMenu)),
-      SaveAs1(new QAction(QStringLiteral("Save &As..."), this)),
-      Print1(new QAction(QStringLiteral("&Print..."), this)),
-      Delete1(new QAction(QStringLiteral("&Delete"), this)), Cut1(new QAction(QStringLiteral("Cu&t"), this)),
-      Copy1(new QAction(QStringLiteral("&Copy"), this)), Paste1(new QAction(QStringLiteral("&Paste"), this)),
-      SelectAll1(new QAction(QStringLiteral("Select &All     "), this)),
-      ActionChangeFont(new QAction(QStringLiteral("Change &Font..."), this)), FNote(note)
+    : QObject(note), PMSysMenu(new QMenu(note)), Edit1(new QMenu(tr("&Edit"), PMSysMenu)),
+      ChangeColor1(new QMenu(tr("Change Color            "), PMSysMenu)),
+      SaveAs1(new QAction(tr("Save &As..."), this)), Print1(new QAction(tr("&Print..."), this)),
+      Delete1(new QAction(tr("&Delete"), this)), Cut1(new QAction(tr("Cu&t"), this)),
+      Copy1(new QAction(tr("&Copy"), this)), Paste1(new QAction(tr("&Paste"), this)),
+      SelectAll1(new QAction(tr("Select &All     "), this)),
+      ActionChangeFont(new QAction(tr("Change &Font..."), this)), FNote(note)
 {
     connect(SaveAs1, &QAction::triggered, this, &TNoteMenu::SaveAs1Click);
     connect(Print1, &QAction::triggered, this, &TNoteMenu::Print1Click);
@@ -172,8 +171,7 @@ void TNoteMenu::Print1Click()
     if (!Dialogs().SetUpPrinter(FNote, printer))
         return;
     try {
-        PrintPlainText(printer, FMemo->toPlainText(), QFont(QStringLiteral("Arial"), 10),
-                       QStringLiteral("Jotterbox"));
+        PrintPlainText(printer, FMemo->toPlainText(), QFont(QStringLiteral("Arial"), 10), tr("Jotterbox"));
     } catch (const EJbxError &error) {
         Dialogs().ErrorBox(error.Message());
     }
@@ -181,8 +179,7 @@ void TNoteMenu::Print1Click()
 
 void TNoteMenu::Delete1Click()
 {
-    if (!Dialogs().YesNo(QStringLiteral("Confirmation"),
-                         QStringLiteral("Are you sure that you want to delete this note?")))
+    if (!Dialogs().YesNo(tr("Confirmation"), tr("Are you sure that you want to delete this note?")))
         return;
     FNote->Task->Text.clear();
     DataModified = true;

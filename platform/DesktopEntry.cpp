@@ -1,5 +1,6 @@
 #include "platform/DesktopEntry.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -41,10 +42,11 @@ QString Executable(const QString &appDir) { return QDir(appDir).absoluteFilePath
 QString WriteFile(const QString &path, const QByteArray &bytes)
 {
     if (!QDir().mkpath(QFileInfo(path).path()))
-        return QStringLiteral("cannot make the folder of %1").arg(path);
+        return QCoreApplication::translate("DesktopEntry", "cannot make the folder of %1").arg(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        return QCoreApplication::translate("DesktopEntry", "cannot write %1: %2")
+            .arg(path, file.errorString());
     return {};
 }
 
@@ -52,7 +54,8 @@ QString RemoveFile(const QString &path)
 {
     if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return {};
-    return QFile::remove(path) ? QString() : QStringLiteral("cannot remove %1").arg(path);
+    return QFile::remove(path) ? QString()
+                               : QCoreApplication::translate("DesktopEntry", "cannot remove %1").arg(path);
 }
 
 QString UserFolder(const char *variable, const QString &fallback)
@@ -135,7 +138,8 @@ QString Install(const QString &appDir, const TPlaces &places)
     for (const auto &[source, target] : Icons()) {
         QFile icon(QDir(appDir).filePath(source));
         if (!icon.open(QIODevice::ReadOnly))
-            return QStringLiteral("cannot read %1: %2").arg(icon.fileName(), icon.errorString());
+            return QCoreApplication::translate("DesktopEntry", "cannot read %1: %2")
+                .arg(icon.fileName(), icon.errorString());
         writes.append({ThemeFolder(places) + target, icon.readAll()});
     }
     writes.prepend({MenuFile(places), EntryText(Executable(appDir), false).toUtf8()});

@@ -96,8 +96,8 @@ public:
                 return;
         // Owned only by a modal dialog that would block it: a note closes
         // for good, and would take a box it owned along unread.
-        QMessageBox *box = NewBox(QMessageBox::Critical, QStringLiteral("Jotterbox"), message,
-                                  QMessageBox::Ok, QApplication::activeModalWidget());
+        QMessageBox *box = NewBox(QMessageBox::Critical, QCoreApplication::translate("Dialogs", "Jotterbox"),
+                                  message, QMessageBox::Ok, QApplication::activeModalWidget());
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
         std::erase_if(FOpen, [](const QPointer<QMessageBox> &open) { return open.isNull(); });
@@ -109,8 +109,8 @@ public:
     {
         if (!Record(message))
             return;
-        Answer(NewBox(QMessageBox::Critical, QStringLiteral("Jotterbox"), message, QMessageBox::Ok,
-                      Owner(nullptr)));
+        Answer(NewBox(QMessageBox::Critical, QCoreApplication::translate("Dialogs", "Jotterbox"), message,
+                      QMessageBox::Ok, Owner(nullptr)));
     }
 
     bool YesNo(const QString &caption, const QString &text) override

@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "settings/TUserInfo.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <algorithm>
 
@@ -160,12 +161,13 @@ bool OfferGnomeShortcutsOnce(TUserInfo &info, const QString &executable)
 {
     if (info.GnomeShortcutsOffered)
         return false;
-    const bool yes =
-        Dialogs().YesNo(QStringLiteral("Jotterbox"),
-                        QStringLiteral("GNOME does not let programs have global hot keys of their own.\n\n"
-                                       "Add Ctrl+Alt+N (new note) and Ctrl+Alt+L (show or hide the list) to "
-                                       "GNOME's keyboard shortcuts? You can change or remove them later in "
-                                       "Settings, Keyboard, Keyboard Shortcuts, Custom Shortcuts."));
+    const bool yes = Dialogs().YesNo(
+        QCoreApplication::translate("GnomeShortcuts", "Jotterbox"),
+        QCoreApplication::translate("GnomeShortcuts",
+                                    "GNOME does not let programs have global hot keys of their own.\n\n"
+                                    "Add Ctrl+Alt+N (new note) and Ctrl+Alt+L (show or hide the list) to "
+                                    "GNOME's keyboard shortcuts? You can change or remove them later in "
+                                    "Settings, Keyboard, Keyboard Shortcuts, Custom Shortcuts."));
     info.GnomeShortcutsOffered = true;
     try {
         info.SaveSettings();
@@ -180,7 +182,8 @@ bool OfferGnomeShortcutsOnce(TUserInfo &info, const QString &executable)
         WriteDebugLog(line);
         qWarning("%s", qPrintable(line));
         Dialogs().ErrorBox(
-            QStringLiteral("The keyboard shortcuts could not be added to GNOME's settings.\n\n%1")
+            QCoreApplication::translate(
+                "GnomeShortcuts", "The keyboard shortcuts could not be added to GNOME's settings.\n\n%1")
                 .arg(error));
         return false;
     }

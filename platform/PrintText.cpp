@@ -2,6 +2,7 @@
 
 #include "base/JbxError.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -83,7 +84,8 @@ void PrintPlainText(QPrinter &printer, const QString &text, const QFont &font, c
     printer.setDocName(jobTitle);
     QPainter painter;
     if (!painter.begin(&printer))
-        throw EJbxError(QStringLiteral("Unable to print: the printer could not be opened."));
+        throw EJbxError(
+            QCoreApplication::translate("PrintText", "Unable to print: the printer could not be opened."));
 
     // The painter's origin is the corner of the printable area; the text
     // keeps half an inch from it on every side.

@@ -115,19 +115,19 @@ void TFormTaskList::SetCommands(TAppCommands *commands)
 
 void TFormTaskList::BuildActions()
 {
-    ActionAddNewNote = new QAction(QStringLiteral("New &Note"), this);
+    ActionAddNewNote = new QAction(tr("New &Note"), this);
     ActionAddNewNote->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_N));
-    ActionEditSelectedNote = new QAction(QStringLiteral("&Open Selected Note"), this);
-    ActionDeleteSelectedNote = new QAction(QStringLiteral("&Delete Selected Note"), this);
+    ActionEditSelectedNote = new QAction(tr("&Open Selected Note"), this);
+    ActionDeleteSelectedNote = new QAction(tr("&Delete Selected Note"), this);
     addActions({ActionAddNewNote, ActionEditSelectedNote, ActionDeleteSelectedNote});
     connect(ActionAddNewNote, &QAction::triggered, this, &TFormTaskList::ActionAddNewNoteExecute);
     connect(ActionEditSelectedNote, &QAction::triggered, this, &TFormTaskList::ActionEditSelectedNoteExecute);
     connect(ActionDeleteSelectedNote, &QAction::triggered, this,
             &TFormTaskList::ActionDeleteSelectedNoteExecute);
 
-    List1 = new QAction(QStringLiteral("&List"), this);
-    LargeIcons1 = new QAction(QStringLiteral("Large &Icons"), this);
-    FinishedItems1 = new QAction(QStringLiteral("Finished Items"), this);
+    List1 = new QAction(tr("&List"), this);
+    LargeIcons1 = new QAction(tr("Large &Icons"), this);
+    FinishedItems1 = new QAction(tr("Finished Items"), this);
     auto *views = new QActionGroup(this);
     for (QAction *item : {List1, LargeIcons1}) {
         item->setCheckable(true);
@@ -145,7 +145,7 @@ void TFormTaskList::BuildActions()
         ActionEditSelectedNote->setEnabled(true);
         ActionDeleteSelectedNote->setEnabled(true);
     });
-    View1 = new QMenu(QStringLiteral("&View"), this);
+    View1 = new QMenu(tr("&View"), this);
     View1->addActions({List1, LargeIcons1});
     View1->addSeparator();
     View1->addAction(FinishedItems1);
@@ -219,8 +219,7 @@ void TFormTaskList::ActionDeleteSelectedNoteExecute()
     TTask *task = ListView1->SelectedTask();
     if (!task)
         return;
-    if (!Dialogs().YesNo(QStringLiteral("Confirmation"),
-                         QStringLiteral("Are you sure that you want to delete the selected note?")))
+    if (!Dialogs().YesNo(tr("Confirmation"), tr("Are you sure that you want to delete the selected note?")))
         return;
     // The rows may have been rebuilt while the question was up: the task
     // the user confirmed goes, wherever its row is now, and only if it is

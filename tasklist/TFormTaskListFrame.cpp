@@ -92,7 +92,7 @@ QLineEdit *TFormTaskList::SearchBox()
     if (EditSearch)
         return EditSearch;
     EditSearch = new QLineEdit(PanelClient);
-    EditSearch->setToolTip(QStringLiteral("Input your search string here."));
+    EditSearch->setToolTip(tr("Input your search string here."));
     EditSearch->setStyleSheet(
         QStringLiteral("QLineEdit { border: 1px solid palette(dark); background: white; color: black; }"));
     EditSearch->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -435,7 +435,7 @@ void TFormTaskList::PrintList()
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(10);
     try {
-        PrintPlainText(printer, RowLines().join(u'\n'), font, QStringLiteral("Jotterbox"), true);
+        PrintPlainText(printer, RowLines().join(u'\n'), font, tr("Jotterbox"), true);
     } catch (const EJbxError &error) {
         Dialogs().ErrorBox(error.Message());
     }
@@ -443,6 +443,6 @@ void TFormTaskList::PrintList()
 
 void TFormTaskList::ExportList()
 {
-    SaveTextFileAs(this, QStringLiteral("tasklist.txt"), QStringLiteral("Export"),
+    SaveTextFileAs(this, QStringLiteral("tasklist.txt"), tr("Export"),
                    [this] { return ExportBytes(RowLines()); });
 }

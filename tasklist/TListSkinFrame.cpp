@@ -53,9 +53,9 @@ void TListSkinFrame::BuildTitleBar()
     ImageIcon->SetPicture(ListIconPicture());
     ImageIcon->move(7, 7);
     ImageTopRight = NewImage(PanelTitle, "ImageTopRight", false);
-    ImageX = NewImage(PanelTitle, "ImageX", false, QStringLiteral("Close"));
-    ImageS = NewImage(PanelTitle, "ImageS", false, QStringLiteral("Shrink/Expand"));
-    ImageH = NewImage(PanelTitle, "ImageH", false, QStringLiteral("Help"));
+    ImageX = NewImage(PanelTitle, "ImageX", false, tr("Close"));
+    ImageS = NewImage(PanelTitle, "ImageS", false, tr("Shrink/Expand"));
+    ImageH = NewImage(PanelTitle, "ImageH", false, tr("Help"));
     ImageH->SetPicture(HelpButtonPicture());
     for (TSkinImage *button : {ImageX, ImageS, ImageH})
         button->SetTransparent(true);
@@ -80,8 +80,8 @@ void TListSkinFrame::BuildClient()
     ImageBottomLeft = NewImage(PanelClient, "ImageBottomLeft", false);
     ImageBottomRight = NewImage(PanelClient, "ImageBottomRight", false);
     ImageSearch = NewImage(PanelClient, "ImageSearch", false);
-    ImageNew = NewImage(PanelClient, "ImageNew", false, QStringLiteral("New Note"));
-    ImageDel = NewImage(PanelClient, "ImageDel", false, QStringLiteral("Delete Selected Note"));
+    ImageNew = NewImage(PanelClient, "ImageNew", false, tr("New Note"));
+    ImageDel = NewImage(PanelClient, "ImageDel", false, tr("Delete Selected Note"));
     connect(ImageNew, &TSkinImage::Clicked, this, &TListSkinFrame::NewClicked);
     connect(ImageDel, &TSkinImage::Clicked, this, &TListSkinFrame::DelClicked);
 

@@ -119,9 +119,9 @@ QVariant TTaskListModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     if (section == ColumnSubject)
-        return QStringLiteral("Subject");
+        return tr("Subject");
     if (section == ColumnDueDate)
-        return QStringLiteral("Due Date");
+        return tr("Due Date");
     return QString();
 }
 

@@ -1,5 +1,6 @@
 #include "toolbar/ClockHands.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <cmath>
 #include <numbers>
@@ -37,7 +38,8 @@ QPoint HourHandEnd(int hour, int minute)
 
 QString ClockHint(QTime time)
 {
-    return time.toString(QStringLiteral("h:mm")) + QStringLiteral(" - Jotterbox");
+    return QCoreApplication::translate("ClockHands", "%1 - Jotterbox")
+        .arg(time.toString(QStringLiteral("h:mm")));
 }
 
 QPixmap ClockWithHands(const QPixmap &face, QTime time)

@@ -58,7 +58,7 @@ TFormToolBar::TFormToolBar(QWidget *listWindow)
     : QWidget(listWindow, Qt::Tool | Qt::FramelessWindowHint | StayOnTopFlag()), Timer1(new TWallClockTimer(this)),
       FSettle(new QTimer(this))
 {
-    setWindowTitle(QStringLiteral("Jotterbox"));
+    setWindowTitle(tr("Jotterbox"));
     // Hints show although a tool window is seldom the active one.
     setAttribute(Qt::WA_AlwaysShowToolTips);
 
@@ -70,9 +70,9 @@ TFormToolBar::TFormToolBar(QWidget *listWindow)
     // press would take the pointer away from the drag.
     ImageClock->setContextMenuPolicy(Qt::PreventContextMenu);
     Image2 = NewImage(this, NewNoteButtonPicture(), QPoint(24, 3));
-    Image2->setToolTip(QStringLiteral("New Note"));
+    Image2->setToolTip(tr("New Note"));
     Image3 = NewImage(this, ListButtonPicture(), QPoint(44, 3));
-    Image3->setToolTip(QStringLiteral("Show/Hide List"));
+    Image3->setToolTip(tr("Show/Hide List"));
     for (TSkinImage *button : {Image2, Image3})
         button->setCursor(Qt::PointingHandCursor);
     connect(Image2, &TSkinImage::Clicked, this, &TFormToolBar::Image2Click);
@@ -245,7 +245,7 @@ void TFormToolBar::PopupMenu1Popup()
 {
     if (!PopupMenu1) {
         PopupMenu1 = new QMenu(this);
-        HideToolbar1 = new QAction(QStringLiteral("Hide Toolbar"), this);
+        HideToolbar1 = new QAction(tr("Hide Toolbar"), this);
         connect(HideToolbar1, &QAction::triggered, this, &TFormToolBar::HideToolbar1Click);
     }
     const TAppCommands shared = FCommands ? *FCommands : TAppCommands();

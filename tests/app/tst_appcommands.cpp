@@ -85,13 +85,27 @@ class TestAppCommands : public QObject {
 
     // Runs the options command; `inDialog` acts on the open dialog, which
     // is then left with OK or Cancel.
+    // A control of the options dialog, by its name.
+    template <typename T> T *OptionsControl(const char *name) const
+    {
+        T *control = FOptions->findChild<T *>(QLatin1String(name));
+        if (!control)
+            qFatal("the options dialog has no %s", name);
+        return control;
+    }
+    void FlipStayOnTop() const
+    {
+        auto *box = OptionsControl<QCheckBox>("CBStayOnTop");
+        box->setChecked(!box->isChecked());
+    }
+
     void RunOptions(bool ok, const std::function<void()> &inDialog = {})
     {
         QTimer::singleShot(0, FOptions.get(), [this, ok, inDialog] {
             QVERIFY(FOptions->isVisible());
             if (inDialog)
                 inDialog();
-            (ok ? FOptions->BtnOK : FOptions->BtnCancel)->click();
+            OptionsControl<QPushButton>(ok ? "BtnOK" : "BtnCancel")->click();
         });
         FMain->ActionOptionsExecute();
         QVERIFY(!FOptions->isVisible());
@@ -272,7 +286,7 @@ private slots:
         Start();
         QSignalSpy closed(FMain.get(), &TFormMain::Closed);
         const bool before = UserInfo().StayOnTop;
-        auto flip = [this] { FOptions->CBStayOnTop->setChecked(!FOptions->CBStayOnTop->isChecked()); };
+        auto flip = [this] { FlipStayOnTop(); };
 
         // No: the program goes on; the new value waits for the next start.
         RunOptions(true, flip);
@@ -297,7 +311,7 @@ private slots:
         FShell->StartSucceeds = false;
         FDialogs->Answers = {true};
         QSignalSpy closedAgain(FMain.get(), &TFormMain::Closed);
-        RunOptions(true, [this] { FOptions->CBStayOnTop->setChecked(!FOptions->CBStayOnTop->isChecked()); });
+        RunOptions(true, [this] { FlipStayOnTop(); });
         QCOMPARE(closedAgain.size(), 1);
     }
 
@@ -341,8 +355,7 @@ private slots:
                 FMain->Exit1Click();
             } else if (way == 1) {
                 FDialogs->Answers = {true};
-                RunOptions(
-                    true, [this] { FOptions->CBStayOnTop->setChecked(!FOptions->CBStayOnTop->isChecked()); });
+                RunOptions(true, [this] { FlipStayOnTop(); });
             } else if (way == 3) {
                 FMain->RunCommand(QStringLiteral("exit"));
             } else if (FMain->WMQueryEndSession()) {
@@ -392,7 +405,7 @@ private slots:
             FMain->RunCommand(QStringLiteral("options"));
             QVERIFY(FOptions->isVisible());
             FMain->RunCommand(QStringLiteral("no-such-command"));
-            FOptions->BtnCancel->click();
+            OptionsControl<QPushButton>("BtnCancel")->click();
         });
         FMain->RunCommand(QStringLiteral("options"));
         QVERIFY(!FOptions->isVisible());
@@ -459,7 +472,7 @@ private slots:
         QTimer::singleShot(0, FOptions.get(), [this] {
             QTest::keyClick(FOptions.get(), Qt::Key_L, Qt::ControlModifier | Qt::AltModifier);
             QTest::keyClick(FOptions.get(), Qt::Key_F1);
-            FOptions->BtnCancel->click();
+            OptionsControl<QPushButton>("BtnCancel")->click();
         });
         FMain->ActionOptionsExecute();
         QVERIFY(FList->isVisible());

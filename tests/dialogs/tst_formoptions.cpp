@@ -15,6 +15,7 @@
 #include "settings/TUserInfo.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimeEdit>
+#include <QTranslator>
 #include <QTreeWidget>
 #include <QWindow>
 #include <memory>
@@ -32,6 +34,15 @@ class TestFormOptions : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TDialogsWorld> FWorld;
+
+    // A control of the dialog, by its name.
+    template <typename T> static T *Find(const TFormOptions &options, const char *name)
+    {
+        T *control = options.findChild<T *>(QLatin1String(name));
+        if (!control)
+            qFatal("the options dialog has no %s", name);
+        return control;
+    }
 
     // A skin folder as the program installs it.
     void AddSkin(const QString &entry, const QByteArray &name) const
@@ -46,8 +57,8 @@ class TestFormOptions : public QObject {
     static QStringList Skins(const TFormOptions &options)
     {
         QStringList skins;
-        for (int row = 0; row < options.ListViewSkins->topLevelItemCount(); ++row) {
-            const QTreeWidgetItem *item = options.ListViewSkins->topLevelItem(row);
+        for (int row = 0; row < Find<QTreeWidget>(options, "ListViewSkins")->topLevelItemCount(); ++row) {
+            const QTreeWidgetItem *item = Find<QTreeWidget>(options, "ListViewSkins")->topLevelItem(row);
             skins << item->text(0) + u'=' + item->text(1) + (item->isSelected() ? "*" : "");
         }
         return skins;
@@ -56,12 +67,16 @@ class TestFormOptions : public QObject {
     // The automatic reminder line's three controls are usable together.
     static QString ReminderLine(const TFormOptions &options)
     {
-        const int on = int(options.CBAutoReminder->isEnabled()) + int(options.TPAutoReminder->isEnabled()) +
-                       int(options.STAutoReminder->isEnabled());
+        const int on = int(Find<QCheckBox>(options, "CBAutoReminder")->isEnabled()) +
+                       int(Find<QTimeEdit>(options, "TPAutoReminder")->isEnabled()) +
+                       int(Find<QLabel>(options, "STAutoReminder")->isEnabled());
         return on == 3 ? QStringLiteral("on") : on == 0 ? QStringLiteral("off") : QStringLiteral("mixed");
     }
 
-    static void PressOK(TFormOptions &options) { QTest::mouseClick(options.BtnOK, Qt::LeftButton); }
+    static void PressOK(TFormOptions &options)
+    {
+        QTest::mouseClick(Find<QPushButton>(options, "BtnOK"), Qt::LeftButton);
+    }
 
 private slots:
     void initTestCase() { InstallFontSubstitutions(); }
@@ -109,9 +124,9 @@ private slots:
         options.show();
         QVERIFY(!StayOnTopChanged);
         QStringList tabs;
-        for (int index = 0; index < options.PageControl1->count(); ++index)
-            if (options.PageControl1->isTabVisible(index))
-                tabs << options.PageControl1->tabText(index);
+        for (int index = 0; index < Find<QTabWidget>(options, "PageControl1")->count(); ++index)
+            if (Find<QTabWidget>(options, "PageControl1")->isTabVisible(index))
+                tabs << Find<QTabWidget>(options, "PageControl1")->tabText(index);
         QCOMPARE(tabs, (QStringList{"General", "Color && Font"}));
         PressOK(options);
         QCOMPARE(options.result(), int(QDialog::Accepted));
@@ -145,7 +160,7 @@ private slots:
         UserInfo().AutoReminderTime = EncodeTime(9, 30);
         TFormOptions options;
         options.show();
-        QCOMPARE(options.TPAutoReminder->text(), shown);
+        QCOMPARE(Find<QTimeEdit>(options, "TPAutoReminder")->text(), shown);
         options.reject();
 
         for (const TDateTime time : {EncodeTime(9, 30), EncodeTime(9, 30, 15)}) {
@@ -169,35 +184,36 @@ private slots:
         TFormOptions options;
         options.show();
         const QPoint centred = options.pos();
-        options.CBShowTips->click();
-        options.CBStayOnTop->click();
-        options.EditSoundFile->setText(QStringLiteral("/tmp/other.wav"));
+        Find<QCheckBox>(options, "CBShowTips")->click();
+        Find<QCheckBox>(options, "CBStayOnTop")->click();
+        Find<QLineEdit>(options, "EditSoundFile")->setText(QStringLiteral("/tmp/other.wav"));
         FWorld->Dialogs.ColorAnswer = QColor(1, 2, 3);
-        options.PanelColor1Click(options.PanelColor1);
-        options.PageControl1->setCurrentWidget(options.TSColorFont);
+        options.PanelColor1Click(Find<QLabel>(options, "PanelColor1"));
+        Find<QTabWidget>(options, "PageControl1")->setCurrentWidget(Find<QWidget>(options, "TSColorFont"));
         // Moved the way the window manager moves it, not by the program.
         options.windowHandle()->setFramePosition(centred + QPoint(40, 30));
         QCoreApplication::processEvents();
-        QTest::mouseClick(options.BtnCancel, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(options, "BtnCancel"), Qt::LeftButton);
         QCOMPARE(options.result(), int(QDialog::Rejected));
         QVERIFY(UserInfo() == before);
         QVERIFY(!StayOnTopChanged);
 
         // The page and the place stay, the edits do not; Escape cancels too.
         options.show();
-        QCOMPARE(options.PageControl1->currentWidget(), options.TSColorFont);
+        QCOMPARE(Find<QTabWidget>(options, "PageControl1")->currentWidget(),
+                 Find<QWidget>(options, "TSColorFont"));
         QCOMPARE(options.pos(), centred + QPoint(40, 30));
-        QCOMPARE(options.CBShowTips->isChecked(), before.ShowTips);
-        QCOMPARE(options.EditSoundFile->text(), before.SoundFileName);
+        QCOMPARE(Find<QCheckBox>(options, "CBShowTips")->isChecked(), before.ShowTips);
+        QCOMPARE(Find<QLineEdit>(options, "EditSoundFile")->text(), before.SoundFileName);
         QCOMPARE(options.PanelColorValue(0), before.Color1);
-        options.CBQuickInputMode->click();
+        Find<QCheckBox>(options, "CBQuickInputMode")->click();
         QTest::keyClick(&options, Qt::Key_Escape);
         QVERIFY(!options.isVisible());
         QVERIFY(UserInfo() == before);
 
         QSignalSpy help(&options, &TFormOptions::HelpRequested);
         options.show();
-        QTest::mouseClick(options.BtnHelp, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(options, "BtnHelp"), Qt::LeftButton);
         QCOMPARE(help.size(), 1);
     }
 
@@ -207,18 +223,18 @@ private slots:
         const TUserInfo before = UserInfo();
         TFormOptions options;
         options.show();
-        QVERIFY(!options.CBStartAtLogin->isChecked());
+        QVERIFY(!Find<QCheckBox>(options, "CBStartAtLogin")->isChecked());
 
         // Ticked and cancelled: nothing written.
-        options.CBStartAtLogin->click();
-        QTest::mouseClick(options.BtnCancel, Qt::LeftButton);
+        Find<QCheckBox>(options, "CBStartAtLogin")->click();
+        QTest::mouseClick(Find<QPushButton>(options, "BtnCancel"), Qt::LeftButton);
         QVERIFY(!QFile::exists(entry));
 
         // Ticked and confirmed: the entry starts this folder's program, and
         // no setting changed.
         options.show();
-        QVERIFY(!options.CBStartAtLogin->isChecked());
-        options.CBStartAtLogin->click();
+        QVERIFY(!Find<QCheckBox>(options, "CBStartAtLogin")->isChecked());
+        Find<QCheckBox>(options, "CBStartAtLogin")->click();
         PressOK(options);
         QFile written(entry);
         QVERIFY(written.open(QIODevice::ReadOnly));
@@ -228,8 +244,8 @@ private slots:
 
         // The next showing reads the entry; unticked, it goes.
         options.show();
-        QVERIFY(options.CBStartAtLogin->isChecked());
-        options.CBStartAtLogin->click();
+        QVERIFY(Find<QCheckBox>(options, "CBStartAtLogin")->isChecked());
+        Find<QCheckBox>(options, "CBStartAtLogin")->click();
         PressOK(options);
         QVERIFY(!QFile::exists(entry));
 
@@ -237,7 +253,7 @@ private slots:
         // leaves it as it is.
         FWorld->Write(QStringLiteral("config/autostart/Jotterbox.desktop"), "[Desktop Entry]\nExec=mine\n");
         options.show();
-        QVERIFY(options.CBStartAtLogin->isChecked());
+        QVERIFY(Find<QCheckBox>(options, "CBStartAtLogin")->isChecked());
         PressOK(options);
         QFile mine(entry);
         QVERIFY(mine.open(QIODevice::ReadOnly));
@@ -247,7 +263,7 @@ private slots:
         QVERIFY(QDir(FWorld->Path(QStringLiteral("config/autostart"))).removeRecursively());
         FWorld->Write(QStringLiteral("config/autostart"), "a file, not a folder");
         options.show();
-        options.CBStartAtLogin->click();
+        Find<QCheckBox>(options, "CBStartAtLogin")->click();
         PressOK(options);
         QCOMPARE(FWorld->Dialogs.Errors.size(), 1);
         QVERIFY2(FWorld->Dialogs.Errors.first().contains(QStringLiteral("autostart")),
@@ -259,7 +275,7 @@ private slots:
         UserInfo().StayOnTop = true;
         TFormOptions options;
         options.show();
-        options.CBStayOnTop->setChecked(false);
+        Find<QCheckBox>(options, "CBStayOnTop")->setChecked(false);
         PressOK(options);
         QVERIFY(StayOnTopChanged);
         QVERIFY(!UserInfo().StayOnTop);
@@ -275,26 +291,26 @@ private slots:
         UserInfo().AutoDueDateDays = 5;
         TFormOptions options;
         options.show();
-        QVERIFY(!options.CBAutoDueDate->isChecked());
-        QCOMPARE(options.EditAutoDueDate->value(), 5);
+        QVERIFY(!Find<QCheckBox>(options, "CBAutoDueDate")->isChecked());
+        QCOMPARE(Find<QSpinBox>(options, "EditAutoDueDate")->value(), 5);
         QCOMPARE(ReminderLine(options), QStringLiteral("off"));
 
-        options.CBAutoDueDate->click();
+        Find<QCheckBox>(options, "CBAutoDueDate")->click();
         QCOMPARE(ReminderLine(options), QStringLiteral("on"));
-        QVERIFY(!options.CBAutoReminder->isChecked());
-        options.CBAutoReminder->click();
-        options.CBAutoDueDate->click();
+        QVERIFY(!Find<QCheckBox>(options, "CBAutoReminder")->isChecked());
+        Find<QCheckBox>(options, "CBAutoReminder")->click();
+        Find<QCheckBox>(options, "CBAutoDueDate")->click();
         QCOMPARE(ReminderLine(options), QStringLiteral("off"));
-        QVERIFY(!options.CBAutoReminder->isChecked());
+        QVERIFY(!Find<QCheckBox>(options, "CBAutoReminder")->isChecked());
 
         // A changed value ticks its box.
-        options.EditAutoDueDate->stepUp();
-        QVERIFY(options.CBAutoDueDate->isChecked());
+        Find<QSpinBox>(options, "EditAutoDueDate")->stepUp();
+        QVERIFY(Find<QCheckBox>(options, "CBAutoDueDate")->isChecked());
         QCOMPARE(ReminderLine(options), QStringLiteral("on"));
-        options.TPAutoReminder->setTime(QTime(14, 15));
-        QVERIFY(options.CBAutoReminder->isChecked());
-        options.EditDelDays->setValue(12);
-        QVERIFY(options.CBAutoDelete->isChecked());
+        Find<QTimeEdit>(options, "TPAutoReminder")->setTime(QTime(14, 15));
+        QVERIFY(Find<QCheckBox>(options, "CBAutoReminder")->isChecked());
+        Find<QSpinBox>(options, "EditDelDays")->setValue(12);
+        QVERIFY(Find<QCheckBox>(options, "CBAutoDelete")->isChecked());
         PressOK(options);
         QCOMPARE(UserInfo().AutoDueDateDays, 6);
         QVERIFY(UserInfo().AutoDueDate && UserInfo().AutoReminder && UserInfo().AutoDeleteFinishedTasks);
@@ -304,7 +320,7 @@ private slots:
         // Switched off elsewhere: the line greys out again at the next showing.
         UserInfo().AutoDueDate = false;
         options.show();
-        QVERIFY(!options.CBAutoDueDate->isChecked());
+        QVERIFY(!Find<QCheckBox>(options, "CBAutoDueDate")->isChecked());
         QCOMPARE(ReminderLine(options), QStringLiteral("off"));
     }
 
@@ -315,8 +331,8 @@ private slots:
         UserInfo().AutoReminderTime = EncodeDate(2026, 5, 4) + EncodeTime(7, 5);
         TFormOptions options;
         options.show();
-        QCOMPARE(options.EditAutoDueDate->value(), 30);
-        QCOMPARE(options.EditDelDays->value(), 1);
+        QCOMPARE(Find<QSpinBox>(options, "EditAutoDueDate")->value(), 30);
+        QCOMPARE(Find<QSpinBox>(options, "EditDelDays")->value(), 1);
         PressOK(options);
         QCOMPARE(UserInfo().AutoDueDateDays, 30);
         QCOMPARE(UserInfo().AutoDeleteFinishedTasksDays, 1);
@@ -328,13 +344,14 @@ private slots:
         const qint32 color5 = UserInfo().Color5;
         TFormOptions options;
         options.show();
-        options.PageControl1->setCurrentWidget(options.TSColorFont);
+        Find<QTabWidget>(options, "PageControl1")->setCurrentWidget(Find<QWidget>(options, "TSColorFont"));
         FWorld->Dialogs.ColorAnswer = QColor(10, 20, 30);
-        QTest::mouseClick(options.PanelColor3, Qt::LeftButton);
-        QCOMPARE(options.PanelColor3->palette().color(QPalette::Window), QColor(10, 20, 30));
+        QTest::mouseClick(Find<QLabel>(options, "PanelColor3"), Qt::LeftButton);
+        QCOMPARE(Find<QLabel>(options, "PanelColor3")->palette().color(QPalette::Window), QColor(10, 20, 30));
         FWorld->Dialogs.ColorAnswer.reset(); // cancelled
-        QTest::mouseClick(options.PanelColor5, Qt::LeftButton);
-        QCOMPARE(options.PanelColor5->palette().color(QPalette::Window), ColorRefToQColor(color5));
+        QTest::mouseClick(Find<QLabel>(options, "PanelColor5"), Qt::LeftButton);
+        QCOMPARE(Find<QLabel>(options, "PanelColor5")->palette().color(QPalette::Window),
+                 ColorRefToQColor(color5));
         PressOK(options);
         QCOMPARE(UserInfo().Color3, 0x001E140A); // 0x00BBGGRR, as the file keeps colours
         QCOMPARE(UserInfo().Color5, color5);
@@ -357,25 +374,27 @@ private slots:
         QCOMPARE(FWorld->Dialogs.FontShown->Font.family(), QStringLiteral("Liberation Sans"));
         QCOMPARE(FWorld->Dialogs.FontShown->Font.pointSize(), 12);
         QCOMPARE(FWorld->Dialogs.FontShown->Color, QColor(255, 0, 0));
-        QVERIFY(options.PanelSampleFont->font().bold());
+        QVERIFY(Find<QLabel>(options, "PanelSampleFont")->font().bold());
         options.reject();
         options.show();
-        QVERIFY(!options.PanelSampleFont->font().bold());
+        QVERIFY(!Find<QLabel>(options, "PanelSampleFont")->font().bold());
 
         QFont chosen(QStringLiteral("Liberation Serif"), 15);
         chosen.setItalic(true);
         chosen.setUnderline(true);
         chosen.setStrikeOut(true);
         FWorld->Dialogs.FontAnswer = TFontChoice{chosen, QColor(200, 128, 0)};
-        QTest::mouseClick(options.PanelSampleFont, Qt::LeftButton);
+        QTest::mouseClick(Find<QLabel>(options, "PanelSampleFont"), Qt::LeftButton);
         PressOK(options);
         QCOMPARE(s.DefaultFontName, QStringLiteral("Liberation Serif"));
         QCOMPARE(s.DefaultFontSize, 15);
         QVERIFY(!s.DefaultFontBold && s.DefaultFontItalic);
         QCOMPARE(s.DefaultFontColor, 0x000080C8);
         options.show();
-        QVERIFY(!options.PanelSampleFont->font().underline() && !options.PanelSampleFont->font().strikeOut());
-        QCOMPARE(options.PanelSampleFont->palette().color(QPalette::WindowText), QColor(200, 128, 0));
+        QVERIFY(!Find<QLabel>(options, "PanelSampleFont")->font().underline() &&
+                !Find<QLabel>(options, "PanelSampleFont")->font().strikeOut());
+        QCOMPARE(Find<QLabel>(options, "PanelSampleFont")->palette().color(QPalette::WindowText),
+                 QColor(200, 128, 0));
     }
 
     void soundFileIsChosenAndTested()
@@ -384,21 +403,21 @@ private slots:
         TCountedSound sound;
         TFormOptions options;
         options.show();
-        options.EditSoundFile->setText(QStringLiteral("/old/path.wav"));
+        Find<QLineEdit>(options, "EditSoundFile")->setText(QStringLiteral("/old/path.wav"));
         FWorld->Dialogs.OpenPath = FWorld->Path("ding.wav");
-        QTest::mouseClick(options.BtnSelectSoundFile, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(options, "BtnSelectSoundFile"), Qt::LeftButton);
         QCOMPARE(FWorld->Dialogs.OpenProposed, QStringList{"/old/path.wav"});
         QCOMPARE(FWorld->Dialogs.OpenFilters, QStringList{"Sound Files (*.wav)"});
-        QCOMPARE(options.EditSoundFile->text(), FWorld->Path("ding.wav"));
+        QCOMPARE(Find<QLineEdit>(options, "EditSoundFile")->text(), FWorld->Path("ding.wav"));
         FWorld->Dialogs.OpenPath.clear(); // cancelled
         options.BtnSelectSoundFileClick();
-        QCOMPARE(options.EditSoundFile->text(), FWorld->Path("ding.wav"));
+        QCOMPARE(Find<QLineEdit>(options, "EditSoundFile")->text(), FWorld->Path("ding.wav"));
 
-        QTest::mouseClick(options.BtnTestSound, Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(options, "BtnTestSound"), Qt::LeftButton);
         // Nothing typed, or nothing there: the program's own sound.
-        options.EditSoundFile->clear();
+        Find<QLineEdit>(options, "EditSoundFile")->clear();
         options.BtnTestSoundClick();
-        options.EditSoundFile->setText(FWorld->Path("gone.wav"));
+        Find<QLineEdit>(options, "EditSoundFile")->setText(FWorld->Path("gone.wav"));
         options.BtnTestSoundClick();
         const QString own = FWorld->Path("notify.wav");
         QCOMPARE(sound.Played, (QStringList{FWorld->Path("ding.wav"), own, own}));
@@ -410,17 +429,18 @@ private slots:
         TFormOptions options;
         options.show();
         QCOMPARE(Skins(options), (QStringList{"Sky Blue=1", "Sage=2*"}));
-        QCOMPARE(options.LabelPreview->text(), QStringLiteral("Preview of Sage:"));
-        QVERIFY(!options.PanelPreview->isHidden());
-        const TSkinPreview &preview = *options.PanelPreview;
+        QCOMPARE(Find<QLabel>(options, "LabelPreview")->text(), QStringLiteral("Preview of Sage:"));
+        QVERIFY(!Find<TSkinPreview>(options, "PanelPreview")->isHidden());
+        const TSkinPreview &preview = *Find<TSkinPreview>(options, "PanelPreview");
         QVERIFY(!preview.ImageBottomRight->Picture().isNull());
         // The corner pieces sit on the edges they belong to.
         QCOMPARE(preview.ImageRightTop->pos(), preview.ImageRightMid->pos());
         QCOMPARE(preview.ImageBottomRight->geometry().right(), preview.ImageBottomMid->geometry().right());
         QCOMPARE(preview.ImageBottomLeft->y(), preview.ImageBottomMid->y());
 
-        options.ListViewSkins->setCurrentItem(options.ListViewSkins->topLevelItem(0)); // as a click does
-        QCOMPARE(options.LabelPreview->text(), QStringLiteral("Preview of Sky Blue:"));
+        Find<QTreeWidget>(options, "ListViewSkins")
+            ->setCurrentItem(Find<QTreeWidget>(options, "ListViewSkins")->topLevelItem(0)); // as a click does
+        QCOMPARE(Find<QLabel>(options, "LabelPreview")->text(), QStringLiteral("Preview of Sky Blue:"));
         PressOK(options);
         QCOMPARE(UserInfo().SkinDirectoryName, QStringLiteral("1"));
 
@@ -428,10 +448,136 @@ private slots:
         UserInfo().SkinDirectoryName = QStringLiteral("sage");
         options.show();
         QCOMPARE(Skins(options), (QStringList{"Sky Blue=1", "Sage=2"}));
-        QCOMPARE(options.LabelPreview->text(), QStringLiteral("Preview:"));
-        QVERIFY(options.PanelPreview->isHidden());
+        QCOMPARE(Find<QLabel>(options, "LabelPreview")->text(), QStringLiteral("Preview:"));
+        QVERIFY(Find<TSkinPreview>(options, "PanelPreview")->isHidden());
         PressOK(options);
         QCOMPARE(UserInfo().SkinDirectoryName, QStringLiteral("sage"));
+    }
+
+    // At the font it was drawn for, every control stands where it was drawn
+    // (in the dialog's own coordinates), whatever places it.
+    void controlsStandWhereTheDialogWasDrawn_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("place");
+        QTest::newRow("PageControl1") << "TSGeneral"
+                                      << "PageControl1" << QRect(8, 8, 361, 209);
+        QTest::newRow("BtnOK") << "TSGeneral"
+                               << "BtnOK" << QRect(112, 224, 75, 25);
+        QTest::newRow("BtnCancel") << "TSGeneral"
+                                   << "BtnCancel" << QRect(200, 224, 75, 25);
+        QTest::newRow("BtnHelp") << "TSGeneral"
+                                 << "BtnHelp" << QRect(288, 224, 75, 25);
+        QTest::newRow("CBAutoDueDate") << "TSGeneral"
+                                       << "CBAutoDueDate" << QRect(18, 40, 253, 17);
+        QTest::newRow("EditAutoDueDate") << "TSGeneral"
+                                         << "EditAutoDueDate" << QRect(272, 38, 41, 22);
+        QTest::newRow("StaticText1") << "TSGeneral"
+                                     << "StaticText1" << QRect(314, 41, 20, 13);
+        QTest::newRow("CBAutoReminder") << "TSGeneral"
+                                        << "CBAutoReminder" << QRect(18, 64, 223, 17);
+        QTest::newRow("TPAutoReminder") << "TSGeneral"
+                                        << "TPAutoReminder" << QRect(242, 62, 65, 21);
+        QTest::newRow("STAutoReminder") << "TSGeneral"
+                                        << "STAutoReminder" << QRect(308, 65, 58, 13);
+        QTest::newRow("CBQuickInputMode") << "TSGeneral"
+                                          << "CBQuickInputMode" << QRect(18, 88, 153, 17);
+        QTest::newRow("CBShowTips") << "TSGeneral"
+                                    << "CBShowTips" << QRect(18, 112, 122, 17);
+        QTest::newRow("CBStartAtLogin") << "TSGeneral"
+                                        << "CBStartAtLogin" << QRect(178, 112, 177, 17);
+        QTest::newRow("Bevel2") << "TSGeneral"
+                                << "Bevel2" << QRect(10, 136, 353, 2);
+        QTest::newRow("StaticText2") << "TSGeneral"
+                                     << "StaticText2" << QRect(18, 144, 133, 13);
+        QTest::newRow("EditSoundFile") << "TSGeneral"
+                                       << "EditSoundFile" << QRect(18, 160, 281, 21);
+        QTest::newRow("BtnSelectSoundFile") << "TSGeneral"
+                                            << "BtnSelectSoundFile" << QRect(306, 160, 49, 22);
+        QTest::newRow("BtnTestSound") << "TSGeneral"
+                                      << "BtnTestSound" << QRect(18, 184, 49, 22);
+        QTest::newRow("GroupBox1") << "TSColorFont"
+                                   << "GroupBox1" << QRect(18, 40, 337, 73);
+        QTest::newRow("PanelColor1") << "TSColorFont"
+                                     << "PanelColor1" << QRect(58, 64, 33, 33);
+        QTest::newRow("PanelColor2") << "TSColorFont"
+                                     << "PanelColor2" << QRect(114, 64, 33, 33);
+        QTest::newRow("PanelColor3") << "TSColorFont"
+                                     << "PanelColor3" << QRect(170, 64, 33, 33);
+        QTest::newRow("PanelColor4") << "TSColorFont"
+                                     << "PanelColor4" << QRect(226, 64, 33, 33);
+        QTest::newRow("PanelColor5") << "TSColorFont"
+                                     << "PanelColor5" << QRect(282, 64, 33, 33);
+        QTest::newRow("GroupBox2") << "TSColorFont"
+                                   << "GroupBox2" << QRect(18, 120, 337, 73);
+        QTest::newRow("PanelSampleFont") << "TSColorFont"
+                                         << "PanelSampleFont" << QRect(58, 144, 257, 33);
+        QTest::newRow("Label1") << "TSSkin"
+                                << "Label1" << QRect(18, 40, 66, 13);
+        QTest::newRow("ListViewSkins") << "TSSkin"
+                                       << "ListViewSkins" << QRect(18, 56, 113, 161);
+        QTest::newRow("Bevel1") << "TSSkin"
+                                << "Bevel1" << QRect(146, 40, 2, 185);
+        QTest::newRow("LabelPreview") << "TSSkin"
+                                      << "LabelPreview" << QRect(154, 40, 84, 13);
+        QTest::newRow("PanelPreview") << "TSSkin"
+                                      << "PanelPreview" << QRect(162, 64, 193, 153);
+    }
+    void controlsStandWhereTheDialogWasDrawn()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, name);
+        QFETCH(QRect, place);
+        UserInfo().SkinDirectoryName = QStringLiteral("2"); // a preview to show
+        TFormOptions options;
+        options.show();
+        auto *pages = Find<QTabWidget>(options, "PageControl1");
+        QWidget *shown = Find<QWidget>(options, qPrintable(page));
+        pages->setTabVisible(pages->indexOf(shown), true);
+        pages->setCurrentWidget(shown);
+        QCOMPARE(options.size(), QSize(377, 256));
+        const QWidget *control = Find<QWidget>(options, qPrintable(name));
+        QVERIFY(control->isVisible());
+        QCOMPARE(QRect(control->mapTo(&options, QPoint(0, 0)), control->size()), place);
+    }
+
+    // In German every sentence is one text with its value in place: the
+    // box's words, the value, the rest, in that order and without overlap,
+    // all of it inside a dialog that has grown to hold it.
+    void aTranslationMovesTheWordsAndWidensTheDialog()
+    {
+        QTranslator german;
+        QVERIFY(german.load(QStringLiteral(JBX_BUILD_DIR "/translations/jotterbox_de.qm")));
+        QCoreApplication::installTranslator(&german);
+        const auto removed = qScopeGuard([&german] { QCoreApplication::removeTranslator(&german); });
+        TFormOptions options;
+        options.show();
+        QCOMPARE(options.windowTitle(), QStringLiteral("Optionen"));
+        const auto *box = Find<QCheckBox>(options, "CBAutoDueDate");
+        const auto *value = Find<QSpinBox>(options, "EditAutoDueDate");
+        const auto *rest = Find<QLabel>(options, "StaticText1");
+        const QString sentence = QCoreApplication::translate(
+            "TFormOptions", "Set due date automatically for new tasks at the %1 day.");
+        QVERIFY(!sentence.startsWith(QLatin1String("Set due date")));
+        QCOMPARE(QStringList({box->text(), value->text(), rest->text()}).join(u' ').trimmed(),
+                 sentence.arg(value->text()));
+        QVERIFY(box->geometry().right() < value->x() && value->geometry().right() < rest->x());
+        QVERIFY(options.width() >= 377 && options.height() >= 256);
+        for (const QWidget *control : options.findChildren<QWidget *>()) {
+            if (!control->isVisible())
+                continue;
+            const QRect place(control->mapTo(&options, QPoint(0, 0)), control->size());
+            QVERIFY2(options.rect().contains(place), qPrintable(control->objectName()));
+            // Every caption whole: a box as wide as it asks, a button's words
+            // inside its edges.
+            if (auto *box = qobject_cast<const QCheckBox *>(control))
+                QVERIFY2(box->width() >= box->sizeHint().width(), qPrintable(box->text()));
+            if (auto *button = qobject_cast<const QPushButton *>(control))
+                QVERIFY2(button->fontMetrics().horizontalAdvance(QString(button->text()).remove(u'&')) + 8 <=
+                             button->width(),
+                         qPrintable(button->text()));
+        }
     }
 
     void anUnreadableSkinFileEndsTheListWithOneMessage_data()
@@ -459,7 +605,7 @@ private slots:
         QCOMPARE(Skins(options), listed);
         QCOMPARE(FWorld->Dialogs.Errors.size(), 1);
         QVERIFY(FWorld->Dialogs.Errors.first().contains(FWorld->Path(unreadable)));
-        QVERIFY(!options.CBShowTips->isChecked()); // loaded before the list
+        QVERIFY(!Find<QCheckBox>(options, "CBShowTips")->isChecked()); // loaded before the list
     }
 };
 

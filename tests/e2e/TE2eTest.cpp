@@ -62,6 +62,9 @@ QProcessEnvironment TE2eTest::Environment() const
     QProcessEnvironment environment = DisplayEnvironment();
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), FRuntime);
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("jbx.events=true"));
+    // The program's texts in English, the language the tests read, whatever
+    // the desktop running them speaks; formats still follow LC_ALL and LANG.
+    environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
     return environment;
 }
 

@@ -1,7 +1,7 @@
 // A session without a tray (GNOME shows none unless an extension adds it):
 // the installed program on a private X display with a window manager and
 // no tray host keeps its toolbar up, and the toolbar's menu reaches what
-// only the tray menu offered.
+// only the tray menu offered, in the language of the desktop.
 
 #include "e2e/TE2eTest.h"
 #include "e2e/TProgram.h"
@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <csignal>
 
 namespace {
 constexpr QPoint KOnTheNoteButton(34, 13); // the clock would take the press for a drag
@@ -36,6 +37,50 @@ private slots:
     {
         const QString installError = InstallFresh();
         QVERIFY2(installError.isEmpty(), qPrintable(installError));
+    }
+
+    // The program speaks the desktop's language from its first window on:
+    // the installed translation under a German locale, the English of the
+    // sources under an English one, or where the desktop's list of
+    // languages (LANGUAGE) puts English first. Qt reads LC_ALL, LANG and
+    // LANGUAGE itself, so the system need not have the locale generated.
+    void menuSpeaksTheDesktopsLanguage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("languages");
+        QTest::addColumn<QString>("menu");
+        const QString german =
+            QStringLiteral("&Neue Notiz | &Liste anzeigen | &Optionen... | Ü&ber Jotterbox... | B&eenden");
+        const QString english =
+            QStringLiteral("New &Note | Show &List | &Options... | &About Jotterbox... | E&xit");
+        QTest::newRow("de_DE") << "de_DE.UTF-8"
+                               << "" << german;
+        QTest::newRow("en_US") << "en_US.UTF-8"
+                               << "" << english;
+        QTest::newRow("de_DE-english-first") << "de_DE.UTF-8"
+                                             << "en:de" << english;
+    }
+    void menuSpeaksTheDesktopsLanguage()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, languages);
+        QFETCH(QString, menu);
+        QProcessEnvironment environment = Environment();
+        for (const char *variable : {"LC_ALL", "LANG"})
+            environment.insert(QLatin1String(variable), locale);
+        environment.insert(QStringLiteral("LANGUAGE"), languages);
+        TProgram program(FFolder, environment);
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        QString bar;
+        QVERIFY2(Eventually([&] { return !(bar = ToolBar(program)).isEmpty(); }),
+                 qPrintable("no toolbar; output:\n" + program.Output()));
+        QVERIFY2(OpenMenu(program, bar, 1), qPrintable(program.Output()));
+        SaveScreenshot(QStringLiteral("notray-menu-%1.png").arg(QLatin1String(QTest::currentDataTag())));
+        QVERIFY2(program.Output().contains(QStringLiteral("jbx.events: toolbar menu: %1\n").arg(menu)),
+                 qPrintable(program.Output()));
+        XDo({"key", "Escape"});
+        QCOMPARE(program.Stop(SIGTERM), 0);
     }
 
     void toolbarStandsInForTheTray()

@@ -1,0 +1,736 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>ClockHands</name>
+    <message>
+        <source>%1 - Jotterbox</source>
+        <translation>%1 - Jotterbox</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopEntry</name>
+    <message>
+        <source>cannot make the folder of %1</source>
+        <translation>der Ordner für %1 kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>cannot remove %1</source>
+        <translation>%1 kann nicht entfernt werden</translation>
+    </message>
+    <message>
+        <source>cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Dialogs</name>
+    <message>
+        <source>Jotterbox</source>
+        <translation>Jotterbox</translation>
+    </message>
+</context>
+<context>
+    <name>GnomeShortcuts</name>
+    <message>
+        <source>Jotterbox</source>
+        <translation>Jotterbox</translation>
+    </message>
+    <message>
+        <source>GNOME does not let programs have global hot keys of their own.
+
+Add Ctrl+Alt+N (new note) and Ctrl+Alt+L (show or hide the list) to GNOME&apos;s keyboard shortcuts? You can change or remove them later in Settings, Keyboard, Keyboard Shortcuts, Custom Shortcuts.</source>
+        <translation>GNOME erlaubt Programmen keine eigenen globalen Tastenkürzel.
+
+Sollen Strg+Alt+N (neue Notiz) und Strg+Alt+L (Liste anzeigen oder ausblenden) zu den Tastenkürzeln von GNOME hinzugefügt werden? Sie können sie später unter Einstellungen, Tastatur, Tastaturkürzel, Eigene Tastenkürzel ändern oder entfernen.</translation>
+    </message>
+    <message>
+        <source>The keyboard shortcuts could not be added to GNOME&apos;s settings.
+
+%1</source>
+        <translation>Die Tastenkürzel konnten nicht zu den Einstellungen von GNOME hinzugefügt werden.
+
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>JbxMessages</name>
+    <message>
+        <source>Cannot open file %1</source>
+        <translation>Die Datei %1 kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1</source>
+        <translation>Die Datei %1 kann nicht erstellt werden</translation>
+    </message>
+    <message>
+        <source>Unable to write to %1</source>
+        <translation>%1 kann nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>List index out of bounds (%1)</source>
+        <translation>Listenindex außerhalb des gültigen Bereichs (%1)</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a valid time</source>
+        <translation>„%1“ ist keine gültige Uhrzeit</translation>
+    </message>
+    <message>
+        <source>Stream read error</source>
+        <translation>Fehler beim Lesen des Datenstroms</translation>
+    </message>
+    <message>
+        <source>Stream write error</source>
+        <translation>Fehler beim Schreiben des Datenstroms</translation>
+    </message>
+</context>
+<context>
+    <name>PrintText</name>
+    <message>
+        <source>Unable to print: the printer could not be opened.</source>
+        <translation>Drucken nicht möglich: Der Drucker konnte nicht geöffnet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>SaveText</name>
+    <message>
+        <source>Text Files (*.txt)</source>
+        <translation>Textdateien (*.txt)</translation>
+    </message>
+    <message>
+        <source>Confirmation</source>
+        <translation>Bestätigung</translation>
+    </message>
+    <message>
+        <source>File already exists. Are you sure you want to overwrite it?</source>
+        <translation>Die Datei ist bereits vorhanden. Möchten Sie sie wirklich überschreiben?</translation>
+    </message>
+</context>
+<context>
+    <name>TFontColorDialog</name>
+    <message>
+        <source>Font</source>
+        <translation>Schriftart</translation>
+    </message>
+    <message>
+        <source>&amp;Color:</source>
+        <translation>&amp;Farbe:</translation>
+    </message>
+    <message>
+        <source>Choose the colour of the text</source>
+        <translation>Farbe des Textes wählen</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>Farbe</translation>
+    </message>
+</context>
+<context>
+    <name>TFormAbout</name>
+    <message>
+        <source>Jotterbox</source>
+        <translation>Jotterbox</translation>
+    </message>
+    <message>
+        <source>© 2026 The Jotterbox authors</source>
+        <translation>© 2026 Die Autoren von Jotterbox</translation>
+    </message>
+    <message>
+        <source>Click to visit the Web site.</source>
+        <translation>Klicken Sie hier, um die Website zu besuchen.</translation>
+    </message>
+    <message>
+        <source>O&amp;K</source>
+        <translation>O&amp;K</translation>
+    </message>
+    <message>
+        <source>Click to close this dialog box.</source>
+        <translation>Klicken Sie hier, um dieses Fenster zu schließen.</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Learn how to use Jotterbox.</source>
+        <translation>Erfahren Sie, wie Sie Jotterbox verwenden.</translation>
+    </message>
+    <message>
+        <source>Jotterbox
+Version %1
+Task List and Notes Software</source>
+        <translation>Jotterbox
+Version %1
+Aufgabenliste und Notizzettel</translation>
+    </message>
+</context>
+<context>
+    <name>TFormMain</name>
+    <message>
+        <source>Jotterbox</source>
+        <translation>Jotterbox</translation>
+    </message>
+    <message>
+        <source>The data file holds %1 bytes after the %2 tasks it says it holds.</source>
+        <translation>Die Datendatei enthält nach den %2 Aufgaben, die sie angibt, noch %1 weitere Bytes.</translation>
+    </message>
+    <message>
+        <source>
+
+The data file could not be read completely. It was kept unchanged as %1.</source>
+        <translation>
+
+Die Datendatei konnte nicht vollständig gelesen werden. Sie wurde unverändert als %1 aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>
+
+The data file could not be read completely, and it could not be kept aside (%1), so it will not be saved over. The tasks of this session are saved to %2.</source>
+        <translation>
+
+Die Datendatei konnte weder vollständig gelesen noch beiseitegelegt werden (%1); sie wird deshalb nicht überschrieben. Die Aufgaben dieser Sitzung werden in %2 gespeichert.</translation>
+    </message>
+    <message>
+        <source>Cannot copy %1 to %2: %3</source>
+        <translation>%1 kann nicht nach %2 kopiert werden: %3</translation>
+    </message>
+    <message>
+        <source>New &amp;Note</source>
+        <translation>&amp;Neue Notiz</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>B&amp;eenden</translation>
+    </message>
+    <message>
+        <source>Show &amp;List</source>
+        <translation>&amp;Liste anzeigen</translation>
+    </message>
+    <message>
+        <source>Show Toolbar</source>
+        <translation>Symbolleiste anzeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Options...</source>
+        <translation>&amp;Optionen...</translation>
+    </message>
+    <message>
+        <source>&amp;About Jotterbox...</source>
+        <translation>Ü&amp;ber Jotterbox...</translation>
+    </message>
+    <message>
+        <source>Jotterbox &amp;Help</source>
+        <translation>Jotterbox-&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Print List...</source>
+        <translation>Liste drucken...</translation>
+    </message>
+    <message>
+        <source>Export List...</source>
+        <translation>Liste exportieren...</translation>
+    </message>
+    <message>
+        <source>Hide &amp;List</source>
+        <translation>&amp;Liste ausblenden</translation>
+    </message>
+    <message>
+        <source>Hide Toolbar</source>
+        <translation>Symbolleiste ausblenden</translation>
+    </message>
+    <message>
+        <source>Confirmation</source>
+        <translation>Bestätigung</translation>
+    </message>
+    <message>
+        <source>You have changed the setting of &quot;Stay on top of all windows&quot; for Jotterbox. This will not take effect until you restart the program. Would you like to restart Jotterbox now?</source>
+        <translation>Sie haben die Einstellung „Immer über allen anderen Fenstern“ von Jotterbox geändert. Die Änderung wird erst nach einem Neustart des Programms wirksam. Möchten Sie Jotterbox jetzt neu starten?</translation>
+    </message>
+    <message>
+        <source>The help file %1 was not found.</source>
+        <translation>Die Hilfedatei %1 wurde nicht gefunden.</translation>
+    </message>
+    <message>
+        <source>The help file %1 could not be opened: no program to show it was found.</source>
+        <translation>Die Hilfedatei %1 konnte nicht geöffnet werden: Es wurde kein Programm gefunden, das sie anzeigen kann.</translation>
+    </message>
+</context>
+<context>
+    <name>TFormNote</name>
+    <message>
+        <source>&amp;Acknowledged</source>
+        <translation>&amp;Zur Kenntnis genommen</translation>
+    </message>
+    <message>
+        <source>Remind Me Again in 15 Minutes</source>
+        <translation>In 15 Minuten erneut erinnern</translation>
+    </message>
+    <message>
+        <source>Remind Me Again in 1 Hour</source>
+        <translation>In 1 Stunde erneut erinnern</translation>
+    </message>
+    <message>
+        <source>Remind Me Again in 4 Hours</source>
+        <translation>In 4 Stunden erneut erinnern</translation>
+    </message>
+    <message>
+        <source>Remind Me Again in 1 Day</source>
+        <translation>In 1 Tag erneut erinnern</translation>
+    </message>
+    <message>
+        <source>Remind Me Again in 1 Week</source>
+        <translation>In 1 Woche erneut erinnern</translation>
+    </message>
+    <message>
+        <source>Remind Me Again in 1 Month</source>
+        <translation>In 1 Monat erneut erinnern</translation>
+    </message>
+    <message>
+        <source>Remind Me Again in 1 Year</source>
+        <translation>In 1 Jahr erneut erinnern</translation>
+    </message>
+    <message>
+        <source>Jotterbox</source>
+        <translation>Jotterbox</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Date/Time</source>
+        <translation>Datum/Uhrzeit</translation>
+    </message>
+    <message>
+        <source>C: %1   M: %2</source>
+        <extracomment>Created and Modified, shortened to fit the bottom line</extracomment>
+        <translation>E: %1   G: %2</translation>
+    </message>
+    <message>
+        <source>Created: %1
+Modified: %2</source>
+        <translation>Erstellt: %1
+Geändert: %2</translation>
+    </message>
+    <message>
+        <source>Content</source>
+        <translation>Inhalt</translation>
+    </message>
+</context>
+<context>
+    <name>TFormOptions</name>
+    <message>
+        <source>Options</source>
+        <translation>Optionen</translation>
+    </message>
+    <message>
+        <source>Sound Files (*.wav)</source>
+        <translation>Klangdateien (*.wav)</translation>
+    </message>
+    <message>
+        <source>Preview:</source>
+        <translation>Vorschau:</translation>
+    </message>
+    <message>
+        <source>Preview of %1:</source>
+        <translation>Vorschau von %1:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation>Allgemein</translation>
+    </message>
+    <message>
+        <source>Enable &quot;One-Line Mode&quot;.</source>
+        <translation>„Einzeilenmodus“ einschalten.</translation>
+    </message>
+    <message>
+        <source>Show tips at startup</source>
+        <translation>Tipps beim Start anzeigen</translation>
+    </message>
+    <message>
+        <source>Start Jotterbox when I log in</source>
+        <translation>Jotterbox bei der Anmeldung starten</translation>
+    </message>
+    <message>
+        <source>Sound file for the reminder:</source>
+        <translation>Klangdatei für die Erinnerung:</translation>
+    </message>
+    <message>
+        <source>Select</source>
+        <translation>Auswählen</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Testen</translation>
+    </message>
+    <message>
+        <source>Set due date automatically for new tasks at the %1 day.</source>
+        <extracomment>The check box&apos;s words come before %1, the number of days; the rest after it.</extracomment>
+        <translation>Fälligkeitsdatum neuer Aufgaben automatisch in %1 Tag(en) setzen.</translation>
+    </message>
+    <message>
+        <source>Set reminder automatically for new tasks %1 at due date.</source>
+        <extracomment>The check box&apos;s words come before %1, the time of day; the rest after it.</extracomment>
+        <translation>Erinnerung für neue Aufgaben automatisch um %1 am Fälligkeitstag setzen.</translation>
+    </message>
+    <message>
+        <source>Color &amp;&amp; Font</source>
+        <translation>Farbe &amp;&amp; Schrift</translation>
+    </message>
+    <message>
+        <source>Default Colors for Open Tasks and Notes (Click to Change)</source>
+        <translation>Standardfarben offener Aufgaben und Notizen (zum Ändern klicken)</translation>
+    </message>
+    <message>
+        <source>Default Font for Open Tasks and Notes (Click to Change)</source>
+        <translation>Standardschrift offener Aufgaben und Notizen (zum Ändern klicken)</translation>
+    </message>
+    <message>
+        <source>Sample Font</source>
+        <translation>Beispieltext</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Klang</translation>
+    </message>
+    <message>
+        <source>Stay on top of all windows</source>
+        <translation>Immer über allen anderen Fenstern</translation>
+    </message>
+    <message>
+        <source>Display column &quot;Due Date&quot; in task list.</source>
+        <translation>Spalte „Fällig am“ in der Aufgabenliste anzeigen.</translation>
+    </message>
+    <message>
+        <source>Delete tasks automatically %1 days after finished</source>
+        <extracomment>The check box&apos;s words come before %1, the number of days; the rest after it.</extracomment>
+        <translation>Erledigte Aufgaben nach %1 Tagen automatisch löschen</translation>
+    </message>
+    <message>
+        <source>Skin</source>
+        <translation>Design</translation>
+    </message>
+    <message>
+        <source>Select a skin:</source>
+        <translation>Design auswählen:</translation>
+    </message>
+</context>
+<context>
+    <name>TFormTaskList</name>
+    <message>
+        <source>New &amp;Note</source>
+        <translation>&amp;Neue Notiz</translation>
+    </message>
+    <message>
+        <source>&amp;Open Selected Note</source>
+        <translation>Ausgewählte Notiz ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <source>&amp;Delete Selected Note</source>
+        <translation>Ausgewählte Notiz &amp;löschen</translation>
+    </message>
+    <message>
+        <source>&amp;List</source>
+        <translation>&amp;Liste</translation>
+    </message>
+    <message>
+        <source>Large &amp;Icons</source>
+        <translation>&amp;Große Symbole</translation>
+    </message>
+    <message>
+        <source>Finished Items</source>
+        <translation>Erledigte Einträge</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>Confirmation</source>
+        <translation>Bestätigung</translation>
+    </message>
+    <message>
+        <source>Are you sure that you want to delete the selected note?</source>
+        <translation>Möchten Sie die ausgewählte Notiz wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Shrink/Expand</source>
+        <translation>Verkleinern/Vergrößern</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>New Note</source>
+        <translation>Neue Notiz</translation>
+    </message>
+    <message>
+        <source>Delete Selected Note</source>
+        <translation>Ausgewählte Notiz löschen</translation>
+    </message>
+    <message>
+        <source>Input your search string here.</source>
+        <translation>Geben Sie hier Ihren Suchbegriff ein.</translation>
+    </message>
+    <message>
+        <source>Jotterbox</source>
+        <translation>Jotterbox</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+</context>
+<context>
+    <name>TFormTip</name>
+    <message>
+        <source>Tip of the Day</source>
+        <translation>Tipp des Tages</translation>
+    </message>
+    <message>
+        <source>Did you know...</source>
+        <translation>Schon gewusst?</translation>
+    </message>
+    <message>
+        <source>&amp;Show tips at startup</source>
+        <translation>&amp;Tipps beim Start anzeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Next</source>
+        <translation>&amp;Nächster</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>TFormToolBar</name>
+    <message>
+        <source>Jotterbox</source>
+        <translation>Jotterbox</translation>
+    </message>
+    <message>
+        <source>New Note</source>
+        <translation>Neue Notiz</translation>
+    </message>
+    <message>
+        <source>Show/Hide List</source>
+        <translation>Liste anzeigen/ausblenden</translation>
+    </message>
+    <message>
+        <source>Hide Toolbar</source>
+        <translation>Symbolleiste ausblenden</translation>
+    </message>
+</context>
+<context>
+    <name>TNoteInfoPanel</name>
+    <message>
+        <source>Due Date:</source>
+        <translation>Fällig am:</translation>
+    </message>
+    <message>
+        <source>Reminder:</source>
+        <translation>Erinnerung:</translation>
+    </message>
+    <message>
+        <source>Priority:</source>
+        <translation>Priorität:</translation>
+    </message>
+    <message>
+        <source>Finished:</source>
+        <translation>Erledigt:</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>Hoch</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation>Niedrig</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Nein</translation>
+    </message>
+</context>
+<context>
+    <name>TNoteMenu</name>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Change Color            </source>
+        <translation>Farbe ändern            </translation>
+    </message>
+    <message>
+        <source>Save &amp;As...</source>
+        <translation>Speichern &amp;unter...</translation>
+    </message>
+    <message>
+        <source>&amp;Print...</source>
+        <translation>&amp;Drucken...</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>&amp;Löschen</translation>
+    </message>
+    <message>
+        <source>Cu&amp;t</source>
+        <translation>&amp;Ausschneiden</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>&amp;Paste</source>
+        <translation>E&amp;infügen</translation>
+    </message>
+    <message>
+        <source>Select &amp;All     </source>
+        <translation>Alles &amp;markieren     </translation>
+    </message>
+    <message>
+        <source>Change &amp;Font...</source>
+        <translation>Schri&amp;ftart ändern...</translation>
+    </message>
+    <message>
+        <source>Jotterbox</source>
+        <translation>Jotterbox</translation>
+    </message>
+    <message>
+        <source>Confirmation</source>
+        <translation>Bestätigung</translation>
+    </message>
+    <message>
+        <source>Are you sure that you want to delete this note?</source>
+        <translation>Möchten Sie diese Notiz wirklich löschen?</translation>
+    </message>
+</context>
+<context>
+    <name>TSkinImage</name>
+    <message>
+        <source>Bitmap image is not valid: %1</source>
+        <translation>Das Bitmap-Bild ist ungültig: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TSkinPreview</name>
+    <message>
+        <source>Subject</source>
+        <translation>Betreff</translation>
+    </message>
+    <message>
+        <source>Due Date</source>
+        <translation>Fällig am</translation>
+    </message>
+</context>
+<context>
+    <name>TTaskListModel</name>
+    <message>
+        <source>Subject</source>
+        <translation>Betreff</translation>
+    </message>
+    <message>
+        <source>Due Date</source>
+        <translation>Fällig am</translation>
+    </message>
+</context>
+<context>
+    <name>TZELDatePicker2</name>
+    <message>
+        <source>None</source>
+        <translation>Keins</translation>
+    </message>
+</context>
+<context>
+    <name>TZELMonthCalendar</name>
+    <message>
+        <source>January</source>
+        <translation>Januar</translation>
+    </message>
+    <message>
+        <source>February</source>
+        <translation>Februar</translation>
+    </message>
+    <message>
+        <source>March</source>
+        <translation>März</translation>
+    </message>
+    <message>
+        <source>April</source>
+        <translation>April</translation>
+    </message>
+    <message>
+        <source>May</source>
+        <translation>Mai</translation>
+    </message>
+    <message>
+        <source>June</source>
+        <translation>Juni</translation>
+    </message>
+    <message>
+        <source>July</source>
+        <translation>Juli</translation>
+    </message>
+    <message>
+        <source>August</source>
+        <translation>August</translation>
+    </message>
+    <message>
+        <source>September</source>
+        <translation>September</translation>
+    </message>
+    <message>
+        <source>October</source>
+        <translation>Oktober</translation>
+    </message>
+    <message>
+        <source>November</source>
+        <translation>November</translation>
+    </message>
+    <message>
+        <source>December</source>
+        <translation>Dezember</translation>
+    </message>
+    <message>
+        <source>Today</source>
+        <translation>Heute</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Keins</translation>
+    </message>
+</context>
+</TS>
