@@ -470,26 +470,6 @@ Geändert: %2</translation>
         <translation>Möchten Sie die ausgewählte Notiz wirklich löschen?</translation>
     </message>
     <message>
-        <source>Close</source>
-        <translation>Schließen</translation>
-    </message>
-    <message>
-        <source>Shrink/Expand</source>
-        <translation>Verkleinern/Vergrößern</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Hilfe</translation>
-    </message>
-    <message>
-        <source>New Note</source>
-        <translation>Neue Notiz</translation>
-    </message>
-    <message>
-        <source>Delete Selected Note</source>
-        <translation>Ausgewählte Notiz löschen</translation>
-    </message>
-    <message>
         <source>Input your search string here.</source>
         <translation>Geben Sie hier Ihren Suchbegriff ein.</translation>
     </message>
@@ -542,6 +522,29 @@ Geändert: %2</translation>
     <message>
         <source>Hide Toolbar</source>
         <translation>Symbolleiste ausblenden</translation>
+    </message>
+</context>
+<context>
+    <name>TListSkinFrame</name>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Shrink/Expand</source>
+        <translation>Verkleinern/Vergrößern</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>New Note</source>
+        <translation>Neue Notiz</translation>
+    </message>
+    <message>
+        <source>Delete Selected Note</source>
+        <translation>Ausgewählte Notiz löschen</translation>
     </message>
 </context>
 <context>
