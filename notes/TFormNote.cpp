@@ -278,7 +278,7 @@ void TFormNote::FormShow()
     Loading = false;
     Ready = true;
     if (!wasOpen || QPoint(Task->Left, Task->Top) != wasPlace)
-        DataModified = true;
+        DataModified.Mark();
 }
 
 void TFormNote::SettlePosition()
@@ -293,7 +293,7 @@ void TFormNote::SettlePosition()
         PinWindowPlace(this, place);
         Task->Left = place.x();
         Task->Top = place.y();
-        DataModified = true;
+        DataModified.Mark();
     }
     FPositionSettled = true;
 }
@@ -349,7 +349,7 @@ void TFormNote::EditSubjectChange()
         FShownText = shown;
     }
     emit TNoteEvents::Instance().ListUpdateRequested();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormNote::MemoDetailChange()
@@ -358,7 +358,7 @@ void TFormNote::MemoDetailChange()
         return;
     if (Ready) {
         Task->Modified = TClock::Now();
-        DataModified = true;
+        DataModified.Mark();
     }
     LabelBottom->setText(QStringLiteral("C: ") + TLocaleFormats::DateToStr(Task->Created) +
                          QStringLiteral("   M: ") + TLocaleFormats::DateToStr(Task->Modified));
@@ -395,7 +395,7 @@ void TFormNote::FormResize()
     if (Task && !Task->RolledUp && Ready) {
         Task->Width = width();
         Task->Height = height();
-        DataModified = true;
+        DataModified.Mark();
     }
     // A 1-pixel line stays free along the right and bottom edges.
     const int w = width() - 1;
@@ -460,7 +460,7 @@ void TFormNote::PanelTitleDblClick()
         RollDown();
     else
         RollUp();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 // --- the information panel ---------------------------------------------------
@@ -496,14 +496,14 @@ void TFormNote::DPDueDateDateSelected()
 {
     Task->DueDate = DPDueDate->Date();
     EditSubjectChange();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormNote::CBPrioritySelected()
 {
     Task->Priority = 3 - CBPriority->ItemIndex();
     EditSubjectChange();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormNote::CBFinishedSelected()
@@ -513,7 +513,7 @@ void TFormNote::CBFinishedSelected()
         Task->ReminderTime = 0;
     SetTaskInfo();
     EditSubjectChange();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormNote::DPReminderSelectingDate()
@@ -535,7 +535,7 @@ void TFormNote::DPReminderDateSelected()
     TPReminder->SetCaption(ReminderTimeCaption(Task->ReminderTime));
     PanelTaskInfo->PlaceReminderTime(Task->ReminderTime != 0);
     EditSubjectChange();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormNote::PanelTaskInfoClick() { TPReminder->HideEditor(); }
@@ -547,7 +547,7 @@ void TFormNote::Acknowledged1Click(int tag)
     SetTaskInfo();
     // The list's bell follows at its next rebuild, as for any other change.
     emit TNoteEvents::Instance().ListUpdateRequested();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 // --- messages, activation, closing ------------------------------------------
@@ -622,7 +622,7 @@ void TFormNote::FormCloseQuery()
     } else if (ImageTaskInfo->Blink()) {
         emit TNoteEvents::Instance().AlertLeftUnseen();
     }
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormNote::WMQueryEndSession()

@@ -125,7 +125,7 @@ void TNoteMenu::ColorClick(int number)
 {
     FNote->SetNoteColor(UserInfo().NoteColor(number));
     FNote->Task->Color = FNote->NoteColor();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TNoteMenu::ActionChangeFontExecute()
@@ -153,7 +153,7 @@ void TNoteMenu::ActionChangeFontExecute()
     if (choice.Color != given.Color)
         task.FontColor = QColorToColorRef(choice.Color);
     FNote->ApplyFont();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TNoteMenu::SaveAs1Click()
@@ -180,7 +180,7 @@ void TNoteMenu::Delete1Click()
                          QStringLiteral("Are you sure that you want to delete this note?")))
         return;
     FNote->Task->Text.clear();
-    DataModified = true;
+    DataModified.Mark();
     // The close finds the text empty and takes the task out of the list.
     FNote->close();
 }

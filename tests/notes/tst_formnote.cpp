@@ -66,7 +66,7 @@ class TestFormNote : public QObject {
         CreateNoteWindow(task);
         TFormNote *note = TFormNote::OpenNotes().last();
         note->SettlePosition();
-        DataModified = false;
+        DataModified.Clear();
         return note;
     }
 
@@ -147,7 +147,7 @@ private slots:
         task->NoteOpen = wasOpen;
         task->Left = place.x();
         task->Top = place.y();
-        DataModified = false;
+        DataModified.Clear();
         CreateNoteWindow(task);
         QVERIFY(task->NoteOpen);
         QCOMPARE(bool(DataModified), modified);
