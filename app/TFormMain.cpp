@@ -2,9 +2,6 @@
 
 #include "app/TrayPictures.h"
 #include "base/Clock.h"
-#include "base/DateTime.h"
-#include "base/JbxError.h"
-#include "base/SafeFile.h"
 #include "dialogs/TFormTip.h"
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
@@ -21,7 +18,6 @@
 #include "tasklist/TFormTaskList.h"
 
 #include <QAction>
-#include <QFile>
 #include <QMenu>
 #include <QTimer>
 
@@ -38,30 +34,23 @@ int SaveInterval()
     const int ms = qEnvironmentVariableIntValue("JBX_SAVE_INTERVAL_MS", &ok);
     return ok && ms > 0 ? ms : DefaultSaveInterval;
 }
-
-// A path beside the data file that names no file yet: the program folder,
-// `prefix`, the moment, and a count when that moment is taken.
-QString NewFileBeside(const QString &prefix)
-{
-    const QString stamp = TClock::Current().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString path = AppDir + QStringLiteral("%1_%2.dat").arg(prefix, stamp);
-    for (int n = 2; QFile::exists(path); ++n)
-        path = AppDir + QStringLiteral("%1_%2-%3.dat").arg(prefix, stamp).arg(n);
-    return path;
-}
 } // namespace
 
 TFormMain::TFormMain(QObject *parent)
-    : QObject(parent), TimerSave(new QTimer(this)), TimerBackup(new TWallClockTimer(this)),
-      CoolTrayIcon1(new TTrayIcon(this)), PMTray(new QMenu),
-      Reminders(new TReminderEngine(TaskList(), this)), HotKeys(new THotKeys(this))
+    : QObject(parent), CoolTrayIcon1(new TTrayIcon(this)), PMTray(new QMenu),
+      Reminders(new TReminderEngine(TaskList(), this)), TimerSave(new QTimer(this)),
+      TimerBackup(new TWallClockTimer(this)), HotKeys(new THotKeys(this)),
+      FStore(std::make_unique<TDataStore>(AppDir + QStringLiteral("Jotterbox.dat"), TaskList(), DataModified,
+                                          &UserInfo()))
 {
+    TimerSave->setObjectName(QStringLiteral("TimerSave"));
+    TimerBackup->setObjectName(QStringLiteral("TimerBackup"));
     TimerSave->setInterval(SaveInterval());
     TimerSave->setSingleShot(true);
     connect(TimerSave, &QTimer::timeout, this, [this] { TimerSaveTimer(); });
     // The first change starts the minute; later ones ride along with it.
     FModifiedWatch = DataModified.Watch([this] {
-        if (!TimerSave->isActive() && !FFinalSave)
+        if (!TimerSave->isActive() && FStore->State() != TDataStore::TState::Ended)
             TimerSave->start();
     });
     connect(TimerBackup, &TWallClockTimer::Due, this, [this] { TimerSaveTimer(); });
@@ -100,16 +89,9 @@ void TFormMain::FormCreate()
     HelpFile = AppDir + QStringLiteral("Jotterbox.html");
     CoolTrayIcon1->SetVisible(true);
 
-    DataFilePath = AppDir + QStringLiteral("Jotterbox.dat");
-    // This instance holds the lock: no save of another runs here now.
-    QStringList saved{DataFilePath, UserInfo().FileName()};
-    for (int day = 0; day < 7; ++day) // seven days in a row: every weekday's backup
-        saved << BackupFileName(day);
-    RemoveLeftoverSaves(saved);
-    LoadDataFile();
     // A file that could not be read ends the start here: the user deals
     // with the error first; nothing is reopened, no alert, no hot keys.
-    if (FLoadFailed)
+    if (!LoadDataFile())
         return;
     // Reminders that fell due while the program was not running fire at
     // the first pass of the loop.
@@ -123,57 +105,31 @@ void TFormMain::FormCreate()
     RegisterHotKeys();
 }
 
-void TFormMain::LoadDataFile()
+bool TFormMain::LoadDataFile()
 {
-    if (!QFile::exists(DataFilePath))
-        return;
+    const TLoadResult load = FStore->Load();
+    const TReadResult &read = load.Read;
+    if (read.Complete())
+        return true;
     QString problem;
-    try {
-        const qint64 unread = TaskList().LoadFromFile(DataFilePath);
-        if (unread == 0)
-            return;
-        // A count damaged to fewer tasks than the file holds reads as a
-        // whole file; saved as it stands, the rest would be gone.
+    if (read.Failed())
+        problem = read.Error;
+    else
         problem = tr("The data file holds %1 bytes after the %2 tasks it says it holds.")
-                      .arg(unread)
+                      .arg(read.BytesAfter)
                       .arg(TaskList().Count());
-    } catch (const EJbxError &error) {
-        FLoadFailed = true;
-        problem = error.Message();
-    }
-    FReadInPart = true;
-    // The tasks read so far stay; the file itself must survive the first
-    // save, which would otherwise replace it with just those tasks. Kept
-    // aside, it may be saved over; if not, the session's tasks go to a file
-    // of their own, named now, so the user is told once where to find them.
-    try {
+    if (!load.KeptAs.isEmpty())
         problem += tr("\n\nThe data file could not be read completely. It was kept "
                       "unchanged as %1.")
-                       .arg(KeepDamagedFile());
-    } catch (const EJbxError &keep) {
-        FSaveAsidePath = NewFileBeside(QStringLiteral("Jotterbox_Recovered"));
+                       .arg(load.KeptAs);
+    else
         problem += tr("\n\nThe data file could not be read completely, and it could "
                       "not be kept aside (%1), so it will not be saved over. The tasks of "
                       "this session are saved to %2.")
-                       .arg(keep.Message(), FSaveAsidePath);
-    }
+                       .arg(load.KeepError, load.SavedTo);
     Dialogs().ErrorBox(problem);
+    return !read.Failed();
 }
-
-QString TFormMain::KeepDamagedFile()
-{
-    const QString path = NewFileBeside(QStringLiteral("Jotterbox_Damaged"));
-    QFile damaged(DataFilePath);
-    if (!damaged.copy(path))
-        throw EJbxError(tr("Cannot copy %1 to %2: %3").arg(DataFilePath, path, damaged.errorString()));
-    // A copy takes the permissions of what it copies; like every data file
-    // this one is for its owner's eyes only.
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    FDamagedKeptAs = path;
-    return path;
-}
-
-QString TFormMain::SavePath() const { return FSaveAsidePath.isEmpty() ? DataFilePath : FSaveAsidePath; }
 
 void TFormMain::FormShow()
 {
@@ -212,11 +168,11 @@ bool TFormMain::WMQueryEndSession()
     // The windows first, so the save writes the notes as open.
     emit EndSession();
     CanExit = true;
-    FSessionEnded = TimerSaveTimer();
+    const bool saved = Save(TDataStore::TSaveKind::SessionEnd);
     // Refused: the session goes on, and closing a note means closing it again.
-    if (!FSessionEnded)
+    if (!saved)
         emit TNoteEvents::Instance().SessionResumed();
-    return FSessionEnded;
+    return saved;
 }
 
 void TFormMain::FormDestroy()
@@ -226,8 +182,7 @@ void TFormMain::FormDestroy()
     // a box about it waits for the user.
     Reminders->Halt();
     CanExit = true;
-    FFinalSave = true;
-    const bool saved = TimerSaveTimer();
+    const bool saved = Save(TDataStore::TSaveKind::Final);
     TimerSave->stop();
     TimerBackup->Stop();
     if (saved)
@@ -236,66 +191,45 @@ void TFormMain::FormDestroy()
 
 bool TFormMain::TimerSaveTimer()
 {
+    return Save(CanExit ? TDataStore::TSaveKind::Everything : TDataStore::TSaveKind::Changes);
+}
+
+bool TFormMain::Save(TDataStore::TSaveKind kind)
+{
     WriteDebugLog(QStringLiteral("TimerSaveTimer"));
     TimerSave->stop();
     TimerBackup->Stop();
-    bool ok = true;
-    try {
-        if (DataModified || CanExit) {
-            // The file of its own, for a data file that may not be saved
-            // over, is made for something new only: without a change there
-            // is nothing to keep that the data file does not hold.
-            if (FSaveAsidePath.isEmpty() || DataModified) {
-                TaskList().SaveToFile(SavePath());
-                DataModified = false;
-            }
-            UserInfo().SaveSettings();
-        }
-        // A list read only in part must not take the place of a backup that
-        // may be the one whole copy left: backups wait for a start that
-        // reads the file whole.
-        const TDateTime now = TClock::Now();
-        if (!FReadInPart && now - UserInfo().LastBackup >= 1.0) {
-            // Made afresh when due, even over a file of the same bytes.
-            TaskList().SaveToFile(BackupFileName(now), true);
-            UserInfo().LastBackup = now;
-            UserInfo().SaveSettings();
-        }
-    } catch (const EJbxError &error) {
-        ok = false;
-        // At the very end the box must be seen before the program goes;
-        // otherwise it stays up while the program runs on.
-        if (FFinalSave && !FSessionEnded)
-            Dialogs().ErrorBoxAndWait(error.Message());
-        else
-            Dialogs().ErrorBox(error.Message());
-    }
+    // At the very end the box must be seen before the program goes, unless
+    // the session is ending (it would hold up the logout); otherwise it
+    // stays up while the program runs on.
+    const bool lastWord =
+        kind == TDataStore::TSaveKind::Final && FStore->State() != TDataStore::TState::SessionEnded;
+    const TSaveResult result = FStore->Save(kind);
+    if (!result.Ok && lastWord)
+        Dialogs().ErrorBoxAndWait(result.Error);
+    else if (!result.Ok)
+        Dialogs().ErrorBox(result.Error);
     // After a failure the next minute tries again; otherwise the timer
     // waits for the next change.
-    if (!FFinalSave && (!ok || DataModified))
+    if (FStore->State() != TDataStore::TState::Ended && (!result.Ok || DataModified))
         TimerSave->start();
     ArmTimerBackup();
-    return ok;
+    return result.Ok;
 }
 
 void TFormMain::ArmTimerBackup()
 {
     // A list read only in part makes no backup; at the end none is due.
-    if (FReadInPart || FFinalSave) {
+    const QDateTime due = FStore->BackupDue();
+    if (!due.isValid()) {
         TimerBackup->Stop();
         return;
     }
     // A day after the last one, and never sooner than a save's minute from
     // now: the first start makes its backup a minute in, a failed one is
     // tried again a minute later.
-    const QDateTime due = DateTimeToQDateTime(UserInfo().LastBackup + 1.0);
     const QDateTime soonest = TClock::Current().addMSecs(TimerSave->interval());
     TimerBackup->ArmAt(std::max(due, soonest));
-}
-
-QString TFormMain::BackupFileName(double moment)
-{
-    return AppDir + QStringLiteral("Jotterbox_Backup_%1.dat").arg(DayOfTheWeek(moment) % 7);
 }
 
 void TFormMain::CoolTrayIcon1DblClick()
@@ -365,15 +299,8 @@ void TFormMain::SaveBeforeAbruptEnd()
     // The windows' places and sizes are worth keeping too.
     if (FTaskList)
         FTaskList->StoreState();
-    try {
-        if (DataModified) {
-            TaskList().SaveToFile(SavePath());
-            DataModified = false;
-        }
-        UserInfo().SaveSettings();
-    } catch (...) {
-        // Nobody is left to tell.
-    }
+    // Nobody is left to tell of a failure.
+    FStore->Save(TDataStore::TSaveKind::AbruptEnd);
 }
 
 void TFormMain::UnregisterHotKeys()

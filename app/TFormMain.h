@@ -1,11 +1,13 @@
 #pragma once
 
 #include "controls/TAppCommands.h"
+#include "model/TDataStore.h"
 
 #include <QLoggingCategory>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <memory>
 
 class QAction;
 class QMenu;
@@ -26,8 +28,9 @@ class QWidget;
 Q_DECLARE_LOGGING_CATEGORY(lcJbxEvents)
 
 // The main window, which no one sees: it owns the tray icon and its menu,
-// the save timer, the global hot keys and the reminder engine, loads the
-// data file at start and makes the final save at the end.
+// the save timers, the global hot keys and the reminder engine. The data
+// store does the loading and saving; this window runs it at start, by its
+// timers and at the end, and tells the user what it reports.
 class TFormMain : public QObject {
     Q_OBJECT
 
@@ -37,20 +40,11 @@ public:
 
     // The main window may close only while this is set; it never goes back.
     bool CanExit = false;
-    QString DataFilePath;
     QString HelpFile;
     // Whether the session had a tray when the program started. Without one
     // the toolbar stands in for it: set before SetToolBar.
     bool TrayAvailable = true;
-    // Identifiers of the two global hot keys; 0 until they were registered.
-    int HotKeyNewNote = 0;
-    int HotKeyShowList = 0;
 
-    // Runs while something is unsaved: the change is on disk within a
-    // minute. Idle when nothing waits.
-    QTimer *TimerSave;
-    // Armed for the moment the daily backup falls due.
-    TWallClockTimer *TimerBackup;
     TTrayIcon *CoolTrayIcon1;
     QMenu *PMTray;
     QAction *NewNote1;
@@ -66,13 +60,11 @@ public:
     QAction *ActionPrintList;
     QAction *ActionExportList;
     TReminderEngine *Reminders;
-    THotKeys *HotKeys;
 
     // Loads the data file, reopens the notes saved open, starts the tray
     // alert for an alerting task with no note, registers the hot keys.
     void FormCreate();
     void FormShow();
-    bool FormCloseQuery();
     // The final save and the release of the hot keys.
     void FormDestroy();
     // Closes the main window if it may close; the program then ends.
@@ -82,7 +74,8 @@ public:
     // their open state, everything is saved. False when the save failed.
     bool WMQueryEndSession();
     // The save routine: the data file when something changed (or at the
-    // end), the settings with it, the daily backup. False when a write failed.
+    // end), the settings with it, the daily backup. False when a write
+    // failed, which the user is told in a box.
     bool TimerSaveTimer();
 
     // The display went away and the program is being ended by force: the
@@ -115,11 +108,9 @@ public:
     // ("new-note", ...): run as its hot key or tray menu item runs it.
     void RunCommand(const QString &name);
     void StartTrayAlert();
-    void PlayAlertSound();
 
     // Where a data file that could not be read was kept, if one was.
-    QString DamagedFileKeptAs() const { return FDamagedKeptAs; }
-    static QString BackupFileName(double moment);
+    QString DamagedFileKeptAs() const { return FStore->DamagedKeptAs(); }
 
 signals:
     // The main window has closed: the message loop should end.
@@ -132,11 +123,24 @@ signals:
     void TasksChanged();
 
 private:
-    void LoadDataFile();
-    QString KeepDamagedFile();
-    // Where the tasks are saved: the data file, or a new file beside it
-    // when the data file could be neither read nor kept aside.
-    QString SavePath() const;
+    // Identifiers of the two global hot keys; 0 until they were registered.
+    int HotKeyNewNote = 0;
+    int HotKeyShowList = 0;
+
+    // Runs while something is unsaved: the change is on disk within a
+    // minute. Idle when nothing waits.
+    QTimer *TimerSave;
+    // Armed for the moment the daily backup falls due.
+    TWallClockTimer *TimerBackup;
+    THotKeys *HotKeys;
+    std::unique_ptr<TDataStore> FStore;
+
+    bool FormCloseQuery();
+    void PlayAlertSound();
+    // Loads the data file; false when it broke off, which ends the start.
+    bool LoadDataFile();
+    // Every save goes through here: its box, and the timers armed after it.
+    bool Save(TDataStore::TSaveKind kind);
     void ArmTimerBackup();
     void RegisterHotKeys();
     void UnregisterHotKeys();
@@ -154,13 +158,5 @@ private:
     QPointer<TFormOptions> FOptions;
     QPointer<TFormAbout> FAbout;
     QPointer<TFormTip> FTip;
-    QString FDamagedKeptAs;
-    // Set when the data file could be neither read nor kept aside: it is
-    // never saved over, and the session's tasks go here instead.
-    QString FSaveAsidePath;
-    bool FLoadFailed = false; // the file broke off: the rest of the start is skipped
-    bool FReadInPart = false; // the list lacks some of the file: no backup from it
-    bool FSessionEnded = false;
-    bool FFinalSave = false;
     int FModifiedWatch = 0;
 };

@@ -10,16 +10,13 @@ QString AppDir;
 TModifiedFlag DataModified;
 bool StayOnTopChanged = false;
 
-TModifiedFlag &TModifiedFlag::operator=(bool value)
+void TModifiedFlag::Mark()
 {
-    FValue = value;
-    if (!value)
-        return *this;
+    FValue = true;
     // By copy: a watcher may stop watching while it is told.
     const auto watchers = FWatchers;
     for (const auto &watcher : watchers)
         watcher.second();
-    return *this;
 }
 
 int TModifiedFlag::Watch(std::function<void()> onSet)
@@ -42,7 +39,7 @@ void CreateGlobals(const QString &appDir)
 {
     DestroyGlobals();
     AppDir = appDir;
-    DataModified = false;
+    DataModified.Clear();
     StayOnTopChanged = false;
     GUserInfo = std::make_unique<TUserInfo>(appDir);
     GUserInfo->LoadSettings();

@@ -15,10 +15,17 @@ extern QString AppDir;
 // looking at the flag on a clock.
 class TModifiedFlag {
 public:
-    TModifiedFlag &operator=(bool value);
+    TModifiedFlag() = default;
+    TModifiedFlag(const TModifiedFlag &) = delete;
+    TModifiedFlag &operator=(const TModifiedFlag &) = delete;
+
+    // A change was made: set, and tell every watcher.
+    void Mark();
+    // The change is on disk: only the data store's save clears the flag.
+    void Clear() { FValue = false; }
     operator bool() const { return FValue; }
 
-    // `onSet` runs after every assignment of true, in the order watched.
+    // `onSet` runs after every Mark, in the order watched.
     // Returns the id that Unwatch takes.
     int Watch(std::function<void()> onSet);
     void Unwatch(int id);
@@ -29,7 +36,8 @@ private:
     std::vector<std::pair<int, std::function<void()>>> FWatchers;
 };
 
-// Set by every change of task data; read and cleared by the save routine.
+// Marked by every change of task data (`DataModified.Mark()`, the one way a
+// window reports an edit); read and cleared by the data store's save.
 extern TModifiedFlag DataModified;
 // Set when the user changes StayOnTop, which applies only at the next start.
 extern bool StayOnTopChanged;

@@ -90,7 +90,7 @@ void TReminderEngine::Timer1Timer()
     const TReminderScan scan = ScanReminders(FTasks);
     if (scan.Fired) {
         emit AlertSoundDue();
-        DataModified = true;
+        DataModified.Mark();
     }
     if (scan.Unseen)
         emit TrayAlertDue();

@@ -306,7 +306,7 @@ void TFormNote::FormShow()
     Loading = false;
     Ready = true;
     if (!wasOpen || QPoint(Task->Left, Task->Top) != wasPlace)
-        DataModified = true;
+        DataModified.Mark();
 }
 
 void TFormNote::SettlePosition()
@@ -321,7 +321,7 @@ void TFormNote::SettlePosition()
         PinWindowPlace(this, place);
         Task->Left = place.x();
         Task->Top = place.y();
-        DataModified = true;
+        DataModified.Mark();
     }
     FPositionSettled = true;
 }
@@ -377,7 +377,7 @@ void TFormNote::EditSubjectChange()
         FShownText = shown;
     }
     emit TNoteEvents::Instance().ListUpdateRequested();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormNote::MemoDetailChange()
@@ -386,7 +386,7 @@ void TFormNote::MemoDetailChange()
         return;
     if (Ready) {
         Task->Modified = TClock::Now();
-        DataModified = true;
+        DataModified.Mark();
     }
     //: Created and Modified, shortened to fit the bottom line
     LabelBottom->setText(
@@ -426,7 +426,7 @@ void TFormNote::FormResize()
     if (Task && !Task->RolledUp && Ready) {
         Task->Width = width();
         Task->Height = height();
-        DataModified = true;
+        DataModified.Mark();
     }
     // A 1-pixel line stays free along the right and bottom edges.
     const int w = width() - 1;
@@ -491,7 +491,7 @@ void TFormNote::PanelTitleDblClick()
         RollDown();
     else
         RollUp();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 // --- the information panel ---------------------------------------------------
@@ -527,14 +527,14 @@ void TFormNote::DPDueDateDateSelected()
 {
     Task->DueDate = DPDueDate->Date();
     EditSubjectChange();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormNote::CBPrioritySelected()
 {
     Task->Priority = 3 - CBPriority->ItemIndex();
     EditSubjectChange();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormNote::CBFinishedSelected()
@@ -544,7 +544,7 @@ void TFormNote::CBFinishedSelected()
         Task->ReminderTime = 0;
     SetTaskInfo();
     EditSubjectChange();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormNote::DPReminderSelectingDate()
@@ -566,7 +566,7 @@ void TFormNote::DPReminderDateSelected()
     TPReminder->SetCaption(ReminderTimeCaption(Task->ReminderTime));
     PanelTaskInfo->PlaceReminderTime(Task->ReminderTime != 0);
     EditSubjectChange();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormNote::PanelTaskInfoClick() { TPReminder->HideEditor(); }
@@ -578,7 +578,7 @@ void TFormNote::Acknowledged1Click(int tag)
     SetTaskInfo();
     // The list's bell follows at its next rebuild, as for any other change.
     emit TNoteEvents::Instance().ListUpdateRequested();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 // --- messages, activation, closing ------------------------------------------
@@ -653,7 +653,7 @@ void TFormNote::FormCloseQuery()
     } else if (ImageTaskInfo->Blink()) {
         emit TNoteEvents::Instance().AlertLeftUnseen();
     }
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormNote::WMQueryEndSession()

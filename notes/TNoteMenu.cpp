@@ -129,7 +129,7 @@ void TNoteMenu::ColorClick(int number)
 {
     FNote->SetNoteColor(UserInfo().NoteColor(number));
     FNote->Task->Color = FNote->NoteColor();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TNoteMenu::ActionChangeFontExecute()
@@ -157,7 +157,7 @@ void TNoteMenu::ActionChangeFontExecute()
     if (choice.Color != given.Color)
         task.FontColor = QColorToColorRef(choice.Color);
     FNote->ApplyFont();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TNoteMenu::SaveAs1Click()
@@ -182,7 +182,7 @@ void TNoteMenu::Delete1Click()
     if (!Dialogs().YesNo(tr("Confirmation"), tr("Are you sure that you want to delete this note?")))
         return;
     FNote->Task->Text.clear();
-    DataModified = true;
+    DataModified.Mark();
     // The close finds the text empty and takes the task out of the list.
     FNote->close();
 }

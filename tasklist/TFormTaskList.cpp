@@ -210,7 +210,7 @@ void TFormTaskList::ActionEditSelectedNoteExecute()
     if (!task->NoteOpen) {
         task->RolledUp = false;
         CreateNoteWindow(task);
-        DataModified = true;
+        DataModified.Mark();
     }
 }
 
@@ -233,7 +233,7 @@ void TFormTaskList::ActionDeleteSelectedNoteExecute()
     else
         ListView1Deletion(task);
     DeletingByUser = false;
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormTaskList::ListView1Deletion(TTask *task)
@@ -244,7 +244,7 @@ void TFormTaskList::ListView1Deletion(TTask *task)
     // after Remove: the closing note may still read it.
     SendTaskSheetMessage(TaskSheetClose, task);
     TaskList().Remove(task);
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormTaskList::ListView1MouseDown(Qt::MouseButton, QPoint point)
@@ -279,7 +279,7 @@ void TFormTaskList::ListView1MouseUp(Qt::MouseButton, QPoint point)
     ListView1->RedrawRow(row);
     SendTaskSheetMessage(TaskSheetRefresh, task);
     RestartUpdateTimer();
-    DataModified = true;
+    DataModified.Mark();
 }
 
 void TFormTaskList::ListView1MouseMove(QPoint point)

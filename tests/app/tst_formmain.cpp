@@ -31,6 +31,13 @@ namespace {
 const QDateTime Monday10(QDate(2026, 12, 7), QTime(10, 0));
 constexpr qint64 Minute = 60 * 1000;
 
+// The main window's two save timers, by their names.
+QTimer *TimerSave(const TFormMain &form) { return form.findChild<QTimer *>(QStringLiteral("TimerSave")); }
+TWallClockTimer *TimerBackup(const TFormMain &form)
+{
+    return form.findChild<TWallClockTimer *>(QStringLiteral("TimerBackup"));
+}
+
 // The disk as it is when it fills up mid-save: every file this process
 // writes stops growing after `bytes`, and the write that would pass it
 // fails (EFBIG, with the signal that would otherwise end the process
@@ -105,16 +112,16 @@ private slots:
         TScriptedDialogs dialogs;
         auto form = Start();
         // Nothing unsaved: only the backup is waited for, a minute in.
-        QVERIFY(!form->TimerSave->isActive());
-        QCOMPARE(form->TimerBackup->DueAt(), TClock::Current().addMSecs(Minute));
+        QVERIFY(!TimerSave(*form)->isActive());
+        QCOMPARE(TimerBackup(*form)->DueAt(), TClock::Current().addMSecs(Minute));
         QDateTime firstTick;
         for (int i = 0; i < 60; ++i) {
             TClock::Advance(Minute);
             if (i == 0)
                 firstTick = TClock::Current();
             QVERIFY(form->TimerSaveTimer());
-            QVERIFY(!form->TimerSave->isActive());
-            QCOMPARE(form->TimerBackup->DueAt(), firstTick.addDays(1));
+            QVERIFY(!TimerSave(*form)->isActive());
+            QCOMPARE(TimerBackup(*form)->DueAt(), firstTick.addDays(1));
             if (i == 0)
                 QVERIFY(QFile::remove(Path("Jotterbox_Backup_1.dat")));
         }
@@ -133,13 +140,13 @@ private slots:
         UserInfo().LastBackup = TClock::Now(); // no backup due
         auto form = Start();
         TaskList().AddNewTask()->Text = "Buy milk";
-        QVERIFY(!form->TimerSave->isActive());
-        DataModified = true; // the change starts the minute
-        QVERIFY(form->TimerSave->isActive());
+        QVERIFY(!TimerSave(*form)->isActive());
+        DataModified.Mark(); // the change starts the minute
+        QVERIFY(TimerSave(*form)->isActive());
         TClock::Advance(Minute);
         QVERIFY(form->TimerSaveTimer());
         QVERIFY(!DataModified);
-        QVERIFY(!form->TimerSave->isActive());
+        QVERIFY(!TimerSave(*form)->isActive());
         TTaskList read(UserInfo());
         read.LoadFromFile(Path("Jotterbox.dat"));
         QCOMPARE(read.Count(), 1);
@@ -189,13 +196,13 @@ private slots:
         // A folder where the data file belongs: every write of it fails.
         QVERIFY(QDir(FDir->path()).mkdir("Jotterbox.dat"));
         TaskList().AddNewTask()->Text = "Keep me";
-        DataModified = true;
+        DataModified.Mark();
 
         QVERIFY(!form->TimerSaveTimer());
         QVERIFY(DataModified);
         QCOMPARE(dialogs.Errors.size(), 1);
         QVERIFY(dialogs.Errors[0].contains("Jotterbox.dat"));
-        QVERIFY(form->TimerSave->isActive());           // the next minute tries again
+        QVERIFY(TimerSave(*form)->isActive());           // the next minute tries again
         QVERIFY(!QFile::exists(Path("Jotterbox.ini"))); // settings wait for the data
 
         QVERIFY(QDir(FDir->path()).rmdir("Jotterbox.dat"));
@@ -232,14 +239,14 @@ private slots:
         auto form = Start();
         QCOMPARE(TaskList().Count(), 8000);
         TaskList().AddNewTask()->Text = "Written while the disk was full";
-        DataModified = true;
+        DataModified.Mark();
 
         TDiskFullAfter full{rlim_t(room)};
         TClock::Advance(Minute);
         QVERIFY(!form->TimerSaveTimer());
         QCOMPARE(dialogs.Errors, QStringList{"Stream write error"});
         QVERIFY(DataModified);
-        QVERIFY(form->TimerSave->isActive());
+        QVERIFY(TimerSave(*form)->isActive());
         QCOMPARE(ReadFileBytes(Path("Jotterbox.dat")), before);
         // No half-written file left behind, and the backup waits for the data.
         QCOMPARE(QDir(FDir->path()).entryList(QDir::Files), QStringList{"Jotterbox.dat"});
@@ -337,7 +344,7 @@ private slots:
         form->FormDestroy();
         QCOMPARE(ReadFileBytes(Path("Jotterbox.dat")), before);
         QVERIFY(QFile::exists(Path("Jotterbox.ini")));
-        QVERIFY(!form->TimerSave->isActive());
+        QVERIFY(!TimerSave(*form)->isActive());
     }
 
     void failedFinalSaveIsShownAndWaitedOn()
@@ -466,7 +473,7 @@ private slots:
         // The start goes on with what was read; the next save writes just
         // that, and no backup is made of it.
         TaskList().AddNewTask()->Text = "after the start";
-        DataModified = true;
+        DataModified.Mark();
         QVERIFY(form->TimerSaveTimer());
         QCOMPARE(ReadFileBytes(kept), bytes);
         QCOMPARE(QDir(FDir->path()).entryList({"Jotterbox_Backup_*"}), QStringList());
@@ -491,7 +498,7 @@ private slots:
         // Each change is saved there, minute after minute, without a word.
         for (int minute = 0; minute < 3; ++minute) {
             TaskList().AddNewTask()->Text = "typed " + QByteArray::number(minute);
-            DataModified = true;
+            DataModified.Mark();
             TClock::Advance(Minute);
             QVERIFY(form->TimerSaveTimer());
             QVERIFY(!DataModified);

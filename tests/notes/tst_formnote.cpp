@@ -69,7 +69,7 @@ class TestFormNote : public QObject {
         CreateNoteWindow(task);
         TFormNote *note = TFormNote::OpenNotes().last();
         note->SettlePosition();
-        DataModified = false;
+        DataModified.Clear();
         return note;
     }
 
@@ -154,7 +154,7 @@ private slots:
         task->NoteOpen = wasOpen;
         task->Left = place.x();
         task->Top = place.y();
-        DataModified = false;
+        DataModified.Clear();
         CreateNoteWindow(task);
         QVERIFY(task->NoteOpen);
         QCOMPARE(bool(DataModified), modified);

@@ -38,7 +38,7 @@ private slots:
     {
         TClock::Set(Noon);
         CreateGlobals(FDir.path() + u'/');
-        DataModified = false;
+        DataModified.Clear();
     }
 
     void cleanup()
@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(notes.Messages[1], qMakePair(2, second));
         QVERIFY(!engine.Timer1->IsActive()); // no reminder left to wait for
 
-        DataModified = false;
+        DataModified.Clear();
         engine.Timer1Timer();
         QCOMPARE(sounds.size(), 1);
         QVERIFY(!DataModified);
@@ -155,12 +155,12 @@ private slots:
 
         // A reminder set afterwards is waited for from the change on.
         TTask *later = Add("later", TClock::Now() + 30 * Second);
-        DataModified = true;
+        DataModified.Mark();
         QCOMPARE(engine.Timer1->DueAt(), DateTimeToQDateTime(later->ReminderTime).addMSecs(1));
         // Finished, it is no longer waited for.
         later->Finished = true;
         later->ReminderTime = 0;
-        DataModified = true;
+        DataModified.Mark();
         checkArmed();
     }
 

@@ -136,7 +136,7 @@ private slots:
         QCOMPARE(TaskList().Count(), 2);
 
         View(list)->SelectRow(View(list)->Model()->RowOf(task));
-        DataModified = false;
+        DataModified.Clear();
         FNotes->Log.clear();
         list.ActionEditSelectedNoteExecute();
         QCOMPARE(FNotes->Log, (QStringList{"0", "create"}));
@@ -163,7 +163,7 @@ private slots:
         QCOMPARE(FDialogs->Questions.last(),
                  QStringLiteral("Confirmation|Are you sure that you want to delete the selected note?"));
 
-        DataModified = false;
+        DataModified.Clear();
         FDialogs->Answers = {true};
         list.ActionDeleteSelectedNoteExecute();
         QCOMPARE(TaskList().Tasks(), std::vector<TTask *>{keep});
@@ -242,7 +242,7 @@ private slots:
         click(Cell(list, 0, ColumnSubject), Cell(list, 0, ColumnFinished));
         QVERIFY(!first->Finished && !second->Finished);
 
-        DataModified = false;
+        DataModified.Clear();
         click(Cell(list, 0, ColumnFinished), Cell(list, 0, ColumnFinished));
         QVERIFY(first->Finished);
         QCOMPARE(first->ReminderTime, 0.0);

@@ -1,19 +1,19 @@
 // jbxtool: look into a data file without starting the program, for support
-// and recovery. It reads files with the program's own code.
+// and recovery. It reads and writes files through the program's own data
+// store, so the two never disagree on whether a file is whole.
 
 #include "TaskJson.h"
 
 #include "base/JbxError.h"
 #include "base/TextCodec.h"
+#include "model/TDataStore.h"
 #include "model/TStream.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
 #include "settings/TUserInfo.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <cstdio>
-#include <optional>
 
 namespace {
 const char *Usage = "usage: jbxtool dump FILE | check FILE | roundtrip IN OUT | export FILE\n";
@@ -28,16 +28,6 @@ void Print(const QByteArray &line)
 {
     std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
     std::fputc('\n', stdout);
-}
-
-std::optional<QByteArray> ReadWholeFile(const QString &path, QString &error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = JbxMessages::CannotOpenFile(path);
-        return std::nullopt;
-    }
-    return file.readAll();
 }
 
 // Loads every task it can; says where the file broke, if it did. A file
@@ -57,22 +47,24 @@ struct TLoad {
 
     bool Run(const QString &path)
     {
-        std::optional<QByteArray> bytes = ReadWholeFile(path, Error);
-        if (!bytes)
-            return false;
-        TMemoryStream stream(*bytes);
-        try {
-            List.LoadFromStream(stream);
-        } catch (const EJbxError &error) {
-            Broke(error, stream);
+        const TReadResult read = TDataStore::ReadFile(path, List);
+        switch (read.Outcome) {
+        case TReadResult::Missing:
+        case TReadResult::Unopenable: Error = read.Error; return false;
+        case TReadResult::Broken:
+            Broke(read.Error, read.StopAt);
             Counted = List.Count();
             return true;
+        case TReadResult::Whole:
+        case TReadResult::ShortCount: break;
         }
         Counted = WholeTasks = List.Count();
-        if (stream.BytesLeft() > 0) {
+        if (read.Outcome == TReadResult::ShortCount) {
             Complete = false;
-            CountEnd = stream.Position();
-            Uncounted = stream.BytesLeft();
+            CountEnd = read.StopAt;
+            Uncounted = read.BytesAfter;
+            TMemoryStream stream(read.Bytes);
+            stream.Seek(read.StopAt);
             ReadUncounted(stream);
         }
         return true;
@@ -103,11 +95,11 @@ struct TLoad {
     }
 
 private:
-    void Broke(const EJbxError &error, const TMemoryStream &stream)
+    void Broke(const QString &error, qint64 offset)
     {
         Complete = false;
-        Error = error.Message();
-        BreakOffset = stream.Position();
+        Error = error;
+        BreakOffset = offset;
         // The task being read when the file broke is in the list too.
         WholeTasks = std::max(0, List.Count() - 1);
     }
@@ -118,7 +110,7 @@ private:
             try {
                 List.AddNewTask()->LoadFromStream(stream);
             } catch (const EJbxError &error) {
-                Broke(error, stream);
+                Broke(error.Message(), stream.Position());
                 return;
             }
             WholeTasks = List.Count();
@@ -164,7 +156,7 @@ int RoundTrip(const QString &in, const QString &out)
     if (!load.Complete)
         return Fail(load.Damage(in) + QStringLiteral("; nothing written"));
     try {
-        load.List.SaveToFile(out);
+        TDataStore::WriteFile(load.List, out);
     } catch (const EJbxError &error) {
         return Fail(error.Message());
     }
