@@ -111,6 +111,13 @@ Sollen Strg+Alt+N (neue Notiz) und Strg+Alt+L (Liste anzeigen oder ausblenden) z
     </message>
 </context>
 <context>
+    <name>TDataStore</name>
+    <message>
+        <source>Cannot copy %1 to %2: %3</source>
+        <translation>%1 kann nicht nach %2 kopiert werden: %3</translation>
+    </message>
+</context>
+<context>
     <name>TFontColorDialog</name>
     <message>
         <source>Font</source>
@@ -193,10 +200,6 @@ The data file could not be read completely, and it could not be kept aside (%1),
         <translation>
 
 Die Datendatei konnte weder vollständig gelesen noch beiseitegelegt werden (%1); sie wird deshalb nicht überschrieben. Die Aufgaben dieser Sitzung werden in %2 gespeichert.</translation>
-    </message>
-    <message>
-        <source>Cannot copy %1 to %2: %3</source>
-        <translation>%1 kann nicht nach %2 kopiert werden: %3</translation>
     </message>
     <message>
         <source>New &amp;Note</source>
