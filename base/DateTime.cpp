@@ -29,7 +29,10 @@ TDateTime CombineDateTime(const QDate &date, const QTime &time)
     return day < 0 ? day - TimeToDateTime(time) : day + TimeToDateTime(time);
 }
 
-TDateTime QDateTimeToDateTime(const QDateTime &moment) { return CombineDateTime(moment.date(), moment.time()); }
+TDateTime QDateTimeToDateTime(const QDateTime &moment)
+{
+    return CombineDateTime(moment.date(), moment.time());
+}
 
 QDate DateTimeToQDate(TDateTime value)
 {

@@ -8,8 +8,8 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -20,8 +20,8 @@ TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ow
 // The same with the content written by `write` onto the open temporary file.
 // When it returns false or throws, the target is left untouched. With
 // `rewriteSame` a target that holds the same bytes is replaced all the same.
-TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly,
-                           const std::function<bool(QIODevice &)> &write, bool rewriteSame = false);
+TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::function<bool(QIODevice &)> &write,
+                           bool rewriteSame = false);
 
 // The temporary file is nameless while it is written where the file system
 // allows; it gets a name of ours only for the rename, or from the start

@@ -4,8 +4,8 @@
 // folder for their files, and the record of medians their summaries print.
 
 #include <QByteArray>
-#include <QtGlobal>
 #include <QTemporaryDir>
+#include <QtGlobal>
 #include <benchmark/benchmark.h>
 
 #include <iterator>
@@ -34,11 +34,12 @@ inline void KeepFreedMemory()
 inline void QuietenOffscreenPlugin()
 {
     static QtMessageHandler standard = nullptr;
-    standard = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &message) {
-        if (message.startsWith(QLatin1String("This plugin does not support")))
-            return;
-        standard(type, context, message);
-    });
+    standard =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+            if (message.startsWith(QLatin1String("This plugin does not support")))
+                return;
+            standard(type, context, message);
+        });
 }
 
 // One folder for the files of a whole benchmark run.

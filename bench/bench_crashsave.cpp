@@ -15,10 +15,10 @@
 //   bench_crashsave [--trials N] [--seed S]
 
 #include "BenchSupport.h"
-#include "ProcessBench.h"
 #include "CrashSaveCheck.h"
 #include "CrashSaveChild.h"
 #include "CrashSaveWatch.h"
+#include "ProcessBench.h"
 
 #include "model/TStream.h"
 #include "model/TTask.h"

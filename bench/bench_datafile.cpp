@@ -33,7 +33,6 @@ constexpr std::array<int, 3> Sizes = {1'000, 10'000, 100'000};
 constexpr double LoadTarget = 3.0;
 constexpr double SaveTarget = 2.0;
 
-
 // One data set per size, built on first use and kept for the whole run so
 // setup never lands inside a timed loop.
 struct DataSet {

@@ -188,8 +188,8 @@ struct TCase {
     int Tasks;
     int Notes;
     bool ListAndToolbar;
-    bool Reminders; // spread over the next month
-    double WakeTarget; // per minute, all threads
+    bool Reminders;     // spread over the next month
+    double WakeTarget;  // per minute, all threads
     double CpuTargetMs; // per minute
 };
 
@@ -266,8 +266,8 @@ bool RunCase(const TCase &kind, const TXServer &x, int seconds, bool print, TRes
     // user works elsewhere: no text cursor blinks in a note.
     QProcess elsewhere;
     elsewhere.setProcessEnvironment(environment);
-    elsewhere.start(QStringLiteral("xmessage"), {QStringLiteral("-geometry"), QStringLiteral("+600+400"),
-                                                 QStringLiteral("elsewhere")});
+    elsewhere.start(QStringLiteral("xmessage"),
+                    {QStringLiteral("-geometry"), QStringLiteral("+600+400"), QStringLiteral("elsewhere")});
     elsewhere.waitForStarted();
     Settle(program.Process, &painted);
     for (auto &watch : floors)
@@ -369,8 +369,8 @@ int main(int argc, char *argv[])
         const double cpu = median([](const TResult &r) { return r.Program.CpuMsPerMinute; });
         const double wakes = median([](const TResult &r) { return r.Program.AllPerMinute; });
         const double mainWakes = median([](const TResult &r) { return r.Program.MainPerMinute; });
-        std::printf("  Jotterbox: %.1f wake-ups per minute (main thread %.1f), CPU %.2f ms per minute\n", wakes,
-                    mainWakes, cpu);
+        std::printf("  Jotterbox: %.1f wake-ups per minute (main thread %.1f), CPU %.2f ms per minute\n",
+                    wakes, mainWakes, cpu);
         for (auto it = results.front().Floors.begin(); it != results.front().Floors.end(); ++it) {
             const QString label = it.key();
             const double floorCpu = median([&](const TResult &r) { return r.Floors[label].CpuMsPerMinute; });

@@ -29,8 +29,7 @@ namespace {
 // are children of the root window, mapped once their client is placed.
 class TMapWatch {
 public:
-    explicit TMapWatch(const QString &display)
-        : FConnection(xcb_connect(qPrintable(display), nullptr))
+    explicit TMapWatch(const QString &display) : FConnection(xcb_connect(qPrintable(display), nullptr))
     {
         if (xcb_connection_has_error(FConnection))
             return;
@@ -61,7 +60,8 @@ public:
         for (;;) {
             while (xcb_generic_event_t *event = xcb_poll_for_event(FConnection)) {
                 const auto *map = reinterpret_cast<xcb_map_notify_event_t *>(event);
-                const bool mapped = (event->response_type & 0x7f) == XCB_MAP_NOTIFY && !map->override_redirect;
+                const bool mapped =
+                    (event->response_type & 0x7f) == XCB_MAP_NOTIFY && !map->override_redirect;
                 if (mapped)
                     FLastFrame = map->window;
                 std::free(event);
@@ -81,7 +81,8 @@ public:
     bool CloseLast(int timeoutMs)
     {
         const xcb_atom_t protocols = Atom("WM_PROTOCOLS"), close = Atom("WM_DELETE_WINDOW");
-        xcb_query_tree_reply_t *tree = xcb_query_tree_reply(FConnection, xcb_query_tree(FConnection, FLastFrame), nullptr);
+        xcb_query_tree_reply_t *tree =
+            xcb_query_tree_reply(FConnection, xcb_query_tree(FConnection, FLastFrame), nullptr);
         if (!tree)
             return false;
         const xcb_window_t *children = xcb_query_tree_children(tree);
@@ -224,10 +225,10 @@ int main(int argc, char *argv[])
         // The senders alone, with no window to wait for: a command the
         // program takes at once, and a key nobody holds.
         remoteExit.push_back(ExitTime(program, {QStringLiteral("--show-list")}, environment));
-        keyExit.push_back(
-            ExitTime(xdotool, {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("0"),
-                               QStringLiteral("shift")},
-                     environment));
+        keyExit.push_back(ExitTime(
+            xdotool,
+            {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("0"), QStringLiteral("shift")},
+            environment));
         trueMs.push_back(ExitTime(QStringLiteral("/bin/true"), {}, environment));
     }
     End(running);

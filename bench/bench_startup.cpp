@@ -2,8 +2,8 @@
 // first idle pass of the event loop, with 0, 1,000 and 10,000 tasks, and
 // its peak memory there; beside a bare Qt program with a tray icon measured
 // in the same run (the floor). The notes shown at start beside a bare Qt
-// program that shows as many frameless windows holding a text editor. Then the time a second start takes to step
-// aside, and with --idle-seconds the CPU time the program uses while idle.
+// program that shows as many frameless windows holding a text editor. Then the time a second start takes to
+// step aside, and with --idle-seconds the CPU time the program uses while idle.
 //
 //   bench_startup [--runs N] [--idle-seconds S]
 
@@ -22,10 +22,10 @@ using namespace ProcessBench;
 
 namespace {
 
-constexpr double StartTarget = 1.5;   // x the floor, with 1,000 tasks
-constexpr double OneNoteTarget = 1.2; // x the notes floor showing one window
+constexpr double StartTarget = 1.5;    // x the floor, with 1,000 tasks
+constexpr double OneNoteTarget = 1.2;  // x the notes floor showing one window
 constexpr double TenNotesTarget = 1.5; // ... ten windows
-constexpr double IdleCpuTarget = 0.1; // seconds of CPU per idle minute
+constexpr double IdleCpuTarget = 0.1;  // seconds of CPU per idle minute
 
 } // namespace
 
@@ -78,7 +78,8 @@ int main(int argc, char *argv[])
         floorMs.push_back(floor.Ms);
         floorMiB.push_back(floor.PeakMiB);
         oneWindowMs.push_back(RunOnce(notesFloor, dir.path(), environment, 30000, {QStringLiteral("1")}).Ms);
-        tenWindowsMs.push_back(RunOnce(notesFloor, dir.path(), environment, 30000, {QStringLiteral("10")}).Ms);
+        tenWindowsMs.push_back(
+            RunOnce(notesFloor, dir.path(), environment, 30000, {QStringLiteral("10")}).Ms);
         for (int f = 0; f < folders.size(); ++f) {
             const TRun run = RunOnce(folders[f] + QStringLiteral("/Jotterbox"), folders[f], environment);
             ms[size_t(f)].push_back(run.Ms);
@@ -93,11 +94,11 @@ int main(int argc, char *argv[])
         const double m = Median(ms[size_t(f)]);
         const TCase &c = cases[f];
         const bool target = c.Tasks == 1000 && c.Open == 0;
-        std::printf(
-            "  %6d tasks, %2d notes: %6.1f ms = %.2fx floor%s   peak %.1f MiB = %.2fx floor\n", c.Tasks, c.Open, m,
-            m / floor,
-            target ? (m / floor <= StartTarget ? " (target 1.5x: met)" : " (target 1.5x: MISSED)") : "",
-            Median(mib[size_t(f)]), Median(mib[size_t(f)]) / Median(floorMiB));
+        std::printf("  %6d tasks, %2d notes: %6.1f ms = %.2fx floor%s   peak %.1f MiB = %.2fx floor\n",
+                    c.Tasks, c.Open, m, m / floor,
+                    target ? (m / floor <= StartTarget ? " (target 1.5x: met)" : " (target 1.5x: MISSED)")
+                           : "",
+                    Median(mib[size_t(f)]), Median(mib[size_t(f)]) / Median(floorMiB));
     }
 
     // The notes shown at start beside as many bare text windows.
@@ -107,8 +108,9 @@ int main(int argc, char *argv[])
                 "  1 note: %.1f ms, floor %.1f ms: %.2fx (target %.1fx: %s)\n"
                 "  10 notes: %.1f ms, floor %.1f ms: %.2fx (target %.1fx: %s)\n",
                 oneNote, oneWindow, oneNote / oneWindow, OneNoteTarget,
-                oneNote / oneWindow <= OneNoteTarget ? "met" : "MISSED", tenNotes, tenWindows, tenNotes / tenWindows,
-                TenNotesTarget, tenNotes / tenWindows <= TenNotesTarget ? "met" : "MISSED");
+                oneNote / oneWindow <= OneNoteTarget ? "met" : "MISSED", tenNotes, tenWindows,
+                tenNotes / tenWindows, TenNotesTarget,
+                tenNotes / tenWindows <= TenNotesTarget ? "met" : "MISSED");
 
     // A second start while one runs: how long until it has stepped aside.
     {

@@ -24,7 +24,8 @@ int main(int argc, char *argv[])
         auto window = std::make_unique<QPlainTextEdit>();
         window->setWindowFlags(Qt::FramelessWindowHint | Qt::Tool);
         window->setFont(font);
-        window->setPlainText(QStringLiteral("Task %1\nCall the office about the order\nand the invoice").arg(i));
+        window->setPlainText(
+            QStringLiteral("Task %1\nCall the office about the order\nand the invoice").arg(i));
         window->setGeometry(40 + 60 * i, 40 + 30 * i, 250, 200);
         window->show();
         windows.push_back(std::move(window));

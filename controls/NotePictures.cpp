@@ -87,4 +87,7 @@ QPixmap DrawNotePicture(int size, QColor paper, QColor ink, bool alert)
 
 QPixmap NotePicture() { return DrawNotePicture(16, QColor(255, 240, 140), QColor(150, 130, 70), false); }
 
-QPixmap ProgramPicture(int size) { return DrawNotePicture(size, QColor(255, 236, 120), QColor(120, 110, 80), false); }
+QPixmap ProgramPicture(int size)
+{
+    return DrawNotePicture(size, QColor(255, 236, 120), QColor(120, 110, 80), false);
+}

@@ -1,11 +1,11 @@
 #include "dialogs/TFormAbout.h"
 
 #include "controls/LinkStyle.h"
+#include "controls/NotePictures.h"
 #include "dialogs/DialogParts.h"
 #include "dialogs/DialogRules.h"
 #include "model/UnitGlobalData.h"
 #include "model/UnitGlobalProc.h"
-#include "controls/NotePictures.h"
 #include "platform/Shell.h"
 #include "settings/TUserInfo.h"
 

@@ -1,10 +1,10 @@
 #include "dialogs/TFormTip.h"
 
+#include "controls/NotePictures.h"
 #include "dialogs/DialogParts.h"
 #include "dialogs/DialogRules.h"
 #include "model/UnitGlobalData.h"
 #include "model/UnitGlobalProc.h"
-#include "controls/NotePictures.h"
 #include "settings/TUserInfo.h"
 
 #include <QCheckBox>
@@ -40,10 +40,7 @@ TFormTip::TFormTip(QWidget *parent)
 
 TFormTip::~TFormTip() = default;
 
-void TFormTip::FormCreate()
-{
-    Tips = ReadTips(AppDir + QStringLiteral("tips.txt"));
-}
+void TFormTip::FormCreate() { Tips = ReadTips(AppDir + QStringLiteral("tips.txt")); }
 
 void TFormTip::CreateControls()
 {

@@ -43,7 +43,7 @@ struct TLoadResult {
 // writes it.
 struct TSaveResult {
     bool Ok = true;
-    QString Error;        // a failure's message, as the error box shows it
+    QString Error; // a failure's message, as the error box shows it
     bool DataWritten = false;
     bool BackupWritten = false;
 };

@@ -4,11 +4,11 @@
 
 // How a command sent to the running instance fared.
 enum class TCommandSent {
-    Delivered, // the instance took it
+    Delivered,  // the instance took it
     NoListener, // no socket there, or nothing listening on it (yet)
-    Unknown,   // the instance does not know this command
-    Foreign,   // the socket is another user's: nothing was sent
-    NoAnswer,  // connected, but no answer in time
+    Unknown,    // the instance does not know this command
+    Foreign,    // the socket is another user's: nothing was sent
+    NoAnswer,   // connected, but no answer in time
 };
 
 // Sends one command (an option's name without dashes) to the instance

@@ -27,8 +27,9 @@ constexpr TOption Options[] = {
 
 const TOption *FindOption(const QString &name)
 {
-    const auto found = std::find_if(std::begin(Options), std::end(Options),
-                                    [&name](const TOption &option) { return name == QLatin1String(option.Name); });
+    const auto found = std::find_if(std::begin(Options), std::end(Options), [&name](const TOption &option) {
+        return name == QLatin1String(option.Name);
+    });
     return found == std::end(Options) ? nullptr : found;
 }
 
@@ -55,7 +56,8 @@ TCommandLine ParseCommandLine(const QStringList &arguments)
         if (equals >= 0)
             return Invalid(QStringLiteral("option '--%1' takes no value").arg(QLatin1String(option->Name)));
         if (line.Kind != TCommandLine::Start)
-            return Invalid(QStringLiteral("one option at a time: '--%1' and '%2'").arg(line.Command, argument));
+            return Invalid(
+                QStringLiteral("one option at a time: '--%1' and '%2'").arg(line.Command, argument));
         line.Kind = option->Kind;
         line.Command = QLatin1String(option->Name);
     }
@@ -73,12 +75,12 @@ QString CommandLineHelp()
     qsizetype width = 0;
     for (const TOption &option : Options)
         width = std::max(width, qsizetype(qstrlen(option.Name)));
-    QString text = QStringLiteral(
-        "Usage: Jotterbox [OPTION]\n"
-        "Keeps your tasks and shows them as sticky notes on the desktop.\n"
-        "Without an option it starts, unless it is running already. A command goes to\n"
-        "the Jotterbox that is running; with none running, Jotterbox starts and then\n"
-        "obeys it (--exit then does nothing).\n\n");
+    QString text =
+        QStringLiteral("Usage: Jotterbox [OPTION]\n"
+                       "Keeps your tasks and shows them as sticky notes on the desktop.\n"
+                       "Without an option it starts, unless it is running already. A command goes to\n"
+                       "the Jotterbox that is running; with none running, Jotterbox starts and then\n"
+                       "obeys it (--exit then does nothing).\n\n");
     for (const TOption &option : Options)
         text += QStringLiteral("  --%1  %2\n")
                     .arg(QLatin1String(option.Name), -int(width))
@@ -86,4 +88,7 @@ QString CommandLineHelp()
     return text;
 }
 
-QString VersionText() { return QStringLiteral("Jotterbox %1\n").arg(QLatin1String(TUserInfo::CurrentVersion)); }
+QString VersionText()
+{
+    return QStringLiteral("Jotterbox %1\n").arg(QLatin1String(TUserInfo::CurrentVersion));
+}

@@ -106,7 +106,8 @@ void TCommandServer::Read(QLocalSocket *socket)
     socket->write("ok\n");
     socket->disconnectFromServer();
     // Run from the loop: the command may open a modal dialog.
-    QMetaObject::invokeMethod(this, [this, name] { emit CommandReceived(name); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, name] { emit CommandReceived(name); }, Qt::QueuedConnection);
 }
 
 void TCommandServer::Drop(QLocalSocket *socket, const char *why)

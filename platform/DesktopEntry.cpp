@@ -78,8 +78,8 @@ QString ExecValue(const QString &executable)
     // the string rules of the file then double every backslash. A field
     // code character is doubled everywhere.
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
-    const bool quote = std::any_of(executable.begin(), executable.end(),
-                                   [](QChar c) { return reserved.contains(c); });
+    const bool quote =
+        std::any_of(executable.begin(), executable.end(), [](QChar c) { return reserved.contains(c); });
     QString value;
     for (const QChar c : executable) {
         if (c == u'%')
@@ -109,13 +109,14 @@ QString EntryText(const QString &executable, bool autostart)
                        .arg(exec);
     if (autostart)
         return text + QStringLiteral("NoDisplay=true\nX-GNOME-Autostart-enabled=true\n");
-    return text + QStringLiteral("Categories=Utility;\n"
-                                 "Keywords=notes;sticky;tasks;to-do;reminder;\n"
-                                 "Actions=new-note;show-list;options;\n"
-                                 "\n[Desktop Action new-note]\nName=New Note\nExec=%1 --new-note\n"
-                                 "\n[Desktop Action show-list]\nName=Show the Task List\nExec=%1 --show-list\n"
-                                 "\n[Desktop Action options]\nName=Options\nExec=%1 --options\n")
-                          .arg(exec);
+    return text +
+           QStringLiteral("Categories=Utility;\n"
+                          "Keywords=notes;sticky;tasks;to-do;reminder;\n"
+                          "Actions=new-note;show-list;options;\n"
+                          "\n[Desktop Action new-note]\nName=New Note\nExec=%1 --new-note\n"
+                          "\n[Desktop Action show-list]\nName=Show the Task List\nExec=%1 --show-list\n"
+                          "\n[Desktop Action options]\nName=Options\nExec=%1 --options\n")
+               .arg(exec);
 }
 
 QStringList InstalledFiles(const TPlaces &places)

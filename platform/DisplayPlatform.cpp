@@ -40,7 +40,10 @@ TChosenDisplayPlatform::~TChosenDisplayPlatform()
         qunsetenv("QT_XCB_NO_MITSHM");
 }
 
-bool PlacesKnownOn(QStringView platformName) { return !platformName.startsWith(u"wayland", Qt::CaseInsensitive); }
+bool PlacesKnownOn(QStringView platformName)
+{
+    return !platformName.startsWith(u"wayland", Qt::CaseInsensitive);
+}
 
 namespace {
 std::function<bool()> &PlacesKnownFunction()
@@ -57,4 +60,7 @@ bool WindowPlacesKnown()
     return PlacesKnownOn(QGuiApplication::platformName());
 }
 
-void SetWindowPlacesKnownFunction(std::function<bool()> function) { PlacesKnownFunction() = std::move(function); }
+void SetWindowPlacesKnownFunction(std::function<bool()> function)
+{
+    PlacesKnownFunction() = std::move(function);
+}

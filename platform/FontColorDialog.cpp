@@ -46,10 +46,8 @@ QIcon SwatchIcon(const QColor &color, const QSize &size)
 } // namespace
 
 TFontColorDialog::TFontColorDialog(const TFontChoice &initial, QWidget *parent)
-    : QDialog(parent)
-    , FFontDialog(new TFontPart(initial.Font, this))
-    , FSwatch(new QPushButton(this))
-    , FGiven(initial.Font)
+    : QDialog(parent), FFontDialog(new TFontPart(initial.Font, this)), FSwatch(new QPushButton(this)),
+      FGiven(initial.Font)
 {
     setWindowTitle(tr("Font"));
 

@@ -91,7 +91,8 @@ void PrintPlainText(QPrinter &printer, const QString &text, const QFont &font, c
     // keeps half an inch from it on every side.
     const int marginX = printer.logicalDpiX() / 2;
     const int marginY = printer.logicalDpiY() / 2;
-    const QSizeF body(std::max(1, printer.width() - 2 * marginX), std::max(1, printer.height() - 2 * marginY));
+    const QSizeF body(std::max(1, printer.width() - 2 * marginX),
+                      std::max(1, printer.height() - 2 * marginY));
 
     // Laid out against the printer itself, so point sizes come out right at
     // its resolution. The pages are filled here rather than by
@@ -142,7 +143,8 @@ void PrintPlainText(QPrinter &printer, const QString &text, const QFont &font, c
             printer.newPage();
         firstPage = false;
         for (const TPlacedLine &placed : pages[page]) {
-            placed.Layout->lineAt(placed.Line).draw(&painter, QPointF(marginX + indent, marginY + placed.Top));
+            placed.Layout->lineAt(placed.Line)
+                .draw(&painter, QPointF(marginX + indent, marginY + placed.Top));
             if (placed.Bullet)
                 bullet.lineAt(0).draw(&painter, QPointF(marginX, marginY + placed.Top));
         }

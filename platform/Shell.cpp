@@ -25,7 +25,7 @@ bool OpenWithDesktop(const QString &fileOrAddress)
         return Opener()(fileOrAddress);
     // A path is opened as a local file; anything with a scheme as it stands.
     const QUrl url = QFileInfo(fileOrAddress).isAbsolute() ? QUrl::fromLocalFile(fileOrAddress)
-                                                            : QUrl::fromUserInput(fileOrAddress);
+                                                           : QUrl::fromUserInput(fileOrAddress);
     return QDesktopServices::openUrl(url);
 }
 

@@ -1,8 +1,8 @@
 #include "tasklist/ListFrame.h"
 
 namespace {
-constexpr int Grip = 7;      // "top" is y <= 7, "left" x <= 7
-constexpr int EndGrip = 8;   // the right end and the bottom zones
+constexpr int Grip = 7;    // "top" is y <= 7, "left" x <= 7
+constexpr int EndGrip = 8; // the right end and the bottom zones
 constexpr TDragZone Nothing{};
 constexpr TDragZone Move{true, {}, Qt::ArrowCursor};
 constexpr TDragZone MoveAnyButton{true, {}, Qt::ArrowCursor, true, true};

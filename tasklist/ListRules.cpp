@@ -6,7 +6,6 @@
 #include "model/TTaskList.h"
 #include "model/UnitGlobalProc.h"
 
-
 std::vector<TTask *> ListedTasks(const TTaskList &tasks, bool displayCompleted, const QString &search)
 {
     std::vector<TTask *> rows;

@@ -21,14 +21,16 @@ TListRowDelegate::TListRowDelegate(const TTaskListModel &model, QObject *parent)
 {
 }
 
-void TListRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void TListRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                             const QModelIndex &index) const
 {
     const TTask *task = FModel.Task(index.row());
     if (!task)
         return;
     const QRect cell = option.rect;
     const bool selected = option.state & QStyle::State_Selected;
-    const QPalette::ColorGroup group = (option.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
+    const QPalette::ColorGroup group =
+        (option.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
 
     painter->fillRect(cell, (index.row() % 2) ? ShadedRow : option.palette.color(group, QPalette::Base));
     if (selected)

@@ -16,7 +16,8 @@ public:
     void SetHotRow(int row) { FHotRow = row; }
     int HotRow() const { return FHotRow; }
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
 
 private:
     const TTaskListModel &FModel;

@@ -87,12 +87,9 @@ QString TTaskListModel::CellText(int row, int column) const
         return {};
     switch (column) {
     case ColumnCaption:
-    case ColumnSubject:
-        return SubjectText(*task);
-    case ColumnDueDate:
-        return DueDateText(*task);
-    default:
-        return {};
+    case ColumnSubject: return SubjectText(*task);
+    case ColumnDueDate: return DueDateText(*task);
+    default: return {};
     }
 }
 
@@ -101,7 +98,10 @@ int TTaskListModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(FRows.size());
 }
 
-int TTaskListModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int TTaskListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
 
 QVariant TTaskListModel::data(const QModelIndex &index, int role) const
 {

@@ -55,8 +55,8 @@ void TTaskListView::MakeViews()
     FReport->setCornerButtonEnabled(false);
     FReport->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     for (int column = 0; column < ColumnCount; ++column) {
-        FHeader->setSectionResizeMode(column,
-                                      column <= ColumnPriority ? QHeaderView::Fixed : QHeaderView::Interactive);
+        FHeader->setSectionResizeMode(column, column <= ColumnPriority ? QHeaderView::Fixed
+                                                                       : QHeaderView::Interactive);
         FHeader->resizeSection(column, SectionWidth(column));
     }
 
@@ -70,7 +70,8 @@ void TTaskListView::MakeViews()
     FIcons->setUniformItemSizes(true);
     FIcons->setTextElideMode(Qt::ElideRight);
 
-    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(FReport), static_cast<QAbstractItemView *>(FIcons)}) {
+    for (QAbstractItemView *view :
+         {static_cast<QAbstractItemView *>(FReport), static_cast<QAbstractItemView *>(FIcons)}) {
         view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->setSelectionMode(QAbstractItemView::SingleSelection);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -155,7 +156,8 @@ void TTaskListView::ShowSortArrow()
     if (!FHeader)
         return;
     const bool valid = FSortColumn >= 0 && FSortColumn < ColumnCount;
-    FHeader->setSortIndicator(valid ? FSortColumn : -1, FSortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    FHeader->setSortIndicator(valid ? FSortColumn : -1,
+                              FSortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void TTaskListView::HeaderClicked(int column)
@@ -258,7 +260,8 @@ void TTaskListView::SelectRow(int row)
     const QModelIndex index = FModel->index(row, FIconView ? 0 : ColumnSubject);
     if (!index.isValid() || !view->selectionModel())
         return;
-    view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->selectionModel()->setCurrentIndex(index,
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     view->scrollTo(index);
 }
 
@@ -269,10 +272,7 @@ void TTaskListView::ClearSelection()
         view->selectionModel()->clear();
 }
 
-int TTaskListView::RowAt(QPoint listPoint) const
-{
-    return Rows() ? Rows()->indexAt(listPoint).row() : -1;
-}
+int TTaskListView::RowAt(QPoint listPoint) const { return Rows() ? Rows()->indexAt(listPoint).row() : -1; }
 
 void TTaskListView::RedrawRow(int row)
 {
@@ -382,7 +382,8 @@ bool TTaskListView::eventFilter(QObject *watched, QEvent *event)
         case QEvent::KeyPress: {
             auto *key = static_cast<QKeyEvent *>(event);
             const QString text = key->text();
-            const bool command = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+            const bool command =
+                key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
             if (!command && !text.isEmpty() && text.at(0).isPrint()) {
                 TypeAhead(text);
                 return true;

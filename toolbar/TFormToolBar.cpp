@@ -55,8 +55,8 @@ QList<QRect> ScreenAreas()
 } // namespace
 
 TFormToolBar::TFormToolBar(QWidget *listWindow)
-    : QWidget(listWindow, Qt::Tool | Qt::FramelessWindowHint | StayOnTopFlag()), Timer1(new TWallClockTimer(this)),
-      FSettle(new QTimer(this))
+    : QWidget(listWindow, Qt::Tool | Qt::FramelessWindowHint | StayOnTopFlag()),
+      Timer1(new TWallClockTimer(this)), FSettle(new QTimer(this))
 {
     setWindowTitle(tr("Jotterbox"));
     // Hints show although a tool window is seldom the active one.

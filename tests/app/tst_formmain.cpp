@@ -202,7 +202,7 @@ private slots:
         QVERIFY(DataModified);
         QCOMPARE(dialogs.Errors.size(), 1);
         QVERIFY(dialogs.Errors[0].contains("Jotterbox.dat"));
-        QVERIFY(TimerSave(*form)->isActive());           // the next minute tries again
+        QVERIFY(TimerSave(*form)->isActive());          // the next minute tries again
         QVERIFY(!QFile::exists(Path("Jotterbox.ini"))); // settings wait for the data
 
         QVERIFY(QDir(FDir->path()).rmdir("Jotterbox.dat"));
@@ -467,7 +467,8 @@ private slots:
         QCOMPARE(dialogs.Errors.size(), 1);
         const QString kept = form->DamagedFileKeptAs();
         QVERIFY(dialogs.Errors[0].startsWith("The data file holds "));
-        QVERIFY(dialogs.Errors[0].contains(QStringLiteral("bytes after the %1 tasks it says it holds.").arg(read)));
+        QVERIFY(dialogs.Errors[0].contains(
+            QStringLiteral("bytes after the %1 tasks it says it holds.").arg(read)));
         QVERIFY(dialogs.Errors[0].contains(kept));
         QCOMPARE(ReadFileBytes(kept), bytes);
         // The start goes on with what was read; the next save writes just

@@ -175,15 +175,48 @@ private slots:
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("chosen");
         const QString xwayland = QStringLiteral("xcb;wayland");
-        QTest::newRow("X11 session") << "" << "x11" << "" << ":0" << "";
-        QTest::newRow("Wayland session with Xwayland") << "" << "wayland" << "wayland-0" << ":0" << xwayland;
-        QTest::newRow("Wayland socket, no session type") << "" << "" << "wayland-0" << ":1" << xwayland;
-        QTest::newRow("session type only") << "" << "Wayland" << "" << ":0" << xwayland;
-        QTest::newRow("Wayland session, no X display") << "" << "wayland" << "wayland-0" << "" << "";
-        QTest::newRow("blank X display") << "" << "wayland" << "wayland-0" << "  " << "";
-        QTest::newRow("the user asked for Wayland") << "wayland" << "wayland" << "wayland-0" << ":0" << "";
-        QTest::newRow("the user asked for xcb") << "xcb" << "wayland" << "wayland-0" << ":0" << "";
-        QTest::newRow("tty, nothing") << "" << "tty" << "" << "" << "";
+        QTest::newRow("X11 session") << ""
+                                     << "x11"
+                                     << ""
+                                     << ":0"
+                                     << "";
+        QTest::newRow("Wayland session with Xwayland") << ""
+                                                       << "wayland"
+                                                       << "wayland-0"
+                                                       << ":0" << xwayland;
+        QTest::newRow("Wayland socket, no session type") << ""
+                                                         << ""
+                                                         << "wayland-0"
+                                                         << ":1" << xwayland;
+        QTest::newRow("session type only") << ""
+                                           << "Wayland"
+                                           << ""
+                                           << ":0" << xwayland;
+        QTest::newRow("Wayland session, no X display") << ""
+                                                       << "wayland"
+                                                       << "wayland-0"
+                                                       << ""
+                                                       << "";
+        QTest::newRow("blank X display") << ""
+                                         << "wayland"
+                                         << "wayland-0"
+                                         << "  "
+                                         << "";
+        QTest::newRow("the user asked for Wayland") << "wayland"
+                                                    << "wayland"
+                                                    << "wayland-0"
+                                                    << ":0"
+                                                    << "";
+        QTest::newRow("the user asked for xcb") << "xcb"
+                                                << "wayland"
+                                                << "wayland-0"
+                                                << ":0"
+                                                << "";
+        QTest::newRow("tty, nothing") << ""
+                                      << "tty"
+                                      << ""
+                                      << ""
+                                      << "";
     }
 
     void theProgramStartsOnXwaylandWherePossible()

@@ -238,8 +238,8 @@ private slots:
         PressOK(options);
         QFile written(entry);
         QVERIFY(written.open(QIODevice::ReadOnly));
-        QVERIFY(written.readAll().contains("\nExec=" + QFile::encodeName(FWorld->Path(QStringLiteral("Jotterbox"))) +
-                                           "\n"));
+        QVERIFY(written.readAll().contains(
+            "\nExec=" + QFile::encodeName(FWorld->Path(QStringLiteral("Jotterbox"))) + "\n"));
         QVERIFY(UserInfo() == before);
 
         // The next showing reads the entry; unticked, it goes.

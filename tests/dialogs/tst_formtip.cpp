@@ -116,7 +116,8 @@ private slots:
         FWorld->Write("tips.txt", QByteArray("Caf\xe9\r\n\x00\x01\xff\xfe\n", 11));
         {
             TFormTip tip;
-            QCOMPARE(tip.Tips, QStringList({QStringLiteral("Caf\u00e9"), QStringLiteral("\u0000\u0001\u00ff\u00fe")}));
+            QCOMPARE(tip.Tips,
+                     QStringList({QStringLiteral("Caf\u00e9"), QStringLiteral("\u0000\u0001\u00ff\u00fe")}));
         }
         // A folder in the file's place: no tips.
         QFile::remove(FWorld->Path("tips.txt"));

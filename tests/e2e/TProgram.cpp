@@ -57,9 +57,11 @@ QString InstallProgram(const QString &folder)
 {
     QProcess install;
     install.setProcessChannelMode(QProcess::MergedChannels);
-    install.start(QStringLiteral(JBX_CMAKE_COMMAND),
-                  {QStringLiteral("--install"), QStringLiteral(JBX_BUILD_DIR), QStringLiteral("--prefix"), folder});
-    if (!install.waitForFinished(60000) || install.exitStatus() != QProcess::NormalExit || install.exitCode() != 0)
+    install.start(
+        QStringLiteral(JBX_CMAKE_COMMAND),
+        {QStringLiteral("--install"), QStringLiteral(JBX_BUILD_DIR), QStringLiteral("--prefix"), folder});
+    if (!install.waitForFinished(60000) || install.exitStatus() != QProcess::NormalExit ||
+        install.exitCode() != 0)
         return QStringLiteral("cmake --install failed: ") + QString::fromLocal8Bit(install.readAll());
     return {};
 }

@@ -54,12 +54,16 @@ QByteArray LyingWave(const QString &shipped)
 class TestE2eDamaged : public TE2eTest {
     Q_OBJECT
 
-    QStringList Damaged() const { return QDir(FFolder).entryList({QStringLiteral("Jotterbox_Damaged_*.dat")}); }
+    QStringList Damaged() const
+    {
+        return QDir(FFolder).entryList({QStringLiteral("Jotterbox_Damaged_*.dat")});
+    }
 
     // The settings of a quiet start, with this sound for the reminders.
     bool WriteSoundSetting(const QString &soundFile)
     {
-        return WriteSettings(QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nSoundFileName=%1\r\n").arg(soundFile))
+        return WriteSettings(
+                   QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nSoundFileName=%1\r\n").arg(soundFile))
             .isEmpty();
     }
 
@@ -100,7 +104,8 @@ private slots:
         QTest::newRow("empty, with empty settings") << QByteArray() << "Stream read error" << QByteArray("-");
         QTest::newRow("noise, with noise for settings")
             << Noise(100000, 1) << "Stream read error" << Noise(3000, 2);
-        QTest::newRow("header only") << QByteArray("\x05\0\0\0jbx01", 9) << "Stream read error" << QByteArray();
+        QTest::newRow("header only") << QByteArray("\x05\0\0\0jbx01", 9) << "Stream read error"
+                                     << QByteArray();
         QTest::newRow("a string longer than the file")
             << QByteArray("\xff\xff\xff\x7fjbx01", 9) << "Stream read error" << QByteArray();
     }
@@ -173,7 +178,9 @@ private slots:
         QCOMPARE(errors.size(), 1);
         QVERIFY2(errors[0].startsWith(QStringLiteral("Cannot open file ") + Path("Jotterbox.dat")),
                  qPrintable(errors[0]));
-        QVERIFY(Eventually([&] { return !XDo({"search", "--onlyvisible", "--name", "^Tip of the Day$"}).isEmpty(); }));
+        QVERIFY(Eventually([&] {
+            return !XDo({"search", "--onlyvisible", "--name", "^Tip of the Day$"}).isEmpty();
+        }));
         QCOMPARE(program.Stop(SIGTERM), 0);
         QVERIFY(QFileInfo(Path("Jotterbox.dat")).isDir());
         QVERIFY(Damaged().isEmpty());
@@ -292,7 +299,10 @@ private slots:
                          "Color1=-1\r\nColor2=0x1FFFFFFFF\r\nDefaultColor=-7\r\nDefaultFontSize=-40\r\n"
                          "NextTip=2147483647\r\nToolBarLeft=-99999\r\nToolBarTop=99999999\r\n"
                          "DefaultFontName=Caf\xe9 \x01\r\n" +
-                         own + "\r\n" + QByteArray("\x00\x01" "binary\xff line\r\n", 16) +
+                         own + "\r\n" +
+                         QByteArray("\x00\x01"
+                                    "binary\xff line\r\n",
+                                    16) +
                          "[Data]\r\nAutoDueDateDays=-5\r\nAutoReminderTime=25:99\r\nLastBackup=yesterday\r\n";
         QVERIFY(WriteFileBytes(Path("Jotterbox.ini"), ini));
         QVERIFY(WriteFileBytes(Path("tips.txt"), QByteArray("First\r\n\x00\xff\xfe binary\nThird", 23)));
@@ -300,19 +310,24 @@ private slots:
         TProgram program(FFolder, Environment());
         program.Start();
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
-        QVERIFY(Eventually([&] { return !XDo({"search", "--onlyvisible", "--name", "^Tip of the Day$"}).isEmpty(); }));
+        QVERIFY(Eventually([&] {
+            return !XDo({"search", "--onlyvisible", "--name", "^Tip of the Day$"}).isEmpty();
+        }));
         QRect list;
         QVERIFY(Eventually([&] { return (list = ListWindow(program)).isValid(); }));
         // Wholly on the screen, so it can be used and moved.
-        QVERIFY2(QRect(0, 0, 1280, 1024).contains(list), qPrintable(At(list.topLeft()) + u' ' + At(list.bottomRight())));
+        QVERIFY2(QRect(0, 0, 1280, 1024).contains(list),
+                 qPrintable(At(list.topLeft()) + u' ' + At(list.bottomRight())));
         QVERIFY2(Errors(program).isEmpty(), qPrintable(program.Output()));
         QCOMPARE(program.Stop(SIGTERM), 0);
 
         const QByteArray saved = ReadFileBytes(Path("Jotterbox.ini"));
         QVERIFY(saved.contains(own + "\r\n"));
-        QVERIFY(saved.contains(QByteArray("\x00\x01" "binary\xff line\r\n", 16)));
+        QVERIFY(saved.contains(QByteArray("\x00\x01"
+                                          "binary\xff line\r\n",
+                                          16)));
         QVERIFY(saved.contains("DefaultFontName=Caf\xc3\xa9 \x01\r\n")); // read, kept, in UTF-8
-        QVERIFY(saved.contains("NextTip=1\r\n"));                         // the first tip was shown
+        QVERIFY(saved.contains("NextTip=1\r\n"));                        // the first tip was shown
         TUserInfo settings(FFolder + u'/');
         settings.LoadSettings();
         QVERIFY(settings.Height <= 1024);
@@ -331,8 +346,9 @@ private slots:
         TProgram program(FFolder, environment);
         program.Start();
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
-        QVERIFY2(program.WaitForLine(QStringLiteral("Jotterbox: Unable to write to ") + Path("Jotterbox.ini")),
-                 qPrintable(program.Output()));
+        QVERIFY2(
+            program.WaitForLine(QStringLiteral("Jotterbox: Unable to write to ") + Path("Jotterbox.ini")),
+            qPrintable(program.Output()));
         QVERIFY(program.Running());
         ReadDataFile([](const TTaskList &tasks) { QCOMPARE(tasks.Count(), 1); });
         QVERIFY(QFileInfo(Path("Jotterbox.ini")).isDir());
@@ -346,8 +362,9 @@ private slots:
         QTest::addColumn<QString>("firstError");
         QTest::newRow("damaged bitmaps") << "1"
                                          << "Bitmap image is not valid: %1/skins/1/top_left.bmp";
-        QTest::newRow("a skin name out of the skins folder") << "../../nowhere"
-                                                             << "Cannot open file %1/skins/../../nowhere/top_left.bmp";
+        QTest::newRow("a skin name out of the skins folder")
+            << "../../nowhere"
+            << "Cannot open file %1/skins/../../nowhere/top_left.bmp";
     }
 
     void damagedSkinIsReportedAndTheListStillShows()
@@ -374,9 +391,10 @@ private slots:
             for (int i = 0; i < 1000; ++i) // 100 MB
                 QVERIFY(tips.write(line) == line.size());
         }
-        QVERIFY(WriteSettings(QStringLiteral("ShowTips=1\r\nShowToolBar=0\r\nShowing=1\r\nSkinDirectoryName=") +
-                              skin + QStringLiteral("\r\n"))
-                    .isEmpty());
+        QVERIFY(
+            WriteSettings(QStringLiteral("ShowTips=1\r\nShowToolBar=0\r\nShowing=1\r\nSkinDirectoryName=") +
+                          skin + QStringLiteral("\r\n"))
+                .isEmpty());
 
         TProgram program(FFolder, Environment());
         program.Start();
@@ -415,10 +433,13 @@ private slots:
         QVERIFY(program.Output().contains(QStringLiteral("jbx.events: alert sound")));
         // Gone before the reminder: the next sound is the program's own.
         QVERIFY(QFile::remove(lying));
-        QVERIFY2(Eventually([&] { return program.Output().count(QStringLiteral("jbx.events: alert sound")) >= 2; }, 20000),
-                 qPrintable(program.Output()));
+        QVERIFY2(
+            Eventually([&] { return program.Output().count(QStringLiteral("jbx.events: alert sound")) >= 2; },
+                       20000),
+            qPrintable(program.Output()));
         RunOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+alt+l")});
-        QVERIFY2(program.WaitForLine(QStringLiteral("jbx.events: hot key Ctrl+Alt+L")), qPrintable(program.Output()));
+        QVERIFY2(program.WaitForLine(QStringLiteral("jbx.events: hot key Ctrl+Alt+L")),
+                 qPrintable(program.Output()));
         QVERIFY2(Errors(program).isEmpty(), qPrintable(program.Output()));
         QCOMPARE(program.Stop(SIGTERM), 0);
     }

@@ -66,7 +66,8 @@ private slots:
         const QString entry = FHome.filePath(QStringLiteral("share/applications/Jotterbox.desktop"));
         QFile file(entry);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().contains("\nExec=" + QFile::encodeName(Path(QStringLiteral("Jotterbox"))) + "\n"));
+        QVERIFY(
+            file.readAll().contains("\nExec=" + QFile::encodeName(Path(QStringLiteral("Jotterbox"))) + "\n"));
         if (const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
             !validate.isEmpty()) {
             QProcess check;

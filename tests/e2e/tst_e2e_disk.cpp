@@ -68,7 +68,8 @@ class TestE2eDisk : public TE2eTest {
     {
         bool changed = false;
         ReadDataFile([&](const TTaskList &tasks) {
-            changed = tasks.Count() == Tasks && tasks.GetTask(7)->Alerting && tasks.GetTask(7)->ReminderTime == 0;
+            changed =
+                tasks.Count() == Tasks && tasks.GetTask(7)->Alerting && tasks.GetTask(7)->ReminderTime == 0;
         });
         return changed;
     }
@@ -112,7 +113,8 @@ private slots:
         TProgram program(FFolder, TickingEnvironment());
         program.Start();
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
-        QVERIFY2(program.WaitForLine(QStringLiteral("Jotterbox: Stream write error")), qPrintable(program.Output()));
+        QVERIFY2(program.WaitForLine(QStringLiteral("Jotterbox: Stream write error")),
+                 qPrintable(program.Output()));
         QVERIFY(program.Running());
         QCOMPARE(ReadFileBytes(Path("Jotterbox.dat")), before);
         QCOMPARE(Files(), files); // nothing half-written left behind
@@ -132,7 +134,8 @@ private slots:
         TProgram program(FFolder, TickingEnvironment());
         program.Start();
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
-        QVERIFY2(program.WaitForLine(QStringLiteral("Jotterbox: Cannot create file %1").arg(Path("Jotterbox.dat"))),
+        QVERIFY2(program.WaitForLine(
+                     QStringLiteral("Jotterbox: Cannot create file %1").arg(Path("Jotterbox.dat"))),
                  qPrintable(program.Output()));
         QVERIFY(program.Running());
         QCOMPARE(ReadFileBytes(Path("Jotterbox.dat")), before);

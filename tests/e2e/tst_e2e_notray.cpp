@@ -100,7 +100,8 @@ private slots:
                                            "&About Jotterbox... | E&xit\n"),
                  qPrintable(program.Output()));
         XDo({"key", "a"}); // &About Jotterbox...
-        QVERIFY2(Eventually([&] { return ProgramWindows(program).size() == 1; }), "the about box did not show");
+        QVERIFY2(Eventually([&] { return ProgramWindows(program).size() == 1; }),
+                 "the about box did not show");
         SaveScreenshot(QStringLiteral("notray-about.png"));
         XDo({"key", "Escape"});
         QVERIFY(Eventually([&] { return ProgramWindows(program).isEmpty(); }));

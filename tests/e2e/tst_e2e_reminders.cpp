@@ -26,7 +26,8 @@ const QString Sound = QStringLiteral("jbx.events: alert sound");
 
 QString FakeTimeLibrary()
 {
-    for (const QString &folder : QDir(QStringLiteral("/usr/lib")).entryList({QStringLiteral("*-linux-gnu")}, QDir::Dirs)) {
+    for (const QString &folder :
+         QDir(QStringLiteral("/usr/lib")).entryList({QStringLiteral("*-linux-gnu")}, QDir::Dirs)) {
         const QString path = QStringLiteral("/usr/lib/%1/faketime/libfaketime.so.1").arg(folder);
         if (QFile::exists(path))
             return path;

@@ -12,8 +12,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QRegularExpression>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <csignal>
 #include <cstring>
@@ -147,7 +147,8 @@ class TestE2eRemote : public TE2eTest {
     // Whether the program has taken the command `times` times.
     bool Heard(TProgram &program, const QString &command, int times) const
     {
-        return Eventually([&] { return program.Output().count("jbx.events: command " + command + u'\n') == times; });
+        return Eventually(
+            [&] { return program.Output().count("jbx.events: command " + command + u'\n') == times; });
     }
 
     // Opens the runtime folder (and the way to it) to other users, as a
@@ -203,7 +204,8 @@ private slots:
         // Typed into at once, as a note of the hot key is.
         QVERIFY2(Eventually([&] {
                      const QString focus = XDo({"getwindowfocus"});
-                     return ProgramWindows(program).contains(focus) && Geometry(focus).size() == QSize(250, 160);
+                     return ProgramWindows(program).contains(focus) &&
+                            Geometry(focus).size() == QSize(250, 160);
                  }),
                  qPrintable("the new note has no focus: " + XDo({"getwindowfocus"})));
         SaveScreenshot(QStringLiteral("remote-list-and-note.png"));
@@ -328,8 +330,10 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("out"); // the start of stdout
         QTest::addColumn<QString>("err"); // all of stderr
-        QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: Jotterbox [OPTION]\n" << "";
-        QTest::newRow("--version") << QStringList{"--version"} << 0 << "Jotterbox 1.03\n" << "";
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: Jotterbox [OPTION]\n"
+                                << "";
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << "Jotterbox 1.03\n"
+                                   << "";
         QTest::newRow("unknown") << QStringList{"--new-notes"} << 2 << ""
                                  << "Jotterbox: unknown option '--new-notes'\n"
                                     "Try 'Jotterbox --help' for the options.\n";
@@ -382,7 +386,7 @@ private slots:
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
         const QString socket = FRuntime + u'/' + SocketName;
         QCOMPARE(QFileInfo(socket).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser |
-                                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner),
+                                                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner),
                  QFile::Permissions());
         // Blocked by the file's permissions at first.
         const QByteArray path = socket.toLocal8Bit();

@@ -7,13 +7,13 @@
 #include "e2e/TProgram.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
-#include "support/WaylandSession.h"
 #include "support/TestTasks.h"
+#include "support/WaylandSession.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QImage>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QTest>
 #include <csignal>
@@ -66,7 +66,8 @@ protected:
         QFile ini(Path(QStringLiteral("Jotterbox.ini")));
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QByteArray settings = ini.readAll();
-        QVERIFY2(settings.contains("\r\nLeft=520\r\n") && settings.contains("\r\nTop=330\r\n"), settings.constData());
+        QVERIFY2(settings.contains("\r\nLeft=520\r\n") && settings.contains("\r\nTop=330\r\n"),
+                 settings.constData());
     }
 
 private slots:
@@ -76,10 +77,10 @@ private slots:
         QVERIFY2(installError.isEmpty(), qPrintable(installError));
         WriteOpenNote();
         // The list closed, at a place of its own the run must not lose.
-        const QString settingsError = WriteSettings(
-            QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nShowing=0\r\nLeft=%1\r\nTop=%2\r\n")
-                .arg(KListPlace.x())
-                .arg(KListPlace.y()));
+        const QString settingsError =
+            WriteSettings(QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nShowing=0\r\nLeft=%1\r\nTop=%2\r\n")
+                              .arg(KListPlace.x())
+                              .arg(KListPlace.y()));
         QVERIFY2(settingsError.isEmpty(), qPrintable(settingsError));
     }
 
@@ -89,7 +90,8 @@ private slots:
         QString why;
         const QString id = Started(program, &why);
         QVERIFY2(!id.isEmpty(), qPrintable(why));
-        QVERIFY2(program.Output().contains(QStringLiteral("jbx.events: platform xcb")), qPrintable(program.Output()));
+        QVERIFY2(program.Output().contains(QStringLiteral("jbx.events: platform xcb")),
+                 qPrintable(program.Output()));
         QCOMPARE(Geometry(id), KStored);
         // Xwayland keeps no root window picture: the note's own, kept for a
         // look after the run, drawn whole at its size.

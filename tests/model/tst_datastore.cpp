@@ -137,7 +137,7 @@ private slots:
             QCOMPARE(ReadFileBytes(load.KeptAs), before);
             // The user's alone, as the data file is, whatever the file allowed.
             QVERIFY(!(QFile::permissions(load.KeptAs) & (QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                                                          QFileDevice::ReadOther | QFileDevice::WriteOther)));
+                                                         QFileDevice::ReadOther | QFileDevice::WriteOther)));
             QCOMPARE(FStore->SavePath(), Path("Jotterbox.dat"));
             QVERIFY(!FStore->BackupDue().isValid());
             break;
@@ -265,17 +265,18 @@ private slots:
     void theEnds_data()
     {
         QTest::addColumn<QList<int>>("kinds");
-        QTest::addColumn<bool>("fail");    // the data file cannot be written
-        QTest::addColumn<int>("state");    // after the last save
-        QTest::addColumn<bool>("backup");  // one was due all along
+        QTest::addColumn<bool>("fail");   // the data file cannot be written
+        QTest::addColumn<int>("state");   // after the last save
+        QTest::addColumn<bool>("backup"); // one was due all along
         QTest::newRow("session end, then final")
             << QList<int>{int(TSaveKind::SessionEnd), int(TSaveKind::Final)} << false << int(TState::Ended)
             << true;
-        QTest::newRow("session end saved") << QList<int>{int(TSaveKind::SessionEnd)} << false
-                                           << int(TState::SessionEnded) << true;
+        QTest::newRow("session end saved")
+            << QList<int>{int(TSaveKind::SessionEnd)} << false << int(TState::SessionEnded) << true;
         QTest::newRow("session end refused")
             << QList<int>{int(TSaveKind::SessionEnd)} << true << int(TState::Whole) << false;
-        QTest::newRow("final fails") << QList<int>{int(TSaveKind::Final)} << true << int(TState::Ended) << false;
+        QTest::newRow("final fails") << QList<int>{int(TSaveKind::Final)} << true << int(TState::Ended)
+                                     << false;
         QTest::newRow("abrupt end") << QList<int>{int(TSaveKind::AbruptEnd)} << false << int(TState::Whole)
                                     << false;
         QTest::newRow("abrupt end fails")
@@ -309,7 +310,8 @@ private slots:
     void nothingIsWrittenBeforeTheLoad()
     {
         const QByteArray before = WriteDataFile("whole");
-        for (TSaveKind kind : {TSaveKind::Changes, TSaveKind::SessionEnd, TSaveKind::Final, TSaveKind::AbruptEnd}) {
+        for (TSaveKind kind :
+             {TSaveKind::Changes, TSaveKind::SessionEnd, TSaveKind::Final, TSaveKind::AbruptEnd}) {
             FModified->Mark();
             QVERIFY(FStore->Save(kind).Ok);
         }

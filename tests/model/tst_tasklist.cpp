@@ -339,7 +339,8 @@ private slots:
         const auto write = [&next](QIODevice &file) { return file.write(next) == next.size(); };
         QCOMPARE(WriteFileSafely(path, false, write, rewriteSame), TSafeWrite::Done);
         QCOMPARE(ReadFileBytes(path), next);
-        struct stat first {}, second {};
+        struct stat first {
+        }, second{};
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &first), 0);
         QCOMPARE(::stat(QFile::encodeName(kept).constData(), &second), 0);
         QCOMPARE(first.st_ino != second.st_ino, replaced);

@@ -108,7 +108,8 @@ private slots:
         QTest::addColumn<QList<int>>("runsAt");
         QTest::addColumn<QList<int>>("fired");  // tasks alerting after each run
         QTest::addColumn<QList<int>>("sounds"); // sounds after each run
-        QTest::newRow("passed while the program was not running") << QList{-60} << QList{0} << QList{1} << QList{1};
+        QTest::newRow("passed while the program was not running")
+            << QList{-60} << QList{0} << QList{1} << QList{1};
         QTest::newRow("a minute ahead, not at its moment itself")
             << QList{60} << QList{0, 60, 61} << QList{0, 0, 1} << QList{0, 0, 1};
         QTest::newRow("clock moved forward past it") << QList{3600} << QList{7200} << QList{1} << QList{1};

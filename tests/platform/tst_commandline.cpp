@@ -19,11 +19,14 @@ private slots:
 
         const int start = TCommandLine::Start, remote = TCommandLine::Remote, local = TCommandLine::Local,
                   invalid = TCommandLine::Invalid;
-        QTest::newRow("nothing") << QStringList{} << start << "" << "";
+        QTest::newRow("nothing") << QStringList{} << start << ""
+                                 << "";
         for (const char *name : {"new-note", "toggle-list", "show-list", "options", "exit"})
             QTest::newRow(name) << QStringList{QStringLiteral("--") + name} << remote << name << "";
-        QTest::newRow("help") << QStringList{"--help"} << local << "help" << "";
-        QTest::newRow("version") << QStringList{"--version"} << local << "version" << "";
+        QTest::newRow("help") << QStringList{"--help"} << local << "help"
+                              << "";
+        QTest::newRow("version") << QStringList{"--version"} << local << "version"
+                                 << "";
         for (const char *name : {"install-desktop", "uninstall-desktop"})
             QTest::newRow(name) << QStringList{QStringLiteral("--") + name} << local << name << "";
 
@@ -31,10 +34,14 @@ private slots:
                                  << "unknown option '--new-notes'";
         QTest::newRow("single dash") << QStringList{"-new-note"} << invalid << ""
                                      << "unexpected argument '-new-note'";
-        QTest::newRow("bare word") << QStringList{"exit"} << invalid << "" << "unexpected argument 'exit'";
-        QTest::newRow("two dashes alone") << QStringList{"--"} << invalid << "" << "unexpected argument '--'";
-        QTest::newRow("empty") << QStringList{""} << invalid << "" << "unexpected argument ''";
-        QTest::newRow("case matters") << QStringList{"--Exit"} << invalid << "" << "unknown option '--Exit'";
+        QTest::newRow("bare word") << QStringList{"exit"} << invalid << ""
+                                   << "unexpected argument 'exit'";
+        QTest::newRow("two dashes alone") << QStringList{"--"} << invalid << ""
+                                          << "unexpected argument '--'";
+        QTest::newRow("empty") << QStringList{""} << invalid << ""
+                               << "unexpected argument ''";
+        QTest::newRow("case matters") << QStringList{"--Exit"} << invalid << ""
+                                      << "unknown option '--Exit'";
         QTest::newRow("value") << QStringList{"--exit=now"} << invalid << ""
                                << "option '--exit' takes no value";
         QTest::newRow("unknown with value") << QStringList{"--bogus=1"} << invalid << ""

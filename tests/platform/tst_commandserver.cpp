@@ -43,8 +43,8 @@ private slots:
         QTest::newRow("empty line") << QByteArray("\n") << QByteArray("unknown\n") << "";
         QTest::newRow("two lines") << QByteArray("new-note\nexit\n") << QByteArray() << "";
         QTest::newRow("too long") << QByteArray(TCommandServer::MaxMessage + 1, 'x') << QByteArray() << "";
-        QTest::newRow("too long, then a line end")
-            << QByteArray(4096, 'x') + "\nexit\n" << QByteArray() << "";
+        QTest::newRow("too long, then a line end") << QByteArray(4096, 'x') + "\nexit\n"
+                                                   << QByteArray() << "";
     }
 
     void messagesAreTakenAnsweredOrDropped()
@@ -55,8 +55,8 @@ private slots:
         TCommandServer server;
         QVERIFY2(server.Listen(Path()), qPrintable(server.Error()));
         // Its owner's alone.
-        QCOMPARE(QFileInfo(Path()).permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup |
-                                                    QFile::WriteGroup),
+        QCOMPARE(QFileInfo(Path()).permissions() &
+                     (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
                  QFile::Permissions());
         QSignalSpy told(&server, &TCommandServer::CommandReceived);
 

@@ -53,13 +53,20 @@ private slots:
     {
         QTest::addColumn<QString>("executable");
         QTest::addColumn<QString>("value");
-        QTest::newRow("plain") << "/opt/Jotterbox/Jotterbox" << "/opt/Jotterbox/Jotterbox";
-        QTest::newRow("blank") << "/home/ann/My Notes/Jotterbox" << "\"/home/ann/My Notes/Jotterbox\"";
-        QTest::newRow("dollar") << "/home/ann/$x/Jotterbox" << "\"/home/ann/\\\\$x/Jotterbox\"";
-        QTest::newRow("backslash") << "/home/ann/a\\b/Jotterbox" << "\"/home/ann/a\\\\\\\\b/Jotterbox\"";
-        QTest::newRow("double quote") << "/tmp/\"q\"/Jotterbox" << "\"/tmp/\\\\\"q\\\\\"/Jotterbox\"";
-        QTest::newRow("percent") << "/tmp/100%/Jotterbox" << "/tmp/100%%/Jotterbox";
-        QTest::newRow("non-ASCII") << "/home/zoë/Jotterbox" << "/home/zoë/Jotterbox";
+        QTest::newRow("plain") << "/opt/Jotterbox/Jotterbox"
+                               << "/opt/Jotterbox/Jotterbox";
+        QTest::newRow("blank") << "/home/ann/My Notes/Jotterbox"
+                               << "\"/home/ann/My Notes/Jotterbox\"";
+        QTest::newRow("dollar") << "/home/ann/$x/Jotterbox"
+                                << "\"/home/ann/\\\\$x/Jotterbox\"";
+        QTest::newRow("backslash") << "/home/ann/a\\b/Jotterbox"
+                                   << "\"/home/ann/a\\\\\\\\b/Jotterbox\"";
+        QTest::newRow("double quote") << "/tmp/\"q\"/Jotterbox"
+                                      << "\"/tmp/\\\\\"q\\\\\"/Jotterbox\"";
+        QTest::newRow("percent") << "/tmp/100%/Jotterbox"
+                                 << "/tmp/100%%/Jotterbox";
+        QTest::newRow("non-ASCII") << "/home/zoë/Jotterbox"
+                                   << "/home/zoë/Jotterbox";
     }
 
     void execValuesFollowTheQuotingRules()
@@ -88,11 +95,11 @@ private slots:
     {
         QTest::addColumn<QStringList>("before"); // files already under the home folder
         QTest::newRow("a fresh home") << QStringList();
-        QTest::newRow("other programs' entries and icons")
-            << QStringList{"data/applications/other.desktop", "data/icons/hicolor/48x48/apps/other.png",
-                           "data/icons/hicolor/scalable/apps/Jotterbox-old.svg", "config/autostart/other.desktop"};
-        QTest::newRow("installed before, from elsewhere")
-            << QStringList{"data/applications/Jotterbox.desktop", "data/icons/hicolor/16x16/apps/Jotterbox.png"};
+        QTest::newRow("other programs' entries and icons") << QStringList{
+            "data/applications/other.desktop", "data/icons/hicolor/48x48/apps/other.png",
+            "data/icons/hicolor/scalable/apps/Jotterbox-old.svg", "config/autostart/other.desktop"};
+        QTest::newRow("installed before, from elsewhere") << QStringList{
+            "data/applications/Jotterbox.desktop", "data/icons/hicolor/16x16/apps/Jotterbox.png"};
     }
 
     void installAndUninstallTouchExactlyTheirFiles()
@@ -110,9 +117,11 @@ private slots:
             expected << QDir(Home()).relativeFilePath(path);
         QCOMPARE(FilesBelow(Home()), expected);
         const QString entry = Read(written.first());
-        QVERIFY2(entry.contains(QStringLiteral("\nExec=%1/Jotterbox\n").arg(KProgramFolder)), qPrintable(entry));
+        QVERIFY2(entry.contains(QStringLiteral("\nExec=%1/Jotterbox\n").arg(KProgramFolder)),
+                 qPrintable(entry));
         QVERIFY(entry.contains(QStringLiteral("\nExec=%1/Jotterbox --new-note\n").arg(KProgramFolder)));
-        QCOMPARE(Read(written.last()), Read(KProgramFolder + QStringLiteral("/icons/scalable/Jotterbox.svg")));
+        QCOMPARE(Read(written.last()),
+                 Read(KProgramFolder + QStringLiteral("/icons/scalable/Jotterbox.svg")));
         // The autostart entry is no part of it.
         QVERIFY(!AutostartEnabled(FPlaces));
 
@@ -160,9 +169,14 @@ private slots:
         QTest::addColumn<QString>("data");
         QTest::addColumn<QString>("config");
         const QString home = QDir::homePath();
-        QTest::newRow("set") << "/x/share" << "/x/conf" << "/x/share" << "/x/conf";
-        QTest::newRow("unset") << "" << "" << home + "/.local/share" << home + "/.config";
-        QTest::newRow("relative, so ignored") << "share" << "conf" << home + "/.local/share" << home + "/.config";
+        QTest::newRow("set") << "/x/share"
+                             << "/x/conf"
+                             << "/x/share"
+                             << "/x/conf";
+        QTest::newRow("unset") << ""
+                               << "" << home + "/.local/share" << home + "/.config";
+        QTest::newRow("relative, so ignored") << "share"
+                                              << "conf" << home + "/.local/share" << home + "/.config";
     }
 
     void userFoldersFollowTheRules()

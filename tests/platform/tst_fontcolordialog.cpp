@@ -35,8 +35,7 @@ QFont MakeFont(const QString &family, int points, bool bold = false)
 // Acts on the modal dialog of type T once the event loop of its exec() runs.
 // Anything else that turns up modal is rejected, so a wrong dialog fails the
 // test instead of hanging it.
-template <class T>
-void WhenModal(std::function<void(T *)> act)
+template <class T> void WhenModal(std::function<void(T *)> act)
 {
     QTimer::singleShot(0, [act] {
         QWidget *modal = QApplication::activeModalWidget();
@@ -264,8 +263,9 @@ private slots:
             if (dialog->isVisible())
                 dialog->reject();
         });
-        const QString path = Dialogs().SaveFileName(nullptr, dir.filePath(QStringLiteral("Shopping")),
-                                                    QStringLiteral("Text Files (*.txt)"), QStringLiteral("txt"));
+        const QString path =
+            Dialogs().SaveFileName(nullptr, dir.filePath(QStringLiteral("Shopping")),
+                                   QStringLiteral("Text Files (*.txt)"), QStringLiteral("txt"));
         QVERIFY(!asked);
         QCOMPARE(path, dir.filePath(QStringLiteral("Shopping.txt")));
 
@@ -405,12 +405,14 @@ private slots:
     {
         QTest::addColumn<QString>("requested");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("MS Sans Serif") << QStringLiteral("MS Sans Serif") << QStringLiteral("Liberation Sans");
-        QTest::newRow("Microsoft Sans Serif") << QStringLiteral("Microsoft Sans Serif")
-                                              << QStringLiteral("Liberation Sans");
+        QTest::newRow("MS Sans Serif")
+            << QStringLiteral("MS Sans Serif") << QStringLiteral("Liberation Sans");
+        QTest::newRow("Microsoft Sans Serif")
+            << QStringLiteral("Microsoft Sans Serif") << QStringLiteral("Liberation Sans");
         QTest::newRow("Comic Sans MS") << QStringLiteral("Comic Sans MS") << QStringLiteral("Comic Neue");
         QTest::newRow("Arial") << QStringLiteral("Arial") << QStringLiteral("Liberation Sans");
-        QTest::newRow("Times New Roman") << QStringLiteral("Times New Roman") << QStringLiteral("Liberation Serif");
+        QTest::newRow("Times New Roman")
+            << QStringLiteral("Times New Roman") << QStringLiteral("Liberation Serif");
         QTest::newRow("Courier New") << QStringLiteral("Courier New") << QStringLiteral("Liberation Mono");
     }
     void windowsFontNamesResolve()

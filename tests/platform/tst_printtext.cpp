@@ -43,7 +43,8 @@ QString Run(const QString &program, const QStringList &arguments)
 
 QList<TPage> ReadPages(const QString &pdf)
 {
-    const QString html = Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const QString html =
+        Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     static const QRegularExpression pageRe(
         QStringLiteral(R"re(<page width="([\d.]+)" height="([\d.]+)">)re"));
     static const QRegularExpression wordRe(QStringLiteral(
@@ -107,9 +108,9 @@ QList<int> LineNumbers(const QList<TPage> &pages)
 void VerifyInsideMargins(const QList<TPage> &pages)
 {
     for (const TPage &page : pages) {
-        const QRectF body(QPointF(KHalfInch - KTolerance, KHalfInch - KTolerance),
-                          QPointF(page.Size.width() - KHalfInch + KTolerance,
-                                  page.Size.height() - KHalfInch + KTolerance));
+        const QRectF body(
+            QPointF(KHalfInch - KTolerance, KHalfInch - KTolerance),
+            QPointF(page.Size.width() - KHalfInch + KTolerance, page.Size.height() - KHalfInch + KTolerance));
         for (const TWord &word : page.Words)
             QVERIFY2(body.contains(word.Box),
                      qPrintable(QStringLiteral("'%1' at (%2,%3)-(%4,%5) outside the margins")
@@ -171,12 +172,12 @@ private slots:
     void linesInOrderWithEitherLineBreak()
     {
         QFETCH(QPrinter::PrinterMode, mode);
-        PrintPlainText(Printer(mode), QStringLiteral("Buy milk\r\nCall the dentist\nFeed cat\r\n"), TextFont(),
-                       QStringLiteral("Shopping"));
+        PrintPlainText(Printer(mode), QStringLiteral("Buy milk\r\nCall the dentist\nFeed cat\r\n"),
+                       TextFont(), QStringLiteral("Shopping"));
         const QList<TPage> pages = ReadPages(FPdf);
         QCOMPARE(pages.size(), 1);
-        QCOMPARE(Lines(pages[0]),
-                 QStringList({QStringLiteral("Buy milk"), QStringLiteral("Call the dentist"), QStringLiteral("Feed cat")}));
+        QCOMPARE(Lines(pages[0]), QStringList({QStringLiteral("Buy milk"), QStringLiteral("Call the dentist"),
+                                               QStringLiteral("Feed cat")}));
     }
 
     void jobTitleAndPageCount()
@@ -185,9 +186,9 @@ private slots:
         const QString info = Run(QStringLiteral("pdfinfo"), {FPdf});
         QVERIFY(info.contains(QRegularExpression(QStringLiteral(R"(^Title:\s+Note of Monday$)"),
                                                  QRegularExpression::MultilineOption)));
-        const auto pages = QRegularExpression(QStringLiteral(R"(^Pages:\s+(\d+)$)"),
-                                              QRegularExpression::MultilineOption)
-                               .match(info);
+        const auto pages =
+            QRegularExpression(QStringLiteral(R"(^Pages:\s+(\d+)$)"), QRegularExpression::MultilineOption)
+                .match(info);
         QVERIFY(pages.hasMatch());
         QCOMPARE(pages.captured(1).toInt(), ReadPages(FPdf).size());
         QVERIFY(pages.captured(1).toInt() > 1);
@@ -303,7 +304,8 @@ private slots:
     {
         QFETCH(QPrinter::PrinterMode, mode);
         QFETCH(double, points);
-        PrintPlainText(Printer(mode), QStringLiteral("Hello\nWorld"), TextFont(points), QStringLiteral("Size"));
+        PrintPlainText(Printer(mode), QStringLiteral("Hello\nWorld"), TextFont(points),
+                       QStringLiteral("Size"));
         const QList<TPage> pages = ReadPages(FPdf);
         QCOMPARE(pages.size(), 1);
         QCOMPARE(pages[0].Words.size(), 2);
@@ -333,8 +335,10 @@ private slots:
         QTest::addColumn<QList<int>>("expectedPages");
         QTest::newRow("second page") << 2 << 2 << 1 << true << QList<int>{2};
         QTest::newRow("from page 2 to past the end") << 2 << 99 << 1 << true << QList<int>{2, 3, 4, 5};
-        QTest::newRow("two copies collated") << 0 << 0 << 2 << true << QList<int>{1, 2, 3, 4, 5, 1, 2, 3, 4, 5};
-        QTest::newRow("two copies of pages 1-2, uncollated") << 1 << 2 << 2 << false << QList<int>{1, 1, 2, 2};
+        QTest::newRow("two copies collated")
+            << 0 << 0 << 2 << true << QList<int>{1, 2, 3, 4, 5, 1, 2, 3, 4, 5};
+        QTest::newRow("two copies of pages 1-2, uncollated")
+            << 1 << 2 << 2 << false << QList<int>{1, 1, 2, 2};
     }
     void pageRangeAndCopies()
     {

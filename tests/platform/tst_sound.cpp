@@ -39,7 +39,8 @@ struct TWave {
     QByteArray Bytes() const
     {
         const quint16 align = Align < 0 ? quint16(Channels * (Bits / 8)) : quint16(Align);
-        QByteArray format = Le16(Tag) + Le16(Channels) + Le32(Rate) + Le32(Rate * align) + Le16(align) + Le16(Bits);
+        QByteArray format =
+            Le16(Tag) + Le16(Channels) + Le32(Rate) + Le32(Rate * align) + Le16(align) + Le16(Bits);
         format += QByteArray(FormatLength > 16 && FormatLength < 64 ? FormatLength - 16 : 0, '\0');
         QByteArray body = "WAVE" + QByteArray("fmt ") + Le32(FormatLength) + format + Before + "data" +
                           Le32(quint32(DataLength < 0 ? Data.size() : DataLength)) + Data;

@@ -13,11 +13,11 @@
 #include "platform/Sound.h"
 
 #include <QList>
+#include <QPair>
 #include <QPrinter>
+#include <QStringList>
 #include <functional>
 #include <optional>
-#include <QPair>
-#include <QStringList>
 
 class TScriptedDialogs : public TDialogs {
 public:

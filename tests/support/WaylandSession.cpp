@@ -42,20 +42,28 @@ bool TWaylandSession::Start(QString *error)
     const QString logPath = FRuntime->filePath(QStringLiteral("mutter.log"));
     const QByteArray log = QFile::encodeName(logPath);
     const QByteArray runtime = QFile::encodeName(FRuntime->path());
-    const QByteArray program = QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("dbus-run-session")));
+    const QByteArray program =
+        QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("dbus-run-session")));
     const QByteArray socket = KSocketName.toLatin1();
     // Built before the fork: between it and exec only async-signal-safe calls.
-    const char *argv[] = {program.constData(), "--",       "mutter",          "--headless",
-                          "--wayland",         "--virtual-monitor", "1280x800", "--wayland-display",
-                          socket.constData(),  nullptr};
+    const char *argv[] = {program.constData(),
+                          "--",
+                          "mutter",
+                          "--headless",
+                          "--wayland",
+                          "--virtual-monitor",
+                          "1280x800",
+                          "--wayland-display",
+                          socket.constData(),
+                          nullptr};
     // The session's environment: its own runtime folder, no display or bus
     // of the test's.
     std::vector<QByteArray> variables{"XDG_RUNTIME_DIR=" + runtime};
     for (char **variable = environ; *variable; ++variable) {
         const QByteArray entry(*variable);
         const QByteArray name = entry.left(entry.indexOf('='));
-        if (name != "XDG_RUNTIME_DIR" && name != "DISPLAY" && name != "WAYLAND_DISPLAY" && name != "XAUTHORITY" &&
-            name != "DBUS_SESSION_BUS_ADDRESS")
+        if (name != "XDG_RUNTIME_DIR" && name != "DISPLAY" && name != "WAYLAND_DISPLAY" &&
+            name != "XAUTHORITY" && name != "DBUS_SESSION_BUS_ADDRESS")
             variables.push_back(entry);
     }
     std::vector<char *> envp;
@@ -101,9 +109,9 @@ bool TWaylandSession::Start(QString *error)
         if (FXDisplay.isEmpty())
             QThread::msleep(50);
     }
-    const QStringList cookies = QDir(FRuntime->path())
-                                    .entryList({QStringLiteral(".mutter-Xwaylandauth.*")},
-                                               QDir::Files | QDir::Hidden);
+    const QStringList cookies =
+        QDir(FRuntime->path())
+            .entryList({QStringLiteral(".mutter-Xwaylandauth.*")}, QDir::Files | QDir::Hidden);
     if (!cookies.isEmpty())
         FXAuthority = FRuntime->filePath(cookies.first());
     FWaylandSocket = FRuntime->filePath(KSocketName);
@@ -114,7 +122,8 @@ bool TWaylandSession::Start(QString *error)
         QProcess probe;
         probe.setProcessEnvironment(Environment());
         probe.start(QStringLiteral("xwininfo"), {QStringLiteral("-root")});
-        answers = probe.waitForFinished(5000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
+        answers = probe.waitForFinished(5000) && probe.exitStatus() == QProcess::NormalExit &&
+                  probe.exitCode() == 0;
         if (!answers)
             QThread::msleep(50);
     }

@@ -21,8 +21,8 @@ public:
     // failure nothing stays running and *error says why.
     bool Start(QString *error);
 
-    QString XDisplay() const { return FXDisplay; }        // ":1"
-    QString XAuthority() const { return FXAuthority; }    // the Xwayland cookie file
+    QString XDisplay() const { return FXDisplay; }           // ":1"
+    QString XAuthority() const { return FXAuthority; }       // the Xwayland cookie file
     QString WaylandSocket() const { return FWaylandSocket; } // a full path
     // This process's environment as a program in that session sees it: a
     // Wayland session with an X display, no Qt platform chosen.

@@ -25,7 +25,8 @@ class TestListRules : public QObject {
     std::unique_ptr<TUserInfo> FSettings;
     std::unique_ptr<TTaskList> FTasks;
 
-    TTask *Add(const QByteArray &text, double due = 0, double reminder = 0, int priority = 2, bool finished = false)
+    TTask *Add(const QByteArray &text, double due = 0, double reminder = 0, int priority = 2,
+               bool finished = false)
     {
         TTask *task = FTasks->AddNewTask();
         task->Text = text;
@@ -107,16 +108,19 @@ private slots:
         QTest::addColumn<QByteArray>("a");
         QTest::addColumn<QByteArray>("b");
         QTest::addColumn<int>("expected");
-        QTest::newRow("lower-case a before upper-case B") << QByteArray("apple") << QByteArray("Banana") << -1;
+        QTest::newRow("lower-case a before upper-case B")
+            << QByteArray("apple") << QByteArray("Banana") << -1;
         QTest::newRow("letter case alone is equal") << QByteArray("Milk") << QByteArray("mILK") << 0;
         QTest::newRow("the beginning of a text first") << QByteArray("Call") << QByteArray("call mum") << -1;
         // '_' (0x5F) lies between the upper-case letters and the lower-case
         // ones: folded, 'a' becomes 'A' (0x41) and comes first.
         QTest::newRow("only a-z fold") << QByteArray("a") << QByteArray("_") << -1;
-        QTest::newRow("accented letters by their bytes") << QByteArray("\xc3\xa9t\xc3\xa9") << QByteArray("zoo") << 1;
-        QTest::newRow("accented letters do not fold") << QByteArray("\xc3\xa9") << QByteArray("\xc3\x89") << 1;
-        QTest::newRow("subject is the first non-blank line") << QByteArray("\r\n  \r\n  beta\r\nalpha")
-                                                             << QByteArray("Beta") << 0;
+        QTest::newRow("accented letters by their bytes")
+            << QByteArray("\xc3\xa9t\xc3\xa9") << QByteArray("zoo") << 1;
+        QTest::newRow("accented letters do not fold")
+            << QByteArray("\xc3\xa9") << QByteArray("\xc3\x89") << 1;
+        QTest::newRow("subject is the first non-blank line")
+            << QByteArray("\r\n  \r\n  beta\r\nalpha") << QByteArray("Beta") << 0;
     }
     void subjectsFoldOnlyAToZ()
     {

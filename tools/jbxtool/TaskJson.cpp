@@ -64,11 +64,7 @@ private:
 
 QByteArray TaskListHeaderJson(const TTaskList &list, int count)
 {
-    return TJsonLine()
-        .Bytes("magic", list.Magic)
-        .Bytes("digest", list.Digest)
-        .Int("count", count)
-        .Done();
+    return TJsonLine().Bytes("magic", list.Magic).Bytes("digest", list.Digest).Int("count", count).Done();
 }
 
 QByteArray TaskJson(const TTask &t)
