@@ -73,7 +73,7 @@ private slots:
         program.Start();
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
         QString bar;
-        QVERIFY2(Eventually([&] { return !(bar = ToolBar(program)).isEmpty(); }),
+        QVERIFY2(Eventually([&] { return !(bar = ToolBarWindow(program)).isEmpty(); }),
                  qPrintable("no toolbar; output:\n" + program.Output()));
         QVERIFY2(OpenMenu(program, bar, 1), qPrintable(program.Output()));
         SaveScreenshot(QStringLiteral("notray-menu-%1.png").arg(QLatin1String(QTest::currentDataTag())));
