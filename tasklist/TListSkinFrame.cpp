@@ -15,7 +15,9 @@
 #include <algorithm>
 
 namespace {
-TSkinImage *NewImage(QWidget *parent, const char *name, bool stretch, const QString &hint = QString())
+// The hint comes before the object name: a hint is text the user reads and
+// goes through tr(), the name is the part's design name and never does.
+TSkinImage *NewImage(QWidget *parent, bool stretch, const QString &hint, const char *name)
 {
     auto *image = new TSkinImage(parent);
     image->setObjectName(QLatin1String(name));
@@ -40,7 +42,7 @@ void TListSkinFrame::BuildTitleBar()
     PanelTitle = new QWidget(FWindow);
     PanelTitle->setObjectName(QStringLiteral("PanelTitle"));
     // Painted in this order, each over the ones before.
-    ImageTopMid = NewImage(PanelTitle, "ImageTopMid", true);
+    ImageTopMid = NewImage(PanelTitle, true, {}, "ImageTopMid");
     LabelTitle = new QLabel(QStringLiteral("Jotterbox"), PanelTitle);
     LabelTitle->setObjectName(QStringLiteral("LabelTitle"));
     LabelTitle->setAttribute(Qt::WA_TranslucentBackground);
@@ -48,14 +50,14 @@ void TListSkinFrame::BuildTitleBar()
     ink.setColor(QPalette::WindowText, Qt::black);
     LabelTitle->setPalette(ink);
     LabelTitle->move(28, 8);
-    ImageTopLeft = NewImage(PanelTitle, "ImageTopLeft", false);
-    ImageIcon = NewImage(PanelTitle, "ImageIcon", false);
+    ImageTopLeft = NewImage(PanelTitle, false, {}, "ImageTopLeft");
+    ImageIcon = NewImage(PanelTitle, false, {}, "ImageIcon");
     ImageIcon->SetPicture(ListIconPicture());
     ImageIcon->move(7, 7);
-    ImageTopRight = NewImage(PanelTitle, "ImageTopRight", false);
-    ImageX = NewImage(PanelTitle, "ImageX", false, tr("Close"));
-    ImageS = NewImage(PanelTitle, "ImageS", false, tr("Shrink/Expand"));
-    ImageH = NewImage(PanelTitle, "ImageH", false, tr("Help"));
+    ImageTopRight = NewImage(PanelTitle, false, {}, "ImageTopRight");
+    ImageX = NewImage(PanelTitle, false, tr("Close"), "ImageX");
+    ImageS = NewImage(PanelTitle, false, tr("Shrink/Expand"), "ImageS");
+    ImageH = NewImage(PanelTitle, false, tr("Help"), "ImageH");
     ImageH->SetPicture(HelpButtonPicture());
     for (TSkinImage *button : {ImageX, ImageS, ImageH})
         button->SetTransparent(true);
@@ -73,15 +75,15 @@ void TListSkinFrame::BuildClient()
 {
     PanelClient = new QWidget(FWindow);
     PanelClient->setObjectName(QStringLiteral("PanelClient"));
-    ImageBottomMid = NewImage(PanelClient, "ImageBottomMid", true);
-    ImageLeftMid = NewImage(PanelClient, "ImageLeftMid", true);
-    ImageRightMid = NewImage(PanelClient, "ImageRightMid", true);
-    ImageRightTop = NewImage(PanelClient, "ImageRightTop", false);
-    ImageBottomLeft = NewImage(PanelClient, "ImageBottomLeft", false);
-    ImageBottomRight = NewImage(PanelClient, "ImageBottomRight", false);
-    ImageSearch = NewImage(PanelClient, "ImageSearch", false);
-    ImageNew = NewImage(PanelClient, "ImageNew", false, tr("New Note"));
-    ImageDel = NewImage(PanelClient, "ImageDel", false, tr("Delete Selected Note"));
+    ImageBottomMid = NewImage(PanelClient, true, {}, "ImageBottomMid");
+    ImageLeftMid = NewImage(PanelClient, true, {}, "ImageLeftMid");
+    ImageRightMid = NewImage(PanelClient, true, {}, "ImageRightMid");
+    ImageRightTop = NewImage(PanelClient, false, {}, "ImageRightTop");
+    ImageBottomLeft = NewImage(PanelClient, false, {}, "ImageBottomLeft");
+    ImageBottomRight = NewImage(PanelClient, false, {}, "ImageBottomRight");
+    ImageSearch = NewImage(PanelClient, false, {}, "ImageSearch");
+    ImageNew = NewImage(PanelClient, false, tr("New Note"), "ImageNew");
+    ImageDel = NewImage(PanelClient, false, tr("Delete Selected Note"), "ImageDel");
     connect(ImageNew, &TSkinImage::Clicked, this, &TListSkinFrame::NewClicked);
     connect(ImageDel, &TSkinImage::Clicked, this, &TListSkinFrame::DelClicked);
 
