@@ -43,6 +43,7 @@ TFormMain::TFormMain(QObject *parent)
       FStore(std::make_unique<TDataStore>(AppDir + QStringLiteral("Jotterbox.dat"), TaskList(), DataModified,
                                           &UserInfo()))
 {
+    CoolTrayIcon1->setObjectName(QStringLiteral("CoolTrayIcon1"));
     TimerSave->setObjectName(QStringLiteral("TimerSave"));
     TimerBackup->setObjectName(QStringLiteral("TimerBackup"));
     TimerSave->setInterval(SaveInterval());
@@ -84,9 +85,9 @@ TFormMain::~TFormMain()
 
 void TFormMain::FormCreate()
 {
-    CanExit = false;
+    FCanExit = false;
     // Our help is a page for the desktop's browser, beside the program.
-    HelpFile = AppDir + QStringLiteral("Jotterbox.html");
+    FHelpFile = AppDir + QStringLiteral("Jotterbox.html");
     CoolTrayIcon1->SetVisible(true);
 
     // A file that could not be read ends the start here: the user deals
@@ -146,7 +147,7 @@ void TFormMain::FormShow()
 bool TFormMain::FormCloseQuery()
 {
     WriteDebugLog(QStringLiteral("FormCloseQuery"));
-    return CanExit;
+    return FCanExit;
 }
 
 void TFormMain::Close()
@@ -157,7 +158,7 @@ void TFormMain::Close()
 
 void TFormMain::Exit1Click()
 {
-    CanExit = true;
+    FCanExit = true;
     Close();
 }
 
@@ -167,7 +168,7 @@ bool TFormMain::WMQueryEndSession()
     TimerSave->stop();
     // The windows first, so the save writes the notes as open.
     emit EndSession();
-    CanExit = true;
+    FCanExit = true;
     const bool saved = Save(TDataStore::TSaveKind::SessionEnd);
     // Refused: the session goes on, and closing a note means closing it again.
     if (!saved)
@@ -181,7 +182,7 @@ void TFormMain::FormDestroy()
     // Nothing may change the tasks behind the final save's back, even while
     // a box about it waits for the user.
     Reminders->Halt();
-    CanExit = true;
+    FCanExit = true;
     const bool saved = Save(TDataStore::TSaveKind::Final);
     TimerSave->stop();
     TimerBackup->Stop();
@@ -191,7 +192,7 @@ void TFormMain::FormDestroy()
 
 bool TFormMain::TimerSaveTimer()
 {
-    return Save(CanExit ? TDataStore::TSaveKind::Everything : TDataStore::TSaveKind::Changes);
+    return Save(FCanExit ? TDataStore::TSaveKind::Everything : TDataStore::TSaveKind::Changes);
 }
 
 bool TFormMain::Save(TDataStore::TSaveKind kind)

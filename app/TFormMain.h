@@ -38,28 +38,15 @@ public:
     explicit TFormMain(QObject *parent = nullptr);
     ~TFormMain() override;
 
-    // The main window may close only while this is set; it never goes back.
-    bool CanExit = false;
-    QString HelpFile;
     // Whether the session had a tray when the program started. Without one
     // the toolbar stands in for it: set before SetToolBar.
-    bool TrayAvailable = true;
-
-    TTrayIcon *CoolTrayIcon1;
-    QMenu *PMTray;
-    QAction *NewNote1;
-    QAction *Exit1;
-    // The program's commands, one action each, shown by every menu that
-    // offers them; their shortcuts work in every window of the program.
-    // Shows the list window, or hides it when it is up.
-    QAction *ActionShowList;
-    QAction *ActionShowToolbar;
-    QAction *ActionOptions;
-    QAction *ActionAbout;
-    QAction *ActionHelp;
-    QAction *ActionPrintList;
-    QAction *ActionExportList;
-    TReminderEngine *Reminders;
+    void SetTrayAvailable(bool available) { TrayAvailable = available; }
+    // The main window may close only while this is set; it never goes back.
+    bool CanExit() const { return FCanExit; }
+    // The manual, a page for the desktop's browser beside the program.
+    QString HelpFile() const { return FHelpFile; }
+    // The reminders' engine, which the list window drives too.
+    TReminderEngine *ReminderEngine() const { return Reminders; }
 
     // Loads the data file, reopens the notes saved open, starts the tray
     // alert for an alerting task with no note, registers the hot keys.
@@ -69,7 +56,6 @@ public:
     void FormDestroy();
     // Closes the main window if it may close; the program then ends.
     void Close();
-    void Exit1Click();
     // The session (or a signal) asks the program to end: the windows keep
     // their open state, everything is saved. False when the save failed.
     bool WMQueryEndSession();
@@ -93,20 +79,12 @@ public:
     void SetToolBar(TFormToolBar *toolBar);
     void SetDialogs(TFormOptions *options, TFormAbout *about, TFormTip *tip);
 
-    void ActionShowListExecute();
-    void ActionShowToolbarExecute();
-    void ActionOptionsExecute();
-    void ActionAboutExecute();
-    void ActionHelpExecute();
-    // Captions of the two show/hide commands from what is on screen now.
-    void ActionShowListUpdate();
-    void ActionShowToolbarUpdate();
-
+    // The tray icon's double-click: the list, or the notes of an alert.
     void CoolTrayIcon1DblClick();
-    void WMHotKey(int id);
     // A command given on the command line, of this start or a later one
     // ("new-note", ...): run as its hot key or tray menu item runs it.
     void RunCommand(const QString &name);
+    // The tray icon cycles its pictures, with no menu, until double-clicked.
     void StartTrayAlert();
 
     // Where a data file that could not be read was kept, if one was.
@@ -123,6 +101,27 @@ signals:
     void TasksChanged();
 
 private:
+    bool FCanExit = false;
+    QString FHelpFile;
+    bool TrayAvailable = true;
+
+    TTrayIcon *CoolTrayIcon1;
+    // A window of its own (no parent widget), deleted with the main window.
+    QMenu *PMTray;
+    QAction *NewNote1;
+    QAction *Exit1;
+    // The program's commands, one action each, shown by every menu that
+    // offers them; their shortcuts work in every window of the program.
+    // Shows the list window, or hides it when it is up.
+    QAction *ActionShowList;
+    QAction *ActionShowToolbar;
+    QAction *ActionOptions;
+    QAction *ActionAbout;
+    QAction *ActionHelp;
+    QAction *ActionPrintList;
+    QAction *ActionExportList;
+    TReminderEngine *Reminders;
+
     // Identifiers of the two global hot keys; 0 until they were registered.
     int HotKeyNewNote = 0;
     int HotKeyShowList = 0;
@@ -136,6 +135,17 @@ private:
     std::unique_ptr<TDataStore> FStore;
 
     bool FormCloseQuery();
+    // The tray's Exit (and the toolbar's, standing in for it): the program ends.
+    void Exit1Click();
+    void ActionShowListExecute();
+    void ActionShowToolbarExecute();
+    void ActionOptionsExecute();
+    void ActionAboutExecute();
+    void ActionHelpExecute();
+    // Captions of the two show/hide commands from what is on screen now.
+    void ActionShowListUpdate();
+    void ActionShowToolbarUpdate();
+    void WMHotKey(int id);
     void PlayAlertSound();
     // Loads the data file; false when it broke off, which ends the start.
     bool LoadDataFile();

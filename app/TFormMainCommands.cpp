@@ -24,9 +24,11 @@
 namespace {
 constexpr int RebuildAtOnce = 10; // ms: the list catches up with the new settings
 
-QAction *NewAction(QObject *owner, const QString &caption, const QKeySequence &keys = {})
+// An action under its design name, by which tests find it.
+QAction *NewAction(QObject *owner, const char *name, const QString &caption, const QKeySequence &keys = {})
 {
     auto *action = new QAction(caption, owner);
+    action->setObjectName(QLatin1String(name));
     action->setShortcut(keys);
     return action;
 }
@@ -35,15 +37,15 @@ QAction *NewAction(QObject *owner, const QString &caption, const QKeySequence &k
 void TFormMain::BuildCommands()
 {
     const auto ctrlAlt = Qt::CTRL | Qt::ALT;
-    NewNote1 = NewAction(this, tr("New &Note"), QKeySequence(ctrlAlt | Qt::Key_N));
-    Exit1 = NewAction(this, tr("E&xit"));
-    ActionShowList = NewAction(this, tr("Show &List"), QKeySequence(ctrlAlt | Qt::Key_L));
-    ActionShowToolbar = NewAction(this, tr("Show Toolbar"));
-    ActionOptions = NewAction(this, tr("&Options..."));
-    ActionAbout = NewAction(this, tr("&About Jotterbox..."));
-    ActionHelp = NewAction(this, tr("Jotterbox &Help"), QKeySequence(Qt::Key_F1));
-    ActionPrintList = NewAction(this, tr("Print List..."));
-    ActionExportList = NewAction(this, tr("Export List..."));
+    NewNote1 = NewAction(this, "NewNote1", tr("New &Note"), QKeySequence(ctrlAlt | Qt::Key_N));
+    Exit1 = NewAction(this, "Exit1", tr("E&xit"));
+    ActionShowList = NewAction(this, "ActionShowList", tr("Show &List"), QKeySequence(ctrlAlt | Qt::Key_L));
+    ActionShowToolbar = NewAction(this, "ActionShowToolbar", tr("Show Toolbar"));
+    ActionOptions = NewAction(this, "ActionOptions", tr("&Options..."));
+    ActionAbout = NewAction(this, "ActionAbout", tr("&About Jotterbox..."));
+    ActionHelp = NewAction(this, "ActionHelp", tr("Jotterbox &Help"), QKeySequence(Qt::Key_F1));
+    ActionPrintList = NewAction(this, "ActionPrintList", tr("Print List..."));
+    ActionExportList = NewAction(this, "ActionExportList", tr("Export List..."));
 
     connect(NewNote1, &QAction::triggered, this, &TFormMain::NewNoteRequested);
     connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
@@ -68,6 +70,7 @@ void TFormMain::BuildCommands()
 
 void TFormMain::BuildTrayMenu()
 {
+    PMTray->setObjectName(QStringLiteral("PMTray"));
     PMTray->addAction(NewNote1);
     PMTray->addSeparator();
     PMTray->addAction(ActionShowList);
@@ -174,7 +177,7 @@ void TFormMain::ActionOptionsExecute()
     const bool accepted = FOptions->exec() == QDialog::Accepted;
     // The program was ended meanwhile (the tray's Exit, the session): no
     // more boxes that would hold up its end.
-    if (CanExit)
+    if (FCanExit)
         return;
     if (accepted && FTaskList) {
         FTaskList->ApplyDueDateColumn();
@@ -208,10 +211,10 @@ void TFormMain::ActionAboutExecute()
 
 void TFormMain::ActionHelpExecute()
 {
-    const QString shown = QDir::toNativeSeparators(HelpFile);
-    if (!QFileInfo::exists(HelpFile))
+    const QString shown = QDir::toNativeSeparators(FHelpFile);
+    if (!QFileInfo::exists(FHelpFile))
         Dialogs().ErrorBox(tr("The help file %1 was not found.").arg(shown));
-    else if (!OpenWithDesktop(HelpFile))
+    else if (!OpenWithDesktop(FHelpFile))
         Dialogs().ErrorBox(
             tr("The help file %1 could not be opened: no program to show it was found.").arg(shown));
 }

@@ -248,9 +248,9 @@ int main(int argc, char *argv[])
         QObject::connect(&sessionEnd, &TSessionEnd::EndAgreed, &formMain, &TFormMain::Close);
 
         // Without a tray at start, the toolbar stands in for it.
-        formMain.TrayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+        formMain.SetTrayAvailable(QSystemTrayIcon::isSystemTrayAvailable());
         formMain.FormCreate();
-        auto formTaskList = std::make_unique<TFormTaskList>(formMain.Reminders);
+        auto formTaskList = std::make_unique<TFormTaskList>(formMain.ReminderEngine());
         formMain.SetTaskList(formTaskList.get());
         // Each made once, cheaply: their controls come at their first showing.
         auto formOptions = std::make_unique<TFormOptions>();

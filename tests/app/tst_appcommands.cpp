@@ -69,9 +69,9 @@ class TestAppCommands : public QObject {
     void Start(bool tray = true)
     {
         FMain = std::make_unique<TFormMain>();
-        FMain->TrayAvailable = tray;
+        FMain->SetTrayAvailable(tray);
         FMain->FormCreate();
-        FList = std::make_unique<TFormTaskList>(FMain->Reminders);
+        FList = std::make_unique<TFormTaskList>(FMain->ReminderEngine());
         FMain->SetTaskList(FList.get());
         FOptions = std::make_unique<TFormOptions>();
         FAbout = std::make_unique<TFormAbout>();
@@ -82,6 +82,9 @@ class TestAppCommands : public QObject {
         FToolBar->FormCreate();
         FMain->FormShow();
     }
+
+    // A command of the main window, by its design name.
+    QAction *MainAction(const char *name) const { return Child<QAction>(*FMain, name); }
 
     // Runs the options command; `inDialog` acts on the open dialog, which
     // is then left with OK or Cancel.
@@ -107,7 +110,7 @@ class TestAppCommands : public QObject {
                 inDialog();
             OptionsControl<QPushButton>(ok ? "BtnOK" : "BtnCancel")->click();
         });
-        FMain->ActionOptionsExecute();
+        MainAction("ActionOptions")->trigger();
         QVERIFY(!FOptions->isVisible());
     }
 
@@ -145,17 +148,18 @@ private slots:
     void trayMenuOffersTheCommandsInOrder()
     {
         Start();
-        QCOMPARE(Captions(*FMain->PMTray), (QStringList{"New &Note", "-", "Show &List", "Hide Toolbar", "-",
-                                                        "&Options...", "&About Jotterbox...", "E&xit"}));
-        QCOMPARE(FMain->PMTray->defaultAction(), FMain->ActionShowList);
-        QCOMPARE(FMain->NewNote1->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+N")));
-        QCOMPARE(FMain->ActionShowList->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+L")));
-        QCOMPARE(FMain->ActionHelp->shortcut(), QKeySequence(Qt::Key_F1));
-        QCOMPARE(FMain->ActionHelp->text(), QStringLiteral("Jotterbox &Help"));
+        QCOMPARE(Captions(*TopLevel<QMenu>("PMTray")),
+                 (QStringList{"New &Note", "-", "Show &List", "Hide Toolbar", "-", "&Options...",
+                              "&About Jotterbox...", "E&xit"}));
+        QCOMPARE(TopLevel<QMenu>("PMTray")->defaultAction(), MainAction("ActionShowList"));
+        QCOMPARE(MainAction("NewNote1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+N")));
+        QCOMPARE(MainAction("ActionShowList")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+L")));
+        QCOMPARE(MainAction("ActionHelp")->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(MainAction("ActionHelp")->text(), QStringLiteral("Jotterbox &Help"));
 
         // New Note reaches the list's command: an untouched note is made.
         QSignalSpy asked(FMain.get(), &TFormMain::NewNoteRequested);
-        FMain->NewNote1->trigger();
+        MainAction("NewNote1")->trigger();
         QCOMPARE(asked.size(), 1);
     }
 
@@ -166,15 +170,15 @@ private slots:
         UserInfo().ShowToolBar = false;
         Start(false);
         QVERIFY(FToolBar->isVisible());
-        QVERIFY(!FMain->ActionShowToolbar->isVisible());
-        FMain->ActionShowToolbar->trigger();
+        QVERIFY(!MainAction("ActionShowToolbar")->isVisible());
+        MainAction("ActionShowToolbar")->trigger();
         QVERIFY(FToolBar->isVisible());
         FToolBar->PopupMenu1Popup();
         const QList<QAction *> items = FToolBar->PopupMenu1->actions();
-        QVERIFY(items.contains(FMain->ActionAbout));
-        QVERIFY(items.contains(FMain->Exit1));
+        QVERIFY(items.contains(MainAction("ActionAbout")));
+        QVERIFY(items.contains(MainAction("Exit1")));
         QVERIFY(!items.contains(FToolBar->HideToolbar1));
-        QVERIFY(!items.contains(FMain->ActionShowToolbar));
+        QVERIFY(!items.contains(MainAction("ActionShowToolbar")));
 
         QSignalSpy closed(FMain.get(), &TFormMain::Closed);
         items.last()->trigger();
@@ -187,29 +191,29 @@ private slots:
         Start();
         // The list shrunk to its title bar when it was closed comes back whole.
         UserInfo().V_Expanded = false;
-        FMain->ActionShowList->trigger();
+        MainAction("ActionShowList")->trigger();
         QVERIFY(FList->isVisible());
         QVERIFY(UserInfo().V_Expanded);
         QTRY_VERIFY(FList->IsReady());
-        QCOMPARE(FMain->ActionShowList->text(), QStringLiteral("Hide &List"));
-        FMain->ActionShowList->trigger();
+        QCOMPARE(MainAction("ActionShowList")->text(), QStringLiteral("Hide &List"));
+        MainAction("ActionShowList")->trigger();
         QVERIFY(!FList->isVisible());
-        QCOMPARE(FMain->ActionShowList->text(), QStringLiteral("Show &List"));
+        QCOMPARE(MainAction("ActionShowList")->text(), QStringLiteral("Show &List"));
 
         // The main window's toggle hides the toolbar without its close: it
         // is back at the next start.
         QVERIFY(FToolBar->isVisible());
-        FMain->ActionShowToolbar->trigger();
+        MainAction("ActionShowToolbar")->trigger();
         QVERIFY(!FToolBar->isVisible());
         QVERIFY(UserInfo().ShowToolBar);
-        QCOMPARE(FMain->ActionShowToolbar->text(), QStringLiteral("Show Toolbar"));
-        FMain->ActionShowToolbar->trigger();
+        QCOMPARE(MainAction("ActionShowToolbar")->text(), QStringLiteral("Show Toolbar"));
+        MainAction("ActionShowToolbar")->trigger();
         QVERIFY(FToolBar->isVisible());
-        QCOMPARE(FMain->ActionShowToolbar->text(), QStringLiteral("Hide Toolbar"));
+        QCOMPARE(MainAction("ActionShowToolbar")->text(), QStringLiteral("Hide Toolbar"));
         // Its own "Hide Toolbar" closes it for good, and the caption follows.
         FToolBar->HideToolbar1Click();
         QVERIFY(!UserInfo().ShowToolBar);
-        QCOMPARE(FMain->ActionShowToolbar->text(), QStringLiteral("Show Toolbar"));
+        QCOMPARE(MainAction("ActionShowToolbar")->text(), QStringLiteral("Show Toolbar"));
     }
 
     void toolBarsListPictureOpensTheListRightBelowIt()
@@ -272,7 +276,7 @@ private slots:
         Start();
         UserInfo().SkinDirectoryName = QStringLiteral("gone");
         QSignalSpy closed(FMain.get(), &TFormMain::Closed);
-        RunOptions(false, [this] { FMain->Exit1Click(); });
+        RunOptions(false, [this] { MainAction("Exit1")->trigger(); });
         QCOMPARE(closed.size(), 1);
         QVERIFY(FDialogs->Errors.isEmpty());
     }
@@ -295,13 +299,13 @@ private slots:
         QCOMPARE(UserInfo().StayOnTop, !before);
         QVERIFY(FShell->Started.isEmpty());
         QCOMPARE(closed.size(), 0);
-        QVERIFY(!FMain->CanExit);
+        QVERIFY(!FMain->CanExit());
 
         // Yes: the restarter is started and the program ends.
         FDialogs->Answers = {true};
         RunOptions(true, flip);
         QCOMPARE(FShell->Started, QStringList{AppDir + QStringLiteral("startjbx")});
-        QVERIFY(FMain->CanExit);
+        QVERIFY(FMain->CanExit());
         QCOMPARE(closed.size(), 1);
 
         // Even when the restarter cannot start, the program ends as asked.
@@ -352,7 +356,7 @@ private slots:
 
         QTimer::singleShot(0, FMain.get(), [this, way] {
             if (way == 0) {
-                FMain->Exit1Click();
+                MainAction("Exit1")->trigger();
             } else if (way == 1) {
                 FDialogs->Answers = {true};
                 RunOptions(true, [this] { FlipStayOnTop(); });
@@ -371,7 +375,7 @@ private slots:
         QVERIFY(UserInfo().Showing);
         QVERIFY(UserInfo().ShowToolBar);
         QVERIFY(sound.Played.isEmpty());
-        QVERIFY(!FMain->CoolTrayIcon1->CycleIcons());
+        QVERIFY(!Child<TTrayIcon>(*FMain, "CoolTrayIcon1")->CycleIcons());
     }
 
     // What later starts send (Jotterbox --new-note ...) runs the commands
@@ -413,7 +417,7 @@ private slots:
         QCOMPARE(closed.size(), 0);
 
         FMain->RunCommand(QStringLiteral("exit"));
-        QVERIFY(FMain->CanExit);
+        QVERIFY(FMain->CanExit());
         QCOMPARE(closed.size(), 1);
     }
 
@@ -421,23 +425,23 @@ private slots:
     {
         Start();
         // Missing: said so, nothing opened.
-        FMain->ActionHelp->trigger();
+        MainAction("ActionHelp")->trigger();
         QCOMPARE(FDialogs->Errors.size(), 1);
         QVERIFY(FDialogs->Errors[0].contains(QStringLiteral("Jotterbox.html")));
         QVERIFY(FShell->Opened.isEmpty());
 
-        QFile manual(FMain->HelpFile);
+        QFile manual(FMain->HelpFile());
         QVERIFY(manual.open(QIODevice::WriteOnly));
         manual.close();
         emit FList->HelpRequested();
         emit FOptions->HelpRequested();
         emit FAbout->HelpRequested();
-        QCOMPARE(FShell->Opened, QStringList(3, FMain->HelpFile));
-        QCOMPARE(FMain->HelpFile, AppDir + QStringLiteral("Jotterbox.html"));
+        QCOMPARE(FShell->Opened, QStringList(3, FMain->HelpFile()));
+        QCOMPARE(FMain->HelpFile(), AppDir + QStringLiteral("Jotterbox.html"));
 
         // No program to show it: said so.
         FShell->OpenSucceeds = false;
-        FMain->ActionHelpExecute();
+        MainAction("ActionHelp")->trigger();
         QCOMPARE(FDialogs->Errors.size(), 2);
     }
 
@@ -447,7 +451,7 @@ private slots:
         QVERIFY(manual.open(QIODevice::WriteOnly));
         manual.close();
         Start();
-        FMain->ActionShowListExecute();
+        MainAction("ActionShowList")->trigger();
         QTRY_VERIFY(FList->IsReady());
 
         // F1 in the list's search box, which has no use for it.
@@ -474,7 +478,7 @@ private slots:
             QTest::keyClick(FOptions.get(), Qt::Key_F1);
             OptionsControl<QPushButton>("BtnCancel")->click();
         });
-        FMain->ActionOptionsExecute();
+        MainAction("ActionOptions")->trigger();
         QVERIFY(FList->isVisible());
         QCOMPARE(FShell->Opened.size(), 3);
 

@@ -8,6 +8,7 @@
 #include "platform/TTrayIcon.h"
 #include "platform/TWallClockTimer.h"
 #include "settings/TUserInfo.h"
+#include "support/FindChild.h"
 #include "support/ShellFixture.h"
 #include "support/TestTasks.h"
 
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,6 +39,9 @@ TWallClockTimer *TimerBackup(const TFormMain &form)
 {
     return form.findChild<TWallClockTimer *>(QStringLiteral("TimerBackup"));
 }
+// Its tray icon and the tray's menu.
+TTrayIcon *Tray(const TFormMain &form) { return Child<TTrayIcon>(form, "CoolTrayIcon1"); }
+QMenu *TrayMenu() { return TopLevel<QMenu>("PMTray"); }
 
 // The disk as it is when it fills up mid-save: every file this process
 // writes stops growing after `bytes`, and the write that would pass it
@@ -372,8 +377,8 @@ private slots:
         auto form = Start();
         QCOMPARE(notes.Created.size(), 1);
         QCOMPARE(notes.Created[0]->Text, QByteArray("second"));
-        QVERIFY(form->CoolTrayIcon1->CycleIcons());
-        QCOMPARE(form->CoolTrayIcon1->PopupMenu(), nullptr);
+        QVERIFY(Tray(*form)->CycleIcons());
+        QCOMPARE(Tray(*form)->PopupMenu(), nullptr);
         QCOMPARE(sound.Played, QStringList{UserInfo().SoundFileName});
         QVERIFY(!DataModified);
     }
@@ -389,8 +394,8 @@ private slots:
         TCountedSound sound;
         auto form = Start();
         QCOMPARE(notes.Created.size(), 1);
-        QVERIFY(!form->CoolTrayIcon1->CycleIcons());
-        QCOMPARE(form->CoolTrayIcon1->PopupMenu(), form->PMTray);
+        QVERIFY(!Tray(*form)->CycleIcons());
+        QCOMPARE(Tray(*form)->PopupMenu(), TrayMenu());
         QVERIFY(sound.Played.isEmpty());
     }
 
@@ -424,7 +429,7 @@ private slots:
         QVERIFY(!(QFile::permissions(kept) & others)); // the user's alone, as the data file is
         // The rest of the start is skipped: no notes, no hot keys.
         QVERIFY(notes.Created.isEmpty());
-        QVERIFY(!form->CoolTrayIcon1->CycleIcons());
+        QVERIFY(!Tray(*form)->CycleIcons());
         // The tasks read so far stay and are saved; the kept file is not touched.
         QCOMPARE(TaskList().Count(), 3);
         form->FormDestroy();
@@ -519,7 +524,7 @@ private slots:
     void doubleClickAtRestTogglesList()
     {
         auto form = Start();
-        QSignalSpy shown(form->ActionShowList, &QAction::triggered);
+        QSignalSpy shown(Child<QAction>(*form, "ActionShowList"), &QAction::triggered);
         form->CoolTrayIcon1DblClick();
         QCOMPARE(shown.size(), 1);
     }
@@ -536,15 +541,15 @@ private slots:
         TTask *quiet = TaskList().AddNewTask();
         TFakeNotes notes;
         form->StartTrayAlert();
-        form->CoolTrayIcon1->CycleTimerTimer();
-        QCOMPARE(form->CoolTrayIcon1->IconIndex(), 1);
-        QSignalSpy shown(form->ActionShowList, &QAction::triggered);
+        Tray(*form)->CycleTimerTimer();
+        QCOMPARE(Tray(*form)->IconIndex(), 1);
+        QSignalSpy shown(Child<QAction>(*form, "ActionShowList"), &QAction::triggered);
         QSignalSpy changed(form.get(), &TFormMain::TasksChanged);
 
         form->CoolTrayIcon1DblClick();
-        QVERIFY(!form->CoolTrayIcon1->CycleIcons());
-        QCOMPARE(form->CoolTrayIcon1->IconIndex(), 0);
-        QCOMPARE(form->CoolTrayIcon1->PopupMenu(), form->PMTray);
+        QVERIFY(!Tray(*form)->CycleIcons());
+        QCOMPARE(Tray(*form)->IconIndex(), 0);
+        QCOMPARE(Tray(*form)->PopupMenu(), TrayMenu());
         QCOMPARE(notes.Created, QList<TTask *>{waiting});
         QVERIFY(!waiting->RolledUp);
         QCOMPARE(notes.Log, (QStringList{"0", "create", "2"}));
@@ -560,9 +565,9 @@ private slots:
         QSignalSpy closed(form.get(), &TFormMain::Closed);
         form->Close(); // Alt+F4 and the like
         QCOMPARE(closed.size(), 0);
-        form->Exit1Click();
+        Child<QAction>(*form, "Exit1")->trigger();
         QCOMPARE(closed.size(), 1);
-        QVERIFY(form->CanExit);
+        QVERIFY(form->CanExit());
     }
 
     void endOfSessionLetsWindowsKeepStateThenSavesEverything()
@@ -573,7 +578,7 @@ private slots:
         // A note's own end-of-session handler runs before the save.
         QObject::connect(form.get(), &TFormMain::EndSession, [task] { task->NoteOpen = true; });
         QVERIFY(form->WMQueryEndSession());
-        QVERIFY(form->CanExit);
+        QVERIFY(form->CanExit());
         TTaskList read(UserInfo());
         read.LoadFromFile(Path("Jotterbox.dat"));
         QCOMPARE(read.Count(), 1);
