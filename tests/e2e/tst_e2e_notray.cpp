@@ -32,6 +32,21 @@ private:
                Eventually([&] { return Screenshot() != before; });
     }
 
+    // Starts the program and opens its toolbar's menu; the toolbar, or
+    // empty with the reason in *why.
+    QString StartWithToolBarMenu(TProgram &program, QString *why)
+    {
+        program.Start();
+        QString bar;
+        if (!program.WaitForIdle() || !Eventually([&] { return !(bar = ToolBarWindow(program)).isEmpty(); }))
+            *why = "no toolbar; output:\n" + program.Output();
+        else if (!OpenMenu(program, bar, 1))
+            *why = "no toolbar menu; output:\n" + program.Output();
+        else
+            return bar;
+        return {};
+    }
+
 private slots:
     void init()
     {
@@ -70,12 +85,8 @@ private slots:
             environment.insert(QLatin1String(variable), locale);
         environment.insert(QStringLiteral("LANGUAGE"), languages);
         TProgram program(FFolder, environment);
-        program.Start();
-        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
-        QString bar;
-        QVERIFY2(Eventually([&] { return !(bar = ToolBarWindow(program)).isEmpty(); }),
-                 qPrintable("no toolbar; output:\n" + program.Output()));
-        QVERIFY2(OpenMenu(program, bar, 1), qPrintable(program.Output()));
+        QString why;
+        QVERIFY2(!StartWithToolBarMenu(program, &why).isEmpty(), qPrintable(why));
         SaveScreenshot(QStringLiteral("notray-menu-%1.png").arg(QLatin1String(QTest::currentDataTag())));
         QVERIFY2(program.Output().contains(QStringLiteral("jbx.events: toolbar menu: %1\n").arg(menu)),
                  qPrintable(program.Output()));
@@ -87,14 +98,11 @@ private slots:
     {
         // The setting says no toolbar.
         TProgram program(FFolder, Environment());
-        program.Start();
-        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
-        QString bar;
-        QVERIFY2(Eventually([&] { return !(bar = ToolBarWindow(program)).isEmpty(); }),
-                 qPrintable("no toolbar; output:\n" + program.Output()));
+        QString why;
+        const QString bar = StartWithToolBarMenu(program, &why);
+        QVERIFY2(!bar.isEmpty(), qPrintable(why));
 
         // Its menu: no "Hide Toolbar", and the tray's About and Exit.
-        QVERIFY2(OpenMenu(program, bar, 1), qPrintable(program.Output()));
         SaveScreenshot(QStringLiteral("notray-toolbar-menu.png"));
         QVERIFY2(program.Output().contains("jbx.events: toolbar menu: New &Note | Show &List | &Options... | "
                                            "&About Jotterbox... | E&xit\n"),
