@@ -65,7 +65,9 @@ public:
         process.start(Folder.filePath(QStringLiteral("startjbx")), QStringList());
     }
 
-    bool Started() const { return QFile::exists(Marker); }
+    // The stand-in's shell makes the file before it writes its line: a
+    // start shows only once the line is there.
+    bool Started() const { return !MarkerLines().isEmpty(); }
 
     // What the stand-in writes when run `run` starts it as it should.
     QString StartedLine(const QString &run = QStringLiteral("1")) const
