@@ -13,7 +13,7 @@ namespace {
 // Lowest first. toolbar and dialogs share a level: neither may include the
 // other. app puts the program together and may include them all.
 const QList<QStringList> KRoomLevels = {
-    {"base"},     {"settings"},           {"model"}, {"platform"}, {"controls"}, {"notes"},
+    {"base"},     {"settings"},           {"model"}, {"sync"}, {"platform"}, {"controls"}, {"notes"},
     {"tasklist"}, {"toolbar", "dialogs"}, {"app"},
 };
 
