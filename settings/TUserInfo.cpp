@@ -13,6 +13,7 @@ enum class TKind { Integer, Boolean, String, Time, DateTime };
 const QString Installation = QStringLiteral("Installation");
 const QString UserInterface = QStringLiteral("User Interface");
 const QString Data = QStringLiteral("Data");
+const QString Sync = QStringLiteral("Sync");
 
 // Reads one value into the field, which already holds its default.
 struct TReader {
@@ -43,10 +44,13 @@ struct TReader {
 
 struct TWriter {
     TIniFile &Ini;
+    bool WithSync = true;
 
     template <class T>
     void operator()(const QString &section, const char *key, const T &field, TKind kind) const
     {
+        if (section == Sync && !WithSync)
+            return;
         QString text;
         if constexpr (std::is_same_v<T, QString>)
             text = field;
@@ -113,6 +117,12 @@ template <class Self, class Visitor> void TUserInfo::VisitFields(Self &s, Visito
     visit(Data, "AutoReminder", s.AutoReminder, TKind::Boolean);
     visit(Data, "AutoReminderTime", s.AutoReminderTime, TKind::Time);
     visit(Data, "LastBackup", s.LastBackup, TKind::DateTime);
+    visit(Sync, "Enabled", s.SyncEnabled, TKind::Boolean);
+    visit(Sync, "Url", s.SyncUrl, TKind::String);
+    visit(Sync, "User", s.SyncUser, TKind::String);
+    visit(Sync, "IntervalMinutes", s.SyncIntervalMinutes, TKind::Integer);
+    visit(Sync, "PasswordCommand", s.SyncPasswordCommand, TKind::String);
+    visit(Sync, "CaFile", s.SyncCaFile, TKind::String);
 }
 
 TUserInfo::TUserInfo(const QString &appDir) : FAppDir(appDir) { InitPlaceDefaults(); }
@@ -148,6 +158,14 @@ QString TUserInfo::SoundFileOrDefault(const QString &chosen) const
     return FAppDir + QStringLiteral("notify.wav");
 }
 
+bool TUserInfo::SyncSetUp() const
+{
+    const TUserInfo defaults;
+    return SyncEnabled != defaults.SyncEnabled || SyncUrl != defaults.SyncUrl ||
+           SyncUser != defaults.SyncUser || SyncIntervalMinutes != defaults.SyncIntervalMinutes ||
+           SyncPasswordCommand != defaults.SyncPasswordCommand || SyncCaFile != defaults.SyncCaFile;
+}
+
 void TUserInfo::ApplyDefaults() { *this = TUserInfo(FAppDir); }
 
 void TUserInfo::LoadSettings()
@@ -164,6 +182,7 @@ void TUserInfo::SaveSettings() const
 {
     TIniFile ini(FileName());
     ini.Load();
-    VisitFields(*this, TWriter{ini});
+    const bool hasSync = ini.Value(Sync, QStringLiteral("Enabled")) || ini.Value(Sync, QStringLiteral("Url"));
+    VisitFields(*this, TWriter{ini, hasSync || SyncSetUp()});
     ini.Save();
 }

@@ -65,6 +65,15 @@ public:
     bool AutoReminder = false;
     TDateTime AutoReminderTime = EncodeTime(9, 30);
     TDateTime LastBackup = 0;
+    // Sync with a CalDAV task collection, off until the user sets it up.
+    // The password is never kept here: it lives in the desktop's keyring,
+    // or SyncPasswordCommand prints it.
+    bool SyncEnabled = false;
+    QString SyncUrl;
+    QString SyncUser;
+    qint32 SyncIntervalMinutes = 5;
+    QString SyncPasswordCommand;
+    QString SyncCaFile;
 
     // appDir ends with a separator; the settings file is appDir +
     // "Jotterbox.ini" and the default sound file appDir + "notify.wav".
@@ -92,6 +101,10 @@ public:
     void ApplyDefaults();
 
     bool operator==(const TUserInfo &other) const = default;
+
+    // Whether any sync setting differs from its default: a settings file
+    // gets a [Sync] section only then, or once it has one.
+    bool SyncSetUp() const;
 
 private:
     template <class Self, class Visitor> static void VisitFields(Self &self, Visitor &&visit);

@@ -238,6 +238,30 @@ private slots:
         QCOMPARE(Loaded().LastBackup, EncodeDate(2026, 2, 1));
     }
 
+    // Sync is off and absent until set up; once set up, its section is
+    // written and read back, and it stays when sync is turned off again.
+    void syncSectionComesWithTheFirstSyncSetting()
+    {
+        TUserInfo info(FAppDir);
+        info.SaveSettings();
+        QVERIFY(!ReadIni().contains("[Sync]"));
+        QCOMPARE(Loaded().SyncIntervalMinutes, 5);
+
+        info.SyncEnabled = true;
+        info.SyncUrl = "https://dav.example.org/user/tasks/";
+        info.SyncUser = "ann";
+        info.SyncIntervalMinutes = 15;
+        info.SyncPasswordCommand = "pass show dav";
+        info.SyncCaFile = "/etc/ssl/dav.pem";
+        info.SaveSettings();
+        QVERIFY(ReadIni().contains("\r\n[Sync]\r\nEnabled=1\r\nUrl=https://dav.example.org/user/tasks/\r\n"));
+        QCOMPARE(Loaded(), info);
+
+        info = TUserInfo(FAppDir);
+        info.SaveSettings();
+        QVERIFY(ReadIni().contains("[Sync]\r\nEnabled=0\r\nUrl=\r\n"));
+    }
+
     void unwritableFileIsReported()
     {
         TUserInfo info(FAppDir + "missing-dir/");
