@@ -1,1 +1,520 @@
 #include "sync/TSyncRound.h"
+
+#include "base/TextCodec.h"
+#include "model/TTaskList.h"
+#include "settings/TUserInfo.h"
+#include "sync/VTodo.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QSet>
+#include <QUuid>
+#include <map>
+
+namespace {
+
+using TKey = std::pair<TDateTime, int>; // Created, and the place among equal ones
+
+// Counts tasks per Created moment as they come, giving each its ordinal.
+class TOrdinals {
+public:
+    int Next(TDateTime key) { return FCounts[key]++; }
+
+private:
+    std::map<TDateTime, int> FCounts;
+};
+
+// What the round found for one entry of the state, or for an item or a task
+// that has none yet.
+enum class TStep {
+    Keep,         // in step, or nothing this side can do
+    Forget,       // gone on both sides
+    DeleteRemote, // deleted here, unchanged there
+    DeleteLocal,  // deleted there, unchanged here
+    Upload,       // changed here only (or gone there and changed here)
+    Download,     // changed there only (or deleted here and changed there)
+    Both,         // changed on both sides
+};
+
+TStep StepFor(bool hasLocal, bool localChanged, bool hasRemote, bool remoteChanged)
+{
+    if (!hasLocal && !hasRemote)
+        return TStep::Forget;
+    if (!hasLocal)
+        return remoteChanged ? TStep::Download : TStep::DeleteRemote;
+    if (!hasRemote)
+        return localChanged ? TStep::Upload : TStep::DeleteLocal;
+    if (localChanged && remoteChanged)
+        return TStep::Both;
+    if (localChanged)
+        return TStep::Upload;
+    return remoteChanged ? TStep::Download : TStep::Keep;
+}
+
+QString ConflictPrefix()
+{
+    return QCoreApplication::translate("TSyncRound", "Conflicting copy") + QStringLiteral(": ");
+}
+
+// The round's working state: entries by number (none once forgotten), the
+// server's items as listed, and the outcome being built.
+class TRound {
+public:
+    TRound(TCalDavClient &client, const TSyncSnapshot &snapshot, const TSyncState &state)
+        : FClient(client), FSnapshot(snapshot), FBefore(state)
+    {
+        for (const TSyncEntry &entry : state.Entries)
+            FEntries.emplace_back(entry);
+    }
+
+    TSyncOutcome Run(bool allowManyDeletions);
+
+private:
+    bool List();
+    void Pair();
+    bool Fetch(const QStringList &hrefs);
+    bool Process(int entry, TStep step);
+    bool ProcessNewItem(const QString &href);
+    bool UploadNewTask(int task);
+    bool Resolve(int task, int entry, const TTask &remote, const TRemoteItem &item);
+    bool Put(int entry, const TTask &task, const QByteArray &previous, const QByteArray &etag);
+    bool AddCopy(const TTask &version);
+    int AddEntry(TSyncEntry entry);
+    void Change(TSyncChange::TKind kind, int task, const std::optional<TTask> &fields, int entry);
+    bool Failed(const TDavResult &result);
+    QByteArray LocalDigest(int task) const { return TravellingDigest(FSnapshot.Tasks[size_t(task)]); }
+    bool RemoteChanged(const TSyncEntry &entry) const
+    {
+        return entry.ETag.isEmpty() || FRemote.value(entry.Href) != entry.ETag;
+    }
+
+    TCalDavClient &FClient;
+    const TSyncSnapshot &FSnapshot;
+    const TSyncState &FBefore;
+    TSyncOutcome FOut;
+    std::vector<std::optional<TSyncEntry>> FEntries;
+    QHash<QString, QByteArray> FRemote; // href -> ETag, as listed
+    QByteArray FNewToken;
+    std::vector<int> FLocalOfEntry;
+    std::vector<int> FEntryOfLocal;
+    QHash<QString, TDavItem> FFetched;
+    TOrdinals FOrdinals;     // of the tasks the list will hold, in its order
+    bool FKeepToken = false; // something is left for the next round to see again
+};
+
+bool TRound::Failed(const TDavResult &result)
+{
+    FOut.Result = TSyncOutcome::Failed;
+    FOut.Failure = result;
+    return false;
+}
+
+// The server's items now: the changes since the last token where the server
+// keeps tokens, else every item's ETag.
+bool TRound::List()
+{
+    if (!FBefore.SyncToken.isEmpty()) {
+        TDavChanges changes;
+        const TDavResult result = FClient.ListChanges(FBefore.SyncToken, changes);
+        if (result.Ok()) {
+            for (const std::optional<TSyncEntry> &entry : FEntries)
+                FRemote.insert(entry->Href, entry->ETag);
+            for (const TDavItem &item : changes.Changed)
+                FRemote.insert(item.Href, item.ETag);
+            for (const QString &href : changes.Removed)
+                FRemote.remove(href);
+            FNewToken = changes.NewToken;
+            return true;
+        }
+        if (result.Failure != TDavResult::TokenExpired)
+            return Failed(result);
+    }
+    // The token first: what changes while the list is read is seen again.
+    TDavResult result = FClient.Probe(FNewToken);
+    if (!result.Ok())
+        return Failed(result);
+    QList<TDavItem> items;
+    result = FClient.ListAll(items);
+    if (!result.Ok())
+        return Failed(result);
+    for (const TDavItem &item : items)
+        FRemote.insert(item.Href, item.ETag);
+    return true;
+}
+
+// Entries find their tasks by Created moment and ordinal.
+void TRound::Pair()
+{
+    std::map<TKey, int> tasks;
+    TOrdinals ordinals;
+    for (size_t i = 0; i < FSnapshot.Tasks.size(); ++i) {
+        const TDateTime key = FSnapshot.Tasks[i].Created;
+        tasks[{key, ordinals.Next(key)}] = int(i);
+        FOrdinals.Next(key);
+    }
+    FLocalOfEntry.assign(FEntries.size(), -1);
+    FEntryOfLocal.assign(FSnapshot.Tasks.size(), -1);
+    for (size_t e = 0; e < FEntries.size(); ++e) {
+        const auto found = tasks.find({FEntries[e]->Key, FEntries[e]->Ordinal});
+        if (FEntries[e]->Ordinal < 0 || found == tasks.end() || FEntryOfLocal[size_t(found->second)] >= 0)
+            continue;
+        FLocalOfEntry[e] = found->second;
+        FEntryOfLocal[size_t(found->second)] = int(e);
+    }
+}
+
+bool TRound::Fetch(const QStringList &hrefs)
+{
+    if (hrefs.isEmpty())
+        return true;
+    QList<TDavItem> items;
+    const TDavResult result = FClient.Fetch(hrefs, items);
+    if (!result.Ok())
+        return Failed(result);
+    for (TDavItem &item : items)
+        FFetched.insert(item.Href, std::move(item));
+    return true;
+}
+
+int TRound::AddEntry(TSyncEntry entry)
+{
+    FEntries.emplace_back(std::move(entry));
+    return int(FEntries.size()) - 1;
+}
+
+void TRound::Change(TSyncChange::TKind kind, int task, const std::optional<TTask> &fields, int entry)
+{
+    TSyncChange change;
+    change.Kind = kind;
+    change.TaskIndex = task;
+    change.Task = fields;
+    change.EntryIndex = entry;
+    if (entry >= 0 && size_t(entry) < FBefore.Entries.size())
+        change.EntryBefore = FBefore.Entries[size_t(entry)];
+    FOut.Changes.push_back(std::move(change));
+}
+
+// Writes the task to the entry's item; a 412 leaves the entry's version
+// unknown, so the next round reads the item again and settles it.
+bool TRound::Put(int entry, const TTask &task, const QByteArray &previous, const QByteArray &etag)
+{
+    TSyncEntry &target = *FEntries[size_t(entry)];
+    QByteArray newEtag;
+    const TDavResult result =
+        FClient.Put(target.Href, TaskToCalendarObject(task, target.Uid, previous), etag, newEtag);
+    if (result.Failure == TDavResult::Changed) {
+        target.ETag.clear();
+        FKeepToken = true;
+        return true;
+    }
+    if (!result.Ok())
+        return Failed(result);
+    target.ETag = newEtag;
+    target.Digest = TravellingDigest(task);
+    ++FOut.Uploaded;
+    return true;
+}
+
+// Keeps the losing version's text as a task of its own, on both sides.
+bool TRound::AddCopy(const TTask &version)
+{
+    TTask copy = version;
+    copy.Text = EncodeText(ConflictPrefix() + DecodeText(version.Text));
+    copy.NoteOpen = false;
+    copy.Alerting = false;
+    copy.Created = FSnapshot.Now;
+    copy.Modified = FSnapshot.Now;
+    const QByteArray uid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8();
+    TSyncEntry entry{copy.Created, FOrdinals.Next(copy.Created), uid, FClient.HrefForUid(uid), {}, {}};
+    const int index = AddEntry(std::move(entry));
+    Change(TSyncChange::Add, -1, copy, index);
+    return Put(index, copy, {}, {});
+}
+
+// Both sides changed: the newer LAST-MODIFIED wins the task, and when the
+// texts differ the other one is kept as a conflicting copy.
+bool TRound::Resolve(int task, int entry, const TTask &remote, const TRemoteItem &item)
+{
+    const TTask &local = FSnapshot.Tasks[size_t(task)];
+    TSyncEntry &target = *FEntries[size_t(entry)];
+    const TDavItem fetched = FFetched.value(target.Href);
+    if (TravellingDigest(local) == TravellingDigest(remote)) {
+        target.ETag = fetched.ETag;
+        target.Digest = TravellingDigest(local);
+        return true;
+    }
+    ++FOut.Conflicts;
+    const bool textsDiffer = DecodeText(local.Text) != DecodeText(remote.Text);
+    if (item.LastModified > local.Modified) {
+        target.ETag = fetched.ETag;
+        target.Digest = TravellingDigest(remote);
+        Change(TSyncChange::Update, task, remote, entry);
+        ++FOut.Downloaded;
+        return !textsDiffer || AddCopy(local);
+    }
+    if (textsDiffer && !AddCopy(remote))
+        return false;
+    return Put(entry, local, fetched.Data, fetched.ETag);
+}
+
+bool TRound::Process(int entry, TStep step)
+{
+    TSyncEntry &target = *FEntries[size_t(entry)];
+    const int task = FLocalOfEntry[size_t(entry)];
+    const auto fetched = FFetched.constFind(target.Href);
+    const bool stillThere = fetched != FFetched.cend();
+    if ((step == TStep::Download || step == TStep::Both) && !stillThere)
+        step = StepFor(task >= 0, task >= 0 && LocalDigest(task) != target.Digest, false, false);
+    switch (step) {
+    case TStep::Keep: return true;
+    case TStep::Forget: FEntries[size_t(entry)].reset(); return true;
+    case TStep::DeleteLocal:
+        Change(TSyncChange::Remove, task, std::nullopt, entry);
+        FEntries[size_t(entry)].reset();
+        ++FOut.DeletedHere;
+        return true;
+    case TStep::DeleteRemote: {
+        const TDavResult result = FClient.Delete(target.Href, target.ETag);
+        if (result.Failure == TDavResult::Changed) {
+            target.ETag.clear(); // changed there meanwhile: the next round brings it back
+            FKeepToken = true;
+            return true;
+        }
+        if (!result.Ok())
+            return Failed(result);
+        FEntries[size_t(entry)].reset();
+        ++FOut.DeletedOnServer;
+        return true;
+    }
+    case TStep::Upload:
+        return Put(entry, FSnapshot.Tasks[size_t(task)], stillThere ? fetched->Data : QByteArray(),
+                   stillThere ? fetched->ETag : QByteArray());
+    case TStep::Download:
+    case TStep::Both: {
+        TTask remote = task >= 0 ? FSnapshot.Tasks[size_t(task)] : *FSnapshot.Blank;
+        TRemoteItem item;
+        QString error;
+        if (!CalendarObjectToTask(fetched->Data, remote, item, error)) {
+            // Unreadable now: this side's version stands, and goes over it
+            // at its next change.
+            target.ETag = fetched->ETag;
+            if (task < 0)
+                target.Ordinal = -1;
+            return true;
+        }
+        if (task < 0) { // deleted here, changed there: it comes back
+            FEntries[size_t(entry)].reset();
+            return ProcessNewItem(fetched->Href);
+        }
+        remote.Created = FSnapshot.Tasks[size_t(task)].Created; // the key stays
+        if (step == TStep::Both)
+            return Resolve(task, entry, remote, item);
+        target.ETag = fetched->ETag;
+        target.Digest = TravellingDigest(remote);
+        Change(TSyncChange::Update, task, remote, entry);
+        ++FOut.Downloaded;
+        return true;
+    }
+    }
+    return true;
+}
+
+// An item with no entry: the task it belongs to when one here carries its
+// key and has no item yet, else a new task.
+bool TRound::ProcessNewItem(const QString &href)
+{
+    const auto fetched = FFetched.constFind(href);
+    if (fetched == FFetched.cend())
+        return true; // gone already
+    TTask remote = *FSnapshot.Blank;
+    remote.Created = 0;
+    TRemoteItem item;
+    QString error;
+    if (!CalendarObjectToTask(fetched->Data, remote, item, error)) {
+        // Not a task this program can show: remembered, and left alone.
+        const QByteArray uid = item.Uid.isEmpty() ? href.toUtf8() : item.Uid;
+        AddEntry({0, -1, uid, href, fetched->ETag, {}});
+        return true;
+    }
+    if (item.HasKey) {
+        for (size_t i = 0; i < FSnapshot.Tasks.size(); ++i) {
+            if (FEntryOfLocal[i] >= 0 || FSnapshot.Tasks[i].Created != item.Key)
+                continue;
+            int ordinal = 0;
+            for (size_t j = 0; j < i; ++j)
+                ordinal += FSnapshot.Tasks[j].Created == item.Key ? 1 : 0;
+            const int entry = AddEntry({item.Key, ordinal, item.Uid, href, {}, {}});
+            FEntryOfLocal[i] = entry;
+            FLocalOfEntry.resize(FEntries.size(), -1);
+            FLocalOfEntry[size_t(entry)] = int(i);
+            remote.Created = item.Key;
+            return Resolve(int(i), entry, remote, item);
+        }
+    }
+    if (remote.Created == 0)
+        remote.Created = FSnapshot.Now;
+    const int entry = AddEntry({remote.Created, FOrdinals.Next(remote.Created), item.Uid, href, fetched->ETag,
+                                TravellingDigest(remote)});
+    Change(TSyncChange::Add, -1, remote, entry);
+    ++FOut.Downloaded;
+    return true;
+}
+
+bool TRound::UploadNewTask(int task)
+{
+    const TTask &local = FSnapshot.Tasks[size_t(task)];
+    int ordinal = 0;
+    for (int j = 0; j < task; ++j)
+        ordinal += FSnapshot.Tasks[size_t(j)].Created == local.Created ? 1 : 0;
+    const QByteArray uid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8();
+    const int entry = AddEntry({local.Created, ordinal, uid, FClient.HrefForUid(uid), {}, {}});
+    FEntryOfLocal[size_t(task)] = entry;
+    return Put(entry, local, {}, {});
+}
+
+TSyncOutcome TRound::Run(bool allowManyDeletions)
+{
+    if (!List())
+        return FOut;
+    Pair();
+
+    std::vector<TStep> steps(FEntries.size(), TStep::Keep);
+    QSet<QString> known;
+    QStringList toFetch;
+    int deletions = 0;
+    for (size_t e = 0; e < FEntries.size(); ++e) {
+        const TSyncEntry &entry = *FEntries[e];
+        known.insert(entry.Href);
+        const int task = FLocalOfEntry[e];
+        const bool hasRemote = FRemote.contains(entry.Href);
+        if (entry.Ordinal < 0) {
+            // An item that could not be read: read again once it changes.
+            if (!hasRemote || RemoteChanged(entry)) {
+                known.remove(entry.Href);
+                FEntries[e].reset();
+            }
+            continue;
+        }
+        steps[e] = StepFor(task >= 0, task >= 0 && LocalDigest(task) != entry.Digest, hasRemote,
+                           hasRemote && RemoteChanged(entry));
+        if (steps[e] == TStep::DeleteLocal || steps[e] == TStep::DeleteRemote)
+            ++deletions;
+        if (hasRemote &&
+            (steps[e] == TStep::Upload || steps[e] == TStep::Download || steps[e] == TStep::Both))
+            toFetch << entry.Href;
+    }
+    QStringList newItems;
+    for (auto it = FRemote.cbegin(); it != FRemote.cend(); ++it)
+        if (!known.contains(it.key()))
+            newItems << it.key();
+    newItems.sort(); // the same order on every machine, for the same keys
+    toFetch << newItems;
+
+    const int tasks = int(std::max(FSnapshot.Tasks.size(), FBefore.Entries.size()));
+    if (!allowManyDeletions && deletions > 5 && deletions * 4 > tasks) {
+        TSyncOutcome ask;
+        ask.Result = TSyncOutcome::AskDeletions;
+        ask.DeletionsAsked = deletions;
+        ask.State = FBefore;
+        return ask;
+    }
+    if (!Fetch(toFetch))
+        return FOut;
+
+    const size_t listed = steps.size();
+    bool ok = true;
+    for (size_t e = 0; ok && e < listed; ++e)
+        if (FEntries[e])
+            ok = Process(int(e), steps[e]);
+    for (qsizetype i = 0; ok && i < newItems.size(); ++i)
+        ok = ProcessNewItem(newItems[i]);
+    for (size_t i = 0; ok && i < FSnapshot.Tasks.size(); ++i)
+        if (FEntryOfLocal[i] < 0)
+            ok = UploadNewTask(int(i));
+
+    // The state to keep: the entries left, with the changes pointing at
+    // their new places.
+    std::vector<int> newIndex(FEntries.size(), -1);
+    FOut.State.Url = FBefore.Url;
+    FOut.State.User = FBefore.User;
+    FOut.State.SyncToken = ok && !FKeepToken ? FNewToken : FBefore.SyncToken;
+    for (size_t e = 0; e < FEntries.size(); ++e) {
+        if (!FEntries[e])
+            continue;
+        newIndex[e] = int(FOut.State.Entries.size());
+        FOut.State.Entries.push_back(*FEntries[e]);
+    }
+    for (TSyncChange &change : FOut.Changes)
+        change.EntryIndex = change.EntryIndex >= 0 ? newIndex[size_t(change.EntryIndex)] : -1;
+    return FOut;
+}
+
+} // namespace
+
+TSyncSnapshot TSyncSnapshot::Take(const TTaskList &list, const TUserInfo &settings, TDateTime now)
+{
+    TSyncSnapshot snapshot;
+    snapshot.Tasks.reserve(size_t(list.Count()));
+    for (TTask *task : list.Tasks()) {
+        snapshot.Tasks.push_back(*task);
+        snapshot.Originals.push_back(task);
+    }
+    TUserInfo scratch = settings;
+    const qint32 left = CascadeLeft;
+    const qint32 top = CascadeTop;
+    snapshot.Blank.emplace(scratch);
+    CascadeLeft = left;
+    CascadeTop = top;
+    snapshot.Now = now;
+    return snapshot;
+}
+
+TSyncOutcome RunSyncRound(TCalDavClient &client, const TSyncSnapshot &snapshot, const TSyncState &state,
+                          bool allowManyDeletions)
+{
+    return TRound(client, snapshot, state).Run(allowManyDeletions);
+}
+
+TSyncApplied ApplySyncOutcome(TTaskList &list, const TSyncSnapshot &snapshot, TSyncOutcome &outcome)
+{
+    TSyncApplied applied;
+    QSet<const TTask *> present;
+    for (const TTask *task : list.Tasks())
+        present.insert(task);
+    std::vector<TSyncEntry> revived;
+    for (TSyncChange &change : outcome.Changes) {
+        if (change.Kind == TSyncChange::Add) {
+            TTask *task = list.AddNewTask();
+            CopyTravellingFields(*change.Task, *task);
+            applied.Added.push_back(task);
+            continue;
+        }
+        TTask *task = snapshot.Originals[size_t(change.TaskIndex)];
+        const bool unchanged =
+            present.contains(task) &&
+            TravellingDigest(*task) == TravellingDigest(snapshot.Tasks[size_t(change.TaskIndex)]);
+        if (!unchanged) {
+            // Overtaken here: the entry forgets the server's version, so the
+            // next round reads it again and sees both sides changed.
+            ++applied.Skipped;
+            if (change.EntryIndex >= 0) {
+                outcome.State.Entries[size_t(change.EntryIndex)].ETag.clear();
+                outcome.State.Entries[size_t(change.EntryIndex)].Digest.clear();
+            } else if (change.EntryBefore) {
+                revived.push_back(*change.EntryBefore);
+                revived.back().ETag.clear();
+            }
+            continue;
+        }
+        if (change.Kind == TSyncChange::Update) {
+            CopyTravellingFields(*change.Task, *task);
+            applied.Updated.push_back(task);
+        } else if (list.Remove(task) >= 0) {
+            present.remove(task);
+            applied.Removed.push_back(task);
+        }
+    }
+    for (TSyncEntry &entry : revived)
+        outcome.State.Entries.push_back(std::move(entry));
+    return applied;
+}

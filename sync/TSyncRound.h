@@ -8,6 +8,7 @@
 #include <vector>
 
 class TTaskList;
+class TUserInfo;
 
 // The tasks as a round sees them: copies taken on the list's thread, so the
 // round itself can run on a thread of its own while the user goes on.
@@ -17,7 +18,9 @@ struct TSyncSnapshot {
     std::optional<TTask> Blank;     // a new task's defaults, for items new to this side
     TDateTime Now = 0;
 
-    static TSyncSnapshot Take(const TTaskList &list, const TTask &blank, TDateTime now);
+    // The blank task takes the settings' defaults without moving the
+    // cascade or the colour rotation of the notes the user makes.
+    static TSyncSnapshot Take(const TTaskList &list, const TUserInfo &settings, TDateTime now);
 };
 
 // One change the round asks of the list once it is back on the list's thread.
@@ -26,14 +29,18 @@ struct TSyncChange {
     TKind Kind = Update;
     int TaskIndex = -1;        // Update, Remove: the task's place in the snapshot
     std::optional<TTask> Task; // Update, Add: the task as it is to be
-    int EntryIndex = -1;       // the state's entry that counts on this change
+    int EntryIndex = -1;       // the state's entry that counts on this change, or -1
+    // That entry as it was before the round (none for an entry the round
+    // made): put back when the change cannot be applied.
+    std::optional<TSyncEntry> EntryBefore;
 };
 
 struct TSyncOutcome {
     enum TResult {
         Done,         // in step; apply the changes, keep the state
         AskDeletions, // nothing was done: the round would delete DeletionsAsked tasks
-        Failed,       // stopped at Failure; what was done so far is in the state
+        Failed,       // stopped at Failure; the changes and the state hold what was
+                      // done before it: apply and keep them all the same
     };
     TResult Result = Done;
     TDavResult Failure;
@@ -71,5 +78,4 @@ struct TSyncApplied {
 // still in the list as the snapshot saw it. A change the user overtook is
 // skipped and its entry put back as it was, so the next round finds both
 // sides changed and nothing is lost.
-TSyncApplied ApplySyncOutcome(TTaskList &list, const TSyncSnapshot &snapshot, TSyncOutcome &outcome,
-                              const TSyncState &before);
+TSyncApplied ApplySyncOutcome(TTaskList &list, const TSyncSnapshot &snapshot, TSyncOutcome &outcome);
