@@ -15,4 +15,5 @@ struct TAppCommands {
     QPointer<QAction> ActionOptions;
     QPointer<QAction> ActionPrintList;
     QPointer<QAction> ActionExportList;
+    QPointer<QAction> ActionSyncNow; // the main window's: a sync round now
 };
