@@ -40,10 +40,12 @@ class TstE2eSync : public TE2eTest {
         return {};
     }
 
-    // The program's line for the end of a round: "sync done: 1 sent, ...".
-    static bool RoundSays(TProgram &program, const QString &what)
+    // Waits for the program's `count`-th line of a round's end that begins
+    // "sync done: " + `what`.
+    static bool RoundSays(TProgram &program, const QString &what, int count = 1)
     {
-        return program.WaitForLine(QStringLiteral("jbx.events: sync done: ") + what, 30000);
+        const QString line = QStringLiteral("jbx.events: sync done: ") + what;
+        return Eventually([&] { return program.Output().count(line) >= count; }, 30000);
     }
 
     // Clicks into the note `id` and types at the end of its text.
@@ -95,7 +97,7 @@ private slots:
 
         // Typed in A: a round a few seconds later sends it.
         QVERIFY2(TypeInto(noteA, QStringLiteral(", eggs")).isEmpty(), qPrintable(a.Output()));
-        QVERIFY2(RoundSays(a, "1 sent, 0 received"), qPrintable(a.Output()));
+        QVERIFY2(RoundSays(a, "1 sent, 0 received", 2), qPrintable(a.Output()));
 
         // B starts and opens the note as A shows it.
         TProgram b(folderB, environmentB);

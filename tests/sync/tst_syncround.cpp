@@ -7,6 +7,7 @@
 #include "model/TTask.h"
 #include "model/TTaskList.h"
 #include "settings/TUserInfo.h"
+#include "support/SyncMachine.h"
 #include "support/TRadicale.h"
 #include "support/TestTasks.h"
 #include "sync/TSyncRound.h"
@@ -15,72 +16,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-// One program folder: its settings, its tasks and its sync state.
-struct TMachine {
-    QTemporaryDir Dir;
-    TUserInfo Settings{Dir.path() + u'/'};
-    TTaskList List{Settings};
-    TSyncState State;
-    TCalDavClient::TOptions Options;
-    TSyncApplied Applied;
-
-    TMachine(const TRadicale &server, const QString &collection)
-    {
-        Options.Url = server.Url(collection);
-        Options.User = server.User();
-        Options.Password = server.Password();
-        State.BelongTo(Options.Url.toString(), Options.User);
-    }
-
-    TTask *Add(const QByteArray &text)
-    {
-        TTask *task = List.AddNewTask();
-        task->Text = text;
-        task->Created = TClock::Now();
-        task->Modified = TClock::Now();
-        TClock::Advance(1000);
-        return task;
-    }
-
-    // A round as the program runs it: snapshot, round, apply, keep the state.
-    TSyncOutcome Round(bool allowManyDeletions = false)
-    {
-        TCalDavClient client(Options);
-        const TSyncSnapshot snapshot = TSyncSnapshot::Take(List, Settings, TClock::Now());
-        TSyncOutcome outcome = RunSyncRound(client, snapshot, State, allowManyDeletions);
-        if (outcome.Result != TSyncOutcome::AskDeletions) {
-            Applied = ApplySyncOutcome(List, snapshot, outcome);
-            for (TTask *task : Applied.Removed)
-                List.DisposeRemoved(task);
-            State = outcome.State;
-        }
-        return outcome;
-    }
-
-    QStringList Texts() const
-    {
-        QStringList texts;
-        for (const TTask *task : List.Tasks())
-            texts << DecodeText(task->Text);
-        texts.sort();
-        return texts;
-    }
-
-    const TTask *Find(const QString &text) const
-    {
-        for (const TTask *task : List.Tasks())
-            if (DecodeText(task->Text) == text)
-                return task;
-        return nullptr;
-    }
-};
-
-QByteArray Digest(const TTask &task) { return TravellingDigest(task); }
-
-} // namespace
 
 class TstSyncRound : public QObject {
     Q_OBJECT
@@ -115,7 +50,7 @@ private slots:
     // field of it; and an incremental round moves only what changed.
     void everyFieldTravelsBothWays()
     {
-        TMachine a(FServer, FCollection), b(FServer, FCollection);
+        TSyncMachine a(FServer, FCollection), b(FServer, FCollection);
         TTask *made = a.Add("x");
         FillEveryField(*made, 4);
         made->Created = TClock::Now();
@@ -161,7 +96,7 @@ private slots:
     // most tasks stops and asks, and changes nothing until allowed.
     void deletionsTravelAndManyAreAskedFirst()
     {
-        TMachine a(FServer, FCollection), b(FServer, FCollection);
+        TSyncMachine a(FServer, FCollection), b(FServer, FCollection);
         for (int i = 0; i < 10; ++i)
             a.Add("Task " + QByteArray::number(i));
         a.Round();
@@ -191,7 +126,7 @@ private slots:
     // other text stays as a conflicting copy, on both sides.
     void conflictKeepsBothTexts()
     {
-        TMachine a(FServer, FCollection), b(FServer, FCollection);
+        TSyncMachine a(FServer, FCollection), b(FServer, FCollection);
         a.Add("Buy milk");
         a.Round();
         b.Round();
@@ -216,7 +151,7 @@ private slots:
     // their items again by key, nothing doubles, nothing is deleted.
     void lostStateNeitherDoublesNorDeletes()
     {
-        TMachine a(FServer, FCollection), b(FServer, FCollection);
+        TSyncMachine a(FServer, FCollection), b(FServer, FCollection);
         for (int i = 0; i < 4; ++i)
             a.Add("Keep " + QByteArray::number(i));
         a.Round();
@@ -239,7 +174,7 @@ private slots:
     // edit stays, and the next rounds keep both texts.
     void anEditDuringTheRoundIsNotOverwritten()
     {
-        TMachine a(FServer, FCollection), b(FServer, FCollection);
+        TSyncMachine a(FServer, FCollection), b(FServer, FCollection);
         a.Add("Plan trip");
         a.Round();
         b.Round();
@@ -277,7 +212,7 @@ private slots:
         QCOMPARE(FServer.Send("PUT", FServer.Url(FCollection).path() + "other-1.ics", item,
                               {{"Content-Type", "text/calendar"}}),
                  201);
-        TMachine a(FServer, FCollection);
+        TSyncMachine a(FServer, FCollection);
         QCOMPARE(a.Round().Downloaded, 1);
         QCOMPARE(a.Texts(), QStringList{QStringLiteral("Water the plants")});
         a.List.GetTask(0)->Text = "Water the plants\r\nand the garden";
@@ -293,9 +228,9 @@ private slots:
     // changes nothing here, and the next round after it recovers does all.
     void failuresLoseNothingAndTheNextRoundRecovers()
     {
-        TMachine a(FServer, FCollection);
+        TSyncMachine a(FServer, FCollection);
         a.Add("Survives the outage");
-        TMachine wrong(FServer, FCollection);
+        TSyncMachine wrong(FServer, FCollection);
         wrong.Options.Password = QStringLiteral("wrong");
         wrong.Add("Not sent");
         TSyncOutcome got = wrong.Round();

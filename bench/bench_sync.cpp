@@ -1,0 +1,169 @@
+// Sync with a real Radicale server beside vdirsyncer, a CalDAV client
+// nobody here wrote, syncing the same collections in the same run: the
+// first sync of N tasks each way, and one change among N. Prints seconds
+// and the ratio to vdirsyncer's; asserts nothing.
+//
+//   bench_sync [--sizes 1000,10000]
+
+#include "BenchSupport.h"
+#include "base/Clock.h"
+#include "support/SyncMachine.h"
+#include "support/TRadicale.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+// vdirsyncer between a local folder of .ics files and one collection.
+class TVdirsyncer {
+public:
+    TVdirsyncer(const TRadicale &server, const QString &collection, const QString &folder) : FFolder(folder)
+    {
+        QDir().mkpath(folder + QStringLiteral("/items"));
+        QFile config(folder + QStringLiteral("/config"));
+        if (config.open(QIODevice::WriteOnly))
+            config.write(QStringLiteral("[general]\nstatus_path = \"%1/status\"\n\n"
+                                        "[pair p]\na = \"local\"\nb = \"remote\"\ncollections = null\n\n"
+                                        "[storage local]\ntype = \"filesystem\"\npath = \"%1/items\"\n"
+                                        "fileext = \".ics\"\n\n"
+                                        "[storage remote]\ntype = \"caldav\"\nurl = \"%2\"\n"
+                                        "username = \"%3\"\npassword = \"%4\"\n")
+                             .arg(folder, server.Url(collection).toString(), server.User(), server.Password())
+                             .toUtf8());
+    }
+
+    QString Items() const { return FFolder + QStringLiteral("/items"); }
+
+    // Seconds the command took; negative when it failed.
+    double Run(const QString &command)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("VDIRSYNCER_CONFIG"), FFolder + QStringLiteral("/config"));
+        process.setProcessEnvironment(environment);
+        QElapsedTimer clock;
+        clock.start();
+        process.start(QStringLiteral("vdirsyncer"), {command, QStringLiteral("p")});
+        process.waitForFinished(-1);
+        const double seconds = double(clock.nsecsElapsed()) / 1e9;
+        if (process.exitCode() != 0) {
+            std::fprintf(stderr, "vdirsyncer %s failed: %s\n", qPrintable(command),
+                         process.readAllStandardError().constData());
+            return -1;
+        }
+        return seconds;
+    }
+
+private:
+    QString FFolder;
+};
+
+double Seconds(const std::function<void()> &work)
+{
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+void Row(const char *what, int n, double ours, double theirs, const QString &note = {})
+{
+    std::printf("%-34s %6d  %8.2f s  %8.2f s  %6.2fx  %s\n", what, n, ours, theirs,
+                theirs > 0 ? ours / theirs : 0.0, qPrintable(note));
+    std::fflush(stdout);
+}
+
+void Fill(TSyncMachine &machine, int n)
+{
+    std::mt19937 rng(42);
+    for (int i = 0; i < n; ++i) {
+        TTask *task = machine.List.AddNewTask();
+        task->Text = MakeText(rng);
+        task->Created = TClock::Now() + i / 86400000.0; // a millisecond apart
+        task->Modified = task->Created;
+        if (i % 3 == 0)
+            task->ReminderTime = TClock::Now() + 1 + i % 30;
+    }
+}
+
+void RunSize(TRadicale &server, int n)
+{
+    const QString up = QStringLiteral("up%1").arg(n);
+    const QString theirs = QStringLiteral("vd%1").arg(n);
+    server.CreateTaskList(up);
+    server.CreateTaskList(theirs);
+
+    // First sync from a full list to an empty collection.
+    TSyncMachine a(server, up);
+    Fill(a, n);
+    TSyncOutcome outcome;
+    const double ourUpload = Seconds([&] { outcome = a.Round(); });
+    // vdirsyncer sends the same items, as files in its folder.
+    TVdirsyncer sender(server, theirs, TempDir().filePath(QStringLiteral("send%1").arg(n)));
+    int i = 0;
+    for (const TTask *task : a.List.Tasks()) {
+        const QByteArray uid = "bench-" + QByteArray::number(i++);
+        QFile file(sender.Items() + u'/' + QString::fromLatin1(uid) + QStringLiteral(".ics"));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(TaskToCalendarObject(*task, uid, {}));
+    }
+    sender.Run(QStringLiteral("discover"));
+    const double theirUpload = sender.Run(QStringLiteral("sync"));
+    Row("first sync, sending", n, ourUpload, theirUpload, QStringLiteral("%1 sent").arg(outcome.Uploaded));
+
+    // First sync from a full collection to an empty list, and to an empty folder.
+    TSyncMachine b(server, up);
+    const double ourDownload = Seconds([&] { outcome = b.Round(); });
+    TVdirsyncer receiver(server, up, TempDir().filePath(QStringLiteral("receive%1").arg(n)));
+    receiver.Run(QStringLiteral("discover"));
+    const double theirDownload = receiver.Run(QStringLiteral("sync"));
+    Row("first sync, receiving", n, ourDownload, theirDownload,
+        QStringLiteral("%1 received").arg(outcome.Downloaded));
+
+    // One change among them: sent by one side, received by the other.
+    TTask *changed = a.List.GetTask(n / 2);
+    changed->Text += " (changed)";
+    changed->Modified = TClock::Now();
+    const double ourSend = Seconds([&] { outcome = a.Round(); });
+    const int sent = outcome.Uploaded;
+    const double ourReceive = Seconds([&] { outcome = b.Round(); });
+    const double theirIncremental = receiver.Run(QStringLiteral("sync"));
+    Row("one change, sending", n, ourSend, theirIncremental, QStringLiteral("%1 sent").arg(sent));
+    Row("one change, receiving", n, ourReceive, theirIncremental,
+        QStringLiteral("%1 received, %2 sent").arg(outcome.Downloaded).arg(outcome.Uploaded));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QList<int> sizes{1000, 10000};
+    const QStringList args = app.arguments();
+    if (const qsizetype at = args.indexOf(QStringLiteral("--sizes")); at > 0 && at + 1 < args.size()) {
+        sizes.clear();
+        for (const QString &size : args[at + 1].split(u','))
+            sizes << size.toInt();
+    }
+    if (!TRadicale::Installed() || QStandardPaths::findExecutable(QStringLiteral("vdirsyncer")).isEmpty()) {
+        std::puts("bench_sync: radicale or vdirsyncer is not installed; skipped");
+        return 0;
+    }
+    TRadicale server;
+    if (!server.Start()) {
+        std::fprintf(stderr, "bench_sync: %s\n", qPrintable(server.Error()));
+        return 1;
+    }
+    TClock::Set(QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
+    std::printf("%-34s %6s  %10s  %10s  %7s\n", "sync with Radicale (loopback)", "tasks", "Jotterbox",
+                "vdirsyncer", "ratio");
+    for (int n : sizes)
+        RunSize(server, n);
+    return 0;
+}
