@@ -11,6 +11,7 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <cmath>
+#include <cstdlib>
 
 using namespace VTodoIcal;
 
@@ -83,9 +84,9 @@ QString IcalText(const QByteArray &bytes)
 }
 
 // A text value of an item as the task stores text: UTF-8, lines ending CR LF.
-QByteArray TaskText(const char *value)
+QByteArray TaskText(const QByteArray &value)
 {
-    QString text = DecodeText(QByteArray(value ? value : ""));
+    QString text = DecodeText(value);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
     text.replace(u'\n', QStringLiteral("\r\n"));
@@ -302,25 +303,38 @@ QByteArray TaskToCalendarObject(const TTask &task, const QByteArray &uid, const 
 }
 
 namespace {
-void ReadText(icalcomponent *todo, TTask &task)
+// A text property's value as the object holds it, else as libical has it.
+QByteArray TextValue(const QByteArray &object, const char *name, const char *parsed)
+{
+    const std::optional<QByteArray> raw = TodoTextValue(object, name);
+    return TaskText(raw ? *raw : QByteArray(parsed ? parsed : ""));
+}
+
+// The task's text is the description, whose first non-blank line is the
+// subject. An item this program wrote whose SUMMARY differs was renamed by
+// another client: the summary takes the first line's place. An item another
+// client made keeps summary and description apart: both are kept.
+void ReadText(const QByteArray &object, icalcomponent *todo, TTask &task)
 {
     icalproperty *summaryProperty = icalcomponent_get_first_property(todo, ICAL_SUMMARY_PROPERTY);
     icalproperty *descriptionProperty = icalcomponent_get_first_property(todo, ICAL_DESCRIPTION_PROPERTY);
-    QByteArray text =
-        descriptionProperty ? TaskText(icalproperty_get_description(descriptionProperty)) : QByteArray();
+    QByteArray text = descriptionProperty ? TextValue(object, "DESCRIPTION",
+                                                      icalproperty_get_description(descriptionProperty))
+                                          : QByteArray();
     if (summaryProperty) {
-        const QByteArray summary = TaskText(icalproperty_get_summary(summaryProperty));
+        const QByteArray summary = TextValue(object, "SUMMARY", icalproperty_get_summary(summaryProperty));
         const QByteArray subject = FirstNonBlankLine(summary);
         const QByteArrayView line = FirstNonBlankLineView(text);
         if (!descriptionProperty) {
             text = summary;
-        } else if (subject.isEmpty()) {
-            // nothing to take from a blank summary
+        } else if (subject.isEmpty() || line == QByteArrayView(subject)) {
+            // the description names the task already
         } else if (line.isEmpty()) {
             text = subject;
-        } else if (line != QByteArrayView(subject)) {
-            // Another client changed the summary alone: it names the task.
+        } else if (FindX(todo, XKey)) {
             text.replace(line.data() - text.constData(), line.size(), subject);
+        } else {
+            text = subject + "\r\n" + text;
         }
     }
     task.Text = text;
@@ -410,7 +424,7 @@ bool CalendarObjectToTask(const QByteArray &object, TTask &task, TRemoteItem &it
     TTask read = task;
     TRemoteItem remote;
     remote.Uid = uidText;
-    ReadText(todo, read);
+    ReadText(object, todo, read);
     ReadTimes(todo, parsed.Calendar.get(), read, remote);
     ReadState(todo, read);
     ReadLook(todo, read);

@@ -226,6 +226,55 @@ QString ParseCalendarObject(const QByteArray &object, TParsedObject &parsed, boo
     return QString();
 }
 
+std::optional<QByteArray> TodoTextValue(const QByteArray &object, const char *name)
+{
+    std::optional<QByteArray> found;
+    QList<QByteArray> open;
+    ForEachLine(object, [&](const QByteArray &line) {
+        const QByteArrayView lineName = LineName(line);
+        if (found) {
+            return;
+        } else if (NameIs(lineName, "BEGIN")) {
+            open << ComponentName(line);
+            return;
+        } else if (NameIs(lineName, "END")) {
+            if (!open.isEmpty())
+                open.removeLast();
+            return;
+        }
+        if (open.size() != 2 || open[0] != "VCALENDAR" || open[1] != "VTODO" || !NameIs(lineName, name))
+            return;
+        bool quoted = false;
+        qsizetype at = lineName.size();
+        while (at < line.size() && (line[at] != ':' || quoted)) {
+            if (line[at] == '"')
+                quoted = !quoted;
+            ++at;
+        }
+        if (at == line.size())
+            return;
+        QByteArray value;
+        value.reserve(line.size() - at);
+        for (qsizetype i = at + 1; i < line.size(); ++i) {
+            const char c = line[i];
+            const char next = i + 1 < line.size() ? line[i + 1] : '\0';
+            if (c != '\\' || next == '\0') {
+                value += c;
+            } else {
+                ++i;
+                if (next == 'n' || next == 'N')
+                    value += '\n';
+                else if (next == '\\' || next == ',' || next == ';')
+                    value += next;
+                else
+                    value.append(c).append(next);
+            }
+        }
+        found = value;
+    });
+    return found;
+}
+
 QByteArray Serialise(icalcomponent *calendar, const TKeptLines &kept)
 {
     char *text = icalcomponent_as_ical_string_r(calendar);

@@ -50,6 +50,11 @@ int NestingDepth(const QByteArray &object);
 // and the text libical reads goes without them.
 QString ParseCalendarObject(const QByteArray &object, TParsedObject &parsed, bool keepUnknown);
 
+// The text value of the VTODO's first property of that name as the object
+// holds it, unescaped: libical drops the blanks at either end of a value,
+// which are part of a note's text.
+std::optional<QByteArray> TodoTextValue(const QByteArray &object, const char *name);
+
 // The calendar as text (CR LF, folded), with the kept lines put back in
 // their places: properties first, components last.
 QByteArray Serialise(icalcomponent *calendar, const TKeptLines &kept);
