@@ -61,7 +61,14 @@ std::optional<TDateTime> ReadExact(const QByteArray &text)
 
 QString Tr(const char *text) { return QCoreApplication::translate("VTodo", text); }
 
-qint64 Seconds(TDateTime local) { return DateTimeToQDateTime(local).toSecsSinceEpoch(); }
+// Whole seconds since 1970, rounded down as a written time drops them.
+qint64 Seconds(const QDateTime &moment)
+{
+    const qint64 msecs = moment.toMSecsSinceEpoch();
+    return msecs >= 0 ? msecs / 1000 : -((-msecs + 999) / 1000);
+}
+
+qint64 Seconds(TDateTime local) { return Seconds(DateTimeToQDateTime(local)); }
 
 // The exact moment stored beside a whole-second one, when it still belongs
 // to it (no other client changed the second one since).
@@ -243,7 +250,7 @@ void WriteReminder(const TTask &task, icalcomponent *todo, icalcomponent *calend
     const bool reminder = task.ReminderTime != 0 && IsMoment(task.ReminderTime);
     if (reminder && carrier && !FindX(carrier, XReminder)) {
         const std::optional<QDateTime> at = TriggerMoment(carrier, calendar);
-        if (at && at->toSecsSinceEpoch() == Seconds(task.ReminderTime))
+        if (at && Seconds(*at) == Seconds(task.ReminderTime))
             return; // another client's alarm at that second stays as it is
     }
     // The alarm the reminder was read from goes, and so does any of ours;
@@ -352,15 +359,19 @@ void ReadCreated(TDateTime created, TTask &task)
 
 void ReadTimes(icalcomponent *todo, icalcomponent *calendar, TTask &task, TRemoteItem &item)
 {
-    if (const auto due = TimeProperty(todo, ICAL_DUE_PROPERTY, calendar))
-        task.DueDate = DateToDateTime(due->date());
-    else
-        task.DueDate = 0;
+    // Only what can be written again is taken.
+    const auto moment = [](const std::optional<QDateTime> &local) {
+        return local && IsMoment(QDateTimeToDateTime(*local))
+                   ? std::optional<TDateTime>(QDateTimeToDateTime(*local))
+                   : std::nullopt;
+    };
+    const std::optional<TDateTime> due = moment(TimeProperty(todo, ICAL_DUE_PROPERTY, calendar));
+    task.DueDate = due ? DateOf(*due) : 0;
 
     task.ReminderTime = 0;
     if (icalcomponent *alarm = ReminderAlarm(todo, calendar)) {
-        if (const std::optional<QDateTime> at = TriggerMoment(alarm, calendar)) {
-            task.ReminderTime = QDateTimeToDateTime(*at);
+        if (const std::optional<TDateTime> at = moment(TriggerMoment(alarm, calendar))) {
+            task.ReminderTime = *at;
             if (FindX(alarm, XReminder))
                 task.ReminderTime = Refined(task.ReminderTime, FindX(alarm, XReminderTime));
         }
@@ -370,12 +381,12 @@ void ReadTimes(icalcomponent *todo, icalcomponent *calendar, TTask &task, TRemot
         item.HasKey = true;
         item.Key = *key;
         ReadCreated(*key, task);
-    } else if (const auto created = TimeProperty(todo, ICAL_CREATED_PROPERTY, calendar)) {
-        ReadCreated(QDateTimeToDateTime(*created), task);
+    } else if (const auto created = moment(TimeProperty(todo, ICAL_CREATED_PROPERTY, calendar))) {
+        ReadCreated(*created, task);
     }
 
-    if (const auto modified = TimeProperty(todo, ICAL_LASTMODIFIED_PROPERTY, calendar)) {
-        item.LastModified = Refined(QDateTimeToDateTime(*modified), FindX(todo, XModified));
+    if (const auto modified = moment(TimeProperty(todo, ICAL_LASTMODIFIED_PROPERTY, calendar))) {
+        item.LastModified = Refined(*modified, FindX(todo, XModified));
         task.Modified = item.LastModified;
     }
 }

@@ -280,21 +280,22 @@ QByteArray Serialise(icalcomponent *calendar, const TKeptLines &kept)
     char *text = icalcomponent_as_ical_string_r(calendar);
     QByteArray plain(text ? text : "");
     std::free(text);
-    if (kept.CalendarProperties.isEmpty() && kept.CalendarComponents.isEmpty() &&
-        kept.TodoProperties.isEmpty() && kept.TodoComponents.isEmpty())
-        return plain;
-    // libical writes one component line per BEGIN and END, unfolded and in
-    // capitals: properties go right after the BEGIN, components right
-    // before the END.
+    // Folded again here, so no line is split inside a character whatever
+    // libical does. libical writes each BEGIN and END as a plain line in
+    // capitals: kept properties go right after the BEGIN, kept components
+    // right before the END.
+    plain.replace("\r\n ", "").replace("\r\n\t", "");
     QByteArray out;
-    out.reserve(plain.size() * 2);
+    out.reserve(plain.size() + plain.size() / 16 + 64);
     int depth = 0;
     bool inTodo = false;
-    qsizetype start = 0;
-    while (start < plain.size()) {
-        qsizetype end = plain.indexOf("\r\n", start);
-        end = end < 0 ? plain.size() : end + 2;
+    for (qsizetype start = 0, end = 0; start < plain.size(); start = end + 2) {
+        end = plain.indexOf("\r\n", start);
+        if (end < 0)
+            end = plain.size();
         const QByteArrayView line = QByteArrayView(plain).sliced(start, end - start);
+        if (line.isEmpty())
+            continue;
         if (line.startsWith("END:")) {
             if (depth == 2 && inTodo) {
                 AppendFolded(out, kept.TodoComponents);
@@ -303,20 +304,17 @@ QByteArray Serialise(icalcomponent *calendar, const TKeptLines &kept)
                 AppendFolded(out, kept.CalendarComponents);
             }
             --depth;
-            out += line;
-        } else if (line.startsWith("BEGIN:")) {
-            out += line;
+        }
+        out += FoldLine(line.toByteArray());
+        if (line.startsWith("BEGIN:")) {
             ++depth;
             if (depth == 1) {
                 AppendFolded(out, kept.CalendarProperties);
-            } else if (depth == 2 && line == QByteArrayView("BEGIN:VTODO\r\n")) {
+            } else if (depth == 2 && line == QByteArrayView("BEGIN:VTODO")) {
                 AppendFolded(out, kept.TodoProperties);
                 inTodo = true;
             }
-        } else {
-            out += line;
         }
-        start = end;
     }
     return out;
 }
