@@ -12,6 +12,7 @@
 #include <QIODevice>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 using namespace VTodoIcal;
 
@@ -430,6 +431,12 @@ bool CalendarObjectToTask(const QByteArray &object, TTask &task, TRemoteItem &it
     const char *uidText = uid ? icalproperty_get_uid(uid) : nullptr;
     if (!uidText || !*uidText) {
         error = Tr("The task in the calendar object has no UID.");
+        return false;
+    }
+    // A carriage return cannot be written back in a value: the item could
+    // never be sent again under its own name.
+    if (std::strchr(uidText, '\r')) {
+        error = Tr("The UID of the task in the calendar object holds a carriage return.");
         return false;
     }
     TTask read = task;

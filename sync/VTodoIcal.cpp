@@ -208,7 +208,9 @@ QString ParseCalendarObject(const QByteArray &object, TParsedObject &parsed, boo
         return Tr("The calendar object nests components more than %1 deep.").arg(MaxCalendarNesting);
     InitLibical();
     TKeptLines kept;
-    const QByteArray text = keepUnknown ? SetAside(object, kept) : object;
+    // An owned copy: libical reads up to a NUL, which raw data need not have.
+    const QByteArray text =
+        keepUnknown ? SetAside(object, kept) : QByteArray(object.constData(), object.size());
     TComponentPtr root(icalparser_parse_string(text.constData()));
     icalerror_clear_errno();
     if (!root)

@@ -484,6 +484,8 @@ private slots:
         QTest::newRow("an event only")
             << Crlf("BEGIN:VCALENDAR\nBEGIN:VEVENT\nUID:a\nEND:VEVENT\nEND:VCALENDAR\n");
         QTest::newRow("no UID") << Calendar("SUMMARY:x\n");
+        QTest::newRow("carriage return in the UID")
+            << QByteArray("BEGIN:VCALENDAR\nBEGIN:VTODO\nUID:a\rb\nEND:VTODO\nEND:VCALENDAR\n");
         QTest::newRow("two calendars") << Calendar("UID:a\n") + Calendar("UID:b\n");
         QTest::newRow("a task alone") << Crlf("BEGIN:VTODO\nUID:a\nEND:VTODO\n");
     }
@@ -499,6 +501,24 @@ private slots:
         QVERIFY(!error.isEmpty());
         QVERIFY(task == before);
         QCOMPARE(item.Uid, QByteArray("kept"));
+    }
+
+    // Bytes that are not NUL-terminated (raw data) are read up to their
+    // size and no further.
+    void rawDataEndsAtItsSize()
+    {
+        const QByteArray one = Calendar("UID:a\nSUMMARY:first\n");
+        const QByteArray buffer = one + Calendar("UID:b\n");
+        TTask task = Blank();
+        TRemoteItem item;
+        QString error;
+        QVERIFY2(
+            CalendarObjectToTask(QByteArray::fromRawData(buffer.constData(), one.size()), task, item, error),
+            qPrintable(error));
+        QCOMPARE(task.Text, QByteArray("first"));
+        const QByteArray written =
+            TaskToCalendarObject(task, "a", QByteArray::fromRawData(buffer.constData(), one.size()));
+        QCOMPARE(Lines(written).count("BEGIN:VCALENDAR"), 1);
     }
 
     // Nested exactly to the bound is still read.
