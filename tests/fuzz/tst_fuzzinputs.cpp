@@ -1,4 +1,5 @@
 #include "fuzz/ReaderEntries.h"
+#include "fuzz/SyncEntries.h"
 #include "fuzz/TAllocationWatch.h"
 
 #include <QDir>
@@ -63,6 +64,26 @@ private slots:
         const std::optional<QByteArray> bytes = Contents(path);
         QVERIFY2(bytes, qPrintable(path));
         const QString problem = ReaderEntries::ReadSettingsFile(*bytes);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+
+    void calendarObjects_data() { AddRows(QStringLiteral("calendar")); }
+    void calendarObjects()
+    {
+        QFETCH(QString, path);
+        const std::optional<QByteArray> bytes = Contents(path);
+        QVERIFY2(bytes, qPrintable(path));
+        const QString problem = SyncEntries::ReadCalendarObject(*bytes);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+
+    void multistatusAnswers_data() { AddRows(QStringLiteral("multistatus")); }
+    void multistatusAnswers()
+    {
+        QFETCH(QString, path);
+        const std::optional<QByteArray> bytes = Contents(path);
+        QVERIFY2(bytes, qPrintable(path));
+        const QString problem = SyncEntries::ReadMultistatus(*bytes);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 };
