@@ -10,6 +10,7 @@
 #include <memory>
 
 class QNetworkAccessManager;
+class QSslConfiguration;
 
 // What one request to the server came to. A failure says in plain words
 // what is wrong, the way "Test connection" shows it.
@@ -93,9 +94,17 @@ public:
 
 private:
     struct TAnswer;
+    // One request to `path` (a decoded path; the collection when empty),
+    // waited for within the timeout and MaxXmlBytes of answer.
     TAnswer Send(const QByteArray &verb, const QString &path, const QByteArray &body,
                  const QList<QPair<QByteArray, QByteArray>> &headers);
+    TDavResult Unexpected(const TAnswer &answer) const;
+    TDavResult Read(const TAnswer &answer, TDavMultistatus &multistatus) const;
+    QString CollectionPath() const; // decoded, ending in '/'
+    // Made on first use, on the thread that uses the client.
+    QNetworkAccessManager &Network();
 
     TOptions FOptions;
     std::unique_ptr<QNetworkAccessManager> FNetwork;
+    std::unique_ptr<QSslConfiguration> FSsl; // with CaFile's certificates, once read
 };
