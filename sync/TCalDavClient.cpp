@@ -9,7 +9,6 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslError>
-#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -79,22 +78,7 @@ struct TCalDavClient::TAnswer {
 
 TCalDavClient::TCalDavClient(const TOptions &options) : FOptions(options) {}
 
-TCalDavClient::~TCalDavClient()
-{
-    // Made on the thread that used it; gone with that thread's loop when
-    // that was another one.
-    if (FNetwork && FNetwork->thread() != QThread::currentThread())
-        FNetwork.release()->deleteLater();
-}
-
-QNetworkAccessManager &TCalDavClient::Network()
-{
-    if (FNetwork && FNetwork->thread() != QThread::currentThread())
-        FNetwork.release()->deleteLater();
-    if (!FNetwork)
-        FNetwork = std::make_unique<QNetworkAccessManager>();
-    return *FNetwork;
-}
+TCalDavClient::~TCalDavClient() = default;
 
 QString TCalDavClient::CollectionPath() const { return WithSlash(FOptions.Url.path(QUrl::FullyDecoded)); }
 
@@ -161,7 +145,10 @@ TCalDavClient::TAnswer TCalDavClient::Send(const QByteArray &verb, const QString
         request.setSslConfiguration(*FSsl);
     }
 
-    QNetworkReply *reply = Network().sendCustomRequest(request, verb, body);
+    // One per request: it belongs to the thread it is made on, and the
+    // client may be made on one thread and used on another.
+    QNetworkAccessManager network;
+    QNetworkReply *reply = network.sendCustomRequest(request, verb, body);
     QEventLoop loop;
     bool tooBig = false;
     bool timedOut = false;

@@ -187,6 +187,20 @@ private slots:
         QCOMPARE(token.startsWith("http://radicale.org/ns/sync/"), result.Ok());
     }
 
+    // A sync round runs on a thread of its own, with a client made on the
+    // window's thread.
+    void UsedOnAnotherThread()
+    {
+        TCalDavClient client(Options(*FTlsServer, QStringLiteral("tasks")));
+        TDavResult there;
+        QByteArray token;
+        std::unique_ptr<QThread> thread(QThread::create([&] { there = client.Probe(token); }));
+        thread->start();
+        QVERIFY(thread->wait(30000));
+        QVERIFY2(there.Ok(), qPrintable(there.Message));
+        QVERIFY(client.Probe(token).Ok());
+    }
+
     // Plain http only to this machine: anywhere else the password would
     // travel in the clear, so nothing is sent at all.
     void PlainHttpOnlyToThisMachine_data()
