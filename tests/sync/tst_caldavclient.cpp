@@ -138,6 +138,21 @@ private slots:
         QVERIFY(!socket.waitForConnected(2000));
     }
 
+    // A server that cannot start says why, and leaves nothing running.
+    void FixtureTellsWhyTheServerDied()
+    {
+        TRadicale server;
+        QVERIFY2(server.Start(true), qPrintable(server.Error()));
+        server.Stop();
+        QFile certificate(server.CaFile());
+        QVERIFY(certificate.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        certificate.write("not a certificate");
+        certificate.close();
+        QVERIFY(!server.Start(true));
+        QVERIFY2(server.Error().contains(QLatin1String("radicale ended")), qPrintable(server.Error()));
+        QVERIFY(!server.Running());
+    }
+
     // What "Test connection" finds at an address, against the real server.
     void Probe_data()
     {
@@ -539,14 +554,16 @@ private slots:
                    "<D:multistatus xmlns:D='DAV:'><D:response><D:href>&b;</D:href></D:response>"
                    "</D:multistatus>")
             << false << QString() << 0 << QByteArray() << false << false << QByteArray();
-        QByteArray deep = "<D:multistatus xmlns:D='DAV:'>";
-        for (int i = 0; i < MaxXmlDepth; ++i)
-            deep += "<D:x>";
-        for (int i = 0; i < MaxXmlDepth; ++i)
-            deep += "</D:x>";
-        deep += "</D:multistatus>";
-        QTest::newRow("too deep") << deep << false << QString() << 0 << QByteArray() << false << false
-                                  << QByteArray();
+        // Multistatus and response are two levels; `levels` more inside.
+        const auto nested = [](int levels) {
+            return "<D:multistatus xmlns:D='DAV:'><D:response><D:href>/d</D:href>" +
+                   QByteArray("<D:x>").repeated(levels) + QByteArray("</D:x>").repeated(levels) +
+                   "</D:response></D:multistatus>";
+        };
+        QTest::newRow("deepest allowed")
+            << nested(MaxXmlDepth - 2) << true << "/d" << 0 << QByteArray() << false << true << QByteArray();
+        QTest::newRow("too deep") << nested(MaxXmlDepth - 1) << false << QString() << 0 << QByteArray()
+                                  << false << false << QByteArray();
         QTest::newRow("not multistatus") << QByteArray("<D:propfind xmlns:D='DAV:'/>") << false << QString()
                                          << 0 << QByteArray() << false << false << QByteArray();
         QTest::newRow("multistatus of no namespace") << QByteArray("<multistatus/>") << false << QString()
