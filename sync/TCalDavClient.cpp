@@ -201,7 +201,9 @@ TCalDavClient::TAnswer TCalDavClient::Send(const QByteArray &verb, const QString
                         .arg(MaxXmlBytes >> 20),
                     answer.Status);
     } else if (timedOut || error == QNetworkReply::TimeoutError ||
-               (error == QNetworkReply::OperationCanceledError && answer.Status == 0)) {
+               error == QNetworkReply::OperationCanceledError) {
+        // Cancelled by the transfer timeout, also when the server went
+        // silent halfway through its answer.
         answer.Result =
             Failure(TDavResult::TimedOut,
                     QCoreApplication::translate("TCalDavClient", "The server did not answer in time."));

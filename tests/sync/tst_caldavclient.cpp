@@ -393,6 +393,9 @@ private slots:
         QTest::newRow("garbage") << QByteArray("hello, this is not HTTP\r\n\r\n") << false
                                  << TDavResult::BadAnswer;
         QTest::newRow("never answers") << QByteArray() << false << TDavResult::TimedOut;
+        QTest::newRow("stops halfway")
+            << QByteArray("HTTP/1.1 207 Multi-Status\r\nContent-Length: 900\r\n\r\n<mul") << false
+            << TDavResult::TimedOut;
         QTest::newRow("500") << Http("500 Internal Server Error", "text/plain", "oops") << false
                              << TDavResult::ServerError;
         QTest::newRow("401") << Http("401 Unauthorized", "text/plain", "no") << false
@@ -435,6 +438,7 @@ private slots:
         QFETCH(TDavResult::TFailure, failure);
         TStandIn server;
         server.Answer = answer;
+        server.Close = QTest::currentDataTag() != QByteArray("stops halfway"); // and stays silent
         TCalDavClient::TOptions options;
         options.Url = server.Url();
         options.TimeoutMs = 300;
