@@ -151,6 +151,9 @@ bool TRadicale::Start(bool tls)
     if (FTls && !MakeCertificate())
         return false;
     for (int attempt = 0; attempt < KStartAttempts; ++attempt) {
+        // Again on the port of the last run, where clients still point.
+        if (FPort == 0 || attempt > 0)
+            FPort = FreePort();
         if (StartOnce()) {
             FStartMs = clock.elapsed();
             return true;
@@ -163,7 +166,6 @@ bool TRadicale::Start(bool tls)
 
 bool TRadicale::StartOnce()
 {
-    FPort = FreePort();
     if (FPort == 0) {
         FError = QStringLiteral("no free port on 127.0.0.1");
         return false;

@@ -25,7 +25,8 @@ public:
 
     // Starts the server and waits, bounded, until its port takes
     // connections. False with Error() (the server's stderr among it) when it
-    // did not come up; nothing stays running then.
+    // did not come up; nothing stays running then. Started again after
+    // Stop(), it keeps its storage and, while that is free, its port.
     bool Start(bool tls = false);
     void Stop();
     bool Running() const;

@@ -137,11 +137,22 @@ private slots:
         QVERIFY(!socket.waitForConnected(2000));
     }
 
-    // A server that cannot start says why, and leaves nothing running.
-    void FixtureTellsWhyTheServerDied()
+    // The fixture started again keeps its items and its address; a server
+    // that cannot start says why, and leaves nothing running.
+    void FixtureRestarts()
     {
         TRadicale server;
         QVERIFY2(server.Start(true), qPrintable(server.Error()));
+        QVERIFY(server.CreateTaskList(QStringLiteral("tasks")));
+        QVERIFY(server.StoreItem(QStringLiteral("tasks"), QStringLiteral("a.ics"), Todo("a", "A")));
+        const quint16 port = server.Port();
+        server.Stop();
+        QVERIFY2(server.Start(true), qPrintable(server.Error()));
+        QCOMPARE(server.Port(), port);
+        TCalDavClient client(Options(server, QStringLiteral("tasks")));
+        QList<TDavItem> items;
+        QVERIFY(client.ListAll(items).Ok());
+        QCOMPARE(items.size(), 1);
         server.Stop();
         QFile certificate(server.CaFile());
         QVERIFY(certificate.open(QIODevice::WriteOnly | QIODevice::Truncate));
