@@ -319,6 +319,40 @@ private slots:
         QVERIFY(FServer->StoredItems(list).isEmpty());
     }
 
+    // Items another client named: whatever characters the server's hrefs
+    // hold, the decoded href fetches and deletes the same item.
+    void ItemsNamedByOtherClients_data()
+    {
+        QTest::addColumn<QByteArray>("encoded");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("space") << QByteArray("two%20words.ics") << "two words.ics";
+        QTest::newRow("plus and at") << QByteArray("a+b@c.ics") << "a+b@c.ics";
+        QTest::newRow("umlaut") << QByteArray("%C3%BC.ics") << QString::fromUtf8("\xc3\xbc.ics");
+        QTest::newRow("percent sign") << QByteArray("50%25.ics") << "50%.ics";
+        QTest::newRow("ampersand and angle") << QByteArray("a&b%3Cc%3E.ics") << "a&b<c>.ics";
+    }
+    void ItemsNamedByOtherClients()
+    {
+        QFETCH(QByteArray, encoded);
+        QFETCH(QString, name);
+        const QString list = NewTaskList();
+        QCOMPARE(FServer->Send("PUT", FServer->Url(list).path() + QString::fromLatin1(encoded),
+                               Todo("o", "Other"), {{"Content-Type", "text/calendar"}}),
+                 201);
+        TCalDavClient client(Options(*FServer, list));
+        QList<TDavItem> items;
+        QVERIFY(client.ListAll(items).Ok());
+        QCOMPARE(items.size(), 1);
+        const QString href = items.at(0).Href;
+        QCOMPARE(href, FServer->Url(list).path() + name);
+        QList<TDavItem> fetched;
+        QVERIFY(client.Fetch({href}, fetched).Ok());
+        QCOMPARE(fetched.size(), 1);
+        QCOMPARE(fetched.at(0).Href, href);
+        QVERIFY(client.Delete(href, items.at(0).ETag).Ok());
+        QVERIFY(FServer->StoredItems(list).isEmpty());
+    }
+
     // What changed since a token: new and changed items with their ETags,
     // removed ones by href; a token the server does not know asks for a
     // full listing.
