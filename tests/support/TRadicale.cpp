@@ -12,10 +12,8 @@
 #include <QNetworkRequest>
 #include <QSslCertificate>
 #include <QSslConfiguration>
-#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 #include <csignal>
 #include <sys/prctl.h>
 
@@ -41,9 +39,7 @@ bool WriteFile(const QString &path, const QByteArray &text)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size();
 }
-} // namespace
 
-namespace {
 // In memory where the system offers it: Radicale syncs every file it
 // writes to disk, which is most of its time on a real disk.
 std::unique_ptr<QTemporaryDir> NewFolder()
