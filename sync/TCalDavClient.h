@@ -9,7 +9,7 @@
 #include <QUrl>
 #include <memory>
 
-class QNetworkAccessManager;
+class QSslConfiguration;
 
 // What one request to the server came to. A failure says in plain words
 // what is wrong, the way "Test connection" shows it.
@@ -52,7 +52,8 @@ struct TDavChanges {
 // A blocking client of one CalDAV task collection. Each call waits for its
 // answer within the timeout, running a local event loop: use it from a
 // thread of its own (or a command-line tool), never from a window's
-// handler. Plain http:// is allowed only to a loopback address; https
+// handler; it may be made on one thread and used on another, one call at a
+// time. Plain http:// is allowed only to a loopback address; https
 // certificates are verified, against the system's authorities plus the
 // certificates in CaFile when one is named.
 class TCalDavClient {
@@ -93,9 +94,14 @@ public:
 
 private:
     struct TAnswer;
+    // One request to `path` (a decoded path; the collection when empty),
+    // waited for within the timeout and MaxXmlBytes of answer.
     TAnswer Send(const QByteArray &verb, const QString &path, const QByteArray &body,
                  const QList<QPair<QByteArray, QByteArray>> &headers);
+    TDavResult Unexpected(const TAnswer &answer) const;
+    TDavResult Read(const TAnswer &answer, TDavMultistatus &multistatus) const;
+    QString CollectionPath() const; // decoded, ending in '/'
 
     TOptions FOptions;
-    std::unique_ptr<QNetworkAccessManager> FNetwork;
+    std::unique_ptr<QSslConfiguration> FSsl; // with CaFile's certificates, once read
 };

@@ -12,10 +12,8 @@
 #include <QNetworkRequest>
 #include <QSslCertificate>
 #include <QSslConfiguration>
-#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 #include <csignal>
 #include <sys/prctl.h>
 
@@ -41,9 +39,22 @@ bool WriteFile(const QString &path, const QByteArray &text)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size();
 }
+
+// In memory where the system offers it: Radicale syncs every file it
+// writes to disk, which is most of its time on a real disk.
+std::unique_ptr<QTemporaryDir> NewFolder()
+{
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    if (shm.isDir() && shm.isWritable()) {
+        auto folder = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/jbx-radicale-XXXXXX"));
+        if (folder->isValid())
+            return folder;
+    }
+    return std::make_unique<QTemporaryDir>();
+}
 } // namespace
 
-TRadicale::TRadicale() : FDir(std::make_unique<QTemporaryDir>()) {}
+TRadicale::TRadicale() : FDir(NewFolder()) {}
 
 TRadicale::~TRadicale() { Stop(); }
 
@@ -62,6 +73,8 @@ QUrl TRadicale::BaseUrl() const
 
 QUrl TRadicale::Url(const QString &collection) const
 {
+    if (collection.isEmpty())
+        return BaseUrl().resolved(QUrl(User() + u'/'));
     return BaseUrl().resolved(QUrl(QStringLiteral("%1/%2/").arg(User(), collection)));
 }
 
@@ -134,6 +147,9 @@ bool TRadicale::Start(bool tls)
     if (FTls && !MakeCertificate())
         return false;
     for (int attempt = 0; attempt < KStartAttempts; ++attempt) {
+        // Again on the port of the last run, where clients still point.
+        if (FPort == 0 || attempt > 0)
+            FPort = FreePort();
         if (StartOnce()) {
             FStartMs = clock.elapsed();
             return true;
@@ -146,7 +162,6 @@ bool TRadicale::Start(bool tls)
 
 bool TRadicale::StartOnce()
 {
-    FPort = FreePort();
     if (FPort == 0) {
         FError = QStringLiteral("no free port on 127.0.0.1");
         return false;
@@ -257,10 +272,15 @@ bool TRadicale::CreateTaskList(const QString &name, const QStringList &component
     return status == 201;
 }
 
-bool TRadicale::CreatePlainCollection(const QString &name)
+bool TRadicale::CreateAddressBook(const QString &name)
 {
+    const QByteArray body =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+        "<D:mkcol xmlns:D=\"DAV:\" xmlns:CR=\"urn:ietf:params:xml:ns:carddav\"><D:set><D:prop>"
+        "<D:resourcetype><D:collection/><CR:addressbook/></D:resourcetype>"
+        "</D:prop></D:set></D:mkcol>";
     QByteArray answer;
-    const int status = Send("MKCOL", Url(name).path(), {}, {}, &answer);
+    const int status = Send("MKCOL", Url(name).path(), body, {}, &answer);
     if (status != 201)
         FError = QStringLiteral("MKCOL %1 gave %2: %3").arg(name).arg(status).arg(QString::fromUtf8(answer));
     return status == 201;
@@ -282,4 +302,9 @@ QByteArray TRadicale::StoredItem(const QString &collection, const QString &fileN
 {
     QFile file(QDir(CollectionFolder(collection)).filePath(fileName));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool TRadicale::StoreItem(const QString &collection, const QString &fileName, const QByteArray &text)
+{
+    return WriteFile(QDir(CollectionFolder(collection)).filePath(fileName), text);
 }

@@ -25,7 +25,8 @@ public:
 
     // Starts the server and waits, bounded, until its port takes
     // connections. False with Error() (the server's stderr among it) when it
-    // did not come up; nothing stays running then.
+    // did not come up; nothing stays running then. Started again after
+    // Stop(), it keeps its storage and, while that is free, its port.
     bool Start(bool tls = false);
     void Stop();
     bool Running() const;
@@ -41,13 +42,16 @@ public:
     QString CaFile() const { return FTls ? FDir->filePath(QStringLiteral("cert.pem")) : QString(); }
     // The server's root: http(s)://127.0.0.1:port/
     QUrl BaseUrl() const;
-    // The user's collection of this name, ending in '/'.
+    // The user's collection of this name, ending in '/'; the user's own
+    // folder for an empty name.
     QUrl Url(const QString &collection) const;
 
     // MKCALENDAR of a collection that holds VTODO only (or these components).
     bool CreateTaskList(const QString &name, const QStringList &components = {QStringLiteral("VTODO")});
-    // MKCOL of a plain WebDAV collection, not a calendar.
-    bool CreatePlainCollection(const QString &name);
+    // Extended MKCOL of an address book: a collection, but not a calendar.
+    // (Plain collections Radicale allows only as the user's own folder,
+    // Url(QString()).)
+    bool CreateAddressBook(const QString &name);
 
     // One request as another client would send it, with the test user's
     // password, blocking: the HTTP status, 0 when no answer came.
@@ -58,6 +62,10 @@ public:
     // names, sorted, and one item's text.
     QStringList StoredItems(const QString &collection) const;
     QByteArray StoredItem(const QString &collection, const QString &fileName) const;
+    // Puts an item straight into the storage folder, as another program
+    // sharing it would: many times faster than a PUT, but unknown to the
+    // server's sync-token history.
+    bool StoreItem(const QString &collection, const QString &fileName, const QByteArray &text);
 
 private:
     std::unique_ptr<QTemporaryDir> FDir;
