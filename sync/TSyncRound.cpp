@@ -199,9 +199,13 @@ void TRound::Change(TSyncChange::TKind kind, int task, const std::optional<TTask
 bool TRound::Put(int entry, const TTask &task, const QByteArray &previous, const QByteArray &etag)
 {
     TSyncEntry &target = *FEntries[size_t(entry)];
+    const QByteArray object = TaskToCalendarObject(task, target.Uid, previous);
+    // Past the size any server takes: it stays here, unsent, and does not
+    // hold up the others.
+    if (object.isEmpty())
+        return true;
     QByteArray newEtag;
-    const TDavResult result =
-        FClient.Put(target.Href, TaskToCalendarObject(task, target.Uid, previous), etag, newEtag);
+    const TDavResult result = FClient.Put(target.Href, object, etag, newEtag);
     if (result.Failure == TDavResult::Changed) {
         target.ETag.clear();
         FKeepToken = true;
