@@ -25,17 +25,20 @@ class TstE2eSync : public TE2eTest {
     TRadicale FServer;
 
     // The settings of a folder that syncs with the test's server, its
-    // password printed by a command.
+    // password printed by a command from a file beside it.
     QString WriteSyncSettings(const QString &folder)
     {
+        QFile password(folder + QStringLiteral("/password"));
+        if (!password.open(QIODevice::WriteOnly) || password.write(FServer.Password().toUtf8() + '\n') < 0)
+            return QStringLiteral("cannot write ") + password.fileName();
         QFile ini(folder + QStringLiteral("/Jotterbox.ini"));
         if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return QStringLiteral("cannot write ") + ini.fileName();
         const QString text =
             QStringLiteral("[User Interface]\r\nShowTips=0\r\nShowToolBar=0\r\n"
                            "[Sync]\r\nEnabled=1\r\nUrl=%1\r\nUser=%2\r\n"
-                           "PasswordCommand=printf '%%s\\n' '%3'\r\n")
-                .arg(FServer.Url(QStringLiteral("tasks")).toString(), FServer.User(), FServer.Password());
+                           "PasswordCommand=cat '%3'\r\n")
+                .arg(FServer.Url(QStringLiteral("tasks")).toString(), FServer.User(), password.fileName());
         ini.write(text.toUtf8());
         return {};
     }
