@@ -1,5 +1,6 @@
 #include "app/TFormMain.h"
 
+#include "app/TSyncRunner.h"
 #include "app/TrayPictures.h"
 #include "base/Clock.h"
 #include "dialogs/TFormTip.h"
@@ -38,7 +39,8 @@ int SaveInterval()
 
 TFormMain::TFormMain(QObject *parent)
     : QObject(parent), CoolTrayIcon1(new TTrayIcon(this)), PMTray(new QMenu),
-      Reminders(new TReminderEngine(TaskList(), this)), TimerSave(new QTimer(this)),
+      Reminders(new TReminderEngine(TaskList(), this)),
+      Sync(new TSyncRunner(AppDir + QStringLiteral("Jotterbox.dat"), this)), TimerSave(new QTimer(this)),
       TimerBackup(new TWallClockTimer(this)), HotKeys(new THotKeys(this)),
       FStore(std::make_unique<TDataStore>(AppDir + QStringLiteral("Jotterbox.dat"), TaskList(), DataModified,
                                           &UserInfo()))
@@ -75,6 +77,23 @@ TFormMain::TFormMain(QObject *parent)
         PlayAlertSound();
     });
     connect(this, &TFormMain::EndSession, &TNoteEvents::Instance(), &TNoteEvents::SessionEnding);
+
+    connect(Sync, &TSyncRunner::TasksChanged, this, [this] {
+        Reminders->ArmTimer1();
+        emit TasksChanged();
+    });
+    connect(Sync, &TSyncRunner::DeletionsAsked, this, [this](int count) {
+        if (Dialogs().YesNo(tr("Sync"),
+                            tr("The server and this computer no longer agree on %1 tasks: the next "
+                               "round would delete them. Delete them?")
+                                .arg(count)))
+            Sync->AllowManyDeletions();
+    });
+    connect(Sync, &TSyncRunner::Problem, this, [](const QString &message) {
+        Dialogs().ErrorBox(tr("Sync: %1\n\nJotterbox goes on with the tasks on this computer and tries "
+                              "again later.")
+                               .arg(message));
+    });
 }
 
 TFormMain::~TFormMain()
@@ -104,6 +123,7 @@ void TFormMain::FormCreate()
         PlayAlertSound();
     }
     RegisterHotKeys();
+    Sync->Start();
 }
 
 bool TFormMain::LoadDataFile()
@@ -183,6 +203,10 @@ void TFormMain::FormDestroy()
     // a box about it waits for the user.
     Reminders->Halt();
     FCanExit = true;
+    // What the server holds goes into the final save; a slow server holds
+    // up the end a few seconds at most.
+    if (FStore->State() != TDataStore::TState::Unloaded)
+        Sync->FinalRound(3000);
     const bool saved = Save(TDataStore::TSaveKind::Final);
     TimerSave->stop();
     TimerBackup->Stop();

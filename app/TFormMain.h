@@ -19,6 +19,7 @@ class TFormTip;
 class TFormToolBar;
 class THotKeys;
 class TReminderEngine;
+class TSyncRunner;
 class TTrayIcon;
 class TWallClockTimer;
 class QWidget;
@@ -87,6 +88,8 @@ public:
     // The tray icon cycles its pictures, with no menu, until double-clicked.
     void StartTrayAlert();
 
+    TSyncRunner *SyncRunner() const { return Sync; }
+
     // Where a data file that could not be read was kept, if one was.
     QString DamagedFileKeptAs() const { return FStore->DamagedKeptAs(); }
 
@@ -121,6 +124,9 @@ private:
     QAction *ActionPrintList;
     QAction *ActionExportList;
     TReminderEngine *Reminders;
+    // The sync rounds with the user's CalDAV server, when set up.
+    TSyncRunner *Sync;
+    QAction *ActionSyncNow;
 
     // Identifiers of the two global hot keys; 0 until they were registered.
     int HotKeyNewNote = 0;

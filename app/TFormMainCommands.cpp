@@ -1,6 +1,7 @@
 // The main window's commands and the tray menu that offers them.
 #include "app/TFormMain.h"
 
+#include "app/TSyncRunner.h"
 #include "dialogs/TFormAbout.h"
 #include "dialogs/TFormOptions.h"
 #include "dialogs/TFormTip.h"
@@ -46,6 +47,8 @@ void TFormMain::BuildCommands()
     ActionHelp = NewAction(this, "ActionHelp", tr("Jotterbox &Help"), QKeySequence(Qt::Key_F1));
     ActionPrintList = NewAction(this, "ActionPrintList", tr("Print List..."));
     ActionExportList = NewAction(this, "ActionExportList", tr("Export List..."));
+    ActionSyncNow = NewAction(this, "ActionSyncNow", tr("Sync Now"));
+    connect(ActionSyncNow, &QAction::triggered, Sync, &TSyncRunner::SyncNow);
 
     connect(NewNote1, &QAction::triggered, this, &TFormMain::NewNoteRequested);
     connect(Exit1, &QAction::triggered, this, &TFormMain::Exit1Click);
@@ -93,6 +96,7 @@ void TFormMain::SetTaskList(TFormTaskList *list)
     FCommands.ActionShowList = ActionShowList;
     FCommands.ActionPrintList = ActionPrintList;
     FCommands.ActionExportList = ActionExportList;
+    FCommands.ActionSyncNow = ActionSyncNow;
     list->SetCommands(&FCommands);
     connect(list, &TFormTaskList::ShowingChanged, this, &TFormMain::ActionShowListUpdate);
     connect(list, &TFormTaskList::HelpRequested, ActionHelp, &QAction::trigger);
@@ -179,6 +183,8 @@ void TFormMain::ActionOptionsExecute()
     // more boxes that would hold up its end.
     if (FCanExit)
         return;
+    if (accepted)
+        Sync->Start(); // the server, the interval or the switch may have changed
     if (accepted && FTaskList) {
         FTaskList->ApplyDueDateColumn();
         // The view as the settings say, without the re-sort of a view switch.
@@ -230,6 +236,8 @@ void TFormMain::RunCommand(const QString &name)
             FTaskList->ShowExpanded();
     } else if (name == QLatin1String("options"))
         ActionOptions->trigger();
+    else if (name == QLatin1String("sync-now"))
+        ActionSyncNow->trigger();
     else if (name == QLatin1String("exit"))
         Exit1->trigger();
 }

@@ -37,6 +37,12 @@ void TFormNote::TaskSheetMessage(int code, TTask *task)
         break;
     case TaskSheetClose: close(); break;
     case TaskSheetRefresh: SetTaskInfo(); break;
+    case TaskSheetReload:
+        if (Task->NoteOpen)
+            FormShow();
+        else
+            close();
+        break;
     default: break;
     }
 }

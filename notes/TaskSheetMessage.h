@@ -9,6 +9,7 @@ enum TTaskSheetCode : int {
     TaskSheetShow = 0,    // show, come to the front, unroll
     TaskSheetClose = 1,   // close as if the user had closed it
     TaskSheetRefresh = 2, // re-read the task into the information panel
+    TaskSheetReload = 3,  // the task changed elsewhere: show it anew, or close when no longer open
 };
 
 class TTaskSheetReceiver {

@@ -18,6 +18,7 @@ constexpr TOption Options[] = {
     {"toggle-list", TCommandLine::Remote, "show the task list, or hide it when it is up (as Ctrl+Alt+L)"},
     {"show-list", TCommandLine::Remote, "show the task list and bring it to the front; never hides it"},
     {"options", TCommandLine::Remote, "open the options"},
+    {"sync-now", TCommandLine::Remote, "sync the tasks with the server now, when sync is set up"},
     {"exit", TCommandLine::Remote, "end Jotterbox as its Exit command does, saving everything"},
     {"install-desktop", TCommandLine::Local, "add Jotterbox to the desktop's menu, with its icons, and end"},
     {"uninstall-desktop", TCommandLine::Local, "remove what --install-desktop added, and end"},

@@ -21,7 +21,7 @@ private slots:
                   invalid = TCommandLine::Invalid;
         QTest::newRow("nothing") << QStringList{} << start << ""
                                  << "";
-        for (const char *name : {"new-note", "toggle-list", "show-list", "options", "exit"})
+        for (const char *name : {"new-note", "toggle-list", "show-list", "options", "sync-now", "exit"})
             QTest::newRow(name) << QStringList{QStringLiteral("--") + name} << remote << name << "";
         QTest::newRow("help") << QStringList{"--help"} << local << "help"
                               << "";
@@ -78,8 +78,9 @@ private slots:
         for (const QString &line : lines)
             if (line.startsWith(QStringLiteral("  --")))
                 listed << line.mid(2).section(u' ', 0, 0);
-        QCOMPARE(listed, (QStringList{"--new-note", "--toggle-list", "--show-list", "--options", "--exit",
-                                      "--install-desktop", "--uninstall-desktop", "--help", "--version"}));
+        QCOMPARE(listed,
+                 (QStringList{"--new-note", "--toggle-list", "--show-list", "--options", "--sync-now",
+                              "--exit", "--install-desktop", "--uninstall-desktop", "--help", "--version"}));
         // Each listed option is one the parser takes, and the texts line up.
         for (const QString &option : listed)
             QVERIFY2(ParseCommandLine({option}).Kind != TCommandLine::Invalid, qPrintable(option));

@@ -1,7 +1,371 @@
+// Two program folders sync through a real Radicale server: what one does to
+// its tasks, the other sees after a round, field by field, and nothing is
+// lost on the way (conflicts, deletions, a lost state, a user who types
+// during a round, a server that fails).
+#include "base/Clock.h"
+#include "base/TextCodec.h"
+#include "model/TTask.h"
+#include "model/TTaskList.h"
+#include "settings/TUserInfo.h"
+#include "support/TRadicale.h"
+#include "support/TestTasks.h"
+#include "sync/TSyncRound.h"
+#include "sync/VTodo.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+
+// One program folder: its settings, its tasks and its sync state.
+struct TMachine {
+    QTemporaryDir Dir;
+    TUserInfo Settings{Dir.path() + u'/'};
+    TTaskList List{Settings};
+    TSyncState State;
+    TCalDavClient::TOptions Options;
+    TSyncApplied Applied;
+
+    TMachine(const TRadicale &server, const QString &collection)
+    {
+        Options.Url = server.Url(collection);
+        Options.User = server.User();
+        Options.Password = server.Password();
+        State.BelongTo(Options.Url.toString(), Options.User);
+    }
+
+    TTask *Add(const QByteArray &text)
+    {
+        TTask *task = List.AddNewTask();
+        task->Text = text;
+        task->Created = TClock::Now();
+        task->Modified = TClock::Now();
+        TClock::Advance(1000);
+        return task;
+    }
+
+    // A round as the program runs it: snapshot, round, apply, keep the state.
+    TSyncOutcome Round(bool allowManyDeletions = false)
+    {
+        TCalDavClient client(Options);
+        const TSyncSnapshot snapshot = TSyncSnapshot::Take(List, Settings, TClock::Now());
+        TSyncOutcome outcome = RunSyncRound(client, snapshot, State, allowManyDeletions);
+        if (outcome.Result != TSyncOutcome::AskDeletions) {
+            Applied = ApplySyncOutcome(List, snapshot, outcome);
+            for (TTask *task : Applied.Removed)
+                List.DisposeRemoved(task);
+            State = outcome.State;
+        }
+        return outcome;
+    }
+
+    QStringList Texts() const
+    {
+        QStringList texts;
+        for (const TTask *task : List.Tasks())
+            texts << DecodeText(task->Text);
+        texts.sort();
+        return texts;
+    }
+
+    const TTask *Find(const QString &text) const
+    {
+        for (const TTask *task : List.Tasks())
+            if (DecodeText(task->Text) == text)
+                return task;
+        return nullptr;
+    }
+};
+
+QByteArray Digest(const TTask &task) { return TravellingDigest(task); }
+
+} // namespace
 
 class TstSyncRound : public QObject {
     Q_OBJECT
+
+    TRadicale FServer;
+    int FCollections = 0;
+    QString FCollection;
+
+    // Each test gets a task list of its own on the one server.
+    void NewCollection()
+    {
+        FCollection = QStringLiteral("tasks%1").arg(++FCollections);
+        QVERIFY(FServer.CreateTaskList(FCollection));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!TRadicale::Installed())
+            QSKIP("radicale is not installed (./x setup installs it)");
+        QVERIFY2(FServer.Start(), qPrintable(FServer.Error()));
+    }
+    void init()
+    {
+        TClock::Set(QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
+        NewCollection();
+    }
+    void cleanup() { TClock::Reset(); }
+
+    // New, edit, finish, reminder, due date, priority and the note's look:
+    // each made on one side is on the other after a round each, every
+    // field of it; and an incremental round moves only what changed.
+    void everyFieldTravelsBothWays()
+    {
+        TMachine a(FServer, FCollection), b(FServer, FCollection);
+        TTask *made = a.Add("x");
+        FillEveryField(*made, 4);
+        made->Created = TClock::Now();
+        for (int i = 0; i < 20; ++i)
+            a.Add("Filler " + QByteArray::number(i));
+        QCOMPARE(a.Round().Uploaded, 21);
+        TSyncOutcome got = b.Round();
+        QCOMPARE(got.Result, TSyncOutcome::Done);
+        QCOMPARE(got.Downloaded, 21);
+        QCOMPARE(b.List.Count(), 21);
+        const TTask *seen = b.Find(DecodeText(made->Text));
+        QVERIFY(seen);
+        QCOMPARE(Digest(*seen), Digest(*made));
+        QCOMPARE(seen->Text, EncodeText(DecodeText(made->Text))); // UTF-8 now, the same words
+
+        // The other way: the edits of B, one task among many.
+        TTask *edited = b.List.GetTask(b.List.Count() - 1);
+        edited->Text = "Filler edited\r\nsecond line";
+        edited->Finished = true;
+        edited->ReminderTime = EncodeDate(2026, 12, 9) + EncodeTime(8, 15);
+        edited->DueDate = EncodeDate(2026, 12, 10);
+        edited->Priority = TTask::PriorityLow;
+        edited->Color = 0x00ABCDEF;
+        edited->Modified = TClock::Now();
+        got = b.Round();
+        QCOMPARE(got.Uploaded, 1);
+        QCOMPARE(got.Downloaded, 0);
+        got = a.Round();
+        QCOMPARE(got.Downloaded, 1);
+        QCOMPARE(got.Uploaded, 0);
+        const TTask *back = a.Find(QStringLiteral("Filler edited\r\nsecond line"));
+        QVERIFY(back);
+        QCOMPARE(Digest(*back), Digest(*edited));
+
+        // In step: a round on each side moves nothing.
+        got = a.Round();
+        QCOMPARE(got.Uploaded + got.Downloaded, 0);
+        got = b.Round();
+        QCOMPARE(got.Uploaded + got.Downloaded, 0);
+    }
+
+    // Deleted on one side, gone on the other; a round that would delete
+    // most tasks stops and asks, and changes nothing until allowed.
+    void deletionsTravelAndManyAreAskedFirst()
+    {
+        TMachine a(FServer, FCollection), b(FServer, FCollection);
+        for (int i = 0; i < 10; ++i)
+            a.Add("Task " + QByteArray::number(i));
+        a.Round();
+        b.Round();
+        QCOMPARE(b.List.Count(), 10);
+
+        TTask *gone = a.List.GetTask(0);
+        a.List.Remove(gone);
+        a.List.DisposeRemoved(gone);
+        QCOMPARE(a.Round().DeletedOnServer, 1);
+        QCOMPARE(b.Round().DeletedHere, 1);
+        QCOMPARE(b.Texts(), a.Texts());
+
+        for (int i = 0; i < 6; ++i)
+            b.List.Remove(b.List.GetTask(0));
+        const TSyncOutcome asked = b.Round();
+        QCOMPARE(asked.Result, TSyncOutcome::AskDeletions);
+        QCOMPARE(asked.DeletionsAsked, 6);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), 9);
+        QCOMPARE(b.Round(true).DeletedOnServer, 6);
+        QCOMPARE(a.Round(true).DeletedHere, 6);
+        QCOMPARE(a.Texts(), b.Texts());
+        QCOMPARE(a.List.Count(), 3);
+    }
+
+    // Changed on both sides: the newer version wins the task and the
+    // other text stays as a conflicting copy, on both sides.
+    void conflictKeepsBothTexts()
+    {
+        TMachine a(FServer, FCollection), b(FServer, FCollection);
+        a.Add("Buy milk");
+        a.Round();
+        b.Round();
+        a.List.GetTask(0)->Text = "Buy oat milk";
+        a.List.GetTask(0)->Modified = TClock::Now();
+        a.Round();
+        TClock::Advance(60000);
+        b.List.GetTask(0)->Text = "Buy milk and bread";
+        b.List.GetTask(0)->Modified = TClock::Now(); // the newer one
+
+        const TSyncOutcome got = b.Round();
+        QCOMPARE(got.Conflicts, 1);
+        const QStringList expected{QStringLiteral("Buy milk and bread"),
+                                   QStringLiteral("Conflicting copy: Buy oat milk")};
+        QCOMPARE(b.Texts(), expected);
+        a.Round();
+        QCOMPARE(a.Texts(), expected);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), 2);
+    }
+
+    // A lost or damaged state file costs one full round: tasks pair with
+    // their items again by key, nothing doubles, nothing is deleted.
+    void lostStateNeitherDoublesNorDeletes()
+    {
+        TMachine a(FServer, FCollection), b(FServer, FCollection);
+        for (int i = 0; i < 4; ++i)
+            a.Add("Keep " + QByteArray::number(i));
+        a.Round();
+        b.Round();
+        a.List.GetTask(1)->Text = "Keep 1, edited while the state was lost";
+        a.List.GetTask(1)->Modified = TClock::Now();
+        QVERIFY(!a.State.FromBytes("{ damaged"));
+        a.State.BelongTo(a.Options.Url.toString(), a.Options.User);
+
+        const TSyncOutcome got = a.Round();
+        QCOMPARE(got.Result, TSyncOutcome::Done);
+        QCOMPARE(got.DeletedHere + got.DeletedOnServer, 0);
+        QCOMPARE(a.List.Count(), 4);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), 4);
+        b.Round();
+        QCOMPARE(b.Texts(), a.Texts());
+    }
+
+    // The user edits a task while the round that changes it is away: the
+    // edit stays, and the next rounds keep both texts.
+    void anEditDuringTheRoundIsNotOverwritten()
+    {
+        TMachine a(FServer, FCollection), b(FServer, FCollection);
+        a.Add("Plan trip");
+        a.Round();
+        b.Round();
+        b.List.GetTask(0)->Text = "Plan trip to Rome";
+        b.List.GetTask(0)->Modified = TClock::Now();
+        b.Round();
+
+        TCalDavClient client(a.Options);
+        const TSyncSnapshot snapshot = TSyncSnapshot::Take(a.List, a.Settings, TClock::Now());
+        TSyncOutcome outcome = RunSyncRound(client, snapshot, a.State, false);
+        TClock::Advance(60000);
+        a.List.GetTask(0)->Text = "Plan trip to Oslo"; // typed meanwhile
+        a.List.GetTask(0)->Modified = TClock::Now();
+        const TSyncApplied applied = ApplySyncOutcome(a.List, snapshot, outcome);
+        a.State = outcome.State;
+        QCOMPARE(applied.Skipped, 1);
+        QCOMPARE(DecodeText(a.List.GetTask(0)->Text), QStringLiteral("Plan trip to Oslo"));
+
+        a.Round();
+        b.Round();
+        const QStringList expected{QStringLiteral("Conflicting copy: Plan trip to Rome"),
+                                   QStringLiteral("Plan trip to Oslo")};
+        QCOMPARE(a.Texts(), expected);
+        QCOMPARE(b.Texts(), expected);
+    }
+
+    // An item another client wrote (a summary, no description, categories
+    // of its own) becomes a task; an edit here keeps what the client wrote.
+    void anotherClientsItemBecomesATaskAndKeepsItsProperties()
+    {
+        const QByteArray item = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\n"
+                                "BEGIN:VTODO\r\nUID:other-1\r\nDTSTAMP:20261201T100000Z\r\n"
+                                "SUMMARY:Water the plants\r\nCATEGORIES:home\r\nX-OTHER-FLAG:kept\r\n"
+                                "END:VTODO\r\nEND:VCALENDAR\r\n";
+        QCOMPARE(FServer.Send("PUT", FServer.Url(FCollection).path() + "other-1.ics", item,
+                              {{"Content-Type", "text/calendar"}}),
+                 201);
+        TMachine a(FServer, FCollection);
+        QCOMPARE(a.Round().Downloaded, 1);
+        QCOMPARE(a.Texts(), QStringList{QStringLiteral("Water the plants")});
+        a.List.GetTask(0)->Text = "Water the plants\r\nand the garden";
+        a.List.GetTask(0)->Modified = TClock::Now();
+        QCOMPARE(a.Round().Uploaded, 1);
+        const QByteArray stored = FServer.StoredItem(FCollection, "other-1.ics");
+        QVERIFY2(stored.contains("CATEGORIES:home"), stored.constData());
+        QVERIFY2(stored.contains("X-OTHER-FLAG:kept"), stored.constData());
+        QVERIFY2(stored.contains("and the garden"), stored.constData());
+    }
+
+    // A server that is gone or refuses the password: the round says so,
+    // changes nothing here, and the next round after it recovers does all.
+    void failuresLoseNothingAndTheNextRoundRecovers()
+    {
+        TMachine a(FServer, FCollection);
+        a.Add("Survives the outage");
+        TMachine wrong(FServer, FCollection);
+        wrong.Options.Password = QStringLiteral("wrong");
+        wrong.Add("Not sent");
+        TSyncOutcome got = wrong.Round();
+        QCOMPARE(got.Result, TSyncOutcome::Failed);
+        QCOMPARE(got.Failure.Failure, TDavResult::WrongPassword);
+        QCOMPARE(wrong.List.Count(), 1);
+
+        FServer.Stop();
+        got = a.Round();
+        QCOMPARE(got.Result, TSyncOutcome::Failed);
+        QCOMPARE(got.Failure.Failure, TDavResult::NoServer);
+        QVERIFY(!got.Failure.Message.isEmpty());
+        QCOMPARE(a.Texts(), QStringList{QStringLiteral("Survives the outage")});
+        QVERIFY2(FServer.Start(), qPrintable(FServer.Error()));
+        a.Options.Url = FServer.Url(FCollection); // the port may differ after a restart
+        a.State.BelongTo(a.Options.Url.toString(), a.Options.User);
+        QCOMPARE(a.Round().Uploaded, 1);
+    }
+
+    // jbxtool sync FOLDER: one round for a folder whose program is not
+    // running, with the password from a command; two folders meet.
+    void jbxtoolSyncsAFolder()
+    {
+        QTemporaryDir runtime;
+        QTemporaryDir one, two;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        const auto setUp = [&](const QTemporaryDir &dir, const QByteArray &text) {
+            TUserInfo settings(dir.path() + u'/');
+            settings.SyncEnabled = true;
+            settings.SyncUrl = FServer.Url(FCollection).toString();
+            settings.SyncUser = FServer.User();
+            settings.SyncPasswordCommand = QStringLiteral("printf '%s\\n' '%1'").arg(FServer.Password());
+            settings.SaveSettings();
+            TTaskList list(settings);
+            if (!text.isEmpty())
+                list.AddNewTask()->Text = text;
+            list.SaveToFile(dir.path() + QStringLiteral("/Jotterbox.dat"));
+        };
+        setUp(one, "From folder one");
+        setUp(two, {});
+        const auto jbxtool = [&](const QTemporaryDir &dir) {
+            QProcess process;
+            process.setProcessEnvironment(env);
+            process.start(QStringLiteral(JBXTOOL_PATH), {QStringLiteral("sync"), dir.path()});
+            process.waitForFinished(60000);
+            return qMakePair(process.exitCode(), QString::fromUtf8(process.readAllStandardOutput() +
+                                                                   process.readAllStandardError()));
+        };
+        auto result = jbxtool(one);
+        QVERIFY2(result.first == 0, qPrintable(result.second));
+        QVERIFY2(result.second.contains("1 sent"), qPrintable(result.second));
+        result = jbxtool(two);
+        QVERIFY2(result.second.contains("1 received"), qPrintable(result.second));
+        TUserInfo settings(two.path() + u'/');
+        TTaskList list(settings);
+        list.LoadFromFile(two.path() + QStringLiteral("/Jotterbox.dat"));
+        QCOMPARE(list.Count(), 1);
+        QCOMPARE(list.GetTask(0)->Text, QByteArray("From folder one"));
+        QVERIFY(QFile::exists(two.path() + QStringLiteral("/Jotterbox.sync")));
+        QVERIFY(!ReadFileBytes(two.path() + QStringLiteral("/Jotterbox.ini"))
+                     .contains(FServer.Password().toUtf8()));
+
+        // While the program holds its lock, jbxtool leaves the folder alone.
+        QLockFile lock(runtime.path() + QStringLiteral("/App_ZEL_Task_Sheet.lock"));
+        QVERIFY(lock.tryLock());
+        result = jbxtool(two);
+        QCOMPARE(result.first, 2);
+        QVERIFY2(result.second.contains("running"), qPrintable(result.second));
+    }
 };
 
 QTEST_GUILESS_MAIN(TstSyncRound)

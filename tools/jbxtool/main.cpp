@@ -2,6 +2,7 @@
 // and recovery. It reads and writes files through the program's own data
 // store, so the two never disagree on whether a file is whole.
 
+#include "SyncCommand.h"
 #include "TaskJson.h"
 
 #include "base/JbxError.h"
@@ -16,7 +17,8 @@
 #include <cstdio>
 
 namespace {
-const char *Usage = "usage: jbxtool dump FILE | check FILE | roundtrip IN OUT | export FILE\n";
+const char *Usage = "usage: jbxtool dump FILE | check FILE | roundtrip IN OUT | export FILE | sync FOLDER "
+                    "[--allow-deletions]\n";
 
 int Fail(const QString &message)
 {
@@ -198,6 +200,8 @@ int main(int argc, char *argv[])
     }
     if (command == u"roundtrip" && args.size() == 3)
         return RoundTrip(args[1], args[2]);
+    if (command == u"sync" && (args.size() == 2 || (args.size() == 3 && args[2] == u"--allow-deletions")))
+        return SyncFolder(args[1], args.size() == 3);
     std::fputs(Usage, stderr);
     return 2;
 }

@@ -1,0 +1,99 @@
+#include "SyncCommand.h"
+
+#include "base/Clock.h"
+#include "model/TDataStore.h"
+#include "model/TTaskList.h"
+#include "model/UnitGlobalData.h"
+#include "platform/SingleInstance.h"
+#include "settings/TUserInfo.h"
+#include "sync/PasswordCommand.h"
+#include "sync/TSyncRound.h"
+
+#include <QDir>
+#include <cstdio>
+
+namespace {
+
+int Fail(const QString &message)
+{
+    std::fprintf(stderr, "jbxtool: %s\n", qPrintable(message));
+    return 2;
+}
+
+QString Summary(const TSyncOutcome &outcome)
+{
+    return QStringLiteral("%1 sent, %2 received, %3 deleted on the server, %4 deleted here, %5 conflicts")
+        .arg(outcome.Uploaded)
+        .arg(outcome.Downloaded)
+        .arg(outcome.DeletedOnServer)
+        .arg(outcome.DeletedHere)
+        .arg(outcome.Conflicts);
+}
+
+} // namespace
+
+int SyncFolder(const QString &folder, bool allowManyDeletions)
+{
+    const QString dir = QDir(folder).absolutePath() + u'/';
+    // The program's own lock: a running program syncs by itself, and must
+    // not start while this round changes its data file.
+    TSingleInstance instance(QStringLiteral("App_ZEL_Task_Sheet"));
+    if (!instance.TryLock(0))
+        return Fail(instance.Error().isEmpty()
+                        ? QStringLiteral("the program is running; it syncs by itself (Jotterbox --sync-now)")
+                        : instance.Error());
+
+    TUserInfo settings(dir);
+    settings.LoadSettings();
+    if (settings.SyncUrl.isEmpty())
+        return Fail(QStringLiteral("no sync server is set up in %1 ([Sync] Url)").arg(settings.FileName()));
+    TCalDavClient::TOptions options;
+    options.Url = QUrl(settings.SyncUrl);
+    options.User = settings.SyncUser;
+    options.CaFile = settings.SyncCaFile;
+    QString error;
+    if (!settings.SyncPasswordCommand.isEmpty() &&
+        !RunPasswordCommand(settings.SyncPasswordCommand, options.Password, error))
+        return Fail(error);
+
+    const QString dataPath = dir + QStringLiteral("Jotterbox.dat");
+    TTaskList list(settings);
+    TModifiedFlag modified;
+    TDataStore store(dataPath, list, modified, nullptr);
+    const TLoadResult load = store.Load();
+    if (store.State() != TDataStore::TState::Whole)
+        return Fail(QStringLiteral("%1 did not read whole (%2): start the program once to keep it aside")
+                        .arg(dataPath, load.Read.Error));
+
+    const QString statePath = TSyncState::FileNameFor(dataPath);
+    TSyncState state;
+    state.Load(statePath);
+    state.BelongTo(settings.SyncUrl, settings.SyncUser);
+
+    TCalDavClient client(options);
+    const TSyncSnapshot snapshot = TSyncSnapshot::Take(list, settings, TClock::Now());
+    TSyncOutcome outcome = RunSyncRound(client, snapshot, state, allowManyDeletions);
+    if (outcome.Result == TSyncOutcome::AskDeletions) {
+        std::fprintf(stderr,
+                     "jbxtool: this round would delete %d tasks; nothing was changed. Run it with "
+                     "--allow-deletions to let it.\n",
+                     outcome.DeletionsAsked);
+        return 1;
+    }
+    const TSyncApplied applied = ApplySyncOutcome(list, snapshot, outcome);
+    for (TTask *task : applied.Removed)
+        list.DisposeRemoved(task);
+    if (!applied.Added.empty() || !applied.Updated.empty() || !applied.Removed.empty()) {
+        modified.Mark();
+        const TSaveResult saved = store.Save(TDataStore::TSaveKind::Changes);
+        if (!saved.Ok)
+            return Fail(saved.Error); // the state stays as it was: the next round redoes this one
+    }
+    if (!outcome.State.Save(statePath))
+        return Fail(QStringLiteral("could not write %1").arg(statePath));
+    if (outcome.Result == TSyncOutcome::Failed)
+        return Fail(outcome.Failure.Message + QStringLiteral(" (") + Summary(outcome) +
+                    QStringLiteral(" first)"));
+    std::printf("synced: %s\n", qPrintable(Summary(outcome)));
+    return 0;
+}

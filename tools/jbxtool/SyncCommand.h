@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// `jbxtool sync FOLDER`: one round with the folder's sync server while the
+// program is not running, for cron and tests. Exit code 0 when in step,
+// 1 when the round asked before deleting, 2 on any failure.
+int SyncFolder(const QString &folder, bool allowManyDeletions);
