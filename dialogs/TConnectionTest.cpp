@@ -14,12 +14,6 @@ struct TOutcome {
 };
 } // namespace
 
-TConnectionTest::~TConnectionTest()
-{
-    if (FThread)
-        FThread->disconnect(this);
-}
-
 QString TConnectionTest::UrlProblem(const QString &url)
 {
     const QString typed = url.trimmed();

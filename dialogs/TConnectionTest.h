@@ -9,14 +9,13 @@ class QThread;
 
 // "Test connection" of the Sync page: asks the server whether the address
 // is a task list (TCalDavClient::Probe) on a thread of its own, so the
-// dialog never waits for the network, and answers in plain words.
+// dialog never waits for the network, and answers in plain words. A test
+// still running when this object goes finishes by itself, unheard.
 class TConnectionTest : public QObject {
     Q_OBJECT
 
 public:
     using QObject::QObject;
-    // A test still running goes on by itself; its answer goes nowhere.
-    ~TConnectionTest() override;
 
     // What is wrong with a typed address before any test: empty, or not
     // http(s) with a host. Empty when it may be tried.
