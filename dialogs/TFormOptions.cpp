@@ -96,6 +96,7 @@ void TFormOptions::FormShow()
     CBAutoDueDate->setChecked(settings.AutoDueDate);
     TPAutoReminder->setTime(DateTimeToQTime(settings.AutoReminderTime));
     CBAutoReminder->setChecked(settings.AutoReminder);
+    LoadSyncPage();
 
     FillSkinList();
 }
@@ -158,6 +159,7 @@ void TFormOptions::BtnOKClick()
     settings.AutoDueDate = CBAutoDueDate->isChecked();
     settings.AutoReminderTime = TimeToDateTime(TPAutoReminder->time());
     settings.AutoReminder = CBAutoReminder->isChecked();
+    SaveSyncPage();
 
     // Only a change is written: an entry made elsewhere meanwhile stays.
     if (CBStartAtLogin->isChecked() != FStartAtLoginShown) {

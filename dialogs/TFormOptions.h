@@ -1,6 +1,8 @@
 #pragma once
 
 #include "dialogs/TLazyDialog.h"
+
+#include <QPointer>
 #include <array>
 
 class QCheckBox;
@@ -14,19 +16,30 @@ class QTabWidget;
 class QTimeEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TConnectionTest;
+class TKeyring;
 class TSkinPreview;
+class TSyncStatus;
+struct TAppCommands;
 
 // The options dialog: edits the preferences of the settings object in
 // memory. Made once at start-up and shown modally as often as asked; every
 // showing reloads the controls from the settings, and only "OK" copies them
 // back. The "Sound" and "Skin" pages have no tab: their settings pass
-// through unchanged.
+// through unchanged. The "Sync" page sets up sync with a CalDAV server; its
+// password goes to the keyring, never to the settings.
 class TFormOptions : public TLazyDialog {
     Q_OBJECT
 
 public:
     explicit TFormOptions(QWidget *parent = nullptr);
     ~TFormOptions() override;
+
+    // What the Sync page works with, none owned: the last round's status it
+    // shows (and follows), the keyring the password goes to, and the
+    // commands whose ActionSyncNow "Sync now" triggers. Each may be null:
+    // no status line, no password box, no "Sync now" then.
+    void SetSync(TSyncStatus *status, TKeyring *keyring, const TAppCommands *commands);
 
     // Makes the controls; done by the first showing, so that making the
     // dialog at start-up costs next to nothing. Later calls do nothing.
@@ -48,6 +61,14 @@ public:
     void BtnSelectSoundFileClick();
     void BtnTestSoundClick();
     void BtnHelpClick();
+    // The Sync page.
+    void BtnSelectCaFileClick();
+    // Tests the typed values, on a thread of its own; the answer comes in
+    // LabelSyncTest. The password: the typed one, else the password
+    // command's, else the keyring's.
+    void BtnSyncTestClick();
+    void BtnSyncNowClick();
+    void SyncStatusChange();
     // The skin list's selection changed; `selected` false for a deselected
     // item. Fails (EJbxError) when a preview picture cannot be read.
     void ListViewSkinsSelectItem(QTreeWidgetItem *item, bool selected);
@@ -62,6 +83,9 @@ public:
 signals:
     // The help button was pressed: the program's help should open.
     void HelpRequested();
+    // A password typed on the Sync page is in the keyring now (OK writes it
+    // after the dialog closed): a round may read it.
+    void SyncPasswordStored();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -117,10 +141,34 @@ private:
     QLabel *LabelPreview = nullptr;
     TSkinPreview *PanelPreview = nullptr;
 
+    QWidget *TSSync = nullptr;
+    QCheckBox *CBSyncEnabled = nullptr;
+    QLabel *LabelSyncInterval = nullptr;
+    QSpinBox *EditSyncInterval = nullptr;
+    QLabel *LabelSyncUrl = nullptr;
+    QLineEdit *EditSyncUrl = nullptr;
+    QLabel *LabelSyncUser = nullptr;
+    QLineEdit *EditSyncUser = nullptr;
+    QLabel *LabelSyncPassword = nullptr;
+    QLineEdit *EditSyncPassword = nullptr;
+    QLabel *LabelSyncPasswordCommand = nullptr;
+    QLineEdit *EditSyncPasswordCommand = nullptr;
+    QLabel *LabelSyncCaFile = nullptr;
+    QLineEdit *EditSyncCaFile = nullptr;
+    QPushButton *BtnSelectCaFile = nullptr;
+    QPushButton *BtnSyncTest = nullptr;
+    QLabel *LabelSyncTest = nullptr;
+    QPushButton *BtnSyncNow = nullptr;
+    QLabel *LabelSyncStatus = nullptr;
+
     void CreateGeneralPage();
     void CreateColorFontPage();
     void CreateSoundPage();
     void CreateSkinPage();
+    void CreateSyncPage();
+    void LoadSyncPage();
+    void SaveSyncPage();
+    void ShowSyncTestResult(bool ok, const QString &message);
     std::array<QLabel *, 5> ColorPanels() const;
     void SetPanelColor(int index, qint32 color);
     void SetSampleFont(const QFont &font, qint32 color);
@@ -132,4 +180,11 @@ private:
     qint32 FSampleFontColor = 0;
     bool FShownBefore = false;
     bool FStartAtLoginShown = false; // the entry's presence when shown
+
+    QPointer<TSyncStatus> FSyncStatus;
+    QPointer<TKeyring> FKeyring;
+    const TAppCommands *FCommands = nullptr;
+    TConnectionTest *FConnectionTest = nullptr;
+    // Each showing counts up: a keyring answer for an earlier one is old.
+    int FShowing = 0;
 };

@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimeEdit>
@@ -151,6 +153,7 @@ void TFormOptions::CreateControls()
     CreateColorFontPage();
     CreateSoundPage();
     CreateSkinPage();
+    CreateSyncPage();
     // The two pages the user cannot reach: their settings pass through.
     PageControl1->setTabVisible(PageControl1->indexOf(TSSound), false);
     PageControl1->setTabVisible(PageControl1->indexOf(TSSkin), false);
@@ -392,4 +395,107 @@ void TFormOptions::CreateSkinPage()
             Dialogs().ErrorBox(error.Message());
         }
     });
+}
+
+void TFormOptions::CreateSyncPage()
+{
+    TSSync = Named(new QWidget, "TSSync");
+    PageControl1->addTab(TSSync, tr("Sync"));
+    // The controls scroll within the page: a long answer of the server, or
+    // a translation, must not make the dialog taller.
+    auto *scroll = Named(new QScrollArea(TSSync), "ScrollSync");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    auto *controls = Named(new QWidget(scroll), "PanelSync");
+    controls->setFont(font());
+    auto edit = [controls](const char *name) {
+        auto *line = Named(new QLineEdit(controls), name);
+        line->setFixedHeight(21);
+        return line;
+    };
+    auto label = [controls](const QString &text, const char *name) { return NewLabel(controls, text, name); };
+
+    CBSyncEnabled = NewCheckBox(controls, tr("Sync with a CalDAV server"), 153, "CBSyncEnabled");
+    LabelSyncInterval = label(tr("Interval in minutes:"), "LabelSyncInterval");
+    EditSyncInterval = Named(new QSpinBox(controls), "EditSyncInterval");
+    EditSyncInterval->setFixedSize(53, 21);
+    EditSyncInterval->setRange(1, 1440);
+    EditSyncInterval->setValue(5);
+    LabelSyncUrl = label(tr("URL:"), "LabelSyncUrl");
+    EditSyncUrl = edit("EditSyncUrl");
+    EditSyncUrl->setPlaceholderText(tr("https://server/path/to/the/task/list/"));
+    LabelSyncUser = label(tr("User:"), "LabelSyncUser");
+    EditSyncUser = edit("EditSyncUser");
+    LabelSyncPassword = label(tr("Password:"), "LabelSyncPassword");
+    EditSyncPassword = edit("EditSyncPassword");
+    EditSyncPassword->setEchoMode(QLineEdit::Password);
+    LabelSyncPasswordCommand = label(tr("Password command:"), "LabelSyncPasswordCommand");
+    EditSyncPasswordCommand = edit("EditSyncPasswordCommand");
+    EditSyncPasswordCommand->setPlaceholderText(tr("instead of the keyring, e.g. pass show dav"));
+    LabelSyncCaFile = label(tr("Certificate file:"), "LabelSyncCaFile");
+    EditSyncCaFile = edit("EditSyncCaFile");
+    EditSyncCaFile->setPlaceholderText(tr("only for a self-signed server"));
+    BtnSelectCaFile = NewButton(controls, tr("Select"), QSize(49, 22), "BtnSelectCaFile");
+    BtnSyncTest = NewButton(controls, tr("Test connection"), QSize(91, 21), "BtnSyncTest");
+    LabelSyncTest = Named(new QLabel(controls), "LabelSyncTest");
+    BtnSyncNow = NewButton(controls, tr("Sync now"), QSize(91, 21), "BtnSyncNow");
+    LabelSyncStatus = Named(new QLabel(controls), "LabelSyncStatus");
+    for (QLabel *answer : {LabelSyncTest, LabelSyncStatus}) {
+        answer->hide();
+        answer->setWordWrap(true);
+        answer->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    for (QPushButton *button : {BtnSelectCaFile, BtnSyncTest, BtnSyncNow})
+        button->setAutoDefault(false);
+
+    // Labels in the first column; the user and the password share a line;
+    // the answers below the buttons, as wide as the page, and only while
+    // they say something.
+    auto *grid = new QGridLayout;
+    grid->setContentsMargins(8, 4, 12, 2);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+    QBoxLayout *first = NewBox(QBoxLayout::LeftToRight, {}, 6);
+    first->addWidget(CBSyncEnabled);
+    first->addStretch();
+    first->addWidget(LabelSyncInterval);
+    first->addWidget(EditSyncInterval);
+    grid->addLayout(first, 0, 0, 1, 4);
+    grid->addWidget(LabelSyncUrl, 1, 0);
+    grid->addWidget(EditSyncUrl, 1, 1, 1, 3);
+    grid->addWidget(LabelSyncUser, 2, 0);
+    grid->addWidget(EditSyncUser, 2, 1);
+    grid->addWidget(LabelSyncPassword, 2, 2);
+    grid->addWidget(EditSyncPassword, 2, 3);
+    grid->addWidget(LabelSyncPasswordCommand, 3, 0);
+    grid->addWidget(EditSyncPasswordCommand, 3, 1, 1, 3);
+    grid->addWidget(LabelSyncCaFile, 4, 0);
+    QBoxLayout *caFile = NewBox(QBoxLayout::LeftToRight, {}, 6);
+    caFile->addWidget(EditSyncCaFile, 1);
+    caFile->addWidget(BtnSelectCaFile);
+    grid->addLayout(caFile, 4, 1, 1, 3);
+    QBoxLayout *buttons = NewBox(QBoxLayout::LeftToRight, {}, 6);
+    buttons->addWidget(BtnSyncTest);
+    buttons->addWidget(BtnSyncNow);
+    buttons->addStretch();
+    grid->addLayout(buttons, 5, 0, 1, 4);
+    grid->addWidget(LabelSyncTest, 6, 0, 1, 4);
+    grid->addWidget(LabelSyncStatus, 7, 0, 1, 4);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    grid->setRowStretch(8, 1);
+    controls->setLayout(grid);
+    scroll->setWidget(controls);
+    // As wide as the controls need beside a scroll bar (a translation widens
+    // the dialog), as tall as the page is.
+    scroll->setMinimumWidth(controls->minimumSizeHint().width() +
+                            scroll->verticalScrollBar()->sizeHint().width());
+    QBoxLayout *page = NewBox(QBoxLayout::TopToBottom);
+    page->addWidget(scroll);
+    TSSync->setLayout(page);
+
+    connect(BtnSelectCaFile, &QPushButton::clicked, this, &TFormOptions::BtnSelectCaFileClick);
+    connect(BtnSyncTest, &QPushButton::clicked, this, &TFormOptions::BtnSyncTestClick);
+    connect(BtnSyncNow, &QPushButton::clicked, this, &TFormOptions::BtnSyncNowClick);
 }

@@ -111,6 +111,21 @@ Sollen Strg+Alt+N (neue Notiz) und Strg+Alt+L (Liste anzeigen oder ausblenden) z
     </message>
 </context>
 <context>
+    <name>TConnectionTest</name>
+    <message>
+        <source>Type the address of the task list first.</source>
+        <translation>Geben Sie zuerst die Adresse der Aufgabenliste ein.</translation>
+    </message>
+    <message>
+        <source>The address must start with https:// and name a server, as in https://cloud.example.org/remote.php/dav/calendars/me/tasks/.</source>
+        <translation>Die Adresse muss mit https:// beginnen und einen Server nennen, etwa https://cloud.example.org/remote.php/dav/calendars/me/tasks/.</translation>
+    </message>
+    <message>
+        <source>Connected: the task list is there.</source>
+        <translation>Verbunden: Die Aufgabenliste ist da.</translation>
+    </message>
+</context>
+<context>
     <name>TDataStore</name>
     <message>
         <source>Cannot copy %1 to %2: %3</source>
@@ -260,6 +275,26 @@ Die Datendatei konnte weder vollständig gelesen noch beiseitegelegt werden (%1)
     <message>
         <source>The help file %1 could not be opened: no program to show it was found.</source>
         <translation>Die Hilfedatei %1 konnte nicht geöffnet werden: Es wurde kein Programm gefunden, das sie anzeigen kann.</translation>
+    </message>
+    <message>
+        <source>Sync</source>
+        <translation>Synchronisation</translation>
+    </message>
+    <message>
+        <source>The server and this computer no longer agree on %1 tasks: the next round would delete them. Delete them?</source>
+        <translation>Server und dieser Computer sind sich bei %1 Aufgaben nicht mehr einig: Der nächste Abgleich würde sie löschen. Löschen?</translation>
+    </message>
+    <message>
+        <source>Sync: %1
+
+Jotterbox goes on with the tasks on this computer and tries again later.</source>
+        <translation>Synchronisation: %1
+
+Jotterbox arbeitet mit den Aufgaben auf diesem Computer weiter und versucht es später erneut.</translation>
+    </message>
+    <message>
+        <source>Sync Now</source>
+        <translation>Jetzt synchronisieren</translation>
     </message>
 </context>
 <context>
@@ -433,6 +468,102 @@ Geändert: %2</translation>
         <source>Select a skin:</source>
         <translation>Design auswählen:</translation>
     </message>
+    <message>
+        <source>Sync</source>
+        <translation>Synchronisation</translation>
+    </message>
+    <message>
+        <source>Sync with a CalDAV server</source>
+        <translation>Mit einem CalDAV-Server synchronisieren</translation>
+    </message>
+    <message>
+        <source>Interval in minutes:</source>
+        <translation>Abstand in Minuten:</translation>
+    </message>
+    <message>
+        <source>URL:</source>
+        <translation>URL:</translation>
+    </message>
+    <message>
+        <source>https://server/path/to/the/task/list/</source>
+        <translation>https://server/pfad/zur/aufgabenliste/</translation>
+    </message>
+    <message>
+        <source>User:</source>
+        <translation>Benutzer:</translation>
+    </message>
+    <message>
+        <source>Password:</source>
+        <translation>Passwort:</translation>
+    </message>
+    <message>
+        <source>Password command:</source>
+        <translation>Passwort-Befehl:</translation>
+    </message>
+    <message>
+        <source>instead of the keyring, e.g. pass show dav</source>
+        <translation>statt des Schlüsselbunds, z. B. pass show dav</translation>
+    </message>
+    <message>
+        <source>Certificate file:</source>
+        <translation>Zertifikatsdatei:</translation>
+    </message>
+    <message>
+        <source>only for a self-signed server</source>
+        <translation>nur für einen selbst signierten Server</translation>
+    </message>
+    <message>
+        <source>Test connection</source>
+        <translation>Verbindung testen</translation>
+    </message>
+    <message>
+        <source>Sync now</source>
+        <translation>Jetzt synchronisieren</translation>
+    </message>
+    <message>
+        <source>The sync password was not stored: %1</source>
+        <translation>Das Passwort für die Synchronisation wurde nicht gespeichert: %1</translation>
+    </message>
+    <message>
+        <source>Certificates (*.pem *.crt *.cer);;All Files (*)</source>
+        <translation>Zertifikate (*.pem *.crt *.cer);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Testing the connection...</source>
+        <translation>Die Verbindung wird getestet...</translation>
+    </message>
+    <message>
+        <source>A sync round is running...</source>
+        <translation>Ein Abgleich läuft...</translation>
+    </message>
+    <message>
+        <source>No sync round has run yet.</source>
+        <translation>Es lief noch kein Abgleich.</translation>
+    </message>
+    <message>
+        <source>Last round %1: %2</source>
+        <translation>Letzter Abgleich %1: %2</translation>
+    </message>
+    <message>
+        <source>Last round %1 failed: %2</source>
+        <translation>Letzter Abgleich %1 fehlgeschlagen: %2</translation>
+    </message>
+    <message>
+        <source>No keyring</source>
+        <translation>Kein Schlüsselbund</translation>
+    </message>
+    <message>
+        <source>No keyring is running here: use a password command.</source>
+        <translation>Hier läuft kein Schlüsselbund: Verwenden Sie einen Passwort-Befehl.</translation>
+    </message>
+    <message>
+        <source>Stored</source>
+        <translation>Gespeichert</translation>
+    </message>
+    <message>
+        <source>A password is stored in the keyring; type a new one to replace it.</source>
+        <translation>Im Schlüsselbund ist ein Passwort gespeichert; geben Sie ein neues ein, um es zu ersetzen.</translation>
+    </message>
 </context>
 <context>
     <name>TFormTaskList</name>
@@ -525,6 +656,25 @@ Geändert: %2</translation>
     <message>
         <source>Hide Toolbar</source>
         <translation>Symbolleiste ausblenden</translation>
+    </message>
+</context>
+<context>
+    <name>TKeyring</name>
+    <message>
+        <source>No keyring is running on this desktop to keep the password. Set a password command instead: a command that prints the password.</source>
+        <translation>Auf diesem Desktop läuft kein Schlüsselbund, der das Passwort aufbewahren könnte. Legen Sie stattdessen einen Passwort-Befehl fest: einen Befehl, der das Passwort ausgibt.</translation>
+    </message>
+    <message>
+        <source>No password is stored in the keyring for %1.</source>
+        <translation>Im Schlüsselbund ist kein Passwort für %1 gespeichert.</translation>
+    </message>
+    <message>
+        <source>The keyring did not give out the password: it is locked, or access was refused.</source>
+        <translation>Der Schlüsselbund hat das Passwort nicht herausgegeben: Er ist gesperrt, oder der Zugriff wurde verweigert.</translation>
+    </message>
+    <message>
+        <source>The keyring failed: %1</source>
+        <translation>Fehler im Schlüsselbund: %1</translation>
     </message>
 </context>
 <context>
@@ -660,6 +810,17 @@ Geändert: %2</translation>
     <message>
         <source>Due Date</source>
         <translation>Fällig am</translation>
+    </message>
+</context>
+<context>
+    <name>TSyncRunner</name>
+    <message>
+        <source>%1 sent, %2 received, %3 deleted on the server, %4 deleted here, %5 conflicts</source>
+        <translation>%1 gesendet, %2 empfangen, %3 auf dem Server gelöscht, %4 hier gelöscht, %5 Konflikte</translation>
+    </message>
+    <message>
+        <source>Waiting: the round would delete %1 tasks.</source>
+        <translation>Wartet: Der Abgleich würde %1 Aufgaben löschen.</translation>
     </message>
 </context>
 <context>

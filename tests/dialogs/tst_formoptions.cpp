@@ -127,7 +127,7 @@ private slots:
         for (int index = 0; index < Find<QTabWidget>(options, "PageControl1")->count(); ++index)
             if (Find<QTabWidget>(options, "PageControl1")->isTabVisible(index))
                 tabs << Find<QTabWidget>(options, "PageControl1")->tabText(index);
-        QCOMPARE(tabs, (QStringList{"General", "Color && Font"}));
+        QCOMPARE(tabs, (QStringList{"General", "Color && Font", "Sync"}));
         PressOK(options);
         QCOMPARE(options.result(), int(QDialog::Accepted));
         QVERIFY(!options.isVisible());
