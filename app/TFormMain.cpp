@@ -13,6 +13,7 @@
 #include "platform/GnomeShortcuts.h"
 #include "platform/Sound.h"
 #include "platform/THotKeys.h"
+#include "platform/TKeyring.h"
 #include "platform/TTrayIcon.h"
 #include "platform/TWallClockTimer.h"
 #include "settings/TUserInfo.h"
@@ -40,8 +41,8 @@ int SaveInterval()
 TFormMain::TFormMain(QObject *parent)
     : QObject(parent), CoolTrayIcon1(new TTrayIcon(this)), PMTray(new QMenu),
       Reminders(new TReminderEngine(TaskList(), this)),
-      Sync(new TSyncRunner(AppDir + QStringLiteral("Jotterbox.dat"), this)), TimerSave(new QTimer(this)),
-      TimerBackup(new TWallClockTimer(this)), HotKeys(new THotKeys(this)),
+      Sync(new TSyncRunner(AppDir + QStringLiteral("Jotterbox.dat"), this)), Keyring(new TKeyring(this)),
+      TimerSave(new QTimer(this)), TimerBackup(new TWallClockTimer(this)), HotKeys(new THotKeys(this)),
       FStore(std::make_unique<TDataStore>(AppDir + QStringLiteral("Jotterbox.dat"), TaskList(), DataModified,
                                           &UserInfo()))
 {
@@ -78,6 +79,10 @@ TFormMain::TFormMain(QObject *parent)
     });
     connect(this, &TFormMain::EndSession, &TNoteEvents::Instance(), &TNoteEvents::SessionEnding);
 
+    Sync->SetPasswordSource(
+        [this](const QString &url, const QString &user, TSyncRunner::TPasswordAnswer answer) {
+            Keyring->Read(TKeyring::Key(user, url), this, std::move(answer));
+        });
     connect(Sync, &TSyncRunner::TasksChanged, this, [this] {
         Reminders->ArmTimer1();
         emit TasksChanged();

@@ -20,6 +20,7 @@ class TFormToolBar;
 class THotKeys;
 class TReminderEngine;
 class TSyncRunner;
+class TKeyring;
 class TTrayIcon;
 class TWallClockTimer;
 class QWidget;
@@ -126,6 +127,8 @@ private:
     TReminderEngine *Reminders;
     // The sync rounds with the user's CalDAV server, when set up.
     TSyncRunner *Sync;
+    // The sync password's home, for the runner and the Sync page.
+    TKeyring *Keyring;
     QAction *ActionSyncNow;
 
     // Identifiers of the two global hot keys; 0 until they were registered.

@@ -9,6 +9,7 @@
 #include "model/UnitGlobalProc.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
+#include "platform/TKeyring.h"
 #include "platform/TTrayIcon.h"
 #include "settings/TUserInfo.h"
 #include "tasklist/TFormTaskList.h"
@@ -128,6 +129,7 @@ void TFormMain::SetDialogs(TFormOptions *options, TFormAbout *about, TFormTip *t
     FTip = tip;
     if (options) {
         FCommands.ActionOptions = ActionOptions;
+        options->SetSync(Sync->Status(), Keyring, &FCommands);
         connect(options, &TFormOptions::HelpRequested, ActionHelp, &QAction::trigger);
     }
     if (about)

@@ -89,6 +89,25 @@ Sollen Strg+Alt+N (neue Notiz) und Strg+Alt+L (Liste anzeigen oder ausblenden) z
     </message>
 </context>
 <context>
+    <name>PasswordCommand</name>
+    <message>
+        <source>The password command could not be started.</source>
+        <translation>Der Passwort-Befehl konnte nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <source>The password command did not finish in time.</source>
+        <translation>Der Passwort-Befehl ist nicht rechtzeitig fertig geworden.</translation>
+    </message>
+    <message>
+        <source>The password command failed (exit code %1).</source>
+        <translation>Der Passwort-Befehl ist fehlgeschlagen (Exit-Code %1).</translation>
+    </message>
+    <message>
+        <source>The password command printed no password.</source>
+        <translation>Der Passwort-Befehl hat kein Passwort ausgegeben.</translation>
+    </message>
+</context>
+<context>
     <name>PrintText</name>
     <message>
         <source>Unable to print: the printer could not be opened.</source>
@@ -108,6 +127,101 @@ Sollen Strg+Alt+N (neue Notiz) und Strg+Alt+L (Liste anzeigen oder ausblenden) z
     <message>
         <source>File already exists. Are you sure you want to overwrite it?</source>
         <translation>Die Datei ist bereits vorhanden. Möchten Sie sie wirklich überschreiben?</translation>
+    </message>
+</context>
+<context>
+    <name>TCalDavClient</name>
+    <message>
+        <source>The address is not an http:// or https:// address.</source>
+        <translation>Die Adresse ist keine http://- oder https://-Adresse.</translation>
+    </message>
+    <message>
+        <source>Plain http:// is allowed only to this computer; use https:// so the password is not sent in the clear.</source>
+        <translation>Unverschlüsseltes http:// ist nur zu diesem Computer erlaubt; verwenden Sie https://, damit das Passwort nicht im Klartext gesendet wird.</translation>
+    </message>
+    <message>
+        <source>The certificate file %1 holds no certificate that could be read.</source>
+        <translation>Die Zertifikatsdatei %1 enthält kein lesbares Zertifikat.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer is larger than %1 MiB.</source>
+        <translation>Die Antwort des Servers ist größer als %1 MiB.</translation>
+    </message>
+    <message>
+        <source>The server did not answer in time.</source>
+        <translation>Der Server hat nicht rechtzeitig geantwortet.</translation>
+    </message>
+    <message>
+        <source>No secure connection could be made: %1</source>
+        <translation>Es konnte keine sichere Verbindung hergestellt werden: %1</translation>
+    </message>
+    <message>
+        <source>Nothing answers at %1.</source>
+        <translation>Unter %1 antwortet nichts.</translation>
+    </message>
+    <message>
+        <source>The server name %1 is not known.</source>
+        <translation>Der Servername %1 ist unbekannt.</translation>
+    </message>
+    <message>
+        <source>The server closed the connection without an answer; perhaps it wants https://.</source>
+        <translation>Der Server hat die Verbindung ohne Antwort geschlossen; vielleicht erwartet er https://.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer is not HTTP: %1</source>
+        <translation>Die Antwort des Servers ist kein HTTP: %1</translation>
+    </message>
+    <message>
+        <source>The server could not be reached: %1</source>
+        <translation>Der Server ist nicht erreichbar: %1</translation>
+    </message>
+    <message>
+        <source>The server refused the user name or password.</source>
+        <translation>Der Server hat Benutzername oder Passwort abgelehnt.</translation>
+    </message>
+    <message>
+        <source>The task was changed on the server meanwhile.</source>
+        <translation>Die Aufgabe wurde inzwischen auf dem Server geändert.</translation>
+    </message>
+    <message>
+        <source>The server reported an error (HTTP %1).</source>
+        <translation>Der Server hat einen Fehler gemeldet (HTTP %1).</translation>
+    </message>
+    <message>
+        <source>The server sends this address elsewhere (HTTP %1); enter the address of the task list itself.</source>
+        <translation>Der Server leitet diese Adresse weiter (HTTP %1); geben Sie die Adresse der Aufgabenliste selbst ein.</translation>
+    </message>
+    <message>
+        <source>The server gave an unexpected answer (HTTP %1).</source>
+        <translation>Der Server hat unerwartet geantwortet (HTTP %1).</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer could not be read: %1</source>
+        <translation>Die Antwort des Servers konnte nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>There is nothing at this address on the server.</source>
+        <translation>Unter dieser Adresse gibt es auf dem Server nichts.</translation>
+    </message>
+    <message>
+        <source>The server answers, but not as a CalDAV server.</source>
+        <translation>Der Server antwortet, aber nicht als CalDAV-Server.</translation>
+    </message>
+    <message>
+        <source>This address is an item, not a task list.</source>
+        <translation>Diese Adresse ist ein Eintrag, keine Aufgabenliste.</translation>
+    </message>
+    <message>
+        <source>This address is a folder, not a calendar.</source>
+        <translation>Diese Adresse ist ein Ordner, kein Kalender.</translation>
+    </message>
+    <message>
+        <source>This calendar does not hold tasks.</source>
+        <translation>Dieser Kalender enthält keine Aufgaben.</translation>
+    </message>
+    <message>
+        <source>The server no longer knows the last sync; all tasks are compared again.</source>
+        <translation>Der Server kennt den letzten Abgleich nicht mehr; alle Aufgaben werden neu verglichen.</translation>
     </message>
 </context>
 <context>
@@ -810,6 +924,13 @@ Geändert: %2</translation>
     <message>
         <source>Due Date</source>
         <translation>Fällig am</translation>
+    </message>
+</context>
+<context>
+    <name>TSyncRound</name>
+    <message>
+        <source>Conflicting copy</source>
+        <translation>Konfliktkopie</translation>
     </message>
 </context>
 <context>
