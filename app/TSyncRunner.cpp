@@ -95,6 +95,7 @@ QString TSyncRunner::StatePath() const { return TSyncState::FileNameFor(FDataPat
 
 void TSyncRunner::Start()
 {
+    FPassword.clear(); // the keyring is asked afresh: the password may have changed
     if (!Enabled()) {
         TimerSync->stop();
         TimerSyncSoon->stop();
@@ -252,6 +253,13 @@ void TSyncRunner::Apply(TJob &job)
         return;
 
     FApplying = true;
+    // The program is ending: the tasks change and are saved; no window
+    // opens or reloads any more.
+    if (FEnding) {
+        DataModified.Mark();
+        FApplying = false;
+        return;
+    }
     // The task stays alive after Remove while its note closes.
     for (TTask *task : applied.Removed)
         SendTaskSheetMessage(TaskSheetClose, task);
@@ -287,6 +295,7 @@ void TSyncRunner::FinalRound(int ms)
     TimerSyncSoon->stop();
     if (!Enabled())
         return;
+    FEnding = true;
     const QDeadlineTimer deadline(ms);
     // A round under way is awaited; a new one only when it missed changes.
     const bool wasRunning = FThread != nullptr;

@@ -88,6 +88,7 @@ private:
     QThread *FThread = nullptr;
     bool FAgain = false; // a round was asked for while one ran
     bool FAllowDeletions = false;
+    bool FEnding = false;   // the last round: the data changes, no window opens
     bool FApplying = false; // our own changes do not start a round
     bool FChangedSinceSnapshot = false;
     int FFailures = 0;
