@@ -130,6 +130,9 @@ void TFormMain::SetDialogs(TFormOptions *options, TFormAbout *about, TFormTip *t
     if (options) {
         FCommands.ActionOptions = ActionOptions;
         options->SetSync(Sync->Status(), Keyring, &FCommands);
+        // A new password is in the keyring only after the dialog closed:
+        // the round that takes up the new settings waits for it.
+        connect(options, &TFormOptions::SyncPasswordStored, Sync, &TSyncRunner::Start);
         connect(options, &TFormOptions::HelpRequested, ActionHelp, &QAction::trigger);
     }
     if (about)
