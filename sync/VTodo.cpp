@@ -173,14 +173,17 @@ icalproperty *UtcProperty(icalproperty *(*make)(icaltimetype), TDateTime local)
     return local != 0 && IsMoment(local) ? make(UtcTime(local)) : nullptr;
 }
 
-void WriteText(const TTask &task, icalcomponent *todo)
+// Summary and description go out as lines of our own, beside libical's.
+void WriteText(const TTask &task, icalcomponent *todo, TKeptLines &lines)
 {
+    RemoveProperties(todo, ICAL_SUMMARY_PROPERTY);
+    RemoveProperties(todo, ICAL_DESCRIPTION_PROPERTY);
     const QString text = IcalText(task.Text);
     const QByteArray subject = Subject(text);
-    Replace(todo, ICAL_SUMMARY_PROPERTY,
-            subject.isEmpty() ? nullptr : icalproperty_new_summary(subject.constData()));
-    Replace(todo, ICAL_DESCRIPTION_PROPERTY,
-            text.isEmpty() ? nullptr : icalproperty_new_description(text.toUtf8().constData()));
+    if (!subject.isEmpty())
+        lines.TodoProperties << "SUMMARY:" + EscapeText(subject);
+    if (!text.isEmpty())
+        lines.TodoProperties << "DESCRIPTION:" + EscapeText(text.toUtf8());
 }
 
 void WriteDue(const TTask &task, icalcomponent *todo, icalcomponent *calendar)
@@ -266,8 +269,10 @@ void WriteReminder(const TTask &task, icalcomponent *todo, icalcomponent *calend
         icalcomponent_add_component(todo, NewAlarm(task, Subject(IcalText(task.Text))));
 }
 
-void WriteTodo(const TTask &task, const QByteArray &uid, icalcomponent *todo, icalcomponent *calendar)
+void WriteTodo(const TTask &task, const QByteArray &uid, TParsedObject &parsed)
 {
+    icalcomponent *todo = parsed.Todo;
+    icalcomponent *calendar = parsed.Calendar.get();
     Replace(todo, ICAL_UID_PROPERTY, icalproperty_new_uid(uid.constData()));
     Replace(todo, ICAL_DTSTAMP_PROPERTY, icalproperty_new_dtstamp(UtcTime(TClock::Now())));
     Replace(todo, ICAL_CREATED_PROPERTY, UtcProperty(icalproperty_new_created, task.Created));
@@ -277,7 +282,7 @@ void WriteTodo(const TTask &task, const QByteArray &uid, icalcomponent *todo, ic
         SetX(todo, XModified, Exact(task.Modified));
     else
         RemoveX(todo, XModified);
-    WriteText(task, todo);
+    WriteText(task, todo, parsed.Kept);
     WriteDue(task, todo, calendar);
     WritePriority(task, todo);
     WriteFinished(task, todo);
@@ -305,7 +310,7 @@ QByteArray TaskToCalendarObject(const TTask &task, const QByteArray &uid, const 
     icalcomponent *calendar = parsed.Calendar.get();
     Replace(calendar, ICAL_VERSION_PROPERTY, icalproperty_new_version("2.0"));
     Replace(calendar, ICAL_PRODID_PROPERTY, icalproperty_new_prodid(ProductId));
-    WriteTodo(task, uid, parsed.Todo, calendar);
+    WriteTodo(task, uid, parsed);
     const QByteArray object = Serialise(calendar, parsed.Kept);
     return object.size() > MaxCalendarObjectBytes ? QByteArray() : object;
 }

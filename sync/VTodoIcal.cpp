@@ -277,6 +277,21 @@ std::optional<QByteArray> TodoTextValue(const QByteArray &object, const char *na
     return found;
 }
 
+QByteArray EscapeText(const QByteArray &text)
+{
+    QByteArray escaped;
+    escaped.reserve(text.size() + text.size() / 8);
+    for (const char c : text) {
+        if (c == '\n')
+            escaped += "\\n";
+        else if (c == '\\' || c == ',' || c == ';')
+            escaped.append('\\').append(c);
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
 QByteArray Serialise(icalcomponent *calendar, const TKeptLines &kept)
 {
     char *text = icalcomponent_as_ical_string_r(calendar);

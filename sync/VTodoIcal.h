@@ -55,6 +55,10 @@ QString ParseCalendarObject(const QByteArray &object, TParsedObject &parsed, boo
 // which are part of a note's text.
 std::optional<QByteArray> TodoTextValue(const QByteArray &object, const char *name);
 
+// A TEXT value escaped as iCalendar writes it. The mapping writes its own
+// text lines this way: libical drops some control characters from a value.
+QByteArray EscapeText(const QByteArray &text);
+
 // The calendar as text (CR LF, folded), with the kept lines put back in
 // their places: properties first, components last.
 QByteArray Serialise(icalcomponent *calendar, const TKeptLines &kept);

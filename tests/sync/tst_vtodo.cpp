@@ -205,6 +205,12 @@ private slots:
             t.ReminderTime = EncodeDate(2024, 7, 1) + EncodeTime(23, 59, 59, 999);
         }) << QList<QByteArray>{"TRIGGER;VALUE=DATE-TIME:20240701T215959Z"};
         QTest::newRow("empty text") << TChange([](TTask &t) { t.Text.clear(); }) << QList<QByteArray>{};
+        QTest::newRow("control characters") << TChange([](TTask &t) {
+            t.Text = "a\bb\x01"
+                     "c\tz\x7F";
+        })
+                                            << QList<QByteArray>{QByteArray("SUMMARY:a\bb\x01"
+                                                                            "c\tz\x7F")};
         QTest::newRow("created before 1899")
             << TChange([](TTask &t) { t.Created = EncodeDate(1850, 1, 1) - 0.75; }) << QList<QByteArray>{};
         QTest::newRow("long text of many-byte characters") << TChange([](TTask &t) {
