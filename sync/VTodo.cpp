@@ -101,6 +101,13 @@ QByteArray TaskText(const QByteArray &value)
     return EncodeText(text);
 }
 
+// A font name as it travels and as it is kept: UTF-8, without the carriage
+// returns no value can carry.
+QByteArray FontNameText(const QByteArray &bytes)
+{
+    return EncodeText(DecodeText(bytes)).replace('\r', QByteArray());
+}
+
 QByteArray Subject(const QString &icalText) { return FirstNonBlankLine(EncodeText(icalText)); }
 
 QByteArray XValueOf(icalcomponent *component, const char *name)
@@ -273,7 +280,8 @@ void WriteTodo(const TTask &task, const QByteArray &uid, TParsedObject &parsed)
 {
     icalcomponent *todo = parsed.Todo;
     icalcomponent *calendar = parsed.Calendar.get();
-    Replace(todo, ICAL_UID_PROPERTY, icalproperty_new_uid(uid.constData()));
+    RemoveProperties(todo, ICAL_UID_PROPERTY);
+    parsed.Kept.TodoProperties.prepend("UID:" + EscapeText(uid));
     Replace(todo, ICAL_DTSTAMP_PROPERTY, icalproperty_new_dtstamp(UtcTime(TClock::Now())));
     Replace(todo, ICAL_CREATED_PROPERTY, UtcProperty(icalproperty_new_created, task.Created));
     Replace(todo, ICAL_LASTMODIFIED_PROPERTY, UtcProperty(icalproperty_new_lastmodified, task.Modified));
@@ -291,7 +299,8 @@ void WriteTodo(const TTask &task, const QByteArray &uid, TParsedObject &parsed)
         SetX(todo, field.Name, QByteArray::number(task.*field.Field));
     for (const TBoolField &field : BoolFields)
         SetX(todo, field.Name, task.*field.Field ? "1" : "0");
-    SetX(todo, XFontName, EncodeText(DecodeText(task.FontName)));
+    RemoveX(todo, XFontName);
+    parsed.Kept.TodoProperties << XFontName + (':' + EscapeText(FontNameText(task.FontName)));
 }
 } // namespace
 
@@ -406,7 +415,7 @@ void ReadState(icalcomponent *todo, TTask &task)
                     icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY);
 }
 
-void ReadLook(icalcomponent *todo, TTask &task)
+void ReadLook(const QByteArray &object, icalcomponent *todo, TTask &task)
 {
     for (const TIntField &field : IntFields) {
         bool ok = false;
@@ -421,7 +430,7 @@ void ReadLook(icalcomponent *todo, TTask &task)
             task.*field.Field = value != 0;
     }
     if (icalproperty *font = FindX(todo, XFontName))
-        task.FontName = EncodeText(DecodeText(XValue(font)));
+        task.FontName = FontNameText(TodoTextValue(object, XFontName).value_or(XValue(font)));
 }
 } // namespace
 
@@ -433,14 +442,16 @@ bool CalendarObjectToTask(const QByteArray &object, TTask &task, TRemoteItem &it
         return false;
     icalcomponent *todo = parsed.Todo;
     icalproperty *uid = icalcomponent_get_first_property(todo, ICAL_UID_PROPERTY);
-    const char *uidText = uid ? icalproperty_get_uid(uid) : nullptr;
-    if (!uidText || !*uidText) {
+    const char *parsedUid = uid ? icalproperty_get_uid(uid) : nullptr;
+    const QByteArray uidText =
+        parsedUid ? TodoTextValue(object, "UID").value_or(QByteArray(parsedUid)) : QByteArray();
+    if (uidText.isEmpty()) {
         error = Tr("The task in the calendar object has no UID.");
         return false;
     }
     // A carriage return cannot be written back in a value: the item could
     // never be sent again under its own name.
-    if (std::strchr(uidText, '\r')) {
+    if (uidText.contains('\r')) {
         error = Tr("The UID of the task in the calendar object holds a carriage return.");
         return false;
     }
@@ -450,7 +461,7 @@ bool CalendarObjectToTask(const QByteArray &object, TTask &task, TRemoteItem &it
     ReadText(object, todo, read);
     ReadTimes(todo, parsed.Calendar.get(), read, remote);
     ReadState(todo, read);
-    ReadLook(todo, read);
+    ReadLook(object, todo, read);
     task = read;
     item = remote;
     return true;

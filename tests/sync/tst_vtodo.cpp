@@ -357,6 +357,41 @@ private slots:
         QCOMPARE(item.Uid, QByteArray("a"));
     }
 
+    // Values libical would change (trim, drop a character of) travel as the
+    // item holds them, or as near as a value can carry.
+    void oddValuesTravelUnchanged_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QByteArray>("uid");
+        QTest::addColumn<QByteArray>("font");
+        QTest::newRow("UID with blanks at its ends")
+            << QByteArray("UID:  spaced \n") << QByteArray("  spaced ") << QByteArray();
+        QTest::newRow("UID with escapes")
+            << QByteArray("UID:a\\,b\\;c\\\\d\n") << QByteArray("a,b;c\\d") << QByteArray();
+        QTest::newRow("font name with a carriage return")
+            << QByteArray("UID:f\nX-JOTTERBOX-FONT-NAME:Comic\rSans\bMS\n") << QByteArray("f")
+            << QByteArray("ComicSans\bMS");
+        QTest::newRow("font name with escapes") << QByteArray("UID:f\nX-JOTTERBOX-FONT-NAME:A\\, B\\\\C \n")
+                                                << QByteArray("f") << QByteArray("A, B\\C ");
+    }
+    void oddValuesTravelUnchanged()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QByteArray, uid);
+        QFETCH(QByteArray, font);
+        QByteArray object = "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\n" + lines + "END:VTODO\r\nEND:VCALENDAR\r\n";
+        for (int round = 0; round < 2; ++round) {
+            TTask task = Blank();
+            task.FontName.clear();
+            TRemoteItem item;
+            QString error;
+            QVERIFY2(CalendarObjectToTask(object, task, item, error), qPrintable(error));
+            QCOMPARE(item.Uid, uid);
+            QCOMPARE(task.FontName, font);
+            object = TaskToCalendarObject(task, item.Uid, object);
+        }
+    }
+
     // A realistic item of another client: read, edited here, written back
     // over it. What this program does not write stays, the alarm the
     // reminder came from is replaced rather than doubled.
