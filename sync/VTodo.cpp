@@ -193,12 +193,12 @@ void WriteText(const TTask &task, icalcomponent *todo, TKeptLines &lines)
         lines.TodoProperties << "DESCRIPTION:" + EscapeText(text.toUtf8());
 }
 
-void WriteDue(const TTask &task, icalcomponent *todo, icalcomponent *calendar)
+void WriteDue(const TTask &task, icalcomponent *todo, icalcomponent *calendar, bool keepTheirs)
 {
     // A DUE of another client that falls on the same day keeps its time.
     const std::optional<QDateTime> before = TimeProperty(todo, ICAL_DUE_PROPERTY, calendar);
     const bool due = task.DueDate != 0 && IsMoment(task.DueDate);
-    if (due && before && before->date() == DateTimeToQDate(task.DueDate))
+    if (keepTheirs && due && before && before->date() == DateTimeToQDate(task.DueDate))
         return;
     Replace(todo, ICAL_DUE_PROPERTY, due ? icalproperty_new_due(DateValue(task.DueDate)) : nullptr);
 }
@@ -255,11 +255,11 @@ icalcomponent *NewAlarm(const TTask &task, const QByteArray &subject)
     return alarm;
 }
 
-void WriteReminder(const TTask &task, icalcomponent *todo, icalcomponent *calendar)
+void WriteReminder(const TTask &task, icalcomponent *todo, icalcomponent *calendar, bool keepTheirs)
 {
     icalcomponent *carrier = ReminderAlarm(todo, calendar);
     const bool reminder = task.ReminderTime != 0 && IsMoment(task.ReminderTime);
-    if (reminder && carrier && !FindX(carrier, XReminder)) {
+    if (keepTheirs && reminder && carrier && !FindX(carrier, XReminder)) {
         const std::optional<QDateTime> at = TriggerMoment(carrier, calendar);
         if (at && Seconds(*at) == Seconds(task.ReminderTime))
             return; // another client's alarm at that second stays as it is
@@ -276,7 +276,7 @@ void WriteReminder(const TTask &task, icalcomponent *todo, icalcomponent *calend
         icalcomponent_add_component(todo, NewAlarm(task, Subject(IcalText(task.Text))));
 }
 
-void WriteTodo(const TTask &task, const QByteArray &uid, TParsedObject &parsed)
+void WriteTodo(const TTask &task, const QByteArray &uid, TParsedObject &parsed, bool keepTheirs)
 {
     icalcomponent *todo = parsed.Todo;
     icalcomponent *calendar = parsed.Calendar.get();
@@ -291,10 +291,10 @@ void WriteTodo(const TTask &task, const QByteArray &uid, TParsedObject &parsed)
     else
         RemoveX(todo, XModified);
     WriteText(task, todo, parsed.Kept);
-    WriteDue(task, todo, calendar);
+    WriteDue(task, todo, calendar, keepTheirs);
     WritePriority(task, todo);
     WriteFinished(task, todo);
-    WriteReminder(task, todo, calendar);
+    WriteReminder(task, todo, calendar, keepTheirs);
     for (const TIntField &field : IntFields)
         SetX(todo, field.Name, QByteArray::number(task.*field.Field));
     for (const TBoolField &field : BoolFields)
@@ -304,7 +304,10 @@ void WriteTodo(const TTask &task, const QByteArray &uid, TParsedObject &parsed)
 }
 } // namespace
 
-QByteArray TaskToCalendarObject(const TTask &task, const QByteArray &uid, const QByteArray &previous)
+namespace {
+// `keepTheirs`: another client's DUE on the same day and its alarm at the
+// reminder's second stay as they are.
+QByteArray Written(const TTask &task, const QByteArray &uid, const QByteArray &previous, bool keepTheirs)
 {
     InitLibical();
     TParsedObject parsed;
@@ -319,9 +322,35 @@ QByteArray TaskToCalendarObject(const TTask &task, const QByteArray &uid, const 
     icalcomponent *calendar = parsed.Calendar.get();
     Replace(calendar, ICAL_VERSION_PROPERTY, icalproperty_new_version("2.0"));
     Replace(calendar, ICAL_PRODID_PROPERTY, icalproperty_new_prodid(ProductId));
-    WriteTodo(task, uid, parsed);
+    WriteTodo(task, uid, parsed, keepTheirs);
     const QByteArray object = Serialise(calendar, parsed.Kept);
     return object.size() > MaxCalendarObjectBytes ? QByteArray() : object;
+}
+
+// Whether the object gives the task's due day and reminder second again.
+bool KeepsMoments(const QByteArray &object, const TTask &task)
+{
+    TTask check = task;
+    TRemoteItem item;
+    QString error;
+    if (!CalendarObjectToTask(object, check, item, error))
+        return false;
+    const bool due = task.DueDate != 0 && IsMoment(task.DueDate);
+    const bool reminder = task.ReminderTime != 0 && IsMoment(task.ReminderTime);
+    return check.DueDate == (due ? DateToDateTime(DateTimeToQDate(task.DueDate)) : 0) &&
+           (reminder ? check.ReminderTime != 0 && Seconds(check.ReminderTime) == Seconds(task.ReminderTime)
+                     : check.ReminderTime == 0);
+}
+} // namespace
+
+QByteArray TaskToCalendarObject(const TTask &task, const QByteArray &uid, const QByteArray &previous)
+{
+    const QByteArray kept = Written(task, uid, previous, true);
+    // libical writes another client's time zones again in its own way, which
+    // can move a kept due time or alarm: then ours take their place.
+    if (previous.isEmpty() || kept.isEmpty() || KeepsMoments(kept, task))
+        return kept;
+    return Written(task, uid, previous, false);
 }
 
 namespace {

@@ -486,6 +486,27 @@ private slots:
         QVERIFY(finished.contains("COMPLETED:20240320T080000Z"));
     }
 
+    // libical writes a zone's name without its carriage return, so the due
+    // time kept from the item would fall into another zone: the written
+    // object gives the same day anyway.
+    void keptDueStaysOnItsDay()
+    {
+        const QByteArray previous =
+            "BEGIN:VCALENDAR\r\nBEGIN:VTIMEZONE\r\nTZID:Europe/Be\rrlin\r\n"
+            "BEGIN:STANDARD\r\nDTSTART:19700101T000000\r\nTZOFFSETFROM:-1000\r\n"
+            "TZOFFSETTO:-1000\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\nBEGIN:VTODO\r\nUID:z\r\n"
+            "DUE;TZID=Europe/Berlin:20240401T233000\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+        TTask task = Blank();
+        TRemoteItem item;
+        QString error;
+        QVERIFY2(CalendarObjectToTask(previous, task, item, error), qPrintable(error));
+        QCOMPARE(task.DueDate, EncodeDate(2024, 4, 1));
+        const QByteArray written = TaskToCalendarObject(task, item.Uid, previous);
+        TTask again = Blank();
+        QVERIFY2(CalendarObjectToTask(written, again, item, error), qPrintable(error));
+        QCOMPARE(again.DueDate, EncodeDate(2024, 4, 1));
+    }
+
     void unreadablePreviousIsWrittenFresh()
     {
         const TTask task = Full();
