@@ -11,8 +11,6 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 
 using namespace VTodoIcal;
 
@@ -48,8 +46,9 @@ const TBoolField BoolFields[] = {
     {"X-JOTTERBOX-ROLLED-UP", &TTask::RolledUp},
 };
 
-// Moments iCalendar can carry: years 1 to 9999, in UTC as well.
-bool IsMoment(TDateTime value) { return std::isfinite(value) && value >= -693590 && value <= 2958463; }
+// Moments the item can carry: libical writes years 1 to 3000, and the day
+// must stay within them in UTC as well (3 January 1 to 30 December 3000).
+bool IsMoment(TDateTime value) { return std::isfinite(value) && value >= -693591 && value < 402132; }
 
 QByteArray Exact(TDateTime value) { return QByteArray::number(value, 'g', 17); }
 

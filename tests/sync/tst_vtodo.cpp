@@ -331,6 +331,8 @@ private slots:
             << Calendar("UID:a\nPRIORITY:0\n") << QByteArray() << none << none << normal << false;
         QTest::newRow("priority 6 is low") << Calendar("UID:a\nPRIORITY:6\n") << QByteArray() << none << none
                                            << int(TTask::PriorityLow) << false;
+        QTest::newRow("due past the year 3000 is none") << Calendar("UID:a\nDUE;VALUE=DATE:30010101\n")
+                                                        << QByteArray() << none << none << normal << false;
         QTest::newRow("completed moment alone finishes") << Calendar("UID:a\nCOMPLETED:20240301T100000Z\n")
                                                          << QByteArray() << none << none << normal << true;
         QTest::newRow("cancelled is not finished")
