@@ -419,7 +419,9 @@ std::optional<QDateTime> LocalMoment(icalproperty *property, icaltimetype value,
             const int offset = icaltimezone_get_utc_offset(zone, &wall, &daylight);
             return QDateTime(date, time, Qt::UTC).addSecs(-offset).toLocalTime();
         }
-        const QTimeZone system{QByteArray(tzid)};
+        // Only names the system knows: Qt keeps every zone it was asked for.
+        const QByteArray name(tzid);
+        const QTimeZone system = QTimeZone::isTimeZoneIdAvailable(name) ? QTimeZone(name) : QTimeZone();
         if (system.isValid())
             return QDateTime(date, time, system).toLocalTime();
     }
