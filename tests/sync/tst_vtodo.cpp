@@ -402,10 +402,9 @@ private slots:
         // A client's own component and a property libical does not know,
         // beside the calendar and inside the task.
         QByteArray previous = ThunderbirdItem;
-        previous.replace(
-            "END:VTODO\r\n",
-            "SEQUENCE:not a number\r\nREFRESH-ODD;ODD-PARAM=x:kept too\r\nBEGIN:X-CLIENT-NOTE\r\n"
-            "X-NOTE:inner\r\nEND:X-CLIENT-NOTE\r\nEND:VTODO\r\n");
+        previous.replace("END:VTODO\r\n",
+                         "DTEND:not a time\r\nREFRESH-ODD;ODD-PARAM=x:kept too\r\nBEGIN:X-CLIENT-NOTE\r\n"
+                         "X-NOTE:inner\r\nEND:X-CLIENT-NOTE\r\nEND:VTODO\r\n");
         previous.replace("END:VCALENDAR\r\n",
                          "BEGIN:X-SECOND-CLIENT\r\nX-STATE:42\r\nBEGIN:X-DEEPER\r\n"
                          "X-A:b\r\nEND:X-DEEPER\r\nEND:X-SECOND-CLIENT\r\nEND:VCALENDAR\r\n");
@@ -460,7 +459,7 @@ private slots:
         QVERIFY(!lines.contains("TRIGGER;VALUE=DATE-TIME:20240401T070000Z"));
         QCOMPARE(lines.count("BEGIN:VALARM"), 2);
         QCOMPARE(lines.count("X-JOTTERBOX-REMINDER:1"), 1);
-        QVERIFY(!written.contains("X-LIC-ERROR")); // libical's note on the broken SEQUENCE
+        QVERIFY(!written.contains("X-LIC-ERROR")); // libical's note on the broken DTEND
         QVERIFY(!lines.contains("PRODID:-//Mozilla.org/NONSGML Mozilla Calendar V1.1//EN"));
         // The client's components stay where they were: inside the task and
         // beside it.
