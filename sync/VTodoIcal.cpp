@@ -73,8 +73,13 @@ QByteArray ComponentName(const QByteArray &line)
     return colon < 0 ? QByteArray() : line.mid(colon + 1).trimmed().toUpper();
 }
 
+// libical writes a list of texts back with their escaped commas bare, so a
+// category "a,b" would come back as two; such lines are kept as text.
+bool IsListOfTexts(QByteArrayView name) { return NameIs(name, "CATEGORIES") || NameIs(name, "RESOURCES"); }
+
 // Sets aside the lines of VCALENDAR and its VTODO that libical would drop
-// (components it cannot name, properties it does not know) and returns the
+// or change (components it cannot name, properties it does not know, lists
+// of texts) and returns the
 // rest, unfolded, for libical to read.
 QByteArray SetAside(const QByteArray &object, TKeptLines &kept)
 {
@@ -118,8 +123,9 @@ QByteArray SetAside(const QByteArray &object, TKeptLines &kept)
             if (!open.isEmpty())
                 open.removeLast();
         } else if ((inCalendar || inTodo) && !name.isEmpty() &&
-                   !(name.size() >= 2 && qstrnicmp(name.data(), "X-", 2) == 0) &&
-                   icalproperty_string_to_kind(name.toByteArray().constData()) == ICAL_NO_PROPERTY) {
+                   ((!(name.size() >= 2 && qstrnicmp(name.data(), "X-", 2) == 0) &&
+                     icalproperty_string_to_kind(name.toByteArray().constData()) == ICAL_NO_PROPERTY) ||
+                    IsListOfTexts(name))) {
             (inTodo ? kept.TodoProperties : kept.CalendarProperties) << line;
             return;
         }

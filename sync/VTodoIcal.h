@@ -21,9 +21,10 @@ struct TComponentFree {
 };
 using TComponentPtr = std::unique_ptr<icalcomponent, TComponentFree>;
 
-// Lines of a calendar object that libical drops when it reads them:
-// components it has no name for (a client's X- components) and properties
-// it does not know, kept as text to be put back when the object is written.
+// Lines of a calendar object that libical drops or changes when it reads
+// them: components it has no name for (a client's X- components),
+// properties it does not know and lists of texts (categories), kept as text
+// to be put back when the object is written.
 struct TKeptLines {
     QList<QByteArray> CalendarProperties; // unfolded lines
     QList<QByteArray> CalendarComponents; // BEGIN to END, unfolded lines

@@ -402,6 +402,7 @@ private slots:
         // A client's own component and a property libical does not know,
         // beside the calendar and inside the task.
         QByteArray previous = ThunderbirdItem;
+        previous.replace("CATEGORIES:Finanzen\r\n", "CATEGORIES:Finanzen,Haus\\, Hof\r\n");
         previous.replace("END:VTODO\r\n",
                          "DTEND:not a time\r\nREFRESH-ODD;ODD-PARAM=x:kept too\r\nBEGIN:X-CLIENT-NOTE\r\n"
                          "X-NOTE:inner\r\nEND:X-CLIENT-NOTE\r\nEND:VTODO\r\n");
@@ -437,7 +438,7 @@ private slots:
               "STATUS:IN-PROCESS",
               "PERCENT-COMPLETE:40",
               "PRIORITY:2",
-              "CATEGORIES:Finanzen",
+              "CATEGORIES:Finanzen,Haus\\, Hof",
               "DTSTART;TZID=America/New_York:20240315T090000",
               "DUE;TZID=America/New_York:20240401T233000",
               "X-MOZ-GENERATION:3",
