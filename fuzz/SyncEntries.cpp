@@ -4,7 +4,6 @@
 #include "base/TextCodec.h"
 #include "model/TTask.h"
 #include "settings/TUserInfo.h"
-#include "sync/DavXml.h"
 #include "sync/VTodo.h"
 
 #include <QLocale>
@@ -67,15 +66,6 @@ QString ReadCalendarObject(const QByteArray &bytes)
         return QStringLiteral("the UID changed");
     if (!itemAgain.HasKey || itemAgain.Key != task.Created)
         return QStringLiteral("the key was not written");
-    return QString();
-}
-
-QString ReadMultistatus(const QByteArray &bytes)
-{
-    TDavMultistatus answer;
-    QString error;
-    if (!ParseMultistatus(bytes, answer, error) && error.isEmpty())
-        return QStringLiteral("refused without a reason");
     return QString();
 }
 

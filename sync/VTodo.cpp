@@ -11,8 +11,6 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 
 using namespace VTodoIcal;
 
@@ -48,8 +46,9 @@ const TBoolField BoolFields[] = {
     {"X-JOTTERBOX-ROLLED-UP", &TTask::RolledUp},
 };
 
-// Moments iCalendar can carry: years 1 to 9999, in UTC as well.
-bool IsMoment(TDateTime value) { return std::isfinite(value) && value >= -693590 && value <= 2958463; }
+// Moments the item can carry: libical writes years 1 to 3000, and the day
+// must stay within them in UTC as well (3 January 1 to 30 December 3000).
+bool IsMoment(TDateTime value) { return std::isfinite(value) && value >= -693591 && value < 402132; }
 
 QByteArray Exact(TDateTime value) { return QByteArray::number(value, 'g', 17); }
 
@@ -99,6 +98,13 @@ QByteArray TaskText(const QByteArray &value)
     text.replace(u'\r', u'\n');
     text.replace(u'\n', QStringLiteral("\r\n"));
     return EncodeText(text);
+}
+
+// A font name as it travels and as it is kept: UTF-8, without the carriage
+// returns no value can carry.
+QByteArray FontNameText(const QByteArray &bytes)
+{
+    return EncodeText(DecodeText(bytes)).replace('\r', QByteArray());
 }
 
 QByteArray Subject(const QString &icalText) { return FirstNonBlankLine(EncodeText(icalText)); }
@@ -173,22 +179,25 @@ icalproperty *UtcProperty(icalproperty *(*make)(icaltimetype), TDateTime local)
     return local != 0 && IsMoment(local) ? make(UtcTime(local)) : nullptr;
 }
 
-void WriteText(const TTask &task, icalcomponent *todo)
+// Summary and description go out as lines of our own, beside libical's.
+void WriteText(const TTask &task, icalcomponent *todo, TKeptLines &lines)
 {
+    RemoveProperties(todo, ICAL_SUMMARY_PROPERTY);
+    RemoveProperties(todo, ICAL_DESCRIPTION_PROPERTY);
     const QString text = IcalText(task.Text);
     const QByteArray subject = Subject(text);
-    Replace(todo, ICAL_SUMMARY_PROPERTY,
-            subject.isEmpty() ? nullptr : icalproperty_new_summary(subject.constData()));
-    Replace(todo, ICAL_DESCRIPTION_PROPERTY,
-            text.isEmpty() ? nullptr : icalproperty_new_description(text.toUtf8().constData()));
+    if (!subject.isEmpty())
+        lines.TodoProperties << "SUMMARY:" + EscapeText(subject);
+    if (!text.isEmpty())
+        lines.TodoProperties << "DESCRIPTION:" + EscapeText(text.toUtf8());
 }
 
-void WriteDue(const TTask &task, icalcomponent *todo, icalcomponent *calendar)
+void WriteDue(const TTask &task, icalcomponent *todo, icalcomponent *calendar, bool keepTheirs)
 {
     // A DUE of another client that falls on the same day keeps its time.
     const std::optional<QDateTime> before = TimeProperty(todo, ICAL_DUE_PROPERTY, calendar);
     const bool due = task.DueDate != 0 && IsMoment(task.DueDate);
-    if (due && before && before->date() == DateTimeToQDate(task.DueDate))
+    if (keepTheirs && due && before && before->date() == DateTimeToQDate(task.DueDate))
         return;
     Replace(todo, ICAL_DUE_PROPERTY, due ? icalproperty_new_due(DateValue(task.DueDate)) : nullptr);
 }
@@ -245,11 +254,11 @@ icalcomponent *NewAlarm(const TTask &task, const QByteArray &subject)
     return alarm;
 }
 
-void WriteReminder(const TTask &task, icalcomponent *todo, icalcomponent *calendar)
+void WriteReminder(const TTask &task, icalcomponent *todo, icalcomponent *calendar, bool keepTheirs)
 {
     icalcomponent *carrier = ReminderAlarm(todo, calendar);
     const bool reminder = task.ReminderTime != 0 && IsMoment(task.ReminderTime);
-    if (reminder && carrier && !FindX(carrier, XReminder)) {
+    if (keepTheirs && reminder && carrier && !FindX(carrier, XReminder)) {
         const std::optional<QDateTime> at = TriggerMoment(carrier, calendar);
         if (at && Seconds(*at) == Seconds(task.ReminderTime))
             return; // another client's alarm at that second stays as it is
@@ -266,9 +275,12 @@ void WriteReminder(const TTask &task, icalcomponent *todo, icalcomponent *calend
         icalcomponent_add_component(todo, NewAlarm(task, Subject(IcalText(task.Text))));
 }
 
-void WriteTodo(const TTask &task, const QByteArray &uid, icalcomponent *todo, icalcomponent *calendar)
+void WriteTodo(const TTask &task, const QByteArray &uid, TParsedObject &parsed, bool keepTheirs)
 {
-    Replace(todo, ICAL_UID_PROPERTY, icalproperty_new_uid(uid.constData()));
+    icalcomponent *todo = parsed.Todo;
+    icalcomponent *calendar = parsed.Calendar.get();
+    RemoveProperties(todo, ICAL_UID_PROPERTY);
+    parsed.Kept.TodoProperties.prepend("UID:" + EscapeText(uid));
     Replace(todo, ICAL_DTSTAMP_PROPERTY, icalproperty_new_dtstamp(UtcTime(TClock::Now())));
     Replace(todo, ICAL_CREATED_PROPERTY, UtcProperty(icalproperty_new_created, task.Created));
     Replace(todo, ICAL_LASTMODIFIED_PROPERTY, UtcProperty(icalproperty_new_lastmodified, task.Modified));
@@ -277,20 +289,24 @@ void WriteTodo(const TTask &task, const QByteArray &uid, icalcomponent *todo, ic
         SetX(todo, XModified, Exact(task.Modified));
     else
         RemoveX(todo, XModified);
-    WriteText(task, todo);
-    WriteDue(task, todo, calendar);
+    WriteText(task, todo, parsed.Kept);
+    WriteDue(task, todo, calendar, keepTheirs);
     WritePriority(task, todo);
     WriteFinished(task, todo);
-    WriteReminder(task, todo, calendar);
+    WriteReminder(task, todo, calendar, keepTheirs);
     for (const TIntField &field : IntFields)
         SetX(todo, field.Name, QByteArray::number(task.*field.Field));
     for (const TBoolField &field : BoolFields)
         SetX(todo, field.Name, task.*field.Field ? "1" : "0");
-    SetX(todo, XFontName, EncodeText(DecodeText(task.FontName)));
+    RemoveX(todo, XFontName);
+    parsed.Kept.TodoProperties << XFontName + (':' + EscapeText(FontNameText(task.FontName)));
 }
 } // namespace
 
-QByteArray TaskToCalendarObject(const TTask &task, const QByteArray &uid, const QByteArray &previous)
+namespace {
+// `keepTheirs`: another client's DUE on the same day and its alarm at the
+// reminder's second stay as they are.
+QByteArray Written(const TTask &task, const QByteArray &uid, const QByteArray &previous, bool keepTheirs)
 {
     InitLibical();
     TParsedObject parsed;
@@ -305,9 +321,35 @@ QByteArray TaskToCalendarObject(const TTask &task, const QByteArray &uid, const 
     icalcomponent *calendar = parsed.Calendar.get();
     Replace(calendar, ICAL_VERSION_PROPERTY, icalproperty_new_version("2.0"));
     Replace(calendar, ICAL_PRODID_PROPERTY, icalproperty_new_prodid(ProductId));
-    WriteTodo(task, uid, parsed.Todo, calendar);
+    WriteTodo(task, uid, parsed, keepTheirs);
     const QByteArray object = Serialise(calendar, parsed.Kept);
     return object.size() > MaxCalendarObjectBytes ? QByteArray() : object;
+}
+
+// Whether the object gives the task's due day and reminder second again.
+bool KeepsMoments(const QByteArray &object, const TTask &task)
+{
+    TTask check = task;
+    TRemoteItem item;
+    QString error;
+    if (!CalendarObjectToTask(object, check, item, error))
+        return false;
+    const bool due = task.DueDate != 0 && IsMoment(task.DueDate);
+    const bool reminder = task.ReminderTime != 0 && IsMoment(task.ReminderTime);
+    return check.DueDate == (due ? DateToDateTime(DateTimeToQDate(task.DueDate)) : 0) &&
+           (reminder ? check.ReminderTime != 0 && Seconds(check.ReminderTime) == Seconds(task.ReminderTime)
+                     : check.ReminderTime == 0);
+}
+} // namespace
+
+QByteArray TaskToCalendarObject(const TTask &task, const QByteArray &uid, const QByteArray &previous)
+{
+    const QByteArray kept = Written(task, uid, previous, true);
+    // libical writes another client's time zones again in its own way, which
+    // can move a kept due time or alarm: then ours take their place.
+    if (previous.isEmpty() || kept.isEmpty() || KeepsMoments(kept, task))
+        return kept;
+    return Written(task, uid, previous, false);
 }
 
 namespace {
@@ -401,7 +443,7 @@ void ReadState(icalcomponent *todo, TTask &task)
                     icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY);
 }
 
-void ReadLook(icalcomponent *todo, TTask &task)
+void ReadLook(const QByteArray &object, icalcomponent *todo, TTask &task)
 {
     for (const TIntField &field : IntFields) {
         bool ok = false;
@@ -416,7 +458,7 @@ void ReadLook(icalcomponent *todo, TTask &task)
             task.*field.Field = value != 0;
     }
     if (icalproperty *font = FindX(todo, XFontName))
-        task.FontName = EncodeText(DecodeText(XValue(font)));
+        task.FontName = FontNameText(TodoTextValue(object, XFontName).value_or(XValue(font)));
 }
 } // namespace
 
@@ -428,14 +470,16 @@ bool CalendarObjectToTask(const QByteArray &object, TTask &task, TRemoteItem &it
         return false;
     icalcomponent *todo = parsed.Todo;
     icalproperty *uid = icalcomponent_get_first_property(todo, ICAL_UID_PROPERTY);
-    const char *uidText = uid ? icalproperty_get_uid(uid) : nullptr;
-    if (!uidText || !*uidText) {
+    const char *parsedUid = uid ? icalproperty_get_uid(uid) : nullptr;
+    const QByteArray uidText =
+        parsedUid ? TodoTextValue(object, "UID").value_or(QByteArray(parsedUid)) : QByteArray();
+    if (uidText.isEmpty()) {
         error = Tr("The task in the calendar object has no UID.");
         return false;
     }
     // A carriage return cannot be written back in a value: the item could
     // never be sent again under its own name.
-    if (std::strchr(uidText, '\r')) {
+    if (uidText.contains('\r')) {
         error = Tr("The UID of the task in the calendar object holds a carriage return.");
         return false;
     }
@@ -445,7 +489,7 @@ bool CalendarObjectToTask(const QByteArray &object, TTask &task, TRemoteItem &it
     ReadText(object, todo, read);
     ReadTimes(todo, parsed.Calendar.get(), read, remote);
     ReadState(todo, read);
-    ReadLook(todo, read);
+    ReadLook(object, todo, read);
     task = read;
     item = remote;
     return true;

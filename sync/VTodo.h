@@ -34,7 +34,9 @@ inline constexpr int MaxCalendarNesting = 8;
 // item's UID. `previous` is the item as the server last sent it, or empty
 // for a new item: every property, parameter and component of it that this
 // program does not write itself (categories, other alarms, attachments, a
-// client's own X- properties) is kept as it was.
+// client's own X- properties) is kept as it was. Empty when the object
+// would be larger than MaxCalendarObjectBytes (the reader's bound): such a
+// task cannot travel, and must not be sent.
 QByteArray TaskToCalendarObject(const TTask &task, const QByteArray &uid, const QByteArray &previous);
 
 // Reads one calendar object into the task's travelling fields; the fields

@@ -73,8 +73,13 @@ QByteArray ComponentName(const QByteArray &line)
     return colon < 0 ? QByteArray() : line.mid(colon + 1).trimmed().toUpper();
 }
 
+// libical writes a list of texts back with their escaped commas bare, so a
+// category "a,b" would come back as two; such lines are kept as text.
+bool IsListOfTexts(QByteArrayView name) { return NameIs(name, "CATEGORIES") || NameIs(name, "RESOURCES"); }
+
 // Sets aside the lines of VCALENDAR and its VTODO that libical would drop
-// (components it cannot name, properties it does not know) and returns the
+// or change (components it cannot name, properties it does not know, lists
+// of texts) and returns the
 // rest, unfolded, for libical to read.
 QByteArray SetAside(const QByteArray &object, TKeptLines &kept)
 {
@@ -118,8 +123,9 @@ QByteArray SetAside(const QByteArray &object, TKeptLines &kept)
             if (!open.isEmpty())
                 open.removeLast();
         } else if ((inCalendar || inTodo) && !name.isEmpty() &&
-                   !(name.size() >= 2 && qstrnicmp(name.data(), "X-", 2) == 0) &&
-                   icalproperty_string_to_kind(name.toByteArray().constData()) == ICAL_NO_PROPERTY) {
+                   ((!(name.size() >= 2 && qstrnicmp(name.data(), "X-", 2) == 0) &&
+                     icalproperty_string_to_kind(name.toByteArray().constData()) == ICAL_NO_PROPERTY) ||
+                    IsListOfTexts(name))) {
             (inTodo ? kept.TodoProperties : kept.CalendarProperties) << line;
             return;
         }
@@ -277,6 +283,21 @@ std::optional<QByteArray> TodoTextValue(const QByteArray &object, const char *na
     return found;
 }
 
+QByteArray EscapeText(const QByteArray &text)
+{
+    QByteArray escaped;
+    escaped.reserve(text.size() + text.size() / 8);
+    for (const char c : text) {
+        if (c == '\n')
+            escaped += "\\n";
+        else if (c == '\\' || c == ',' || c == ';')
+            escaped.append('\\').append(c);
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
 QByteArray Serialise(icalcomponent *calendar, const TKeptLines &kept)
 {
     char *text = icalcomponent_as_ical_string_r(calendar);
@@ -404,7 +425,9 @@ std::optional<QDateTime> LocalMoment(icalproperty *property, icaltimetype value,
             const int offset = icaltimezone_get_utc_offset(zone, &wall, &daylight);
             return QDateTime(date, time, Qt::UTC).addSecs(-offset).toLocalTime();
         }
-        const QTimeZone system{QByteArray(tzid)};
+        // Only names the system knows: Qt keeps every zone it was asked for.
+        const QByteArray name(tzid);
+        const QTimeZone system = QTimeZone::isTimeZoneIdAvailable(name) ? QTimeZone(name) : QTimeZone();
         if (system.isValid())
             return QDateTime(date, time, system).toLocalTime();
     }

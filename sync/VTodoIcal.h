@@ -21,9 +21,10 @@ struct TComponentFree {
 };
 using TComponentPtr = std::unique_ptr<icalcomponent, TComponentFree>;
 
-// Lines of a calendar object that libical drops when it reads them:
-// components it has no name for (a client's X- components) and properties
-// it does not know, kept as text to be put back when the object is written.
+// Lines of a calendar object that libical drops or changes when it reads
+// them: components it has no name for (a client's X- components),
+// properties it does not know and lists of texts (categories), kept as text
+// to be put back when the object is written.
 struct TKeptLines {
     QList<QByteArray> CalendarProperties; // unfolded lines
     QList<QByteArray> CalendarComponents; // BEGIN to END, unfolded lines
@@ -54,6 +55,10 @@ QString ParseCalendarObject(const QByteArray &object, TParsedObject &parsed, boo
 // holds it, unescaped: libical drops the blanks at either end of a value,
 // which are part of a note's text.
 std::optional<QByteArray> TodoTextValue(const QByteArray &object, const char *name);
+
+// A TEXT value escaped as iCalendar writes it. The mapping writes its own
+// text lines this way: libical drops some control characters from a value.
+QByteArray EscapeText(const QByteArray &text);
 
 // The calendar as text (CR LF, folded), with the kept lines put back in
 // their places: properties first, components last.

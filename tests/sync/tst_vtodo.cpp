@@ -205,6 +205,12 @@ private slots:
             t.ReminderTime = EncodeDate(2024, 7, 1) + EncodeTime(23, 59, 59, 999);
         }) << QList<QByteArray>{"TRIGGER;VALUE=DATE-TIME:20240701T215959Z"};
         QTest::newRow("empty text") << TChange([](TTask &t) { t.Text.clear(); }) << QList<QByteArray>{};
+        QTest::newRow("control characters") << TChange([](TTask &t) {
+            t.Text = "a\bb\x01"
+                     "c\tz\x7F";
+        })
+                                            << QList<QByteArray>{QByteArray("SUMMARY:a\bb\x01"
+                                                                            "c\tz\x7F")};
         QTest::newRow("created before 1899")
             << TChange([](TTask &t) { t.Created = EncodeDate(1850, 1, 1) - 0.75; }) << QList<QByteArray>{};
         QTest::newRow("long text of many-byte characters") << TChange([](TTask &t) {
@@ -325,6 +331,8 @@ private slots:
             << Calendar("UID:a\nPRIORITY:0\n") << QByteArray() << none << none << normal << false;
         QTest::newRow("priority 6 is low") << Calendar("UID:a\nPRIORITY:6\n") << QByteArray() << none << none
                                            << int(TTask::PriorityLow) << false;
+        QTest::newRow("due past the year 3000 is none") << Calendar("UID:a\nDUE;VALUE=DATE:30010101\n")
+                                                        << QByteArray() << none << none << normal << false;
         QTest::newRow("completed moment alone finishes") << Calendar("UID:a\nCOMPLETED:20240301T100000Z\n")
                                                          << QByteArray() << none << none << normal << true;
         QTest::newRow("cancelled is not finished")
@@ -351,6 +359,41 @@ private slots:
         QCOMPARE(item.Uid, QByteArray("a"));
     }
 
+    // Values libical would change (trim, drop a character of) travel as the
+    // item holds them, or as near as a value can carry.
+    void oddValuesTravelUnchanged_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QByteArray>("uid");
+        QTest::addColumn<QByteArray>("font");
+        QTest::newRow("UID with blanks at its ends")
+            << QByteArray("UID:  spaced \n") << QByteArray("  spaced ") << QByteArray();
+        QTest::newRow("UID with escapes")
+            << QByteArray("UID:a\\,b\\;c\\\\d\n") << QByteArray("a,b;c\\d") << QByteArray();
+        QTest::newRow("font name with a carriage return")
+            << QByteArray("UID:f\nX-JOTTERBOX-FONT-NAME:Comic\rSans\bMS\n") << QByteArray("f")
+            << QByteArray("ComicSans\bMS");
+        QTest::newRow("font name with escapes") << QByteArray("UID:f\nX-JOTTERBOX-FONT-NAME:A\\, B\\\\C \n")
+                                                << QByteArray("f") << QByteArray("A, B\\C ");
+    }
+    void oddValuesTravelUnchanged()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QByteArray, uid);
+        QFETCH(QByteArray, font);
+        QByteArray object = "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\n" + lines + "END:VTODO\r\nEND:VCALENDAR\r\n";
+        for (int round = 0; round < 2; ++round) {
+            TTask task = Blank();
+            task.FontName.clear();
+            TRemoteItem item;
+            QString error;
+            QVERIFY2(CalendarObjectToTask(object, task, item, error), qPrintable(error));
+            QCOMPARE(item.Uid, uid);
+            QCOMPARE(task.FontName, font);
+            object = TaskToCalendarObject(task, item.Uid, object);
+        }
+    }
+
     // A realistic item of another client: read, edited here, written back
     // over it. What this program does not write stays, the alarm the
     // reminder came from is replaced rather than doubled.
@@ -359,10 +402,10 @@ private slots:
         // A client's own component and a property libical does not know,
         // beside the calendar and inside the task.
         QByteArray previous = ThunderbirdItem;
-        previous.replace(
-            "END:VTODO\r\n",
-            "SEQUENCE:not a number\r\nREFRESH-ODD;ODD-PARAM=x:kept too\r\nBEGIN:X-CLIENT-NOTE\r\n"
-            "X-NOTE:inner\r\nEND:X-CLIENT-NOTE\r\nEND:VTODO\r\n");
+        previous.replace("CATEGORIES:Finanzen\r\n", "CATEGORIES:Finanzen,Haus\\, Hof\r\n");
+        previous.replace("END:VTODO\r\n",
+                         "DTEND:not a time\r\nREFRESH-ODD;ODD-PARAM=x:kept too\r\nBEGIN:X-CLIENT-NOTE\r\n"
+                         "X-NOTE:inner\r\nEND:X-CLIENT-NOTE\r\nEND:VTODO\r\n");
         previous.replace("END:VCALENDAR\r\n",
                          "BEGIN:X-SECOND-CLIENT\r\nX-STATE:42\r\nBEGIN:X-DEEPER\r\n"
                          "X-A:b\r\nEND:X-DEEPER\r\nEND:X-SECOND-CLIENT\r\nEND:VCALENDAR\r\n");
@@ -395,7 +438,7 @@ private slots:
               "STATUS:IN-PROCESS",
               "PERCENT-COMPLETE:40",
               "PRIORITY:2",
-              "CATEGORIES:Finanzen",
+              "CATEGORIES:Finanzen,Haus\\, Hof",
               "DTSTART;TZID=America/New_York:20240315T090000",
               "DUE;TZID=America/New_York:20240401T233000",
               "X-MOZ-GENERATION:3",
@@ -417,7 +460,7 @@ private slots:
         QVERIFY(!lines.contains("TRIGGER;VALUE=DATE-TIME:20240401T070000Z"));
         QCOMPARE(lines.count("BEGIN:VALARM"), 2);
         QCOMPARE(lines.count("X-JOTTERBOX-REMINDER:1"), 1);
-        QVERIFY(!written.contains("X-LIC-ERROR")); // libical's note on the broken SEQUENCE
+        QVERIFY(!written.contains("X-LIC-ERROR")); // libical's note on the broken DTEND
         QVERIFY(!lines.contains("PRODID:-//Mozilla.org/NONSGML Mozilla Calendar V1.1//EN"));
         // The client's components stay where they were: inside the task and
         // beside it.
@@ -443,6 +486,27 @@ private slots:
         QVERIFY(finished.contains("STATUS:COMPLETED"));
         QVERIFY(finished.contains("PERCENT-COMPLETE:100"));
         QVERIFY(finished.contains("COMPLETED:20240320T080000Z"));
+    }
+
+    // libical writes a zone's name without its carriage return, so the due
+    // time kept from the item would fall into another zone: the written
+    // object gives the same day anyway.
+    void keptDueStaysOnItsDay()
+    {
+        const QByteArray previous =
+            "BEGIN:VCALENDAR\r\nBEGIN:VTIMEZONE\r\nTZID:Europe/Be\rrlin\r\n"
+            "BEGIN:STANDARD\r\nDTSTART:19700101T000000\r\nTZOFFSETFROM:-1000\r\n"
+            "TZOFFSETTO:-1000\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\nBEGIN:VTODO\r\nUID:z\r\n"
+            "DUE;TZID=Europe/Berlin:20240401T233000\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+        TTask task = Blank();
+        TRemoteItem item;
+        QString error;
+        QVERIFY2(CalendarObjectToTask(previous, task, item, error), qPrintable(error));
+        QCOMPARE(task.DueDate, EncodeDate(2024, 4, 1));
+        const QByteArray written = TaskToCalendarObject(task, item.Uid, previous);
+        TTask again = Blank();
+        QVERIFY2(CalendarObjectToTask(written, again, item, error), qPrintable(error));
+        QCOMPARE(again.DueDate, EncodeDate(2024, 4, 1));
     }
 
     void unreadablePreviousIsWrittenFresh()
