@@ -47,16 +47,6 @@ void RunJobOnItsThread(TSyncOutcome &outcome, TCalDavClient::TOptions options, c
     outcome = RunSyncRound(client, snapshot, state, allowManyDeletions);
 }
 
-QString DoneText(const TSyncOutcome &outcome)
-{
-    return TSyncRunner::tr("%1 sent, %2 received, %3 deleted on the server, %4 deleted here, %5 conflicts")
-        .arg(outcome.Uploaded)
-        .arg(outcome.Downloaded)
-        .arg(outcome.DeletedOnServer)
-        .arg(outcome.DeletedHere)
-        .arg(outcome.Conflicts);
-}
-
 } // namespace
 
 TSyncRunner::TSyncRunner(const QString &dataPath, QObject *parent)
@@ -231,8 +221,8 @@ void TSyncRunner::RoundFinished()
     } else if (outcome.Result == TSyncOutcome::Done) {
         FFailures = 0;
         FToldProblem = false;
-        FStatus->SetResult(now, true, DoneText(outcome));
-        qCInfo(lcJbxEvents, "sync done: %s", qPrintable(DoneText(outcome)));
+        FStatus->SetResult(now, true, SyncSummary(outcome));
+        qCInfo(lcJbxEvents, "sync done: %s", qPrintable(SyncSummary(outcome)));
     }
     ArmInterval();
     if (std::exchange(FAgain, false) || (FChangedSinceSnapshot && outcome.Result == TSyncOutcome::Done))

@@ -473,6 +473,17 @@ TSyncSnapshot TSyncSnapshot::Take(const TTaskList &list, const TUserInfo &settin
     return snapshot;
 }
 
+QString SyncSummary(const TSyncOutcome &outcome)
+{
+    return QCoreApplication::translate(
+               "TSyncRound", "%1 sent, %2 received, %3 deleted on the server, %4 deleted here, %5 conflicts")
+        .arg(outcome.Uploaded)
+        .arg(outcome.Downloaded)
+        .arg(outcome.DeletedOnServer)
+        .arg(outcome.DeletedHere)
+        .arg(outcome.Conflicts);
+}
+
 TSyncOutcome RunSyncRound(TCalDavClient &client, const TSyncSnapshot &snapshot, const TSyncState &state,
                           bool allowManyDeletions)
 {

@@ -66,6 +66,9 @@ struct TSyncOutcome {
 TSyncOutcome RunSyncRound(TCalDavClient &client, const TSyncSnapshot &snapshot, const TSyncState &state,
                           bool allowManyDeletions);
 
+// What a round did, in a line: "2 sent, 1 received, ...".
+QString SyncSummary(const TSyncOutcome &outcome);
+
 // What applying an outcome did to the list.
 struct TSyncApplied {
     std::vector<TTask *> Updated;

@@ -932,13 +932,13 @@ Geändert: %2</translation>
         <source>Conflicting copy</source>
         <translation>Konfliktkopie</translation>
     </message>
-</context>
-<context>
-    <name>TSyncRunner</name>
     <message>
         <source>%1 sent, %2 received, %3 deleted on the server, %4 deleted here, %5 conflicts</source>
         <translation>%1 gesendet, %2 empfangen, %3 auf dem Server gelöscht, %4 hier gelöscht, %5 Konflikte</translation>
     </message>
+</context>
+<context>
+    <name>TSyncRunner</name>
     <message>
         <source>Waiting: the round would delete %1 tasks.</source>
         <translation>Wartet: Der Abgleich würde %1 Aufgaben löschen.</translation>

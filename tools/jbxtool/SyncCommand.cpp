@@ -20,16 +20,6 @@ int Fail(const QString &message)
     return 2;
 }
 
-QString Summary(const TSyncOutcome &outcome)
-{
-    return QStringLiteral("%1 sent, %2 received, %3 deleted on the server, %4 deleted here, %5 conflicts")
-        .arg(outcome.Uploaded)
-        .arg(outcome.Downloaded)
-        .arg(outcome.DeletedOnServer)
-        .arg(outcome.DeletedHere)
-        .arg(outcome.Conflicts);
-}
-
 } // namespace
 
 int SyncFolder(const QString &folder, bool allowManyDeletions)
@@ -92,8 +82,8 @@ int SyncFolder(const QString &folder, bool allowManyDeletions)
     if (!outcome.State.Save(statePath))
         return Fail(QStringLiteral("could not write %1").arg(statePath));
     if (outcome.Result == TSyncOutcome::Failed)
-        return Fail(outcome.Failure.Message + QStringLiteral(" (") + Summary(outcome) +
+        return Fail(outcome.Failure.Message + QStringLiteral(" (") + SyncSummary(outcome) +
                     QStringLiteral(" first)"));
-    std::printf("synced: %s\n", qPrintable(Summary(outcome)));
+    std::printf("synced: %s\n", qPrintable(SyncSummary(outcome)));
     return 0;
 }
