@@ -97,6 +97,7 @@ private:
     QByteArray FNewToken;
     std::vector<int> FLocalOfEntry;
     std::vector<int> FEntryOfLocal;
+    std::vector<int> FOrdinalOfLocal; // each task's place among those of its Created moment
     QHash<QString, TDavItem> FFetched;
     TOrdinals FOrdinals;     // of the tasks the list will hold, in its order
     bool FKeepToken = false; // something is left for the next round to see again
@@ -149,7 +150,8 @@ void TRound::Pair()
     TOrdinals ordinals;
     for (size_t i = 0; i < FSnapshot.Tasks.size(); ++i) {
         const TDateTime key = FSnapshot.Tasks[i].Created;
-        tasks[{key, ordinals.Next(key)}] = int(i);
+        FOrdinalOfLocal.push_back(ordinals.Next(key));
+        tasks[{key, FOrdinalOfLocal.back()}] = int(i);
         FOrdinals.Next(key);
     }
     FLocalOfEntry.assign(FEntries.size(), -1);
@@ -367,11 +369,9 @@ bool TRound::ProcessNewItem(const QString &href)
 bool TRound::UploadNewTask(int task)
 {
     const TTask &local = FSnapshot.Tasks[size_t(task)];
-    int ordinal = 0;
-    for (int j = 0; j < task; ++j)
-        ordinal += FSnapshot.Tasks[size_t(j)].Created == local.Created ? 1 : 0;
     const QByteArray uid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8();
-    const int entry = AddEntry({local.Created, ordinal, uid, FClient.HrefForUid(uid), {}, {}});
+    const int entry =
+        AddEntry({local.Created, FOrdinalOfLocal[size_t(task)], uid, FClient.HrefForUid(uid), {}, {}});
     FEntryOfLocal[size_t(task)] = entry;
     return Put(entry, local, {}, {});
 }
