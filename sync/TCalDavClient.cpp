@@ -300,6 +300,16 @@ TDavResult TCalDavClient::Read(const TAnswer &answer, TDavMultistatus &multistat
     return Success(answer.Status);
 }
 
+namespace {
+TDavResult NothingThere(int status)
+{
+    return Failure(
+        TDavResult::NoTaskList,
+        QCoreApplication::translate("TCalDavClient", "There is nothing at this address on the server."),
+        status);
+}
+} // namespace
+
 TDavResult TCalDavClient::Probe(QByteArray &syncToken)
 {
     syncToken.clear();
@@ -311,10 +321,7 @@ TDavResult TCalDavClient::Probe(QByteArray &syncToken)
     if (!answer.Result.Ok())
         return answer.Result;
     if (answer.Status == 404 || answer.Status == 410)
-        return Failure(
-            TDavResult::NoTaskList,
-            QCoreApplication::translate("TCalDavClient", "There is nothing at this address on the server."),
-            answer.Status);
+        return NothingThere(answer.Status);
     // A plain web server: it does not know PROPFIND, or answers it as GET.
     if (answer.Status == 405 || answer.Status == 501 || answer.Status == 400 ||
         (answer.Status >= 200 && answer.Status < 300 && answer.Status != 207))
@@ -410,10 +417,7 @@ TDavResult TCalDavClient::ListAll(QList<TDavItem> &items)
     if (!answer.Result.Ok())
         return answer.Result;
     if (answer.Status == 404 || answer.Status == 410)
-        return Failure(
-            TDavResult::NoTaskList,
-            QCoreApplication::translate("TCalDavClient", "There is nothing at this address on the server."),
-            answer.Status);
+        return NothingThere(answer.Status);
     if (answer.Status != 207)
         return Unexpected(answer);
     TDavMultistatus multistatus;
