@@ -70,7 +70,7 @@ public slots:
 private:
     struct TJob;
 
-    void BeginRound(const QString &password, int timeoutMs = 20000);
+    void BeginRound(const QString &password, int timeoutMs = TCalDavClient::TOptions().TimeoutMs);
     void AskPasswordAndBegin();
     void RoundFinished();
     void Apply(TJob &job);

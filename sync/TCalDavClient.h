@@ -63,7 +63,11 @@ public:
         QString User;
         QString Password;
         QString CaFile;
-        int TimeoutMs = 20000;
+        // How long the server may stay silent. Generous: a server working
+        // through a large collection (the first listing or sync-token of
+        // 10,000 items) can think for tens of seconds before its first byte,
+        // and rounds run on a worker thread that holds nothing up.
+        int TimeoutMs = 120000;
     };
 
     explicit TCalDavClient(const TOptions &options);
