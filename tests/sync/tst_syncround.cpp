@@ -1,7 +1,7 @@
 // Two program folders sync through a real Radicale server: what one does to
 // its tasks, the other sees after a round, field by field, and nothing is
 // lost on the way (conflicts, deletions, a lost state, a user who types
-// during a round, a server that fails).
+// during a round, a server that fails before or during a round).
 #include "base/Clock.h"
 #include "base/TextCodec.h"
 #include "model/TTask.h"
@@ -13,9 +13,13 @@
 #include "sync/TSyncRound.h"
 #include "sync/VTodo.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+#include <memory>
 
 class TstSyncRound : public QObject {
     Q_OBJECT
@@ -256,6 +260,85 @@ private slots:
         a.Options.Url = FServer.Url(FCollection); // the port may differ after a restart
         a.State.BelongTo(a.Options.Url.toString(), a.Options.User);
         QCOMPARE(a.Round().Uploaded, 1);
+    }
+
+    // The server goes away while a round is sending two hundred new
+    // tasks: the round says so and changes nothing here, the state it
+    // leaves knows which tasks went, and once the server is back the next
+    // round sends the rest: each task once on the server, and on the other
+    // machine.
+    void theServerStoppingMidRoundLosesAndDoublesNothing()
+    {
+        constexpr int KTasks = 200;
+        constexpr int KSentBeforeStop = 20;
+        TSyncMachine a(FServer, FCollection), b(FServer, FCollection);
+        for (int i = 0; i < KTasks; ++i)
+            a.Add("Task " + QByteArray::number(i));
+        const QStringList texts = a.Texts();
+
+        // The round as the program runs it, on a thread of its own.
+        TCalDavClient client(a.Options);
+        const TSyncSnapshot snapshot = TSyncSnapshot::Take(a.List, a.Settings, TClock::Now());
+        TSyncOutcome outcome;
+        std::unique_ptr<QThread> round(
+            QThread::create([&] { outcome = RunSyncRound(client, snapshot, a.State, false); }));
+        round->start();
+        // Polled without a verdict in between: the thread must end before
+        // the test may.
+        const QDeadlineTimer deadline(60000);
+        while (FServer.StoredItems(FCollection).size() < KSentBeforeStop && !round->isFinished() &&
+               !deadline.hasExpired())
+            QTest::qWait(10);
+        FServer.Stop();
+        QVERIFY(round->wait(QDeadlineTimer(60000)));
+        QCOMPARE(outcome.Result, TSyncOutcome::Failed);
+        QVERIFY2(outcome.Failure.Failure == TDavResult::NoServer, qPrintable(outcome.Failure.Message));
+        QVERIFY(!outcome.Failure.Message.isEmpty());
+
+        const TSyncApplied applied = ApplySyncOutcome(a.List, snapshot, outcome);
+        QCOMPARE(applied.Added.size() + applied.Updated.size() + applied.Removed.size(), size_t(0));
+        QCOMPARE(a.Texts(), texts);
+
+        // The state: an entry for every item the server took (the one whose
+        // answer was lost too), each for a task of its own, none for an item
+        // the server does not have unless its version is unknown; no token,
+        // since not everything was sent.
+        const QStringList stored = FServer.StoredItems(FCollection);
+        QVERIFY2(stored.size() >= KSentBeforeStop && stored.size() < KTasks, qPrintable(stored.join(u' ')));
+        a.State = outcome.State;
+        QVERIFY(a.State.SyncToken.isEmpty());
+        QSet<QString> names;
+        QSet<QPair<TDateTime, int>> keys;
+        for (const TSyncEntry &entry : a.State.Entries) {
+            const QString name = entry.Href.section(u'/', -1);
+            names.insert(name);
+            keys.insert({entry.Key, entry.Ordinal});
+            QVERIFY2(stored.contains(name) || entry.ETag.isEmpty(), qPrintable(name));
+        }
+        QCOMPARE(names.size(), int(a.State.Entries.size()));
+        QCOMPARE(keys.size(), int(a.State.Entries.size()));
+        for (const QString &name : stored)
+            QVERIFY2(names.contains(name), qPrintable(name));
+        QVERIFY(a.State.Entries.size() <= size_t(stored.size()) + 1);
+        TSyncState kept;
+        QVERIFY(kept.FromBytes(a.State.ToBytes()));
+        QCOMPARE(kept.Entries.size(), a.State.Entries.size());
+
+        QVERIFY2(FServer.Start(), qPrintable(FServer.Error()));
+        for (TSyncMachine *machine : {&a, &b}) {
+            machine->Options.Url = FServer.Url(FCollection); // the port may differ after a restart
+            machine->State.BelongTo(machine->Options.Url.toString(), machine->Options.User);
+        }
+        TSyncOutcome got = a.Round();
+        QCOMPARE(got.Result, TSyncOutcome::Done);
+        QCOMPARE(got.Conflicts, 0);
+        QCOMPARE(a.Texts(), texts);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), KTasks);
+        got = a.Round();
+        QCOMPARE(got.Uploaded + got.Downloaded, 0);
+        got = b.Round();
+        QCOMPARE(got.Downloaded, KTasks);
+        QCOMPARE(b.Texts(), texts);
     }
 
     // jbxtool sync FOLDER: one round for a folder whose program is not
