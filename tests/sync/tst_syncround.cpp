@@ -7,6 +7,7 @@
 #include "model/TTask.h"
 #include "model/TTaskList.h"
 #include "settings/TUserInfo.h"
+#include "support/FaultyProxy.h"
 #include "support/SyncMachine.h"
 #include "support/TRadicale.h"
 #include "support/TestTasks.h"
@@ -339,6 +340,68 @@ private slots:
         got = b.Round();
         QCOMPARE(got.Downloaded, KTasks);
         QCOMPARE(b.Texts(), texts);
+    }
+
+    // The server fails one PUT in the middle of a round, of a new task or
+    // of an edit, before writing the item or after: the round stops and
+    // says so, nothing here changes, and the next round sends what was
+    // left, making neither a double nor a conflicting copy.
+    void aPutFailingMidRoundLosesNothing_data()
+    {
+        QTest::addColumn<bool>("edits");   // the round sends edits, not new tasks
+        QTest::addColumn<bool>("written"); // the server wrote the item before the 500
+        QTest::newRow("new tasks, refused") << false << false;
+        QTest::newRow("new tasks, written") << false << true;
+        QTest::newRow("edits, refused") << true << false;
+        QTest::newRow("edits, written") << true << true;
+    }
+    void aPutFailingMidRoundLosesNothing()
+    {
+        QFETCH(bool, edits);
+        QFETCH(bool, written);
+        constexpr int KTasks = 8;
+        constexpr int KFailing = 4; // the round's PUT that fails
+        TFaultyProxy proxy(FServer.Port());
+        proxy.Answer = "HTTP/1.1 500 Internal Server Error\r\nContent-Type: text/plain\r\n"
+                       "Content-Length: 4\r\n\r\noops";
+        proxy.ServerSeesThem = written;
+        TSyncMachine a(FServer, FCollection), b(FServer, FCollection);
+        a.Options.Url = proxy.Through(a.Options.Url);
+        a.State.BelongTo(a.Options.Url.toString(), a.Options.User);
+        for (int i = 0; i < KTasks; ++i)
+            a.Add("Task " + QByteArray::number(i));
+        if (edits) {
+            QCOMPARE(a.Round().Uploaded, KTasks);
+            QCOMPARE(b.Round().Downloaded, KTasks);
+            for (TTask *task : a.List.Tasks()) {
+                task->Text += ", edited";
+                task->Modified = TClock::Now();
+            }
+        }
+        const QStringList texts = a.Texts();
+
+        proxy.FailingPuts = {proxy.Puts + KFailing};
+        TSyncOutcome got = a.Round();
+        QCOMPARE(got.Result, TSyncOutcome::Failed);
+        QCOMPARE(got.Failure.Failure, TDavResult::ServerError);
+        QCOMPARE(got.Failure.HttpStatus, 500);
+        QVERIFY(!got.Failure.Message.isEmpty());
+        QCOMPARE(got.Uploaded, KFailing - 1);
+        QCOMPARE(a.Texts(), texts);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), edits ? KTasks : KFailing - (written ? 0 : 1));
+
+        proxy.FailingPuts.clear();
+        got = a.Round();
+        QCOMPARE(got.Result, TSyncOutcome::Done);
+        QCOMPARE(got.Conflicts, 0);
+        QCOMPARE(got.Uploaded, KTasks - KFailing + (written ? 0 : 1));
+        QCOMPARE(a.Texts(), texts);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), KTasks);
+        got = b.Round();
+        QCOMPARE(got.Conflicts, 0);
+        QCOMPARE(b.Texts(), texts);
+        got = a.Round();
+        QCOMPARE(got.Uploaded + got.Downloaded, 0);
     }
 
     // jbxtool sync FOLDER: one round for a folder whose program is not
