@@ -404,6 +404,53 @@ private slots:
         QCOMPARE(got.Uploaded + got.Downloaded, 0);
     }
 
+    // Changed on both sides, the newer version here: the server's text is
+    // kept as a conflicting copy, and the round's PUT of the copy or of the
+    // task itself fails, before the server wrote it or after. Nothing is
+    // lost, and the next round makes no second copy.
+    void aConflictingCopyIsMadeOnceWhateverPutFails_data()
+    {
+        QTest::addColumn<int>("failing");  // the round's PUT that fails: the copy's first
+        QTest::addColumn<bool>("written"); // the server wrote the item before the 500
+        QTest::newRow("the copy's, refused") << 1 << false;
+        QTest::newRow("the copy's, written") << 1 << true;
+        QTest::newRow("the task's, refused") << 2 << false;
+        QTest::newRow("the task's, written") << 2 << true;
+    }
+    void aConflictingCopyIsMadeOnceWhateverPutFails()
+    {
+        QFETCH(int, failing);
+        QFETCH(bool, written);
+        TFaultyProxy proxy(FServer.Port());
+        proxy.Answer = "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n";
+        proxy.ServerSeesThem = written;
+        TSyncMachine a(FServer, FCollection), b(FServer, FCollection);
+        a.Options.Url = proxy.Through(a.Options.Url);
+        a.State.BelongTo(a.Options.Url.toString(), a.Options.User);
+        a.Add("Buy milk");
+        a.Round();
+        b.Round();
+        b.List.GetTask(0)->Text = "Buy oat milk";
+        b.List.GetTask(0)->Modified = TClock::Now();
+        b.Round();
+        TClock::Advance(60000);
+        a.List.GetTask(0)->Text = "Buy milk and bread";
+        a.List.GetTask(0)->Modified = TClock::Now(); // the newer one
+
+        proxy.FailingPuts = {proxy.Puts + failing};
+        TSyncOutcome got = a.Round();
+        QCOMPARE(got.Result, TSyncOutcome::Failed);
+        proxy.FailingPuts.clear();
+        got = a.Round();
+        QCOMPARE(got.Result, TSyncOutcome::Done);
+        const QStringList expected{QStringLiteral("Buy milk and bread"),
+                                   QStringLiteral("Conflicting copy: Buy oat milk")};
+        QCOMPARE(a.Texts(), expected);
+        b.Round();
+        QCOMPARE(b.Texts(), expected);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), 2);
+    }
+
     // jbxtool sync FOLDER: one round for a folder whose program is not
     // running, with the password from a command; two folders meet.
     void jbxtoolSyncsAFolder()
