@@ -1,8 +1,8 @@
 // Two installed programs, each in a folder of its own as on two computers,
 // sync through a real Radicale server on a private X display: what the user
 // types in a note of one shows in the other after a round, both ways, also
-// over TLS, and a new start of either (after a signal or the tray menu's
-// Exit) finds the same tasks, none doubled.
+// over TLS, and a new start of either (after a signal, the tray menu's Exit
+// or a crash) finds the same tasks, none doubled, none lost.
 
 #include "base/TextCodec.h"
 #include "e2e/TE2eTest.h"
@@ -243,6 +243,55 @@ private slots:
         QCOMPARE(TextsIn(FFolder), both);
         QCOMPARE(TextsIn(folderB), both);
         QCOMPARE(server.StoredItems(FCollection).size(), 3);
+    }
+
+    // The program is killed right after a round that brought a new task and
+    // an edit from another client, before its data file was saved: the
+    // next start brings them again, and neither deletes the new task on
+    // the server nor sends the old text back over the edit.
+    void aCrashAfterARoundUndoesNothingOnTheServer()
+    {
+        QVERIFY2(InstallFresh().isEmpty(), "install failed");
+        QVERIFY2(WriteSyncSettings(FFolder, FServer).isEmpty(), "settings");
+        WriteDataFile([](TTaskList &tasks) { tasks.AddNewTask()->Text = "Edit me"; });
+        auto a = std::make_unique<TProgram>(FFolder, Environment());
+        a->Start();
+        QVERIFY2(RoundSays(*a, "1 sent, 0 received"), qPrintable(a->Output()));
+
+        // Another client adds a task and edits the one there.
+        const QString collection = FServer.Url(FCollection).path();
+        const QStringList items = FServer.StoredItems(FCollection);
+        QCOMPARE(items.size(), 1);
+        QByteArray edited = FServer.StoredItem(FCollection, items[0]);
+        QVERIFY(edited.contains("Edit me"));
+        edited.replace("Edit me", "Edited elsewhere");
+        QCOMPARE(
+            FServer.Send("PUT", collection + items[0], edited, {{"Content-Type", "text/calendar"}}) / 100, 2);
+        const QByteArray added = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\n"
+                                 "BEGIN:VTODO\r\nUID:other-1\r\nDTSTAMP:20261201T100000Z\r\n"
+                                 "SUMMARY:Added elsewhere\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+        QCOMPARE(FServer.Send("PUT", collection + "other-1.ics", added, {{"Content-Type", "text/calendar"}}),
+                 201);
+
+        const auto syncNow = [&] {
+            QProcess command;
+            command.setProcessEnvironment(Environment());
+            command.start(Path(QStringLiteral("Jotterbox")), {QStringLiteral("--sync-now")});
+            return command.waitForFinished(20000) && command.exitCode() == 0;
+        };
+        QVERIFY(syncNow());
+        QVERIFY2(RoundSays(*a, "0 sent, 2 received"), qPrintable(a->Output()));
+        a->Stop(SIGKILL);
+
+        const QStringList expected{QStringLiteral("Added elsewhere"), QStringLiteral("Edited elsewhere")};
+        a = std::make_unique<TProgram>(FFolder, Environment());
+        a->Start();
+        QVERIFY2(RoundSays(*a, "0 sent, 2 received, 0 deleted on the server, 0 deleted here, 0 conflicts"),
+                 qPrintable(a->Output()));
+        QCOMPARE(a->Stop(SIGTERM), 0);
+        QCOMPARE(TextsIn(FFolder), expected);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), 2);
+        QVERIFY(FServer.StoredItem(FCollection, items[0]).contains("Edited elsewhere"));
     }
 };
 
