@@ -84,6 +84,17 @@ class TstE2eSync : public TE2eTest {
         return Eventually([&] { return program.Output().count(line) >= count; }, 30000);
     }
 
+    // `Jotterbox --sync-now` from the command line, to the running program
+    // of this test case's folder; whether it was delivered.
+    bool SyncNow()
+    {
+        QProcess command;
+        command.setProcessEnvironment(Environment());
+        command.start(Path(QStringLiteral("Jotterbox")), {QStringLiteral("--sync-now")});
+        return command.waitForFinished(20000) && command.exitStatus() == QProcess::NormalExit &&
+               command.exitCode() == 0;
+    }
+
     // Clicks into the note `id` and types at the end of its text.
     QString TypeInto(const QString &id, const QString &text)
     {
@@ -148,11 +159,7 @@ private slots:
         // Typed in B, fetched by A when asked from the command line.
         QVERIFY2(TypeInto(noteB, QStringLiteral(", bread")).isEmpty(), qPrintable(b.Output()));
         QVERIFY2(RoundSays(b, "1 sent, 0 received"), qPrintable(b.Output()));
-        QProcess command;
-        command.setProcessEnvironment(Environment());
-        command.start(Path(QStringLiteral("Jotterbox")), {QStringLiteral("--sync-now")});
-        QVERIFY(command.waitForFinished(20000));
-        QCOMPARE(command.exitCode(), 0);
+        QVERIFY(SyncNow());
         QVERIFY2(RoundSays(a, "0 sent, 1 received"), qPrintable(a.Output()));
 
         // Both end; each file holds the text typed on both sides.
@@ -228,11 +235,7 @@ private slots:
         // Typed in B now, fetched by A when asked from the command line.
         QVERIFY2(TypeInto(noteB, QStringLiteral(", bread")).isEmpty(), qPrintable(b.Output()));
         QVERIFY2(RoundSays(b, "1 sent, 0 received"), qPrintable(b.Output()));
-        QProcess command;
-        command.setProcessEnvironment(Environment());
-        command.start(Path(QStringLiteral("Jotterbox")), {QStringLiteral("--sync-now")});
-        QVERIFY(command.waitForFinished(20000));
-        QCOMPARE(command.exitCode(), 0);
+        QVERIFY(SyncNow());
         QVERIFY2(RoundSays(*a, "0 sent, 1 received, 0 deleted on the server, 0 deleted here, 0 conflicts"),
                  qPrintable(a->Output()));
 
@@ -273,13 +276,7 @@ private slots:
         QCOMPARE(FServer.Send("PUT", collection + "other-1.ics", added, {{"Content-Type", "text/calendar"}}),
                  201);
 
-        const auto syncNow = [&] {
-            QProcess command;
-            command.setProcessEnvironment(Environment());
-            command.start(Path(QStringLiteral("Jotterbox")), {QStringLiteral("--sync-now")});
-            return command.waitForFinished(20000) && command.exitCode() == 0;
-        };
-        QVERIFY(syncNow());
+        QVERIFY(SyncNow());
         QVERIFY2(RoundSays(*a, "0 sent, 2 received"), qPrintable(a->Output()));
         a->Stop(SIGKILL);
 

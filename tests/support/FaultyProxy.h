@@ -14,10 +14,10 @@
 
 class TFaultyProxy : public QTcpServer {
 public:
-    QSet<int> FailingPuts; // counted from 1, over the proxy's life
-    QByteArray Answer;     // what a failing PUT gets
-    bool ServerSeesThem = false;
-    int Puts = 0;
+    QSet<int> FailingPuts;       // counted from 1, over the proxy's life
+    QByteArray Answer;           // what a failing PUT gets
+    bool ServerSeesThem = false; // the server writes a failing PUT's item all the same
+    int Puts = 0;                // PUTs seen so far
 
     explicit TFaultyProxy(quint16 serverPort) : FServerPort(serverPort)
     {
