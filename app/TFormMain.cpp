@@ -235,6 +235,8 @@ bool TFormMain::Save(TDataStore::TSaveKind kind)
     const bool lastWord =
         kind == TDataStore::TSaveKind::Final && FStore->State() != TDataStore::TState::SessionEnded;
     const TSaveResult result = FStore->Save(kind);
+    if (result.Ok && FStore->State() != TDataStore::TState::Unloaded)
+        Sync->DataSaved();
     if (!result.Ok && lastWord)
         Dialogs().ErrorBoxAndWait(result.Error);
     else if (!result.Ok)

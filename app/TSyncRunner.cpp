@@ -237,9 +237,15 @@ void TSyncRunner::Apply(TJob &job)
         wasOpen.insert(job.Snapshot.Originals[i], job.Snapshot.Tasks[i].NoteOpen);
     const TSyncApplied applied = ApplySyncOutcome(TaskList(), job.Snapshot, job.Outcome);
     FState = job.Outcome.State;
-    if (!FState.Save(StatePath()))
-        WriteDebugLog(QStringLiteral("Sync: could not write ") + StatePath());
-    if (applied.Added.empty() && applied.Updated.empty() && applied.Removed.empty())
+    // The state on disk never runs ahead of the data file: after a crash, a
+    // state that knows tasks the file lacks would have the next round delete
+    // them on the server, or send their old text over the new. It is written
+    // with the data file, or now when the file holds everything already.
+    const bool nothingApplied = applied.Added.empty() && applied.Updated.empty() && applied.Removed.empty();
+    FStateUnsaved = true;
+    if (nothingApplied && !DataModified)
+        DataSaved();
+    if (nothingApplied)
         return;
 
     FApplying = true;
@@ -265,6 +271,12 @@ void TSyncRunner::Apply(TJob &job)
     DataModified.Mark();
     FApplying = false;
     emit TasksChanged();
+}
+
+void TSyncRunner::DataSaved()
+{
+    if (std::exchange(FStateUnsaved, false) && !FState.Save(StatePath()))
+        WriteDebugLog(QStringLiteral("Sync: could not write ") + StatePath());
 }
 
 void TSyncRunner::ArmInterval()

@@ -42,6 +42,10 @@ public:
     // server, and never asks anything.
     void FinalRound(int ms);
 
+    // The data file was saved: the state of the rounds applied to it may
+    // follow it to disk.
+    void DataSaved();
+
     // Where the password comes from when no password command is set (the
     // desktop's keyring): asked on this thread, answering when it can.
     using TPasswordAnswer = std::function<void(bool ok, const QString &password, const QString &error)>;
@@ -91,6 +95,7 @@ private:
     bool FEnding = false;   // the last round: the data changes, no window opens
     bool FApplying = false; // our own changes do not start a round
     bool FChangedSinceSnapshot = false;
+    bool FStateUnsaved = false; // FState is newer than its file, waiting for the data file
     int FFailures = 0;
     bool FToldProblem = false;
     int FModifiedWatch = 0;

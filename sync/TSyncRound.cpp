@@ -258,6 +258,10 @@ bool TRound::Resolve(int task, int entry, const TTask &remote, const TRemoteItem
         ++FOut.Downloaded;
         return !textsDiffer || AddCopy(local);
     }
+    // The server's version is copied now: should the round stop before this
+    // side's version is written over it, the next round must not copy it
+    // again, only send this side's version.
+    target.ETag = fetched.ETag;
     if (textsDiffer && !AddCopy(remote))
         return false;
     return Put(entry, local, fetched.Data, fetched.ETag);

@@ -225,6 +225,36 @@ QString TE2eTest::Started(TProgram &program, QString *why) const
     return SettledWindow(program, why);
 }
 
+QString TE2eTest::TrayIcon(TProgram &program) const
+{
+    const QString tree = QString::fromLocal8Bit(RunOnDisplay("xwininfo", {"-root", "-tree"}));
+    const QRegularExpression icon(
+        "(0x[0-9a-f]+) \"[^\"]*\": \\(\"Jotterbox\" \"Jotterbox\"\\)\\s+(\\d+)x(\\d+)");
+    const QString panelId =
+        QRegularExpression("(0x[0-9a-f]+) \"panel\": \\(\"panel\" \"trayer\"\\)").match(tree).captured(1);
+    if (panelId.isEmpty())
+        return {};
+    const QString pid = QString::number(program.Process().processId());
+    const QString inside = QString::fromLocal8Bit(RunOnDisplay("xwininfo", {"-tree", "-id", panelId}));
+    for (const QRegularExpressionMatch &match : icon.globalMatch(inside))
+        if (match.captured(2).toInt() <= 64 && XDo({"getwindowpid", match.captured(1)}) == pid)
+            return match.captured(1);
+    return {};
+}
+
+bool TE2eTest::OpenTrayMenu(TProgram &program, int button) const
+{
+    QString icon;
+    if (!Eventually([&] { return !(icon = TrayIcon(program)).isEmpty(); }, 15000))
+        return false;
+    const QImage before = Screenshot();
+    PointerTo(Geometry(icon).center());
+    XDo({"click", QString::number(button)});
+    // Up once it has drawn itself.
+    return program.WaitForLine("jbx.events: tray menu", 10000) &&
+           Eventually([&] { return Screenshot() != before; });
+}
+
 bool TE2eTest::Eventually(const std::function<bool()> &condition, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);

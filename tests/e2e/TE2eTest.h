@@ -91,6 +91,13 @@ protected:
     // Starts the program and waits for its one window as above.
     QString Started(TProgram &program, QString *why) const;
 
+    // The program's icon inside the tray host's panel (among those of other
+    // running programs, by its process); empty if not there.
+    QString TrayIcon(TProgram &program) const;
+    // A click on the program's tray icon (left, or right with `button` 3);
+    // true once its menu is up.
+    bool OpenTrayMenu(TProgram &program, int button = 1) const;
+
     // Polls by the clock: the QTRY macros count their steps and not the time
     // the condition itself takes.
     static bool Eventually(const std::function<bool()> &condition, int timeoutMs = 10000);

@@ -10,7 +10,6 @@
 #include "support/TestTasks.h"
 
 #include <QDeadlineTimer>
-#include <QRegularExpression>
 #include <QTest>
 #include <algorithm>
 #include <csignal>
@@ -23,38 +22,6 @@ constexpr QPoint KToolBarAside(700, 600); // clear of where new notes go
 
 class TestE2eCommands : public TE2eTest {
     Q_OBJECT
-
-    // The program's icon inside the tray host's panel; empty if not there.
-    QString TrayIcon() const
-    {
-        const QString tree = QString::fromLocal8Bit(RunOnDisplay("xwininfo", {"-root", "-tree"}));
-        const QRegularExpression icon(
-            "(0x[0-9a-f]+) \"[^\"]*\": \\(\"Jotterbox\" \"Jotterbox\"\\)\\s+(\\d+)x(\\d+)");
-        const QString panelId =
-            QRegularExpression("(0x[0-9a-f]+) \"panel\": \\(\"panel\" \"trayer\"\\)").match(tree).captured(1);
-        if (panelId.isEmpty())
-            return {};
-        const QString inside = QString::fromLocal8Bit(RunOnDisplay("xwininfo", {"-tree", "-id", panelId}));
-        for (const QRegularExpressionMatch &match : icon.globalMatch(inside))
-            if (match.captured(2).toInt() <= 64)
-                return match.captured(1);
-        return {};
-    }
-
-    // A click on the tray icon (left, or right with `button` 3); true once
-    // its menu is up.
-    bool OpenTrayMenu(TProgram &program, int button = 1)
-    {
-        QString icon;
-        if (!Eventually([&] { return !(icon = TrayIcon()).isEmpty(); }, 15000))
-            return false;
-        const QImage before = Screenshot();
-        PointerTo(Geometry(icon).center());
-        XDo({"click", QString::number(button)});
-        // Up once it has drawn itself.
-        return program.WaitForLine("jbx.events: tray menu", 10000) &&
-               Eventually([&] { return Screenshot() != before; });
-    }
 
     // What the program shows on the desktop: its note and list windows by
     // place and size, in order of place, and last the toolbar's (empty when

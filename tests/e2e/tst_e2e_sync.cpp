@@ -1,8 +1,10 @@
 // Two installed programs, each in a folder of its own as on two computers,
 // sync through a real Radicale server on a private X display: what the user
-// types in a note of one shows in the other after a round, both ways, and a
-// new start of either finds the same tasks, none doubled.
+// types in a note of one shows in the other after a round, both ways, also
+// over TLS, and a new start of either (after a signal, the tray menu's Exit
+// or a crash) finds the same tasks, none doubled, none lost.
 
+#include "base/TextCodec.h"
 #include "e2e/TE2eTest.h"
 #include "e2e/TProgram.h"
 #include "model/TTask.h"
@@ -14,6 +16,7 @@
 #include <QFile>
 #include <QTest>
 #include <csignal>
+#include <memory>
 
 namespace {
 constexpr QRect KNote(200, 150, 260, 180);
@@ -23,24 +26,54 @@ class TstE2eSync : public TE2eTest {
     Q_OBJECT
 
     TRadicale FServer;
+    int FCollections = 0;
+    QString FCollection; // the test case's task list, on each server
 
-    // The settings of a folder that syncs with the test's server, its
-    // password printed by a command from a file beside it.
-    QString WriteSyncSettings(const QString &folder)
+    // The settings of a folder that syncs with this server's task list of
+    // the test case, its password printed by a command from a file beside
+    // it, and the server's certificate named when it speaks TLS.
+    QString WriteSyncSettings(const QString &folder, const TRadicale &server)
     {
         QFile password(folder + QStringLiteral("/password"));
-        if (!password.open(QIODevice::WriteOnly) || password.write(FServer.Password().toUtf8() + '\n') < 0)
+        if (!password.open(QIODevice::WriteOnly) || password.write(server.Password().toUtf8() + '\n') < 0)
             return QStringLiteral("cannot write ") + password.fileName();
         QFile ini(folder + QStringLiteral("/Jotterbox.ini"));
         if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return QStringLiteral("cannot write ") + ini.fileName();
-        const QString text =
-            QStringLiteral("[User Interface]\r\nShowTips=0\r\nShowToolBar=0\r\n"
-                           "[Sync]\r\nEnabled=1\r\nUrl=%1\r\nUser=%2\r\n"
-                           "PasswordCommand=cat '%3'\r\n")
-                .arg(FServer.Url(QStringLiteral("tasks")).toString(), FServer.User(), password.fileName());
+        QString text = QStringLiteral("[User Interface]\r\nShowTips=0\r\nShowToolBar=0\r\n"
+                                      "[Sync]\r\nEnabled=1\r\nUrl=%1\r\nUser=%2\r\n"
+                                      "PasswordCommand=cat '%3'\r\n")
+                           .arg(server.Url(FCollection).toString(), server.User(), password.fileName());
+        if (server.Tls())
+            text += QStringLiteral("CaFile=%1\r\n").arg(server.CaFile());
         ini.write(text.toUtf8());
         return {};
+    }
+
+    // A second folder as on another computer, with a runtime folder of its
+    // own; the environment to start its program in.
+    QProcessEnvironment SecondFolder(const QString &folder, const TRadicale &server)
+    {
+        const QString runtime = folder + QStringLiteral("-runtime");
+        if (!MakeRuntimeFolder(runtime) || !InstallProgram(folder).isEmpty() ||
+            !WriteSyncSettings(folder, server).isEmpty())
+            return {};
+        QProcessEnvironment environment = Environment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        return environment;
+    }
+
+    // The tasks' texts in a folder's data file, sorted.
+    static QStringList TextsIn(const QString &folder)
+    {
+        TUserInfo settings(folder + u'/');
+        TTaskList tasks(settings);
+        tasks.LoadFromFile(folder + QStringLiteral("/Jotterbox.dat"));
+        QStringList texts;
+        for (const TTask *task : tasks.Tasks())
+            texts << DecodeText(task->Text);
+        texts.sort();
+        return texts;
     }
 
     // Waits for the program's `count`-th line of a round's end that begins
@@ -51,9 +84,21 @@ class TstE2eSync : public TE2eTest {
         return Eventually([&] { return program.Output().count(line) >= count; }, 30000);
     }
 
+    // `Jotterbox --sync-now` from the command line, to the running program
+    // of this test case's folder; whether it was delivered.
+    bool SyncNow()
+    {
+        QProcess command;
+        command.setProcessEnvironment(Environment());
+        command.start(Path(QStringLiteral("Jotterbox")), {QStringLiteral("--sync-now")});
+        return command.waitForFinished(20000) && command.exitStatus() == QProcess::NormalExit &&
+               command.exitCode() == 0;
+    }
+
     // Clicks into the note `id` and types at the end of its text.
     QString TypeInto(const QString &id, const QString &text)
     {
+        XDo({"windowraise", id}); // over another program's note in the same place
         PointerTo(KNote.topLeft() + QPoint(120, 100));
         XDo({"click", "1"});
         if (!Eventually([&] { return XDo({"getwindowfocus"}) == id; }))
@@ -70,33 +115,30 @@ private slots:
             QSKIP("radicale is not installed (./x setup installs it)");
         if (!FServer.Running())
             QVERIFY2(FServer.Start(), qPrintable(FServer.Error()));
-        QVERIFY(FServer.CreateTaskList(QStringLiteral("tasks")));
+        FCollection = QStringLiteral("tasks%1").arg(++FCollections);
+        QVERIFY(FServer.CreateTaskList(FCollection));
     }
 
     void typedTextTravelsBetweenTwoRunningPrograms()
     {
         // Computer A: one task, its note open. Computer B: nothing yet.
         QVERIFY2(InstallFresh().isEmpty(), "install failed");
-        QVERIFY2(WriteSyncSettings(FFolder).isEmpty(), "settings");
+        QVERIFY2(WriteSyncSettings(FFolder, FServer).isEmpty(), "settings");
         WriteDataFile([](TTaskList &tasks) {
             TTask *task = tasks.AddNewTask();
             task->Text = "Shopping list";
             OpenNoteAt(*task, KNote);
         });
         const QString folderB = FDir->filePath(QStringLiteral("B"));
-        const QString runtimeB = FDir->filePath(QStringLiteral("runtimeB"));
-        QVERIFY(MakeRuntimeFolder(runtimeB));
-        QVERIFY2(InstallProgram(folderB).isEmpty(), "install of B failed");
-        QVERIFY2(WriteSyncSettings(folderB).isEmpty(), "settings of B");
-        QProcessEnvironment environmentB = Environment();
-        environmentB.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeB);
+        const QProcessEnvironment environmentB = SecondFolder(folderB, FServer);
+        QVERIFY2(!environmentB.isEmpty(), "install of B failed");
 
         TProgram a(FFolder, Environment());
         QString why;
         const QString noteA = Started(a, &why);
         QVERIFY2(!noteA.isEmpty(), qPrintable(why));
         QVERIFY2(RoundSays(a, "1 sent, 0 received"), qPrintable(a.Output()));
-        QCOMPARE(FServer.StoredItems(QStringLiteral("tasks")).size(), 1);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), 1);
 
         // Typed in A: a round a few seconds later sends it.
         QVERIFY2(TypeInto(noteA, QStringLiteral(", eggs")).isEmpty(), qPrintable(a.Output()));
@@ -117,11 +159,7 @@ private slots:
         // Typed in B, fetched by A when asked from the command line.
         QVERIFY2(TypeInto(noteB, QStringLiteral(", bread")).isEmpty(), qPrintable(b.Output()));
         QVERIFY2(RoundSays(b, "1 sent, 0 received"), qPrintable(b.Output()));
-        QProcess command;
-        command.setProcessEnvironment(Environment());
-        command.start(Path(QStringLiteral("Jotterbox")), {QStringLiteral("--sync-now")});
-        QVERIFY(command.waitForFinished(20000));
-        QCOMPARE(command.exitCode(), 0);
+        QVERIFY(SyncNow());
         QVERIFY2(RoundSays(a, "0 sent, 1 received"), qPrintable(a.Output()));
 
         // Both end; each file holds the text typed on both sides.
@@ -141,7 +179,116 @@ private slots:
         again.Start();
         QVERIFY2(RoundSays(again, "0 sent, 0 received"), qPrintable(again.Output()));
         QCOMPARE(again.Stop(SIGTERM), 0);
-        QCOMPARE(FServer.StoredItems(QStringLiteral("tasks")).size(), 1);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), 1);
+    }
+
+    // Over TLS, with the server's own certificate named: a text typed in A
+    // reaches B; A ends from its tray menu and starts again with its tasks
+    // each there once, no conflicting copy made, and an edit made in B
+    // meanwhile reaches it.
+    void afterAnExitOverTlsNothingDoublesAndEditsGoOn()
+    {
+        TRadicale server;
+        QVERIFY2(server.Start(true), qPrintable(server.Error()));
+        QVERIFY2(server.CreateTaskList(FCollection), qPrintable(server.Error()));
+        QVERIFY2(InstallFresh().isEmpty(), "install failed");
+        QVERIFY2(WriteSyncSettings(FFolder, server).isEmpty(), "settings");
+        WriteDataFile([](TTaskList &tasks) {
+            TTask *task = tasks.AddNewTask();
+            task->Text = "Shopping list";
+            OpenNoteAt(*task, KNote);
+            tasks.AddNewTask()->Text = "Call the dentist";
+            tasks.AddNewTask()->Text = "Pay the rent";
+        });
+        const QString folderB = FDir->filePath(QStringLiteral("B"));
+        const QProcessEnvironment environmentB = SecondFolder(folderB, server);
+        QVERIFY2(!environmentB.isEmpty(), "install of B failed");
+
+        auto a = std::make_unique<TProgram>(FFolder, Environment());
+        QString why;
+        const QString noteA = Started(*a, &why);
+        QVERIFY2(!noteA.isEmpty(), qPrintable(why));
+        QVERIFY2(RoundSays(*a, "3 sent, 0 received"), qPrintable(a->Output()));
+        QVERIFY2(TypeInto(noteA, QStringLiteral(", eggs")).isEmpty(), qPrintable(a->Output()));
+        QVERIFY2(RoundSays(*a, "1 sent, 0 received"), qPrintable(a->Output()));
+
+        TProgram b(folderB, environmentB);
+        const QString noteB = Started(b, &why);
+        QVERIFY2(!noteB.isEmpty(), qPrintable(why));
+        QVERIFY2(RoundSays(b, "0 sent, 3 received"), qPrintable(b.Output()));
+
+        // A ends as a user ends it, and starts again: nothing to send or
+        // receive, nothing doubled.
+        QVERIFY2(OpenTrayMenu(*a), qPrintable("no tray menu; output:\n" + a->Output()));
+        XDo({"key", "x"}); // E&xit
+        QVERIFY2(a->Process().waitForFinished(10000), "Exit did not end the program");
+        QCOMPARE(a->Process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(a->Process().exitCode(), 0);
+        const QStringList typed{QStringLiteral("Call the dentist"), QStringLiteral("Pay the rent"),
+                                QStringLiteral("Shopping list, eggs")};
+        QCOMPARE(TextsIn(FFolder), typed);
+        a = std::make_unique<TProgram>(FFolder, Environment());
+        QVERIFY2(!Started(*a, &why).isEmpty(), qPrintable(why));
+        QVERIFY2(RoundSays(*a, "0 sent, 0 received, 0 deleted on the server, 0 deleted here, 0 conflicts"),
+                 qPrintable(a->Output()));
+
+        // Typed in B now, fetched by A when asked from the command line.
+        QVERIFY2(TypeInto(noteB, QStringLiteral(", bread")).isEmpty(), qPrintable(b.Output()));
+        QVERIFY2(RoundSays(b, "1 sent, 0 received"), qPrintable(b.Output()));
+        QVERIFY(SyncNow());
+        QVERIFY2(RoundSays(*a, "0 sent, 1 received, 0 deleted on the server, 0 deleted here, 0 conflicts"),
+                 qPrintable(a->Output()));
+
+        QCOMPARE(a->Stop(SIGTERM), 0);
+        QCOMPARE(b.Stop(SIGTERM), 0);
+        const QStringList both{QStringLiteral("Call the dentist"), QStringLiteral("Pay the rent"),
+                               QStringLiteral("Shopping list, eggs, bread")};
+        QCOMPARE(TextsIn(FFolder), both);
+        QCOMPARE(TextsIn(folderB), both);
+        QCOMPARE(server.StoredItems(FCollection).size(), 3);
+    }
+
+    // The program is killed right after a round that brought a new task and
+    // an edit from another client, before its data file was saved: the
+    // next start brings them again, and neither deletes the new task on
+    // the server nor sends the old text back over the edit.
+    void aCrashAfterARoundUndoesNothingOnTheServer()
+    {
+        QVERIFY2(InstallFresh().isEmpty(), "install failed");
+        QVERIFY2(WriteSyncSettings(FFolder, FServer).isEmpty(), "settings");
+        WriteDataFile([](TTaskList &tasks) { tasks.AddNewTask()->Text = "Edit me"; });
+        auto a = std::make_unique<TProgram>(FFolder, Environment());
+        a->Start();
+        QVERIFY2(RoundSays(*a, "1 sent, 0 received"), qPrintable(a->Output()));
+
+        // Another client adds a task and edits the one there.
+        const QString collection = FServer.Url(FCollection).path();
+        const QStringList items = FServer.StoredItems(FCollection);
+        QCOMPARE(items.size(), 1);
+        QByteArray edited = FServer.StoredItem(FCollection, items[0]);
+        QVERIFY(edited.contains("Edit me"));
+        edited.replace("Edit me", "Edited elsewhere");
+        QCOMPARE(
+            FServer.Send("PUT", collection + items[0], edited, {{"Content-Type", "text/calendar"}}) / 100, 2);
+        const QByteArray added = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\n"
+                                 "BEGIN:VTODO\r\nUID:other-1\r\nDTSTAMP:20261201T100000Z\r\n"
+                                 "SUMMARY:Added elsewhere\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+        QCOMPARE(FServer.Send("PUT", collection + "other-1.ics", added, {{"Content-Type", "text/calendar"}}),
+                 201);
+
+        QVERIFY(SyncNow());
+        QVERIFY2(RoundSays(*a, "0 sent, 2 received"), qPrintable(a->Output()));
+        a->Stop(SIGKILL);
+
+        const QStringList expected{QStringLiteral("Added elsewhere"), QStringLiteral("Edited elsewhere")};
+        a = std::make_unique<TProgram>(FFolder, Environment());
+        a->Start();
+        QVERIFY2(RoundSays(*a, "0 sent, 2 received, 0 deleted on the server, 0 deleted here, 0 conflicts"),
+                 qPrintable(a->Output()));
+        QCOMPARE(a->Stop(SIGTERM), 0);
+        QCOMPARE(TextsIn(FFolder), expected);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), 2);
+        QVERIFY(FServer.StoredItem(FCollection, items[0]).contains("Edited elsewhere"));
     }
 };
 

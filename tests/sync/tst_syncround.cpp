@@ -1,21 +1,26 @@
 // Two program folders sync through a real Radicale server: what one does to
 // its tasks, the other sees after a round, field by field, and nothing is
 // lost on the way (conflicts, deletions, a lost state, a user who types
-// during a round, a server that fails).
+// during a round, a server that fails before or during a round).
 #include "base/Clock.h"
 #include "base/TextCodec.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
 #include "settings/TUserInfo.h"
+#include "support/FaultyProxy.h"
 #include "support/SyncMachine.h"
 #include "support/TRadicale.h"
 #include "support/TestTasks.h"
 #include "sync/TSyncRound.h"
 #include "sync/VTodo.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+#include <memory>
 
 class TstSyncRound : public QObject {
     Q_OBJECT
@@ -256,6 +261,194 @@ private slots:
         a.Options.Url = FServer.Url(FCollection); // the port may differ after a restart
         a.State.BelongTo(a.Options.Url.toString(), a.Options.User);
         QCOMPARE(a.Round().Uploaded, 1);
+    }
+
+    // The server goes away while a round is sending two hundred new
+    // tasks: the round says so and changes nothing here, the state it
+    // leaves knows which tasks went, and once the server is back the next
+    // round sends the rest: each task once on the server, and on the other
+    // machine.
+    void theServerStoppingMidRoundLosesAndDoublesNothing()
+    {
+        constexpr int KTasks = 200;
+        constexpr int KSentBeforeStop = 20;
+        TSyncMachine a(FServer, FCollection), b(FServer, FCollection);
+        for (int i = 0; i < KTasks; ++i)
+            a.Add("Task " + QByteArray::number(i));
+        const QStringList texts = a.Texts();
+
+        // The round as the program runs it, on a thread of its own.
+        TCalDavClient client(a.Options);
+        const TSyncSnapshot snapshot = TSyncSnapshot::Take(a.List, a.Settings, TClock::Now());
+        TSyncOutcome outcome;
+        std::unique_ptr<QThread> round(
+            QThread::create([&] { outcome = RunSyncRound(client, snapshot, a.State, false); }));
+        round->start();
+        // Polled without a verdict in between: the thread must end before
+        // the test may.
+        const QDeadlineTimer deadline(60000);
+        while (FServer.StoredItems(FCollection).size() < KSentBeforeStop && !round->isFinished() &&
+               !deadline.hasExpired())
+            QTest::qWait(10);
+        FServer.Stop();
+        QVERIFY(round->wait(QDeadlineTimer(60000)));
+        QCOMPARE(outcome.Result, TSyncOutcome::Failed);
+        QVERIFY2(outcome.Failure.Failure == TDavResult::NoServer, qPrintable(outcome.Failure.Message));
+        QVERIFY(!outcome.Failure.Message.isEmpty());
+
+        const TSyncApplied applied = ApplySyncOutcome(a.List, snapshot, outcome);
+        QCOMPARE(applied.Added.size() + applied.Updated.size() + applied.Removed.size(), size_t(0));
+        QCOMPARE(a.Texts(), texts);
+
+        // The state: an entry for every item the server took (the one whose
+        // answer was lost too), each for a task of its own, none for an item
+        // the server does not have unless its version is unknown; no token,
+        // since not everything was sent.
+        const QStringList stored = FServer.StoredItems(FCollection);
+        QVERIFY2(stored.size() >= KSentBeforeStop && stored.size() < KTasks, qPrintable(stored.join(u' ')));
+        a.State = outcome.State;
+        QVERIFY(a.State.SyncToken.isEmpty());
+        QSet<QString> names;
+        QSet<QPair<TDateTime, int>> keys;
+        for (const TSyncEntry &entry : a.State.Entries) {
+            const QString name = entry.Href.section(u'/', -1);
+            names.insert(name);
+            keys.insert({entry.Key, entry.Ordinal});
+            QVERIFY2(stored.contains(name) || entry.ETag.isEmpty(), qPrintable(name));
+        }
+        QCOMPARE(names.size(), int(a.State.Entries.size()));
+        QCOMPARE(keys.size(), int(a.State.Entries.size()));
+        for (const QString &name : stored)
+            QVERIFY2(names.contains(name), qPrintable(name));
+        QVERIFY(a.State.Entries.size() <= size_t(stored.size()) + 1);
+        TSyncState kept;
+        QVERIFY(kept.FromBytes(a.State.ToBytes()));
+        QCOMPARE(kept.Entries.size(), a.State.Entries.size());
+
+        QVERIFY2(FServer.Start(), qPrintable(FServer.Error()));
+        for (TSyncMachine *machine : {&a, &b}) {
+            machine->Options.Url = FServer.Url(FCollection); // the port may differ after a restart
+            machine->State.BelongTo(machine->Options.Url.toString(), machine->Options.User);
+        }
+        TSyncOutcome got = a.Round();
+        QCOMPARE(got.Result, TSyncOutcome::Done);
+        QCOMPARE(got.Conflicts, 0);
+        QCOMPARE(a.Texts(), texts);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), KTasks);
+        got = a.Round();
+        QCOMPARE(got.Uploaded + got.Downloaded, 0);
+        got = b.Round();
+        QCOMPARE(got.Downloaded, KTasks);
+        QCOMPARE(b.Texts(), texts);
+    }
+
+    // The server fails one PUT in the middle of a round, of a new task or
+    // of an edit, before writing the item or after: the round stops and
+    // says so, nothing here changes, and the next round sends what was
+    // left, making neither a double nor a conflicting copy.
+    void aPutFailingMidRoundLosesNothing_data()
+    {
+        QTest::addColumn<bool>("edits");   // the round sends edits, not new tasks
+        QTest::addColumn<bool>("written"); // the server wrote the item before the 500
+        QTest::newRow("new tasks, refused") << false << false;
+        QTest::newRow("new tasks, written") << false << true;
+        QTest::newRow("edits, refused") << true << false;
+        QTest::newRow("edits, written") << true << true;
+    }
+    void aPutFailingMidRoundLosesNothing()
+    {
+        QFETCH(bool, edits);
+        QFETCH(bool, written);
+        constexpr int KTasks = 8;
+        constexpr int KFailing = 4; // the round's PUT that fails
+        TFaultyProxy proxy(FServer.Port());
+        proxy.Answer = "HTTP/1.1 500 Internal Server Error\r\nContent-Type: text/plain\r\n"
+                       "Content-Length: 4\r\n\r\noops";
+        proxy.ServerSeesThem = written;
+        TSyncMachine a(FServer, FCollection), b(FServer, FCollection);
+        a.Options.Url = proxy.Through(a.Options.Url);
+        a.State.BelongTo(a.Options.Url.toString(), a.Options.User);
+        for (int i = 0; i < KTasks; ++i)
+            a.Add("Task " + QByteArray::number(i));
+        if (edits) {
+            QCOMPARE(a.Round().Uploaded, KTasks);
+            QCOMPARE(b.Round().Downloaded, KTasks);
+            for (TTask *task : a.List.Tasks()) {
+                task->Text += ", edited";
+                task->Modified = TClock::Now();
+            }
+        }
+        const QStringList texts = a.Texts();
+
+        proxy.FailingPuts = {proxy.Puts + KFailing};
+        TSyncOutcome got = a.Round();
+        QCOMPARE(got.Result, TSyncOutcome::Failed);
+        QCOMPARE(got.Failure.Failure, TDavResult::ServerError);
+        QCOMPARE(got.Failure.HttpStatus, 500);
+        QVERIFY(!got.Failure.Message.isEmpty());
+        QCOMPARE(got.Uploaded, KFailing - 1);
+        QCOMPARE(a.Texts(), texts);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), edits ? KTasks : KFailing - (written ? 0 : 1));
+
+        proxy.FailingPuts.clear();
+        got = a.Round();
+        QCOMPARE(got.Result, TSyncOutcome::Done);
+        QCOMPARE(got.Conflicts, 0);
+        QCOMPARE(got.Uploaded, KTasks - KFailing + (written ? 0 : 1));
+        QCOMPARE(a.Texts(), texts);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), KTasks);
+        got = b.Round();
+        QCOMPARE(got.Conflicts, 0);
+        QCOMPARE(b.Texts(), texts);
+        got = a.Round();
+        QCOMPARE(got.Uploaded + got.Downloaded, 0);
+    }
+
+    // Changed on both sides, the newer version here: the server's text is
+    // kept as a conflicting copy, and the round's PUT of the copy or of the
+    // task itself fails, before the server wrote it or after. Nothing is
+    // lost, and the next round makes no second copy.
+    void aConflictingCopyIsMadeOnceWhateverPutFails_data()
+    {
+        QTest::addColumn<int>("failing");  // the round's PUT that fails: the copy's first
+        QTest::addColumn<bool>("written"); // the server wrote the item before the 500
+        QTest::newRow("the copy's, refused") << 1 << false;
+        QTest::newRow("the copy's, written") << 1 << true;
+        QTest::newRow("the task's, refused") << 2 << false;
+        QTest::newRow("the task's, written") << 2 << true;
+    }
+    void aConflictingCopyIsMadeOnceWhateverPutFails()
+    {
+        QFETCH(int, failing);
+        QFETCH(bool, written);
+        TFaultyProxy proxy(FServer.Port());
+        proxy.Answer = "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n";
+        proxy.ServerSeesThem = written;
+        TSyncMachine a(FServer, FCollection), b(FServer, FCollection);
+        a.Options.Url = proxy.Through(a.Options.Url);
+        a.State.BelongTo(a.Options.Url.toString(), a.Options.User);
+        a.Add("Buy milk");
+        a.Round();
+        b.Round();
+        b.List.GetTask(0)->Text = "Buy oat milk";
+        b.List.GetTask(0)->Modified = TClock::Now();
+        b.Round();
+        TClock::Advance(60000);
+        a.List.GetTask(0)->Text = "Buy milk and bread";
+        a.List.GetTask(0)->Modified = TClock::Now(); // the newer one
+
+        proxy.FailingPuts = {proxy.Puts + failing};
+        TSyncOutcome got = a.Round();
+        QCOMPARE(got.Result, TSyncOutcome::Failed);
+        proxy.FailingPuts.clear();
+        got = a.Round();
+        QCOMPARE(got.Result, TSyncOutcome::Done);
+        const QStringList expected{QStringLiteral("Buy milk and bread"),
+                                   QStringLiteral("Conflicting copy: Buy oat milk")};
+        QCOMPARE(a.Texts(), expected);
+        b.Round();
+        QCOMPARE(b.Texts(), expected);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), 2);
     }
 
     // jbxtool sync FOLDER: one round for a folder whose program is not
