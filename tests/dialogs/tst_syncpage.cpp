@@ -160,6 +160,22 @@ private slots:
         QCOMPARE(Stored(key), QStringLiteral("changed elsewhere"));
         QCOMPARE(stored.size(), 1);
 
+        // The box holds the stored password as dots once the keyring has
+        // answered; Cancel keeps nothing of it. Emptied by the user, OK
+        // removes it from the keyring.
+        options.show();
+        QTRY_COMPARE(password->text(), QStringLiteral("changed elsewhere"));
+        options.reject();
+        QVERIFY(password->text().isEmpty());
+        options.show();
+        QTRY_COMPARE(password->text(), QStringLiteral("changed elsewhere"));
+        password->selectAll();
+        QTest::keyClick(password, Qt::Key_Backspace);
+        QCOMPARE(password->placeholderText(), QStringLiteral("Removed on OK"));
+        QTest::mouseClick(Find<QPushButton>(options, "BtnOK"), Qt::LeftButton);
+        QTRY_COMPARE(Stored(key), QStringLiteral("(none)"));
+        QCOMPARE(stored.size(), 1);
+
         // An account with nothing stored says nothing; without a keyring the
         // box cannot be typed in.
         s.SyncUser = QStringLiteral("carol");
