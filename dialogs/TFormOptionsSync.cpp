@@ -124,15 +124,29 @@ void TFormOptions::StoreSyncPassword(const TSyncPasswordPlan &plan)
         removeOld();
         return;
     }
-    keyring->Write(plan.WriteKey, plan.Password, keyring, [self, removeOld](bool ok, const QString &error) {
-        if (ok)
-            removeOld();
-        if (!self)
+    const auto write = [self, keyring, removeOld, key = plan.WriteKey](const QString &password) {
+        if (!keyring)
             return;
+        keyring->Write(key, password, keyring, [self, removeOld](bool ok, const QString &error) {
+            if (ok)
+                removeOld();
+            if (!self)
+                return;
+            if (ok)
+                emit self->SyncPasswordStored();
+            else
+                Dialogs().ErrorBox(tr("The sync password was not stored: %1").arg(error));
+        });
+    };
+    if (plan.CopyFrom.isEmpty()) {
+        write(plan.Password);
+        return;
+    }
+    // Nothing under the old key (or a keyring that would not give it out):
+    // nothing to move, and the old entry, if any, stays.
+    keyring->Read(plan.CopyFrom, keyring, [write](bool ok, const QString &password, const QString &) {
         if (ok)
-            emit self->SyncPasswordStored();
-        else
-            Dialogs().ErrorBox(tr("The sync password was not stored: %1").arg(error));
+            write(password);
     });
 }
 
