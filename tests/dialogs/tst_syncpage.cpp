@@ -4,13 +4,13 @@
 // against a real Radicale server, "Sync now" and the last round's line.
 
 #include "DialogsFixture.h"
-#include "SecretService.h"
 #include "base/DateTime.h"
 #include "controls/TAppCommands.h"
 #include "dialogs/TFormOptions.h"
 #include "platform/Fonts.h"
 #include "platform/TKeyring.h"
 #include "settings/TUserInfo.h"
+#include "support/SecretService.h"
 #include "support/TRadicale.h"
 #include "sync/TCalDavClient.h"
 #include "sync/TSyncStatus.h"

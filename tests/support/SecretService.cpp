@@ -1,4 +1,4 @@
-#include "SecretService.h"
+#include "support/SecretService.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
