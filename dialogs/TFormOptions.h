@@ -87,8 +87,9 @@ public:
 signals:
     // The help button was pressed: the program's help should open.
     void HelpRequested();
-    // A password typed on the Sync page is in the keyring now (OK writes it
-    // after the dialog closed): a round may read it.
+    // A password from the Sync page is in the keyring now, typed or taken
+    // along to a changed account (OK writes it after the dialog closed): a
+    // round may read it.
     void SyncPasswordStored();
 
 protected:
