@@ -47,6 +47,8 @@ void TFormOptions::setVisible(bool visible)
     // left the dialog.
     if (visible && FShownBefore)
         setAttribute(Qt::WA_Moved, true);
+    if (!visible && EditSyncPassword)
+        ClearSyncPassword();
     TLazyDialog::setVisible(visible);
 }
 

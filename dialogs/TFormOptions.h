@@ -20,6 +20,7 @@ class TConnectionTest;
 class TKeyring;
 class TSkinPreview;
 class TSyncStatus;
+struct TSyncPasswordPlan;
 struct TAppCommands;
 
 // The options dialog: edits the preferences of the settings object in
@@ -68,6 +69,9 @@ public:
     // command's, else the keyring's.
     void BtnSyncTestClick();
     void BtnSyncNowClick();
+    // The user changed the password box: emptying a stored password says
+    // that OK removes it from the keyring.
+    void EditSyncPasswordEdited(const QString &text);
     void SyncStatusChange();
     // The skin list's selection changed; `selected` false for a deselected
     // item. Fails (EJbxError) when a preview picture cannot be read.
@@ -83,8 +87,9 @@ public:
 signals:
     // The help button was pressed: the program's help should open.
     void HelpRequested();
-    // A password typed on the Sync page is in the keyring now (OK writes it
-    // after the dialog closed): a round may read it.
+    // A password from the Sync page is in the keyring now, typed or taken
+    // along to a changed account (OK writes it after the dialog closed): a
+    // round may read it.
     void SyncPasswordStored();
 
 protected:
@@ -168,6 +173,11 @@ private:
     void CreateSyncPage();
     void LoadSyncPage();
     void SaveSyncPage();
+    // Does to the keyring what confirming the page asks, after the dialog
+    // closed; says what failed.
+    void StoreSyncPassword(const TSyncPasswordPlan &plan);
+    // Empties the password box: nothing of it stays in a hidden dialog.
+    void ClearSyncPassword();
     void ShowSyncTestResult(bool ok, const QString &message);
     std::array<QLabel *, 5> ColorPanels() const;
     void SetPanelColor(int index, qint32 color);
@@ -187,4 +197,6 @@ private:
     TConnectionTest *FConnectionTest = nullptr;
     // Each showing counts up: a keyring answer for an earlier one is old.
     int FShowing = 0;
+    // The password box holds the keyring's password of the account shown.
+    bool FSyncPasswordFilled = false;
 };

@@ -496,6 +496,7 @@ void TFormOptions::CreateSyncPage()
     TSSync->setLayout(page);
 
     connect(BtnSelectCaFile, &QPushButton::clicked, this, &TFormOptions::BtnSelectCaFileClick);
+    connect(EditSyncPassword, &QLineEdit::textEdited, this, &TFormOptions::EditSyncPasswordEdited);
     connect(BtnSyncTest, &QPushButton::clicked, this, &TFormOptions::BtnSyncTestClick);
     connect(BtnSyncNow, &QPushButton::clicked, this, &TFormOptions::BtnSyncNowClick);
 }

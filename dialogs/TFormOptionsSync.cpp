@@ -6,6 +6,7 @@
 
 #include "base/DateTime.h"
 #include "controls/TAppCommands.h"
+#include "dialogs/SyncPasswordPlan.h"
 #include "dialogs/TConnectionTest.h"
 #include "model/UnitGlobalData.h"
 #include "platform/Dialogs.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QUrl>
@@ -54,23 +56,29 @@ void TFormOptions::LoadSyncPage()
     EditSyncCaFile->setText(settings.SyncCaFile);
     EditSyncInterval->setValue(settings.SyncIntervalMinutes);
 
-    // The password is never shown: the box starts empty, and says so when
-    // the keyring holds one. Asking the keyring may make it ask the user to
-    // unlock it, so only for an account that is set up.
-    const int showing = ++FShowing;
-    EditSyncPassword->clear();
+    // The box starts empty and is filled, as dots, with the keyring's
+    // password when it answers, unless the user has typed meanwhile: kept,
+    // it stays; emptied, OK removes it. Asking the keyring may make it ask
+    // the user to unlock it, so only for an account that is set up.
+    ClearSyncPassword();
+    const int showing = FShowing;
     EditSyncPassword->setEnabled(FKeyring);
     EditSyncPassword->setPlaceholderText(FKeyring ? QString() : tr("No keyring"));
     EditSyncPassword->setToolTip(FKeyring ? QString()
                                           : tr("No keyring is running here: use a password command."));
     if (FKeyring && !settings.SyncUrl.isEmpty())
         FKeyring->Read(TKeyring::Key(settings.SyncUser, settings.SyncUrl), this,
-                       [this, showing](bool ok, const QString &, const QString &) {
+                       [this, showing](bool ok, const QString &password, const QString &) {
                            if (!ok || showing != FShowing)
                                return;
                            EditSyncPassword->setPlaceholderText(tr("Stored"));
                            EditSyncPassword->setToolTip(
-                               tr("A password is stored in the keyring; type a new one to replace it."));
+                               tr("A password is stored in the keyring; type a new one to replace it, or "
+                                  "empty the box to remove it."));
+                           if (!EditSyncPassword->text().isEmpty() || EditSyncPassword->isModified())
+                               return; // typed meanwhile: that one counts
+                           EditSyncPassword->setText(password);
+                           FSyncPasswordFilled = true;
                        });
     if (!FConnectionTest || !FConnectionTest->Running())
         Say(LabelSyncTest, QString());
@@ -80,6 +88,8 @@ void TFormOptions::LoadSyncPage()
 void TFormOptions::SaveSyncPage()
 {
     TUserInfo &settings = UserInfo();
+    const QString oldKey =
+        settings.SyncUrl.isEmpty() ? QString() : TKeyring::Key(settings.SyncUser, settings.SyncUrl);
     settings.SyncEnabled = CBSyncEnabled->isChecked();
     settings.SyncUrl = EditSyncUrl->text().trimmed();
     settings.SyncUser = EditSyncUser->text().trimmed();
@@ -87,19 +97,71 @@ void TFormOptions::SaveSyncPage()
     settings.SyncCaFile = EditSyncCaFile->text().trimmed();
     settings.SyncIntervalMinutes = EditSyncInterval->value();
 
-    // Only a password the user typed is written; the box is emptied so it
-    // is not kept in the dialog either.
-    const QString typed = EditSyncPassword->text();
-    EditSyncPassword->clear();
-    if (typed.isEmpty() || !FKeyring || settings.SyncUrl.isEmpty())
+    const TSyncPasswordPlan plan = PlanSyncPassword(
+        oldKey, settings.SyncUrl.isEmpty() ? QString() : TKeyring::Key(settings.SyncUser, settings.SyncUrl),
+        EditSyncPassword->text(), FSyncPasswordFilled, EditSyncPassword->isModified());
+    ClearSyncPassword(); // not kept in the dialog either
+    if (FKeyring && !plan.Empty())
+        StoreSyncPassword(plan);
+}
+
+void TFormOptions::StoreSyncPassword(const TSyncPasswordPlan &plan)
+{
+    // The dialog has closed by the time the keyring answers, and may be
+    // gone: the keyring's own jobs run on, only the words to the user need
+    // the dialog.
+    const QPointer<TFormOptions> self(this);
+    const QPointer<TKeyring> keyring(FKeyring);
+    const auto removeOld = [self, keyring, key = plan.RemoveKey] {
+        if (key.isEmpty() || !keyring)
+            return;
+        keyring->Remove(key, keyring, [self](bool ok, const QString &error) {
+            if (!ok && self)
+                Dialogs().ErrorBox(tr("The sync password was not removed from the keyring: %1").arg(error));
+        });
+    };
+    if (plan.WriteKey.isEmpty()) {
+        removeOld();
         return;
-    FKeyring->Write(TKeyring::Key(settings.SyncUser, settings.SyncUrl), typed, this,
-                    [this](bool ok, const QString &error) {
-                        if (ok)
-                            emit SyncPasswordStored();
-                        else
-                            Dialogs().ErrorBox(tr("The sync password was not stored: %1").arg(error));
-                    });
+    }
+    const auto write = [self, keyring, removeOld, key = plan.WriteKey](const QString &password) {
+        if (!keyring)
+            return;
+        keyring->Write(key, password, keyring, [self, removeOld](bool ok, const QString &error) {
+            if (ok)
+                removeOld();
+            if (!self)
+                return;
+            if (ok)
+                emit self->SyncPasswordStored();
+            else
+                Dialogs().ErrorBox(tr("The sync password was not stored: %1").arg(error));
+        });
+    };
+    if (plan.CopyFrom.isEmpty()) {
+        write(plan.Password);
+        return;
+    }
+    // Nothing under the old key (or a keyring that would not give it out):
+    // nothing to move, and the old entry, if any, stays.
+    keyring->Read(plan.CopyFrom, keyring, [write](bool ok, const QString &password, const QString &) {
+        if (ok)
+            write(password);
+    });
+}
+
+void TFormOptions::EditSyncPasswordEdited(const QString &text)
+{
+    if (FSyncPasswordFilled)
+        EditSyncPassword->setPlaceholderText(text.isEmpty() ? tr("Removed on OK") : tr("Stored"));
+}
+
+void TFormOptions::ClearSyncPassword()
+{
+    ++FShowing; // a keyring answer still on its way fills nothing now
+    EditSyncPassword->clear();
+    EditSyncPassword->setModified(false);
+    FSyncPasswordFilled = false;
 }
 
 void TFormOptions::BtnSelectCaFileClick()

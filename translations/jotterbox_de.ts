@@ -675,8 +675,16 @@ Geändert: %2</translation>
         <translation>Gespeichert</translation>
     </message>
     <message>
-        <source>A password is stored in the keyring; type a new one to replace it.</source>
-        <translation>Im Schlüsselbund ist ein Passwort gespeichert; geben Sie ein neues ein, um es zu ersetzen.</translation>
+        <source>A password is stored in the keyring; type a new one to replace it, or empty the box to remove it.</source>
+        <translation>Im Schlüsselbund ist ein Passwort gespeichert; geben Sie ein neues ein, um es zu ersetzen, oder leeren Sie das Feld, um es zu entfernen.</translation>
+    </message>
+    <message>
+        <source>The sync password was not removed from the keyring: %1</source>
+        <translation>Das Passwort für die Synchronisation wurde nicht aus dem Schlüsselbund entfernt: %1</translation>
+    </message>
+    <message>
+        <source>Removed on OK</source>
+        <translation>Wird mit OK entfernt</translation>
     </message>
 </context>
 <context>

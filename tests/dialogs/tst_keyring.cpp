@@ -3,8 +3,8 @@
 // nothing keeping secrets on it) the caller hears so at once, in words that
 // point to the password command.
 
-#include "SecretService.h"
 #include "platform/TKeyring.h"
+#include "support/SecretService.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

@@ -4,13 +4,13 @@
 // against a real Radicale server, "Sync now" and the last round's line.
 
 #include "DialogsFixture.h"
-#include "SecretService.h"
 #include "base/DateTime.h"
 #include "controls/TAppCommands.h"
 #include "dialogs/TFormOptions.h"
 #include "platform/Fonts.h"
 #include "platform/TKeyring.h"
 #include "settings/TUserInfo.h"
+#include "support/SecretService.h"
 #include "support/TRadicale.h"
 #include "sync/TCalDavClient.h"
 #include "sync/TSyncStatus.h"
@@ -63,6 +63,12 @@ class TestSyncPage : public QObject {
     {
         std::optional<bool> done;
         FKeyring.Write(key, password, nullptr, [&done](bool ok, const QString &) { done = ok; });
+        return QTest::qWaitFor([&done] { return done.has_value(); }, 20000) && *done;
+    }
+    bool Forget(const QString &key)
+    {
+        std::optional<bool> done;
+        FKeyring.Remove(key, nullptr, [&done](bool ok, const QString &) { done = ok; });
         return QTest::qWaitFor([&done] { return done.has_value(); }, 20000) && *done;
     }
 
@@ -160,6 +166,22 @@ private slots:
         QCOMPARE(Stored(key), QStringLiteral("changed elsewhere"));
         QCOMPARE(stored.size(), 1);
 
+        // The box holds the stored password as dots once the keyring has
+        // answered; Cancel keeps nothing of it. Emptied by the user, OK
+        // removes it from the keyring.
+        options.show();
+        QTRY_COMPARE(password->text(), QStringLiteral("changed elsewhere"));
+        options.reject();
+        QVERIFY(password->text().isEmpty());
+        options.show();
+        QTRY_COMPARE(password->text(), QStringLiteral("changed elsewhere"));
+        password->selectAll();
+        QTest::keyClick(password, Qt::Key_Backspace);
+        QCOMPARE(password->placeholderText(), QStringLiteral("Removed on OK"));
+        QTest::mouseClick(Find<QPushButton>(options, "BtnOK"), Qt::LeftButton);
+        QTRY_COMPARE(Stored(key), QStringLiteral("(none)"));
+        QCOMPARE(stored.size(), 1);
+
         // An account with nothing stored says nothing; without a keyring the
         // box cannot be typed in.
         s.SyncUser = QStringLiteral("carol");
@@ -171,6 +193,87 @@ private slots:
         options.SetSync(nullptr, nullptr, nullptr);
         options.show();
         QVERIFY(!password->isEnabled());
+    }
+
+    // Confirmed with another server or user, the page takes the password
+    // along to the new account, whether typed, kept as the keyring filled
+    // it, or not yet shown because OK came before the keyring answered; the
+    // old account's entry goes, so no stale secret stays in the keyring.
+    void aChangedAccountTakesItsPasswordAlong_data()
+    {
+        QTest::addColumn<QString>("url");  // confirmed; shown: https://dav.example/old/
+        QTest::addColumn<QString>("user"); // confirmed; shown: "olga"
+        // "kept" after the keyring filled the box, "early" OK before it
+        // answered, "emptied" by the user, or what the user typed
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("atOld"); // the entries afterwards
+        QTest::addColumn<QString>("atNew");
+        const QString url = QStringLiteral("https://dav.example/old/");
+        const QString old = QStringLiteral("old secret");
+        const QString none = QStringLiteral("(none)");
+        QTest::newRow("new user, kept") << url << "nina"
+                                        << "kept" << none << old;
+        QTest::newRow("new URL, kept") << "https://dav.example/new/"
+                                       << "olga"
+                                       << "kept" << none << old;
+        QTest::newRow("new user, typed") << url << "nina"
+                                         << "typed" << none << "typed";
+        QTest::newRow("new URL, OK before the keyring answered") << "https://dav.example/new/"
+                                                                 << "olga"
+                                                                 << "early" << none << old;
+        QTest::newRow("new user, emptied") << url << "nina"
+                                           << "emptied" << none << none;
+        QTest::newRow("same account, typed") << url << "olga"
+                                             << "typed"
+                                             << "typed"
+                                             << "typed";
+        QTest::newRow("same account, OK before the keyring answered") << url << "olga"
+                                                                      << "early" << old << old;
+        QTest::newRow("server emptied: set aside") << ""
+                                                   << "olga"
+                                                   << "kept" << old << "";
+    }
+    void aChangedAccountTakesItsPasswordAlong()
+    {
+        QFETCH(QString, url);
+        QFETCH(QString, user);
+        QFETCH(QString, box);
+        QFETCH(QString, atOld);
+        QFETCH(QString, atNew);
+        if (!FNoKeyring.isEmpty())
+            QSKIP(qPrintable(FNoKeyring));
+        TUserInfo &s = UserInfo();
+        s.SyncUrl = QStringLiteral("https://dav.example/old/");
+        s.SyncUser = QStringLiteral("olga");
+        const QString oldKey = TKeyring::Key(s.SyncUser, s.SyncUrl);
+        const QString newKey = TKeyring::Key(user, url);
+        QVERIFY(Store(oldKey, QStringLiteral("old secret")));
+        if (newKey != oldKey)
+            QVERIFY(Forget(newKey));
+
+        TFormOptions options;
+        QSignalSpy stored(&options, &TFormOptions::SyncPasswordStored);
+        options.SetSync(nullptr, &FKeyring, nullptr);
+        options.show();
+        auto *password = Find<QLineEdit>(options, "EditSyncPassword");
+        if (box != QLatin1String("early"))
+            QTRY_COMPARE(password->text(), QStringLiteral("old secret"));
+        Find<QLineEdit>(options, "EditSyncUrl")->setText(url);
+        Find<QLineEdit>(options, "EditSyncUser")->setText(user);
+        if (box == QLatin1String("emptied") || box == QLatin1String("typed")) {
+            password->selectAll();
+            QTest::keyClick(password, Qt::Key_Backspace);
+        }
+        if (box == QLatin1String("typed"))
+            QTest::keyClicks(password, box);
+        Find<QPushButton>(options, "BtnOK")->click(); // no events: the keyring cannot answer first
+        QVERIFY(password->text().isEmpty());
+
+        if (!url.isEmpty())
+            QTRY_COMPARE(Stored(newKey), atNew);
+        QTRY_COMPARE(Stored(oldKey), atOld);
+        QCOMPARE(stored.size(), int(!url.isEmpty() && atNew != QLatin1String("(none)") &&
+                                    (newKey != oldKey || box == QLatin1String("typed"))));
     }
 
     // "Test connection" asks the real server with what is typed, on a thread

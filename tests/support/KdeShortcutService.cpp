@@ -10,44 +10,22 @@
 #include <QTest>
 
 namespace {
-constexpr int KWaitMs = 15000;
 const QString KService = QStringLiteral("org.kde.kglobalaccel");
-
-void Stop(QProcess &process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(KWaitMs)) {
-        process.kill();
-        process.waitForFinished();
-    }
-}
 } // namespace
 
-TKdeShortcutService::~TKdeShortcutService()
-{
-    Stop(FDaemon);
-    Stop(FBus);
-}
+TKdeShortcutService::~TKdeShortcutService() { TPrivateBus::Stop(FDaemon); } // the bus after it
 
 QString TKdeShortcutService::Start(const QString &folder)
 {
     const QString daemon = QStandardPaths::findExecutable(QStringLiteral("kglobalaccel5"));
     if (daemon.isEmpty())
         return QStringLiteral("kglobalaccel5 is not installed (Debian: libkf5globalaccel-bin)");
-    FBus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                               QStringLiteral("--print-address=1")});
-    QByteArray address;
-    while (!address.contains('\n') && FBus.waitForReadyRead(KWaitMs))
-        address += FBus.readAllStandardOutput();
-    if (!address.contains('\n'))
-        return QStringLiteral("no private D-Bus session: %1").arg(FBus.errorString());
-    FAddress = QString::fromUtf8(address.trimmed());
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address.trimmed());
+    const QString error = FBus.Start();
+    if (!error.isEmpty())
+        return error;
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), FAddress);
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), FBus.Address());
     // It needs no screen to take registrations and report presses.
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder + QStringLiteral("/config"));
@@ -61,13 +39,13 @@ QString TKdeShortcutService::Start(const QString &folder)
         return QStringLiteral("the private D-Bus session cannot be reached");
     const bool up = QTest::qWaitFor(
         [&] { return bus->isServiceRegistered(KService) || FDaemon.state() == QProcess::NotRunning; },
-        KWaitMs);
+        TPrivateBus::WaitMs);
     if (!up || !bus->isServiceRegistered(KService))
         return QStringLiteral("kglobalaccel5 did not come up on the private bus");
     return {};
 }
 
-void TKdeShortcutService::StopDaemon() { Stop(FDaemon); }
+void TKdeShortcutService::StopDaemon() { TPrivateBus::Stop(FDaemon); }
 
 QString TKdeShortcutService::Invoke(const QString &component, const QString &action)
 {

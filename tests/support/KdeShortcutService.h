@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/PrivateBus.h"
+
 #include <QProcess>
 #include <QString>
 
@@ -13,7 +15,7 @@ public:
     // `folder` takes the daemon's settings. Empty, or why the service is not
     // there (the test then skips).
     QString Start(const QString &folder);
-    QString BusAddress() const { return FAddress; }
+    QString BusAddress() const { return FBus.Address(); }
     // The daemon goes away; the bus stays.
     void StopDaemon();
 
@@ -22,7 +24,6 @@ public:
     static QString Invoke(const QString &component, const QString &action);
 
 private:
-    QProcess FBus;
+    TPrivateBus FBus;
     QProcess FDaemon;
-    QString FAddress;
 };

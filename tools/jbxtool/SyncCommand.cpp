@@ -5,11 +5,14 @@
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
 #include "platform/SingleInstance.h"
+#include "platform/TKeyring.h"
 #include "settings/TUserInfo.h"
 #include "sync/PasswordCommand.h"
 #include "sync/TSyncRound.h"
 
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -18,6 +21,33 @@ int Fail(const QString &message)
 {
     std::fprintf(stderr, "jbxtool: %s\n", qPrintable(message));
     return 2;
+}
+
+// A locked keyring may wait for someone to unlock it, who is not there
+// when cron runs this.
+constexpr int KKeyringWaitMs = 20000;
+
+// The password the program keeps in the desktop's keyring for the account.
+// The keyring answers through the event loop: a loop of its own runs here
+// until it has, or for KKeyringWaitMs at most.
+bool KeyringPassword(const QString &key, QString &password, QString &error)
+{
+    TKeyring keyring;
+    QEventLoop loop;
+    bool answered = false, ok = false;
+    keyring.Read(key, nullptr, [&](bool read, const QString &text, const QString &why) {
+        answered = true;
+        ok = read;
+        password = text;
+        error = why;
+        loop.quit();
+    });
+    QTimer::singleShot(KKeyringWaitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (!answered)
+        error = QStringLiteral("the keyring did not answer within %1 seconds; it may be locked.")
+                    .arg(KKeyringWaitMs / 1000);
+    return answered && ok;
 }
 
 } // namespace
@@ -42,9 +72,16 @@ int SyncFolder(const QString &folder, bool allowManyDeletions)
     options.User = settings.SyncUser;
     options.CaFile = settings.SyncCaFile;
     QString error;
-    if (!settings.SyncPasswordCommand.isEmpty() &&
-        !RunPasswordCommand(settings.SyncPasswordCommand, options.Password, error))
-        return Fail(error);
+    if (!settings.SyncPasswordCommand.isEmpty()) {
+        if (!RunPasswordCommand(settings.SyncPasswordCommand, options.Password, error))
+            return Fail(error);
+    } else if (!KeyringPassword(TKeyring::Key(settings.SyncUser, settings.SyncUrl), options.Password,
+                                error)) {
+        return Fail(
+            QStringLiteral("no sync password: %1 (PasswordCommand in [Sync] of %2 names a command that "
+                           "prints it; the program's Sync page stores it in the keyring)")
+                .arg(error, settings.FileName()));
+    }
 
     const QString dataPath = dir + QStringLiteral("Jotterbox.dat");
     TTaskList list(settings);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/PrivateBus.h"
+
 #include <QProcess>
 #include <QString>
 
@@ -18,11 +20,10 @@ public:
     // The keyring daemon on that bus, answering. Empty, or why not (the
     // test then skips).
     QString StartKeyring();
-    QString BusAddress() const { return FAddress; }
+    QString BusAddress() const { return FBus.Address(); }
 
 private:
-    QProcess FBus;
+    TPrivateBus FBus;
     QProcess FDaemon;
     QString FFolder;
-    QString FAddress;
 };

@@ -1,4 +1,4 @@
-#include "SecretService.h"
+#include "support/SecretService.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -8,19 +8,6 @@
 #include <QTest>
 
 namespace {
-constexpr int KWaitMs = 15000;
-
-void Stop(QProcess &process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(KWaitMs)) {
-        process.kill();
-        process.waitForFinished();
-    }
-}
-
 // A session bus that starts nothing by itself.
 const char *const KBusConfig =
     R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
@@ -51,11 +38,7 @@ bool SecretsOnBus(const QString &address)
 }
 } // namespace
 
-TSecretService::~TSecretService()
-{
-    Stop(FDaemon);
-    Stop(FBus);
-}
+TSecretService::~TSecretService() { TPrivateBus::Stop(FDaemon); } // the bus after it
 
 QString TSecretService::StartBus(const QString &folder)
 {
@@ -64,17 +47,7 @@ QString TSecretService::StartBus(const QString &folder)
     if (!config.open(QIODevice::WriteOnly) || config.write(KBusConfig) < 0)
         return QStringLiteral("cannot write %1").arg(config.fileName());
     config.close();
-    FBus.start(QStringLiteral("dbus-daemon"),
-               {QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
-                QStringLiteral("--print-address=1")});
-    QByteArray address;
-    while (!address.contains('\n') && FBus.waitForReadyRead(KWaitMs))
-        address += FBus.readAllStandardOutput();
-    if (!address.contains('\n'))
-        return QStringLiteral("no private D-Bus session: %1").arg(FBus.errorString());
-    FAddress = QString::fromUtf8(address.trimmed());
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address.trimmed());
-    return {};
+    return FBus.Start(config.fileName());
 }
 
 QString TSecretService::StartKeyring()
@@ -86,7 +59,7 @@ QString TSecretService::StartKeyring()
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), FAddress);
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), FBus.Address());
     environment.insert(QStringLiteral("HOME"), FFolder);
     environment.insert(QStringLiteral("XDG_DATA_HOME"), FFolder + QStringLiteral("/data"));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), FFolder + QStringLiteral("/config"));
@@ -97,12 +70,13 @@ QString TSecretService::StartKeyring()
     // The login keyring, made with this password and unlocked by it.
     FDaemon.start(daemon, {QStringLiteral("--foreground"), QStringLiteral("--unlock"),
                            QStringLiteral("--components=secrets")});
-    if (!FDaemon.waitForStarted(KWaitMs))
+    if (!FDaemon.waitForStarted(TPrivateBus::WaitMs))
         return QStringLiteral("gnome-keyring-daemon did not start: %1").arg(FDaemon.errorString());
     FDaemon.write("test-keyring-password");
     FDaemon.closeWriteChannel();
     const bool up = QTest::qWaitFor(
-        [this] { return SecretsOnBus(FAddress) || FDaemon.state() == QProcess::NotRunning; }, KWaitMs);
+        [this] { return SecretsOnBus(FBus.Address()) || FDaemon.state() == QProcess::NotRunning; },
+        TPrivateBus::WaitMs);
     if (!up || FDaemon.state() == QProcess::NotRunning)
         return QStringLiteral("gnome-keyring-daemon did not come up on the private bus");
     return {};
