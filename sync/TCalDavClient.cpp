@@ -287,9 +287,19 @@ TDavResult TCalDavClient::Unexpected(const TAnswer &answer) const
         status);
 }
 
-// A multistatus answer read, or why not.
+// Whether an answer's response is one of the collection's items, not the
+// collection itself or another collection inside it.
+bool TCalDavClient::IsItem(const TDavResponse &response) const
+{
+    return !response.IsCollection && !response.Href.endsWith(u'/') &&
+           WithSlash(response.Href) != CollectionPath();
+}
+
+// A multistatus answer read, or why not (any other answer is unexpected).
 TDavResult TCalDavClient::Read(const TAnswer &answer, TDavMultistatus &multistatus) const
 {
+    if (answer.Status != 207)
+        return Unexpected(answer);
     QString error;
     if (!ParseMultistatus(answer.Body, multistatus, error))
         return Failure(
@@ -389,15 +399,12 @@ TDavResult TCalDavClient::ListChanges(const QByteArray &token, TDavChanges &chan
                                                    "The server no longer knows the last sync; all tasks are "
                                                    "compared again."),
                        answer.Status);
-    if (answer.Status != 207)
-        return Unexpected(answer);
     TDavMultistatus multistatus;
     TDavResult read = Read(answer, multistatus);
     if (!read.Ok())
         return read;
-    const QString own = CollectionPath();
     for (const TDavResponse &response : std::as_const(multistatus.Responses)) {
-        if (WithSlash(response.Href) == own || response.Href.endsWith(u'/') || response.IsCollection)
+        if (!IsItem(response))
             continue;
         if (response.Status == 404)
             changes.Removed << response.Href;
@@ -418,18 +425,13 @@ TDavResult TCalDavClient::ListAll(QList<TDavItem> &items)
         return answer.Result;
     if (answer.Status == 404 || answer.Status == 410)
         return NothingThere(answer.Status);
-    if (answer.Status != 207)
-        return Unexpected(answer);
     TDavMultistatus multistatus;
     TDavResult read = Read(answer, multistatus);
     if (!read.Ok())
         return read;
-    const QString own = CollectionPath();
-    for (const TDavResponse &response : std::as_const(multistatus.Responses)) {
-        if (response.Status != 200 || response.IsCollection || WithSlash(response.Href) == own)
-            continue;
-        items << TDavItem{response.Href, response.ETag, {}};
-    }
+    for (const TDavResponse &response : std::as_const(multistatus.Responses))
+        if (response.Status == 200 && IsItem(response))
+            items << TDavItem{response.Href, response.ETag, {}};
     return read;
 }
 
@@ -447,8 +449,6 @@ TDavResult TCalDavClient::Fetch(const QStringList &hrefs, QList<TDavItem> &items
         const TAnswer answer = Send("REPORT", {}, body, {{"Depth", "1"}, {"Content-Type", KXmlType}});
         if (!answer.Result.Ok())
             return answer.Result;
-        if (answer.Status != 207)
-            return Unexpected(answer);
         TDavMultistatus multistatus;
         result = Read(answer, multistatus);
         if (!result.Ok())

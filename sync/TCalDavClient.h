@@ -104,6 +104,7 @@ private:
                  const QList<QPair<QByteArray, QByteArray>> &headers);
     TDavResult Unexpected(const TAnswer &answer) const;
     TDavResult Read(const TAnswer &answer, TDavMultistatus &multistatus) const;
+    bool IsItem(const TDavResponse &response) const;
     QString CollectionPath() const; // decoded, ending in '/'
 
     TOptions FOptions;
