@@ -13,6 +13,7 @@
 #include "platform/ColorRef.h"
 #include "platform/Fonts.h"
 #include "settings/TUserInfo.h"
+#include "support/FindChild.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -35,15 +36,6 @@ class TestFormOptions : public QObject {
 
     std::unique_ptr<TDialogsWorld> FWorld;
 
-    // A control of the dialog, by its name.
-    template <typename T> static T *Find(const TFormOptions &options, const char *name)
-    {
-        T *control = options.findChild<T *>(QLatin1String(name));
-        if (!control)
-            qFatal("the options dialog has no %s", name);
-        return control;
-    }
-
     // A skin folder as the program installs it.
     void AddSkin(const QString &entry, const QByteArray &name) const
     {
@@ -57,8 +49,8 @@ class TestFormOptions : public QObject {
     static QStringList Skins(const TFormOptions &options)
     {
         QStringList skins;
-        for (int row = 0; row < Find<QTreeWidget>(options, "ListViewSkins")->topLevelItemCount(); ++row) {
-            const QTreeWidgetItem *item = Find<QTreeWidget>(options, "ListViewSkins")->topLevelItem(row);
+        for (int row = 0; row < Child<QTreeWidget>(options, "ListViewSkins")->topLevelItemCount(); ++row) {
+            const QTreeWidgetItem *item = Child<QTreeWidget>(options, "ListViewSkins")->topLevelItem(row);
             skins << item->text(0) + u'=' + item->text(1) + (item->isSelected() ? "*" : "");
         }
         return skins;
@@ -67,15 +59,15 @@ class TestFormOptions : public QObject {
     // The automatic reminder line's three controls are usable together.
     static QString ReminderLine(const TFormOptions &options)
     {
-        const int on = int(Find<QCheckBox>(options, "CBAutoReminder")->isEnabled()) +
-                       int(Find<QTimeEdit>(options, "TPAutoReminder")->isEnabled()) +
-                       int(Find<QLabel>(options, "STAutoReminder")->isEnabled());
+        const int on = int(Child<QCheckBox>(options, "CBAutoReminder")->isEnabled()) +
+                       int(Child<QTimeEdit>(options, "TPAutoReminder")->isEnabled()) +
+                       int(Child<QLabel>(options, "STAutoReminder")->isEnabled());
         return on == 3 ? QStringLiteral("on") : on == 0 ? QStringLiteral("off") : QStringLiteral("mixed");
     }
 
     static void PressOK(TFormOptions &options)
     {
-        QTest::mouseClick(Find<QPushButton>(options, "BtnOK"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(options, "BtnOK"), Qt::LeftButton);
     }
 
 private slots:
@@ -124,9 +116,9 @@ private slots:
         options.show();
         QVERIFY(!StayOnTopChanged);
         QStringList tabs;
-        for (int index = 0; index < Find<QTabWidget>(options, "PageControl1")->count(); ++index)
-            if (Find<QTabWidget>(options, "PageControl1")->isTabVisible(index))
-                tabs << Find<QTabWidget>(options, "PageControl1")->tabText(index);
+        for (int index = 0; index < Child<QTabWidget>(options, "PageControl1")->count(); ++index)
+            if (Child<QTabWidget>(options, "PageControl1")->isTabVisible(index))
+                tabs << Child<QTabWidget>(options, "PageControl1")->tabText(index);
         QCOMPARE(tabs, (QStringList{"General", "Color && Font", "Sync"}));
         PressOK(options);
         QCOMPARE(options.result(), int(QDialog::Accepted));
@@ -160,7 +152,7 @@ private slots:
         UserInfo().AutoReminderTime = EncodeTime(9, 30);
         TFormOptions options;
         options.show();
-        QCOMPARE(Find<QTimeEdit>(options, "TPAutoReminder")->text(), shown);
+        QCOMPARE(Child<QTimeEdit>(options, "TPAutoReminder")->text(), shown);
         options.reject();
 
         for (const TDateTime time : {EncodeTime(9, 30), EncodeTime(9, 30, 15)}) {
@@ -184,36 +176,36 @@ private slots:
         TFormOptions options;
         options.show();
         const QPoint centred = options.pos();
-        Find<QCheckBox>(options, "CBShowTips")->click();
-        Find<QCheckBox>(options, "CBStayOnTop")->click();
-        Find<QLineEdit>(options, "EditSoundFile")->setText(QStringLiteral("/tmp/other.wav"));
+        Child<QCheckBox>(options, "CBShowTips")->click();
+        Child<QCheckBox>(options, "CBStayOnTop")->click();
+        Child<QLineEdit>(options, "EditSoundFile")->setText(QStringLiteral("/tmp/other.wav"));
         FWorld->Dialogs.ColorAnswer = QColor(1, 2, 3);
-        options.PanelColor1Click(Find<QLabel>(options, "PanelColor1"));
-        Find<QTabWidget>(options, "PageControl1")->setCurrentWidget(Find<QWidget>(options, "TSColorFont"));
+        options.PanelColor1Click(Child<QLabel>(options, "PanelColor1"));
+        Child<QTabWidget>(options, "PageControl1")->setCurrentWidget(Child<QWidget>(options, "TSColorFont"));
         // Moved the way the window manager moves it, not by the program.
         options.windowHandle()->setFramePosition(centred + QPoint(40, 30));
         QCoreApplication::processEvents();
-        QTest::mouseClick(Find<QPushButton>(options, "BtnCancel"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(options, "BtnCancel"), Qt::LeftButton);
         QCOMPARE(options.result(), int(QDialog::Rejected));
         QVERIFY(UserInfo() == before);
         QVERIFY(!StayOnTopChanged);
 
         // The page and the place stay, the edits do not; Escape cancels too.
         options.show();
-        QCOMPARE(Find<QTabWidget>(options, "PageControl1")->currentWidget(),
-                 Find<QWidget>(options, "TSColorFont"));
+        QCOMPARE(Child<QTabWidget>(options, "PageControl1")->currentWidget(),
+                 Child<QWidget>(options, "TSColorFont"));
         QCOMPARE(options.pos(), centred + QPoint(40, 30));
-        QCOMPARE(Find<QCheckBox>(options, "CBShowTips")->isChecked(), before.ShowTips);
-        QCOMPARE(Find<QLineEdit>(options, "EditSoundFile")->text(), before.SoundFileName);
+        QCOMPARE(Child<QCheckBox>(options, "CBShowTips")->isChecked(), before.ShowTips);
+        QCOMPARE(Child<QLineEdit>(options, "EditSoundFile")->text(), before.SoundFileName);
         QCOMPARE(options.PanelColorValue(0), before.Color1);
-        Find<QCheckBox>(options, "CBQuickInputMode")->click();
+        Child<QCheckBox>(options, "CBQuickInputMode")->click();
         QTest::keyClick(&options, Qt::Key_Escape);
         QVERIFY(!options.isVisible());
         QVERIFY(UserInfo() == before);
 
         QSignalSpy help(&options, &TFormOptions::HelpRequested);
         options.show();
-        QTest::mouseClick(Find<QPushButton>(options, "BtnHelp"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(options, "BtnHelp"), Qt::LeftButton);
         QCOMPARE(help.size(), 1);
     }
 
@@ -223,18 +215,18 @@ private slots:
         const TUserInfo before = UserInfo();
         TFormOptions options;
         options.show();
-        QVERIFY(!Find<QCheckBox>(options, "CBStartAtLogin")->isChecked());
+        QVERIFY(!Child<QCheckBox>(options, "CBStartAtLogin")->isChecked());
 
         // Ticked and cancelled: nothing written.
-        Find<QCheckBox>(options, "CBStartAtLogin")->click();
-        QTest::mouseClick(Find<QPushButton>(options, "BtnCancel"), Qt::LeftButton);
+        Child<QCheckBox>(options, "CBStartAtLogin")->click();
+        QTest::mouseClick(Child<QPushButton>(options, "BtnCancel"), Qt::LeftButton);
         QVERIFY(!QFile::exists(entry));
 
         // Ticked and confirmed: the entry starts this folder's program, and
         // no setting changed.
         options.show();
-        QVERIFY(!Find<QCheckBox>(options, "CBStartAtLogin")->isChecked());
-        Find<QCheckBox>(options, "CBStartAtLogin")->click();
+        QVERIFY(!Child<QCheckBox>(options, "CBStartAtLogin")->isChecked());
+        Child<QCheckBox>(options, "CBStartAtLogin")->click();
         PressOK(options);
         QFile written(entry);
         QVERIFY(written.open(QIODevice::ReadOnly));
@@ -244,8 +236,8 @@ private slots:
 
         // The next showing reads the entry; unticked, it goes.
         options.show();
-        QVERIFY(Find<QCheckBox>(options, "CBStartAtLogin")->isChecked());
-        Find<QCheckBox>(options, "CBStartAtLogin")->click();
+        QVERIFY(Child<QCheckBox>(options, "CBStartAtLogin")->isChecked());
+        Child<QCheckBox>(options, "CBStartAtLogin")->click();
         PressOK(options);
         QVERIFY(!QFile::exists(entry));
 
@@ -253,7 +245,7 @@ private slots:
         // leaves it as it is.
         FWorld->Write(QStringLiteral("config/autostart/Jotterbox.desktop"), "[Desktop Entry]\nExec=mine\n");
         options.show();
-        QVERIFY(Find<QCheckBox>(options, "CBStartAtLogin")->isChecked());
+        QVERIFY(Child<QCheckBox>(options, "CBStartAtLogin")->isChecked());
         PressOK(options);
         QFile mine(entry);
         QVERIFY(mine.open(QIODevice::ReadOnly));
@@ -263,7 +255,7 @@ private slots:
         QVERIFY(QDir(FWorld->Path(QStringLiteral("config/autostart"))).removeRecursively());
         FWorld->Write(QStringLiteral("config/autostart"), "a file, not a folder");
         options.show();
-        Find<QCheckBox>(options, "CBStartAtLogin")->click();
+        Child<QCheckBox>(options, "CBStartAtLogin")->click();
         PressOK(options);
         QCOMPARE(FWorld->Dialogs.Errors.size(), 1);
         QVERIFY2(FWorld->Dialogs.Errors.first().contains(QStringLiteral("autostart")),
@@ -275,7 +267,7 @@ private slots:
         UserInfo().StayOnTop = true;
         TFormOptions options;
         options.show();
-        Find<QCheckBox>(options, "CBStayOnTop")->setChecked(false);
+        Child<QCheckBox>(options, "CBStayOnTop")->setChecked(false);
         PressOK(options);
         QVERIFY(StayOnTopChanged);
         QVERIFY(!UserInfo().StayOnTop);
@@ -291,26 +283,26 @@ private slots:
         UserInfo().AutoDueDateDays = 5;
         TFormOptions options;
         options.show();
-        QVERIFY(!Find<QCheckBox>(options, "CBAutoDueDate")->isChecked());
-        QCOMPARE(Find<QSpinBox>(options, "EditAutoDueDate")->value(), 5);
+        QVERIFY(!Child<QCheckBox>(options, "CBAutoDueDate")->isChecked());
+        QCOMPARE(Child<QSpinBox>(options, "EditAutoDueDate")->value(), 5);
         QCOMPARE(ReminderLine(options), QStringLiteral("off"));
 
-        Find<QCheckBox>(options, "CBAutoDueDate")->click();
+        Child<QCheckBox>(options, "CBAutoDueDate")->click();
         QCOMPARE(ReminderLine(options), QStringLiteral("on"));
-        QVERIFY(!Find<QCheckBox>(options, "CBAutoReminder")->isChecked());
-        Find<QCheckBox>(options, "CBAutoReminder")->click();
-        Find<QCheckBox>(options, "CBAutoDueDate")->click();
+        QVERIFY(!Child<QCheckBox>(options, "CBAutoReminder")->isChecked());
+        Child<QCheckBox>(options, "CBAutoReminder")->click();
+        Child<QCheckBox>(options, "CBAutoDueDate")->click();
         QCOMPARE(ReminderLine(options), QStringLiteral("off"));
-        QVERIFY(!Find<QCheckBox>(options, "CBAutoReminder")->isChecked());
+        QVERIFY(!Child<QCheckBox>(options, "CBAutoReminder")->isChecked());
 
         // A changed value ticks its box.
-        Find<QSpinBox>(options, "EditAutoDueDate")->stepUp();
-        QVERIFY(Find<QCheckBox>(options, "CBAutoDueDate")->isChecked());
+        Child<QSpinBox>(options, "EditAutoDueDate")->stepUp();
+        QVERIFY(Child<QCheckBox>(options, "CBAutoDueDate")->isChecked());
         QCOMPARE(ReminderLine(options), QStringLiteral("on"));
-        Find<QTimeEdit>(options, "TPAutoReminder")->setTime(QTime(14, 15));
-        QVERIFY(Find<QCheckBox>(options, "CBAutoReminder")->isChecked());
-        Find<QSpinBox>(options, "EditDelDays")->setValue(12);
-        QVERIFY(Find<QCheckBox>(options, "CBAutoDelete")->isChecked());
+        Child<QTimeEdit>(options, "TPAutoReminder")->setTime(QTime(14, 15));
+        QVERIFY(Child<QCheckBox>(options, "CBAutoReminder")->isChecked());
+        Child<QSpinBox>(options, "EditDelDays")->setValue(12);
+        QVERIFY(Child<QCheckBox>(options, "CBAutoDelete")->isChecked());
         PressOK(options);
         QCOMPARE(UserInfo().AutoDueDateDays, 6);
         QVERIFY(UserInfo().AutoDueDate && UserInfo().AutoReminder && UserInfo().AutoDeleteFinishedTasks);
@@ -320,7 +312,7 @@ private slots:
         // Switched off elsewhere: the line greys out again at the next showing.
         UserInfo().AutoDueDate = false;
         options.show();
-        QVERIFY(!Find<QCheckBox>(options, "CBAutoDueDate")->isChecked());
+        QVERIFY(!Child<QCheckBox>(options, "CBAutoDueDate")->isChecked());
         QCOMPARE(ReminderLine(options), QStringLiteral("off"));
     }
 
@@ -331,8 +323,8 @@ private slots:
         UserInfo().AutoReminderTime = EncodeDate(2026, 5, 4) + EncodeTime(7, 5);
         TFormOptions options;
         options.show();
-        QCOMPARE(Find<QSpinBox>(options, "EditAutoDueDate")->value(), 30);
-        QCOMPARE(Find<QSpinBox>(options, "EditDelDays")->value(), 1);
+        QCOMPARE(Child<QSpinBox>(options, "EditAutoDueDate")->value(), 30);
+        QCOMPARE(Child<QSpinBox>(options, "EditDelDays")->value(), 1);
         PressOK(options);
         QCOMPARE(UserInfo().AutoDueDateDays, 30);
         QCOMPARE(UserInfo().AutoDeleteFinishedTasksDays, 1);
@@ -344,13 +336,14 @@ private slots:
         const qint32 color5 = UserInfo().Color5;
         TFormOptions options;
         options.show();
-        Find<QTabWidget>(options, "PageControl1")->setCurrentWidget(Find<QWidget>(options, "TSColorFont"));
+        Child<QTabWidget>(options, "PageControl1")->setCurrentWidget(Child<QWidget>(options, "TSColorFont"));
         FWorld->Dialogs.ColorAnswer = QColor(10, 20, 30);
-        QTest::mouseClick(Find<QLabel>(options, "PanelColor3"), Qt::LeftButton);
-        QCOMPARE(Find<QLabel>(options, "PanelColor3")->palette().color(QPalette::Window), QColor(10, 20, 30));
+        QTest::mouseClick(Child<QLabel>(options, "PanelColor3"), Qt::LeftButton);
+        QCOMPARE(Child<QLabel>(options, "PanelColor3")->palette().color(QPalette::Window),
+                 QColor(10, 20, 30));
         FWorld->Dialogs.ColorAnswer.reset(); // cancelled
-        QTest::mouseClick(Find<QLabel>(options, "PanelColor5"), Qt::LeftButton);
-        QCOMPARE(Find<QLabel>(options, "PanelColor5")->palette().color(QPalette::Window),
+        QTest::mouseClick(Child<QLabel>(options, "PanelColor5"), Qt::LeftButton);
+        QCOMPARE(Child<QLabel>(options, "PanelColor5")->palette().color(QPalette::Window),
                  ColorRefToQColor(color5));
         PressOK(options);
         QCOMPARE(UserInfo().Color3, 0x001E140A); // 0x00BBGGRR, as the file keeps colours
@@ -374,26 +367,26 @@ private slots:
         QCOMPARE(FWorld->Dialogs.FontShown->Font.family(), QStringLiteral("Liberation Sans"));
         QCOMPARE(FWorld->Dialogs.FontShown->Font.pointSize(), 12);
         QCOMPARE(FWorld->Dialogs.FontShown->Color, QColor(255, 0, 0));
-        QVERIFY(Find<QLabel>(options, "PanelSampleFont")->font().bold());
+        QVERIFY(Child<QLabel>(options, "PanelSampleFont")->font().bold());
         options.reject();
         options.show();
-        QVERIFY(!Find<QLabel>(options, "PanelSampleFont")->font().bold());
+        QVERIFY(!Child<QLabel>(options, "PanelSampleFont")->font().bold());
 
         QFont chosen(QStringLiteral("Liberation Serif"), 15);
         chosen.setItalic(true);
         chosen.setUnderline(true);
         chosen.setStrikeOut(true);
         FWorld->Dialogs.FontAnswer = TFontChoice{chosen, QColor(200, 128, 0)};
-        QTest::mouseClick(Find<QLabel>(options, "PanelSampleFont"), Qt::LeftButton);
+        QTest::mouseClick(Child<QLabel>(options, "PanelSampleFont"), Qt::LeftButton);
         PressOK(options);
         QCOMPARE(s.DefaultFontName, QStringLiteral("Liberation Serif"));
         QCOMPARE(s.DefaultFontSize, 15);
         QVERIFY(!s.DefaultFontBold && s.DefaultFontItalic);
         QCOMPARE(s.DefaultFontColor, 0x000080C8);
         options.show();
-        QVERIFY(!Find<QLabel>(options, "PanelSampleFont")->font().underline() &&
-                !Find<QLabel>(options, "PanelSampleFont")->font().strikeOut());
-        QCOMPARE(Find<QLabel>(options, "PanelSampleFont")->palette().color(QPalette::WindowText),
+        QVERIFY(!Child<QLabel>(options, "PanelSampleFont")->font().underline() &&
+                !Child<QLabel>(options, "PanelSampleFont")->font().strikeOut());
+        QCOMPARE(Child<QLabel>(options, "PanelSampleFont")->palette().color(QPalette::WindowText),
                  QColor(200, 128, 0));
     }
 
@@ -403,21 +396,21 @@ private slots:
         TCountedSound sound;
         TFormOptions options;
         options.show();
-        Find<QLineEdit>(options, "EditSoundFile")->setText(QStringLiteral("/old/path.wav"));
+        Child<QLineEdit>(options, "EditSoundFile")->setText(QStringLiteral("/old/path.wav"));
         FWorld->Dialogs.OpenPath = FWorld->Path("ding.wav");
-        QTest::mouseClick(Find<QPushButton>(options, "BtnSelectSoundFile"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(options, "BtnSelectSoundFile"), Qt::LeftButton);
         QCOMPARE(FWorld->Dialogs.OpenProposed, QStringList{"/old/path.wav"});
         QCOMPARE(FWorld->Dialogs.OpenFilters, QStringList{"Sound Files (*.wav)"});
-        QCOMPARE(Find<QLineEdit>(options, "EditSoundFile")->text(), FWorld->Path("ding.wav"));
+        QCOMPARE(Child<QLineEdit>(options, "EditSoundFile")->text(), FWorld->Path("ding.wav"));
         FWorld->Dialogs.OpenPath.clear(); // cancelled
         options.BtnSelectSoundFileClick();
-        QCOMPARE(Find<QLineEdit>(options, "EditSoundFile")->text(), FWorld->Path("ding.wav"));
+        QCOMPARE(Child<QLineEdit>(options, "EditSoundFile")->text(), FWorld->Path("ding.wav"));
 
-        QTest::mouseClick(Find<QPushButton>(options, "BtnTestSound"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(options, "BtnTestSound"), Qt::LeftButton);
         // Nothing typed, or nothing there: the program's own sound.
-        Find<QLineEdit>(options, "EditSoundFile")->clear();
+        Child<QLineEdit>(options, "EditSoundFile")->clear();
         options.BtnTestSoundClick();
-        Find<QLineEdit>(options, "EditSoundFile")->setText(FWorld->Path("gone.wav"));
+        Child<QLineEdit>(options, "EditSoundFile")->setText(FWorld->Path("gone.wav"));
         options.BtnTestSoundClick();
         const QString own = FWorld->Path("notify.wav");
         QCOMPARE(sound.Played, (QStringList{FWorld->Path("ding.wav"), own, own}));
@@ -429,18 +422,19 @@ private slots:
         TFormOptions options;
         options.show();
         QCOMPARE(Skins(options), (QStringList{"Sky Blue=1", "Sage=2*"}));
-        QCOMPARE(Find<QLabel>(options, "LabelPreview")->text(), QStringLiteral("Preview of Sage:"));
-        QVERIFY(!Find<TSkinPreview>(options, "PanelPreview")->isHidden());
-        const TSkinPreview &preview = *Find<TSkinPreview>(options, "PanelPreview");
+        QCOMPARE(Child<QLabel>(options, "LabelPreview")->text(), QStringLiteral("Preview of Sage:"));
+        QVERIFY(!Child<TSkinPreview>(options, "PanelPreview")->isHidden());
+        const TSkinPreview &preview = *Child<TSkinPreview>(options, "PanelPreview");
         QVERIFY(!preview.ImageBottomRight->Picture().isNull());
         // The corner pieces sit on the edges they belong to.
         QCOMPARE(preview.ImageRightTop->pos(), preview.ImageRightMid->pos());
         QCOMPARE(preview.ImageBottomRight->geometry().right(), preview.ImageBottomMid->geometry().right());
         QCOMPARE(preview.ImageBottomLeft->y(), preview.ImageBottomMid->y());
 
-        Find<QTreeWidget>(options, "ListViewSkins")
-            ->setCurrentItem(Find<QTreeWidget>(options, "ListViewSkins")->topLevelItem(0)); // as a click does
-        QCOMPARE(Find<QLabel>(options, "LabelPreview")->text(), QStringLiteral("Preview of Sky Blue:"));
+        Child<QTreeWidget>(options, "ListViewSkins")
+            ->setCurrentItem(
+                Child<QTreeWidget>(options, "ListViewSkins")->topLevelItem(0)); // as a click does
+        QCOMPARE(Child<QLabel>(options, "LabelPreview")->text(), QStringLiteral("Preview of Sky Blue:"));
         PressOK(options);
         QCOMPARE(UserInfo().SkinDirectoryName, QStringLiteral("1"));
 
@@ -448,8 +442,8 @@ private slots:
         UserInfo().SkinDirectoryName = QStringLiteral("sage");
         options.show();
         QCOMPARE(Skins(options), (QStringList{"Sky Blue=1", "Sage=2"}));
-        QCOMPARE(Find<QLabel>(options, "LabelPreview")->text(), QStringLiteral("Preview:"));
-        QVERIFY(Find<TSkinPreview>(options, "PanelPreview")->isHidden());
+        QCOMPARE(Child<QLabel>(options, "LabelPreview")->text(), QStringLiteral("Preview:"));
+        QVERIFY(Child<TSkinPreview>(options, "PanelPreview")->isHidden());
         PressOK(options);
         QCOMPARE(UserInfo().SkinDirectoryName, QStringLiteral("sage"));
     }
@@ -532,12 +526,12 @@ private slots:
         UserInfo().SkinDirectoryName = QStringLiteral("2"); // a preview to show
         TFormOptions options;
         options.show();
-        auto *pages = Find<QTabWidget>(options, "PageControl1");
-        QWidget *shown = Find<QWidget>(options, qPrintable(page));
+        auto *pages = Child<QTabWidget>(options, "PageControl1");
+        QWidget *shown = Child<QWidget>(options, qPrintable(page));
         pages->setTabVisible(pages->indexOf(shown), true);
         pages->setCurrentWidget(shown);
         QCOMPARE(options.size(), QSize(377, 256));
-        const QWidget *control = Find<QWidget>(options, qPrintable(name));
+        const QWidget *control = Child<QWidget>(options, qPrintable(name));
         QVERIFY(control->isVisible());
         QCOMPARE(QRect(control->mapTo(&options, QPoint(0, 0)), control->size()), place);
     }
@@ -554,9 +548,9 @@ private slots:
         TFormOptions options;
         options.show();
         QCOMPARE(options.windowTitle(), QStringLiteral("Optionen"));
-        const auto *box = Find<QCheckBox>(options, "CBAutoDueDate");
-        const auto *value = Find<QSpinBox>(options, "EditAutoDueDate");
-        const auto *rest = Find<QLabel>(options, "StaticText1");
+        const auto *box = Child<QCheckBox>(options, "CBAutoDueDate");
+        const auto *value = Child<QSpinBox>(options, "EditAutoDueDate");
+        const auto *rest = Child<QLabel>(options, "StaticText1");
         const QString sentence = QCoreApplication::translate(
             "TFormOptions", "Set due date automatically for new tasks at the %1 day.");
         QVERIFY(!sentence.startsWith(QLatin1String("Set due date")));
@@ -605,7 +599,7 @@ private slots:
         QCOMPARE(Skins(options), listed);
         QCOMPARE(FWorld->Dialogs.Errors.size(), 1);
         QVERIFY(FWorld->Dialogs.Errors.first().contains(FWorld->Path(unreadable)));
-        QVERIFY(!Find<QCheckBox>(options, "CBShowTips")->isChecked()); // loaded before the list
+        QVERIFY(!Child<QCheckBox>(options, "CBShowTips")->isChecked()); // loaded before the list
     }
 };
 

@@ -10,6 +10,7 @@
 #include "platform/Fonts.h"
 #include "platform/TKeyring.h"
 #include "settings/TUserInfo.h"
+#include "support/FindChild.h"
 #include "support/SecretService.h"
 #include "support/TRadicale.h"
 #include "sync/TCalDavClient.h"
@@ -39,14 +40,6 @@ class TestSyncPage : public QObject {
     QString FNoKeyring; // why there is no keyring here: its cases skip
     TKeyring FKeyring;
     std::unique_ptr<TRadicale> FServer;
-
-    template <typename T> static T *Find(const TFormOptions &options, const char *name)
-    {
-        T *control = options.findChild<T *>(QLatin1String(name));
-        if (!control)
-            qFatal("the options dialog has no %s", name);
-        return control;
-    }
 
     // The keyring's entry, or "(none)".
     QString Stored(const QString &key)
@@ -112,30 +105,30 @@ private slots:
         QSignalSpy stored(&options, &TFormOptions::SyncPasswordStored);
         options.SetSync(nullptr, &FKeyring, nullptr);
         options.show();
-        auto *pages = Find<QTabWidget>(options, "PageControl1");
-        QVERIFY(pages->isTabVisible(pages->indexOf(Find<QWidget>(options, "TSSync"))));
-        pages->setCurrentWidget(Find<QWidget>(options, "TSSync"));
-        QVERIFY(!Find<QCheckBox>(options, "CBSyncEnabled")->isChecked());
-        QCOMPARE(Find<QLineEdit>(options, "EditSyncUrl")->text(), s.SyncUrl);
-        QCOMPARE(Find<QLineEdit>(options, "EditSyncUser")->text(), QStringLiteral("ann"));
-        QCOMPARE(Find<QSpinBox>(options, "EditSyncInterval")->value(), 15);
-        QCOMPARE(Find<QLineEdit>(options, "EditSyncCaFile")->text(), s.SyncCaFile);
-        auto *password = Find<QLineEdit>(options, "EditSyncPassword");
+        auto *pages = Child<QTabWidget>(options, "PageControl1");
+        QVERIFY(pages->isTabVisible(pages->indexOf(Child<QWidget>(options, "TSSync"))));
+        pages->setCurrentWidget(Child<QWidget>(options, "TSSync"));
+        QVERIFY(!Child<QCheckBox>(options, "CBSyncEnabled")->isChecked());
+        QCOMPARE(Child<QLineEdit>(options, "EditSyncUrl")->text(), s.SyncUrl);
+        QCOMPARE(Child<QLineEdit>(options, "EditSyncUser")->text(), QStringLiteral("ann"));
+        QCOMPARE(Child<QSpinBox>(options, "EditSyncInterval")->value(), 15);
+        QCOMPARE(Child<QLineEdit>(options, "EditSyncCaFile")->text(), s.SyncCaFile);
+        auto *password = Child<QLineEdit>(options, "EditSyncPassword");
         QVERIFY(password->text().isEmpty() && password->isEnabled());
         QCOMPARE(password->echoMode(), QLineEdit::Password);
 
         // Edited: every value goes back on OK, the interval within its range,
         // the certificate as the file dialog chose it.
-        Find<QCheckBox>(options, "CBSyncEnabled")->click();
-        Find<QLineEdit>(options, "EditSyncUrl")->setText(QStringLiteral(" https://dav.example/bob/tasks/ "));
-        Find<QLineEdit>(options, "EditSyncUser")->setText(QStringLiteral("bob"));
-        Find<QLineEdit>(options, "EditSyncPasswordCommand")->setText(QStringLiteral("pass show dav"));
-        Find<QSpinBox>(options, "EditSyncInterval")->setValue(5000);
+        Child<QCheckBox>(options, "CBSyncEnabled")->click();
+        Child<QLineEdit>(options, "EditSyncUrl")->setText(QStringLiteral(" https://dav.example/bob/tasks/ "));
+        Child<QLineEdit>(options, "EditSyncUser")->setText(QStringLiteral("bob"));
+        Child<QLineEdit>(options, "EditSyncPasswordCommand")->setText(QStringLiteral("pass show dav"));
+        Child<QSpinBox>(options, "EditSyncInterval")->setValue(5000);
         FWorld->Dialogs.OpenPath = QStringLiteral("/home/bob/server.pem");
-        QTest::mouseClick(Find<QPushButton>(options, "BtnSelectCaFile"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(options, "BtnSelectCaFile"), Qt::LeftButton);
         QCOMPARE(FWorld->Dialogs.OpenProposed, QStringList{"/etc/ssl/old.pem"});
         QTest::keyClicks(password, QStringLiteral("Bob's s3cret"));
-        QTest::mouseClick(Find<QPushButton>(options, "BtnOK"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(options, "BtnOK"), Qt::LeftButton);
         QVERIFY(s.SyncEnabled);
         QCOMPARE(s.SyncUrl, QStringLiteral("https://dav.example/bob/tasks/"));
         QCOMPARE(s.SyncUser, QStringLiteral("bob"));
@@ -162,7 +155,7 @@ private slots:
         options.show();
         QVERIFY(password->text().isEmpty());
         QTRY_COMPARE(password->placeholderText(), QStringLiteral("Stored"));
-        QTest::mouseClick(Find<QPushButton>(options, "BtnOK"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(options, "BtnOK"), Qt::LeftButton);
         QCOMPARE(Stored(key), QStringLiteral("changed elsewhere"));
         QCOMPARE(stored.size(), 1);
 
@@ -178,7 +171,7 @@ private slots:
         password->selectAll();
         QTest::keyClick(password, Qt::Key_Backspace);
         QCOMPARE(password->placeholderText(), QStringLiteral("Removed on OK"));
-        QTest::mouseClick(Find<QPushButton>(options, "BtnOK"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(options, "BtnOK"), Qt::LeftButton);
         QTRY_COMPARE(Stored(key), QStringLiteral("(none)"));
         QCOMPARE(stored.size(), 1);
 
@@ -255,18 +248,18 @@ private slots:
         QSignalSpy stored(&options, &TFormOptions::SyncPasswordStored);
         options.SetSync(nullptr, &FKeyring, nullptr);
         options.show();
-        auto *password = Find<QLineEdit>(options, "EditSyncPassword");
+        auto *password = Child<QLineEdit>(options, "EditSyncPassword");
         if (box != QLatin1String("early"))
             QTRY_COMPARE(password->text(), QStringLiteral("old secret"));
-        Find<QLineEdit>(options, "EditSyncUrl")->setText(url);
-        Find<QLineEdit>(options, "EditSyncUser")->setText(user);
+        Child<QLineEdit>(options, "EditSyncUrl")->setText(url);
+        Child<QLineEdit>(options, "EditSyncUser")->setText(user);
         if (box == QLatin1String("emptied") || box == QLatin1String("typed")) {
             password->selectAll();
             QTest::keyClick(password, Qt::Key_Backspace);
         }
         if (box == QLatin1String("typed"))
             QTest::keyClicks(password, box);
-        Find<QPushButton>(options, "BtnOK")->click(); // no events: the keyring cannot answer first
+        Child<QPushButton>(options, "BtnOK")->click(); // no events: the keyring cannot answer first
         QVERIFY(password->text().isEmpty());
 
         if (!url.isEmpty())
@@ -361,13 +354,13 @@ private slots:
         TFormOptions options;
         options.SetSync(nullptr, &FKeyring, nullptr);
         options.show();
-        Find<QTabWidget>(options, "PageControl1")->setCurrentWidget(Find<QWidget>(options, "TSSync"));
-        Find<QLineEdit>(options, "EditSyncUrl")->setText(url);
-        Find<QLineEdit>(options, "EditSyncUser")->setText(user);
-        Find<QLineEdit>(options, "EditSyncPassword")->setText(typed);
-        Find<QLineEdit>(options, "EditSyncPasswordCommand")->setText(command);
-        auto *test = Find<QPushButton>(options, "BtnSyncTest");
-        auto *answer = Find<QLabel>(options, "LabelSyncTest");
+        Child<QTabWidget>(options, "PageControl1")->setCurrentWidget(Child<QWidget>(options, "TSSync"));
+        Child<QLineEdit>(options, "EditSyncUrl")->setText(url);
+        Child<QLineEdit>(options, "EditSyncUser")->setText(user);
+        Child<QLineEdit>(options, "EditSyncPassword")->setText(typed);
+        Child<QLineEdit>(options, "EditSyncPasswordCommand")->setText(command);
+        auto *test = Child<QPushButton>(options, "BtnSyncTest");
+        auto *answer = Child<QLabel>(options, "LabelSyncTest");
         QTest::mouseClick(test, Qt::LeftButton);
         if (failure < 0) { // said at once, nothing asked
             QCOMPARE(answer->text(), shown);
@@ -401,8 +394,8 @@ private slots:
         TSyncStatus status;
         TFormOptions options;
         options.show();
-        auto *button = Find<QPushButton>(options, "BtnSyncNow");
-        auto *line = Find<QLabel>(options, "LabelSyncStatus");
+        auto *button = Child<QPushButton>(options, "BtnSyncNow");
+        auto *line = Child<QLabel>(options, "LabelSyncStatus");
         QVERIFY(!button->isEnabled()); // nothing to trigger
         QVERIFY(line->text().isEmpty());
 
@@ -439,16 +432,16 @@ private slots:
         TFormOptions options;
         options.SetSync(&status, nullptr, nullptr);
         options.show();
-        Find<QTabWidget>(options, "PageControl1")->setCurrentWidget(Find<QWidget>(options, "TSSync"));
+        Child<QTabWidget>(options, "PageControl1")->setCurrentWidget(Child<QWidget>(options, "TSSync"));
         QCOMPARE(options.size(), QSize(377, 256));
         QCoreApplication::processEvents(); // the page's layout settles
-        const auto *scroll = Find<QScrollArea>(options, "ScrollSync");
+        const auto *scroll = Child<QScrollArea>(options, "ScrollSync");
         QVERIFY(!scroll->verticalScrollBar()->isVisible() && !scroll->horizontalScrollBar()->isVisible());
         const QWidget *viewport = scroll->viewport();
         for (const char *name :
              {"CBSyncEnabled", "EditSyncInterval", "EditSyncUrl", "EditSyncPassword",
               "EditSyncPasswordCommand", "BtnSelectCaFile", "BtnSyncTest", "BtnSyncNow", "LabelSyncStatus"}) {
-            const QWidget *control = Find<QWidget>(options, name);
+            const QWidget *control = Child<QWidget>(options, name);
             const QRect place(control->mapTo(viewport, QPoint(0, 0)), control->size());
             QVERIFY2(viewport->rect().contains(place), name);
         }
