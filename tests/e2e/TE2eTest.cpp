@@ -265,3 +265,32 @@ bool TE2eTest::Eventually(const std::function<bool()> &condition, int timeoutMs)
     }
     return true;
 }
+
+QString TE2eTest::LoseDisplayAfter(const QString &line, const std::function<QString(TProgram &)> &meanwhile)
+{
+    auto display = std::make_unique<TXServer>();
+    QString error;
+    if (!display->Start(false, false, &error))
+        return error;
+    QProcessEnvironment environment = Environment();
+    environment.insert("DISPLAY", display->Display());
+    TProgram program(FFolder, environment);
+    program.Start();
+    if (!program.WaitForLine(line))
+        return "no '" + line + "'; output:\n" + program.Output();
+    if (meanwhile) {
+        const QString why = meanwhile(program);
+        if (!why.isEmpty())
+            return why + "; output:\n" + program.Output();
+    }
+    display.reset();
+    if (!program.Process().waitForFinished(20000))
+        return "still running without its display; output:\n" + program.Output();
+    if (program.Process().exitStatus() != QProcess::NormalExit)
+        return QStringLiteral("ended by signal %1; output:\n").arg(program.Process().exitCode()) +
+               program.Output();
+    const QStringList locks = QDir(FRuntime).entryList({"*.lock"}, QDir::Files | QDir::Hidden);
+    if (!locks.isEmpty())
+        return "the lock was left behind: " + locks.join(u' ');
+    return {};
+}

@@ -98,6 +98,14 @@ protected:
     // true once its menu is up.
     bool OpenTrayMenu(TProgram &program, int button = 1) const;
 
+    // Starts the program on a display of its own, waits for `line`, does
+    // `meanwhile` (which returns why it failed, or empty), and pulls the
+    // display from under it: Qt then ends the process with exit(). Empty
+    // when it ended by that exit, not by a signal, and gave the lock back on
+    // the way (a dead owner's lock would be taken over anyway, so only the
+    // missing file tells); otherwise why not.
+    QString LoseDisplayAfter(const QString &line, const std::function<QString(TProgram &)> &meanwhile = {});
+
     // Polls by the clock: the QTRY macros count their steps and not the time
     // the condition itself takes.
     static bool Eventually(const std::function<bool()> &condition, int timeoutMs = 10000);

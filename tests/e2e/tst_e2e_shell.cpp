@@ -25,35 +25,6 @@ class TestE2eShell : public TE2eTest {
 
     QStringList Files() const { return QDir(FFolder).entryList(QDir::Files, QDir::Name); }
 
-    // Starts the program on a display of its own, waits for `line`, and
-    // pulls the display from under it: Qt then ends the process with exit().
-    // Empty when it ended by that exit, not by a signal, and gave the lock
-    // back on the way (a dead owner's lock would be taken over anyway, so
-    // only the missing file tells); otherwise why not.
-    QString LoseDisplayAfter(const QString &line)
-    {
-        auto display = std::make_unique<TXServer>();
-        QString error;
-        if (!display->Start(false, false, &error))
-            return error;
-        QProcessEnvironment environment = Environment();
-        environment.insert("DISPLAY", display->Display());
-        TProgram program(FFolder, environment);
-        program.Start();
-        if (!program.WaitForLine(line))
-            return "no '" + line + "'; output:\n" + program.Output();
-        display.reset();
-        if (!program.Process().waitForFinished(20000))
-            return "still running without its display; output:\n" + program.Output();
-        if (program.Process().exitStatus() != QProcess::NormalExit)
-            return QStringLiteral("ended by signal %1; output:\n").arg(program.Process().exitCode()) +
-                   program.Output();
-        const QStringList locks = QDir(FRuntime).entryList({"*.lock"}, QDir::Files | QDir::Hidden);
-        if (!locks.isEmpty())
-            return "the lock was left behind: " + locks.join(u' ');
-        return {};
-    }
-
 private slots:
     void init()
     {
