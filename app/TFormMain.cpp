@@ -234,9 +234,7 @@ bool TFormMain::Save(TDataStore::TSaveKind kind)
     // stays up while the program runs on.
     const bool lastWord =
         kind == TDataStore::TSaveKind::Final && FStore->State() != TDataStore::TState::SessionEnded;
-    const TSaveResult result = FStore->Save(kind);
-    if (result.Ok && FStore->State() != TDataStore::TState::Unloaded)
-        Sync->DataSaved();
+    const TSaveResult result = SaveData(kind);
     if (!result.Ok && lastWord)
         Dialogs().ErrorBoxAndWait(result.Error);
     else if (!result.Ok)
@@ -332,7 +330,18 @@ void TFormMain::SaveBeforeAbruptEnd()
     if (FTaskList)
         FTaskList->StoreState();
     // Nobody is left to tell of a failure.
-    FStore->Save(TDataStore::TSaveKind::AbruptEnd);
+    SaveData(TDataStore::TSaveKind::AbruptEnd);
+}
+
+TSaveResult TFormMain::SaveData(TDataStore::TSaveKind kind)
+{
+    const TSaveResult result = FStore->Save(kind);
+    // The sync state follows the data file to disk, never ahead of it:
+    // whichever way the program ends, the next round starts from the two
+    // as they were saved together.
+    if (result.Ok && FStore->State() != TDataStore::TState::Unloaded)
+        Sync->DataSaved();
+    return result;
 }
 
 void TFormMain::UnregisterHotKeys()

@@ -160,6 +160,7 @@ private:
     bool LoadDataFile();
     // Every save goes through here: its box, and the timers armed after it.
     bool Save(TDataStore::TSaveKind kind);
+    TSaveResult SaveData(TDataStore::TSaveKind kind);
     void ArmTimerBackup();
     void RegisterHotKeys();
     void UnregisterHotKeys();

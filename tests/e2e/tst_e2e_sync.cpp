@@ -20,6 +20,10 @@
 
 namespace {
 constexpr QRect KNote(200, 150, 260, 180);
+// A to-do another client puts on the server.
+const QByteArray KOtherClientsItem = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\n"
+                                     "BEGIN:VTODO\r\nUID:other-1\r\nDTSTAMP:20261201T100000Z\r\n"
+                                     "SUMMARY:Added elsewhere\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
 } // namespace
 
 class TstE2eSync : public TE2eTest {
@@ -270,10 +274,8 @@ private slots:
         edited.replace("Edit me", "Edited elsewhere");
         QCOMPARE(
             FServer.Send("PUT", collection + items[0], edited, {{"Content-Type", "text/calendar"}}) / 100, 2);
-        const QByteArray added = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\n"
-                                 "BEGIN:VTODO\r\nUID:other-1\r\nDTSTAMP:20261201T100000Z\r\n"
-                                 "SUMMARY:Added elsewhere\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
-        QCOMPARE(FServer.Send("PUT", collection + "other-1.ics", added, {{"Content-Type", "text/calendar"}}),
+        QCOMPARE(FServer.Send("PUT", collection + "other-1.ics", KOtherClientsItem,
+                              {{"Content-Type", "text/calendar"}}),
                  201);
 
         QVERIFY(SyncNow());
@@ -289,6 +291,38 @@ private slots:
         QCOMPARE(TextsIn(FFolder), expected);
         QCOMPARE(FServer.StoredItems(FCollection).size(), 2);
         QVERIFY(FServer.StoredItem(FCollection, items[0]).contains("Edited elsewhere"));
+    }
+
+    // The display goes right after a round brought another client's task:
+    // the end saves the data file without a last round, and the next start
+    // finds that task once and sends nothing back.
+    void aLostDisplayKeepsWhatARoundBrought()
+    {
+        QVERIFY2(InstallFresh().isEmpty(), "install failed");
+        QVERIFY2(WriteSyncSettings(FFolder, FServer).isEmpty(), "settings");
+        WriteDataFile([](TTaskList &tasks) { tasks.AddNewTask()->Text = "Mine"; });
+        const QString why =
+            LoseDisplayAfter(QStringLiteral("jbx.events: sync done: 1 sent"), [&](TProgram &program) {
+                if (FServer.Send("PUT", FServer.Url(FCollection).path() + "other-1.ics", KOtherClientsItem,
+                                 {{"Content-Type", "text/calendar"}}) != 201)
+                    return QStringLiteral("the other client's PUT failed");
+                if (!SyncNow())
+                    return QStringLiteral("--sync-now was not delivered");
+                if (!RoundSays(program, "0 sent, 1 received"))
+                    return QStringLiteral("no round brought the other client's task");
+                return QString();
+            });
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        const QStringList expected{QStringLiteral("Added elsewhere"), QStringLiteral("Mine")};
+        QCOMPARE(TextsIn(FFolder), expected);
+
+        TProgram again(FFolder, Environment());
+        again.Start();
+        QVERIFY2(RoundSays(again, "0 sent, 0 received, 0 deleted on the server, 0 deleted here, 0 conflicts"),
+                 qPrintable(again.Output()));
+        QCOMPARE(again.Stop(SIGTERM), 0);
+        QCOMPARE(TextsIn(FFolder), expected);
+        QCOMPARE(FServer.StoredItems(FCollection).size(), 2);
     }
 };
 
