@@ -294,3 +294,37 @@ QString TE2eTest::LoseDisplayAfter(const QString &line, const std::function<QStr
         return "the lock was left behind: " + locks.join(u' ');
     return {};
 }
+
+QStringList TE2eTest::Stacking() const
+{
+    const QString line =
+        QString::fromLocal8Bit(RunOnDisplay(QStringLiteral("xprop"), {"-root", "_NET_CLIENT_LIST_STACKING"}));
+    QStringList ids;
+    const QRegularExpression hex(QStringLiteral("0x[0-9a-f]+"));
+    for (const QRegularExpressionMatch &match : hex.globalMatch(line))
+        ids << QString::number(match.captured().toULongLong(nullptr, 16));
+    return ids;
+}
+
+QString TE2eTest::Above(const QString &upper, const QStringList &lower) const
+{
+    const QStringList order = Stacking();
+    const qsizetype top = order.indexOf(upper);
+    if (top < 0)
+        return upper + " is not among the managed windows: " + order.join(u' ');
+    for (const QString &id : lower)
+        if (order.indexOf(id) > top)
+            return upper + " lies under " + id + "; stacking " + order.join(u' ');
+    return {};
+}
+
+QString TE2eTest::NewWindowTitled(TProgram &program, const QString &title, const QStringList &known) const
+{
+    const QStringList ids = XDo({"search", "--all", "--onlyvisible", "--pid",
+                                 QString::number(program.Process().processId()), "--name", '^' + title + '$'})
+                                .split(u'\n', Qt::SkipEmptyParts);
+    for (const QString &id : ids)
+        if (!known.contains(id) && !Geometry(id).isEmpty())
+            return id;
+    return {};
+}

@@ -98,6 +98,13 @@ protected:
     // true once its menu is up.
     bool OpenTrayMenu(TProgram &program, int button = 1) const;
 
+    // The manager's stacking order, bottom first, as decimal ids (xdotool's).
+    QStringList Stacking() const;
+    // Empty when `upper` stands above every one of `lower`; else what is wrong.
+    QString Above(const QString &upper, const QStringList &lower) const;
+    // The program's visible window titled `title` that is none of `known`.
+    QString NewWindowTitled(TProgram &program, const QString &title, const QStringList &known) const;
+
     // Starts the program on a display of its own, waits for `line`, does
     // `meanwhile` (which returns why it failed, or empty), and pulls the
     // display from under it: Qt then ends the process with exit(). Empty

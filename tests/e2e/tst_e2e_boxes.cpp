@@ -21,44 +21,6 @@ constexpr QRect KCovering(240, 212, 800, 600);
 class TestE2eBoxes : public TE2eTest {
     Q_OBJECT
 
-    // The manager's stacking order, bottom first, as decimal ids (xdotool's).
-    QStringList Stacking() const
-    {
-        const QString line = QString::fromLocal8Bit(
-            RunOnDisplay(QStringLiteral("xprop"), {"-root", "_NET_CLIENT_LIST_STACKING"}));
-        QStringList ids;
-        const QRegularExpression hex(QStringLiteral("0x[0-9a-f]+"));
-        for (const QRegularExpressionMatch &match : hex.globalMatch(line))
-            ids << QString::number(match.captured().toULongLong(nullptr, 16));
-        return ids;
-    }
-
-    // Empty when `upper` stands above every one of `lower`; else what is wrong.
-    QString Above(const QString &upper, const QStringList &lower) const
-    {
-        const QStringList order = Stacking();
-        const qsizetype top = order.indexOf(upper);
-        if (top < 0)
-            return upper + " is not among the managed windows: " + order.join(u' ');
-        for (const QString &id : lower)
-            if (order.indexOf(id) > top)
-                return upper + " lies under " + id + "; stacking " + order.join(u' ');
-        return {};
-    }
-
-    // The program's visible window titled `title` that is none of `known`.
-    QString NewWindowTitled(TProgram &program, const QString &title, const QStringList &known) const
-    {
-        const QStringList ids =
-            XDo({"search", "--all", "--onlyvisible", "--pid", QString::number(program.Process().processId()),
-                 "--name", '^' + title + '$'})
-                .split(u'\n', Qt::SkipEmptyParts);
-        for (const QString &id : ids)
-            if (!known.contains(id) && !Geometry(id).isEmpty())
-                return id;
-        return {};
-    }
-
     // The menu of the note, opened by a right click on its text.
     bool OpenNoteMenu(const QString &note)
     {
