@@ -324,6 +324,53 @@ private slots:
         QCOMPARE(TextsIn(FFolder), expected);
         QCOMPARE(FServer.StoredItems(FCollection).size(), 2);
     }
+
+    // The server is gone: the first failed round says so in one box above
+    // the note, which the user closes with the keyboard; a failure after it
+    // says nothing more, and the tasks stay as they were.
+    void aServerThatIsGoneIsSaidOnceInABoxAboveTheNote()
+    {
+        TRadicale gone;
+        QVERIFY2(gone.Start(), qPrintable(gone.Error()));
+        QVERIFY2(InstallFresh().isEmpty(), "install failed");
+        QVERIFY2(WriteSyncSettings(FFolder, gone).isEmpty(), "settings");
+        gone.Stop();
+        WriteDataFile([](TTaskList &tasks) {
+            TTask *task = tasks.AddNewTask();
+            task->Text = "Shopping list";
+            OpenNoteAt(*task, KNote);
+        });
+        TProgram a(FFolder, Environment());
+        a.Start();
+        // The note where it was saved, and a window more: the box.
+        QString note, box;
+        QVERIFY2(Eventually(
+                     [&] {
+                         for (const QString &id : ProgramWindows(a))
+                             if (Geometry(id).topLeft() == KNote.topLeft())
+                                 note = id;
+                         return !note.isEmpty() && !(box = NewWindowTitled(a, "Jotterbox", {note})).isEmpty();
+                     },
+                     30000),
+                 qPrintable("no note and box; output:\n" + a.Output()));
+        QVERIFY2(a.WaitForLine("jbx.events: sync failed: "), qPrintable(a.Output()));
+        const QString stacking = Above(box, {note});
+        QVERIFY2(stacking.isEmpty(), qPrintable(stacking));
+        QVERIFY2(Eventually([&] { return XDo({"getwindowfocus"}) == box; }),
+                 "the box did not take the focus");
+        XDo({"key", "Return"});
+        QVERIFY2(Eventually([&] { return NewWindowTitled(a, "Jotterbox", {note}).isEmpty(); }),
+                 "Return did not close the box");
+
+        // Asked again, the round fails again and no second box comes.
+        QVERIFY(SyncNow());
+        QVERIFY2(Eventually([&] { return a.Output().count("jbx.events: sync failed: ") >= 2; }, 30000),
+                 qPrintable(a.Output()));
+        QVERIFY2(!Eventually([&] { return !NewWindowTitled(a, "Jotterbox", {note}).isEmpty(); }, 2000),
+                 "a second box came for the same problem");
+        QCOMPARE(a.Stop(SIGTERM), 0);
+        QCOMPARE(TextsIn(FFolder), QStringList{QStringLiteral("Shopping list")});
+    }
 };
 
 QTEST_GUILESS_MAIN(TstE2eSync)
