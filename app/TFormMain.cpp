@@ -112,11 +112,11 @@ void TFormMain::FormCreate()
     FCanExit = false;
     // Our help is a page for the desktop's browser, beside the program.
     FHelpFile = AppDir + QStringLiteral("Jotterbox.html");
-    CoolTrayIcon1->SetVisible(true);
 
     // A file that could not be read ends the start here: the user deals
     // with the error first; nothing is reopened, no alert, no hot keys.
-    if (!LoadDataFile())
+    FLoaded = LoadDataFile();
+    if (!FLoaded)
         return;
     // Reminders that fell due while the program was not running fire at
     // the first pass of the loop.
@@ -127,8 +127,6 @@ void TFormMain::FormCreate()
         StartTrayAlert();
         PlayAlertSound();
     }
-    RegisterHotKeys();
-    Sync->Start();
 }
 
 bool TFormMain::LoadDataFile()
@@ -160,6 +158,11 @@ bool TFormMain::LoadDataFile()
 void TFormMain::FormShow()
 {
     // No taskbar button to hide: no window of the program has one.
+    CoolTrayIcon1->SetVisible(true);
+    if (FLoaded) {
+        RegisterHotKeys();
+        Sync->Start();
+    }
     // The tip is there to be read, not needed to start: it follows in the
     // next pass, once the tray and the hot keys are ready.
     if (UserInfo().ShowTips && FTip)

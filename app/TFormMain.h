@@ -51,8 +51,10 @@ public:
     TReminderEngine *ReminderEngine() const { return Reminders; }
 
     // Loads the data file, reopens the notes saved open, starts the tray
-    // alert for an alerting task with no note, registers the hot keys.
+    // alert for an alerting task with no note.
     void FormCreate();
+    // Once the notes are on screen: the tray icon, the hot keys, the sync
+    // rounds and the tip of the day.
     void FormShow();
     // The final save and the release of the hot keys.
     void FormDestroy();
@@ -106,6 +108,8 @@ signals:
 
 private:
     bool FCanExit = false;
+    // The data file was read, whole or in part: the start goes on.
+    bool FLoaded = false;
     QString FHelpFile;
     bool TrayAvailable = true;
 

@@ -1,4 +1,5 @@
 #include "app/TFormMain.h"
+#include "app/TShownWatch.h"
 #include "base/Clock.h"
 #include "base/LocaleFormats.h"
 #include "base/Screen.h"
@@ -130,6 +131,8 @@ int DesktopCommand(int argc, char *argv[], bool install)
 constexpr int CommandWaitMs = 20000;
 constexpr int CommandRetryMs = 20;
 constexpr int CommandAnswerMs = 5000;
+// The rest of the start waits this long at most for the notes to show.
+constexpr int NotesShownBoundMs = 500;
 
 int Fail(const QString &message, int code)
 {
@@ -247,27 +250,36 @@ int main(int argc, char *argv[])
                          [&formMain](bool &agree) { agree = formMain.WMQueryEndSession(); });
         QObject::connect(&sessionEnd, &TSessionEnd::EndAgreed, &formMain, &TFormMain::Close);
 
-        // Without a tray at start, the toolbar stands in for it.
-        formMain.SetTrayAvailable(QSystemTrayIcon::isSystemTrayAvailable());
         formMain.FormCreate();
-        auto formTaskList = std::make_unique<TFormTaskList>(formMain.ReminderEngine());
-        formMain.SetTaskList(formTaskList.get());
-        // Each made once, cheaply: their controls come at their first showing.
-        auto formOptions = std::make_unique<TFormOptions>();
-        auto formAbout = std::make_unique<TFormAbout>();
-        auto formTip = std::make_unique<TFormTip>();
-        formMain.SetDialogs(formOptions.get(), formAbout.get(), formTip.get());
-        // Owned by the list window, so it has no taskbar button of its own.
-        auto formToolBar = std::make_unique<TFormToolBar>(formTaskList.get());
-        formMain.SetToolBar(formToolBar.get());
-        formToolBar->FormCreate();
-        // Commands of later starts are taken once the windows are up; until
-        // then those starts wait.
+        // The notes saved open are what the user waits for: the rest of the
+        // start follows once they are on screen.
+        std::unique_ptr<TFormTaskList> formTaskList;
+        std::unique_ptr<TFormOptions> formOptions;
+        std::unique_ptr<TFormAbout> formAbout;
+        std::unique_ptr<TFormTip> formTip;
+        std::unique_ptr<TFormToolBar> formToolBar;
         TCommandServer commands;
         QObject::connect(&commands, &TCommandServer::CommandReceived, &formMain, &TFormMain::RunCommand);
-        QTimer::singleShot(0, &formMain, [&formMain, &commands, &commandSocket] {
+        const QList<TFormNote *> notes = TFormNote::OpenNotes();
+        const TShownWatch notesShown({notes.begin(), notes.end()}, NotesShownBoundMs, [&] {
+            qCInfo(lcJbxEvents, "notes shown");
+            // Without a tray at start, the toolbar stands in for it.
+            formMain.SetTrayAvailable(QSystemTrayIcon::isSystemTrayAvailable());
+            formTaskList = std::make_unique<TFormTaskList>(formMain.ReminderEngine());
+            formMain.SetTaskList(formTaskList.get());
+            // Each made once, cheaply: their controls come at their first showing.
+            formOptions = std::make_unique<TFormOptions>();
+            formAbout = std::make_unique<TFormAbout>();
+            formTip = std::make_unique<TFormTip>();
+            formMain.SetDialogs(formOptions.get(), formAbout.get(), formTip.get());
+            // Owned by the list window, so it has no taskbar button of its own.
+            formToolBar = std::make_unique<TFormToolBar>(formTaskList.get());
+            formMain.SetToolBar(formToolBar.get());
+            formToolBar->FormCreate();
             formMain.FormShow();
             qCInfo(lcJbxEvents, "platform %s", qPrintable(QGuiApplication::platformName()));
+            // Commands of later starts are taken once the windows are up;
+            // until then those starts wait.
             if (!commands.Listen(commandSocket)) {
                 WriteDebugLog(commands.Error());
                 qCInfo(lcJbxEvents, "%s", qPrintable(commands.Error()));
@@ -279,10 +291,10 @@ int main(int argc, char *argv[])
             PrepareAbruptEndSave();
             LiveMain = &formMain;
             ArmAbruptEnd();
+            // In a pass of its own: a dialog it opens holds up nothing above.
+            if (line.Kind == TCommandLine::Remote)
+                QTimer::singleShot(0, &formMain, [&formMain, &line] { formMain.RunCommand(line.Command); });
         });
-        // In a pass of its own: a dialog it opens holds up nothing above.
-        if (line.Kind == TCommandLine::Remote)
-            QTimer::singleShot(0, &formMain, [&formMain, &line] { formMain.RunCommand(line.Command); });
         QApplication::exec();
         // The end is under way: a signal now must not start another, and
         // a command must wait for the next instance.

@@ -367,7 +367,7 @@ private slots:
                 QString output = program->Output();
                 output.remove(QRegularExpression(QStringLiteral("^jbx\\.events: platform \\S+\n"),
                                                  QRegularExpression::MultilineOption));
-                QCOMPARE(output, QStringLiteral("jbx.events: idle\n"));
+                QCOMPARE(output, QStringLiteral("jbx.events: notes shown\njbx.events: idle\n"));
                 QCOMPARE(program->Stop(SIGTERM), 0);
             } else {
                 QCOMPARE(Files(FFolder), before);
