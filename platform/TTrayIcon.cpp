@@ -7,8 +7,7 @@
 #include <QTimer>
 
 TTrayIcon::TTrayIcon(QObject *parent)
-    : QObject(parent), FIcon(new QSystemTrayIcon(this)), FCycleTimer(new QTimer(this)),
-      FClickTimer(new QTimer(this))
+    : QObject(parent), FCycleTimer(new QTimer(this)), FClickTimer(new QTimer(this))
 {
     FCycleTimer->setInterval(500);
     connect(FCycleTimer, &QTimer::timeout, this, &TTrayIcon::CycleTimerTimer);
@@ -17,13 +16,18 @@ TTrayIcon::TTrayIcon(QObject *parent)
     FClickTimer->setSingleShot(true);
     FClickTimer->setInterval(QGuiApplication::styleHints()->mouseDoubleClickInterval());
     connect(FClickTimer, &QTimer::timeout, this, &TTrayIcon::ClickTimerTimer);
-    connect(FIcon, &QSystemTrayIcon::activated, this, &TTrayIcon::IconActivated);
 }
 
 TTrayIcon::~TTrayIcon() = default;
 
-void TTrayIcon::SetHint(const QString &hint) { FIcon->setToolTip(hint); }
-QString TTrayIcon::Hint() const { return FIcon->toolTip(); }
+void TTrayIcon::SetHint(const QString &hint)
+{
+    FHint = hint;
+    if (FIcon)
+        FIcon->setToolTip(hint);
+}
+
+QString TTrayIcon::Hint() const { return FHint; }
 
 void TTrayIcon::SetIcons(const QList<QIcon> &icons)
 {
@@ -31,8 +35,22 @@ void TTrayIcon::SetIcons(const QList<QIcon> &icons)
     SetIconIndex(FIconIndex < FIcons.size() ? FIconIndex : 0);
 }
 
-void TTrayIcon::SetVisible(bool visible) { FIcon->setVisible(visible); }
-bool TTrayIcon::Visible() const { return FIcon->isVisible(); }
+void TTrayIcon::SetVisible(bool visible)
+{
+    // Made at its first showing: asking the session for its tray takes a
+    // few milliseconds the start need not wait for.
+    if (!FIcon && visible) {
+        FIcon = new QSystemTrayIcon(this);
+        FIcon->setToolTip(FHint);
+        if (FIconIndex >= 0 && FIconIndex < FIcons.size())
+            FIcon->setIcon(FIcons[FIconIndex]);
+        connect(FIcon, &QSystemTrayIcon::activated, this, &TTrayIcon::IconActivated);
+    }
+    if (FIcon)
+        FIcon->setVisible(visible);
+}
+
+bool TTrayIcon::Visible() const { return FIcon && FIcon->isVisible(); }
 
 void TTrayIcon::SetPopupMenu(QMenu *menu)
 {
@@ -59,7 +77,7 @@ void TTrayIcon::SetCycleInterval(int msecs) { FCycleTimer->setInterval(msecs); }
 void TTrayIcon::SetIconIndex(int index)
 {
     FIconIndex = index;
-    if (index >= 0 && index < FIcons.size())
+    if (FIcon && index >= 0 && index < FIcons.size())
         FIcon->setIcon(FIcons[index]);
 }
 

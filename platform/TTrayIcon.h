@@ -56,7 +56,8 @@ signals:
 private:
     void Popup(const QPoint &at);
 
-    QSystemTrayIcon *FIcon;
+    QSystemTrayIcon *FIcon = nullptr; // made when first shown
+    QString FHint;
     QList<QIcon> FIcons;
     QPointer<QMenu> FPopupMenu;
     QTimer *FCycleTimer;
