@@ -83,7 +83,6 @@ TFormNote::TFormNote(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Frameless
     ImageNote = NotePicture();
     BuildTitleBar();
     BuildClient();
-    BuildInfoPanel();
     Menu = new TNoteMenu(this);
     Menu->AttachMemo(MemoDetail);
     auto *drag = new TWindowDrag(this);
@@ -117,12 +116,6 @@ TFormNote::TFormNote(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Frameless
         {PanelOtherInfo, "PanelOtherInfo"},
         {LabelBottom, "LabelBottom"},
         {MemoDetail, "MemoDetail"},
-        {PanelTaskInfo, "PanelTaskInfo"},
-        {DPDueDate, "DPDueDate"},
-        {DPReminder, "DPReminder"},
-        {TPReminder, "TPReminder"},
-        {CBPriority, "CBPriority"},
-        {CBFinished, "CBFinished"},
         {Menu, "Menu"},
         {PMBlink, "PMBlink"},
     };
@@ -231,10 +224,13 @@ void TFormNote::BuildClient()
     connect(MemoDetail, &QPlainTextEdit::textChanged, this, &TFormNote::MemoDetailChange);
 }
 
+// At the first press on the clock picture: most notes never show their
+// dates, and a start with many notes should not pay for them.
 void TFormNote::BuildInfoPanel()
 {
     PanelTaskInfo = new TNoteInfoPanel(PanelClient2);
     PanelTaskInfo->hide();
+    PanelTaskInfo->setGeometry(MemoDetail->geometry());
     PanelTaskInfo->installEventFilter(this);
     for (QLabel *caption : PanelTaskInfo->Captions)
         caption->installEventFilter(this);
@@ -249,6 +245,14 @@ void TFormNote::BuildInfoPanel()
     connect(TPReminder, &TZELEditableLabel::Edited, this, &TFormNote::DPReminderDateSelected);
     connect(CBPriority, &TZELCombo::Selected, this, &TFormNote::CBPrioritySelected);
     connect(CBFinished, &TZELCombo::Selected, this, &TFormNote::CBFinishedSelected);
+    const std::pair<QObject *, const char *> parts[] = {
+        {PanelTaskInfo, "PanelTaskInfo"}, {DPDueDate, "DPDueDate"},   {DPReminder, "DPReminder"},
+        {TPReminder, "TPReminder"},       {CBPriority, "CBPriority"}, {CBFinished, "CBFinished"},
+    };
+    for (const auto &[part, name] : parts)
+        part->setObjectName(QLatin1String(name));
+    if (Task)
+        PanelTaskInfo->Fill(*Task);
 }
 
 // --- showing --------------------------------------------------------------
@@ -443,7 +447,8 @@ void TFormNote::FormResize()
     const int textHeight = std::max(0, PanelClient2->height() - otherInfo);
     PanelOtherInfo->setGeometry(0, textHeight, PanelClient2->width(), otherInfo);
     MemoDetail->setGeometry(0, 0, PanelClient2->width(), textHeight);
-    PanelTaskInfo->setGeometry(MemoDetail->geometry());
+    if (PanelTaskInfo)
+        PanelTaskInfo->setGeometry(MemoDetail->geometry());
 }
 
 void TFormNote::paintEvent(QPaintEvent *)
@@ -496,11 +501,14 @@ void TFormNote::PanelTitleDblClick()
 
 // --- the information panel ---------------------------------------------------
 
-bool TFormNote::InfoPanelShown() const { return !PanelTaskInfo->isHidden(); }
+bool TFormNote::InfoPanelShown() const { return PanelTaskInfo && !PanelTaskInfo->isHidden(); }
 
 void TFormNote::ShowInfoPanel(bool show)
 {
-    PanelTaskInfo->setVisible(show);
+    if (show && !PanelTaskInfo)
+        BuildInfoPanel();
+    if (PanelTaskInfo)
+        PanelTaskInfo->setVisible(show);
     MemoDetail->setVisible(!show);
     ImageTaskInfo->SetPicture1(show ? ImageNote : ImageClock);
     ImageTaskInfo->setToolTip(show ? tr("Content") : tr("Date/Time"));
@@ -519,7 +527,8 @@ void TFormNote::ImageTaskInfoClick()
 
 void TFormNote::SetTaskInfo()
 {
-    PanelTaskInfo->Fill(*Task);
+    if (PanelTaskInfo)
+        PanelTaskInfo->Fill(*Task);
     ImageTaskInfo->SetBlink(Task->Alerting);
 }
 
@@ -569,7 +578,11 @@ void TFormNote::DPReminderDateSelected()
     DataModified.Mark();
 }
 
-void TFormNote::PanelTaskInfoClick() { TPReminder->HideEditor(); }
+void TFormNote::PanelTaskInfoClick()
+{
+    if (TPReminder)
+        TPReminder->HideEditor();
+}
 
 void TFormNote::Acknowledged1Click(int tag)
 {

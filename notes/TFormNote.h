@@ -122,12 +122,13 @@ private:
     QWidget *PanelOtherInfo;
     QLabel *LabelBottom;
     QPlainTextEdit *MemoDetail;
-    TNoteInfoPanel *PanelTaskInfo;
-    TZELDatePicker2 *DPDueDate;
-    TZELDatePicker2 *DPReminder;
-    TZELEditableLabel *TPReminder;
-    TZELCombo *CBPriority;
-    TZELCombo *CBFinished;
+    // Made when first shown: most notes never show it.
+    TNoteInfoPanel *PanelTaskInfo = nullptr;
+    TZELDatePicker2 *DPDueDate = nullptr;
+    TZELDatePicker2 *DPReminder = nullptr;
+    TZELEditableLabel *TPReminder = nullptr;
+    TZELCombo *CBPriority = nullptr;
+    TZELCombo *CBFinished = nullptr;
     QMenu *PMBlink;
     TNoteMenu *Menu; // PMSysMenu and its commands
 

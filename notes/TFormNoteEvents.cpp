@@ -136,7 +136,7 @@ bool TFormNote::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     if (leftPress && (watched == PanelTaskInfo || watched == PanelOtherInfo || watched == LabelBottom ||
-                      PanelTaskInfo->Captions.contains(watched)))
+                      (PanelTaskInfo && PanelTaskInfo->Captions.contains(watched))))
         PanelTaskInfoClick();
     return QWidget::eventFilter(watched, event);
 }

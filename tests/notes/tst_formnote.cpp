@@ -120,7 +120,11 @@ private slots:
         QCOMPARE(note->NoteColor(), 9620973);
         QCOMPARE(Child<QFrame>(*note, "PanelTitle")->palette().color(QPalette::Window),
                  QColor(188, 164, 116));
+        // The dates behind the clock are made at their first showing.
+        QVERIFY(!note->findChild<TNoteInfoPanel *>());
+        note->ImageTaskInfoClick();
         QCOMPARE(Child<TZELCombo>(*note, "CBPriority")->Text(), QStringLiteral("High"));
+        note->ImageTaskInfoClick();
         QVERIFY(task->NoteOpen);
         QCOMPARE(task->Modified, QDateTimeToDateTime(Created));
         QCOMPARE(task->Text, QByteArray("Buy milk\r\nand bread"));
@@ -301,6 +305,7 @@ private slots:
         TTask *task = NewTask("Tax return");
         task->ReminderTime = QDateTimeToDateTime(Later);
         TFormNote *note = Open(task);
+        note->ImageTaskInfoClick();
         QVERIFY(Child<TZELEditableLabel>(*note, "TPReminder")
                     ->isVisibleTo(Child<TNoteInfoPanel>(*note, "PanelTaskInfo")));
         Child<TZELCombo>(*note, "CBPriority")->ItemClick(0);
@@ -322,6 +327,7 @@ private slots:
     {
         TTask *task = NewTask("Dentist");
         TFormNote *note = Open(task);
+        note->ImageTaskInfoClick();
         // A first reminder proposes half past nine before the date is taken.
         QString proposed;
         connect(
@@ -372,6 +378,8 @@ private slots:
         QCOMPARE(DateTimeToQDateTime(task->ReminderTime), QDateTime(QDate(2026, 3, 2), QTime(10, 0)));
         QVERIFY(!task->Alerting);
         QVERIFY(!Child<TZELBlinkImage>(*note, "ImageTaskInfo")->Blink());
+        // Shown only now, the dates are the task's as they are now.
+        note->ImageTaskInfoClick();
         QCOMPARE(Child<TZELDatePicker2>(*note, "DPReminder")->Date(), EncodeDate(2026, 3, 2));
 
         task->Alerting = true;
