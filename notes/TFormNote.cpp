@@ -22,6 +22,7 @@
 #include "platform/ColorRef.h"
 #include "platform/Dialogs.h"
 #include "platform/DisplayPlatform.h"
+#include "platform/Fonts.h"
 #include "platform/NativePlace.h"
 #include "platform/TWindowDrag.h"
 #include "settings/TUserInfo.h"
@@ -76,7 +77,7 @@ TFormNote::TFormNote(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Frameless
 {
     setWindowTitle(tr("Jotterbox"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setFont(QFont(InstalledFamily(QStringLiteral("MS Sans Serif")), 8));
     setMinimumWidth(NoteMinWidth);
     resize(349, 256);
     ImageClock = ClockPicture();
@@ -170,7 +171,7 @@ void TFormNote::BuildTitleBar()
     PanelTitle->installEventFilter(this);
 
     LabelTitle = new QLabel(PanelTitle);
-    LabelTitle->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    LabelTitle->setFont(QFont(InstalledFamily(QStringLiteral("MS Sans Serif")), 8));
     QPalette white = LabelTitle->palette();
     white.setColor(QPalette::WindowText, Qt::white);
     LabelTitle->setPalette(white);
@@ -345,7 +346,7 @@ void TFormNote::ApplyTitleColor() { SetBackground(PanelTitle, TitleColorOf(FColo
 
 void TFormNote::ApplyFont()
 {
-    QFont font(DecodeText(Task->FontName));
+    QFont font(InstalledFamily(DecodeText(Task->FontName)));
     font.setPointSize(std::max(1, int(Task->FontSize)));
     font.setBold(Task->FontBold);
     font.setItalic(Task->FontItalic);

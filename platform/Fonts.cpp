@@ -1,6 +1,8 @@
 #include "platform/Fonts.h"
 
 #include <QFont>
+#include <QFontDatabase>
+#include <QSet>
 #include <QString>
 
 void InstallFontSubstitutions()
@@ -16,4 +18,21 @@ void InstallFontSubstitutions()
     // alias; saying it here too covers systems whose configuration lacks it.
     // A substitute is only consulted when the named family is missing.
     QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
+}
+
+QString InstalledFamily(const QString &family)
+{
+    // Families are matched without regard to case, as Qt matches them.
+    static const QSet<QString> installed = [] {
+        QSet<QString> names;
+        for (const QString &name : QFontDatabase::families())
+            names.insert(name.toCaseFolded());
+        return names;
+    }();
+    if (installed.contains(family.toCaseFolded()))
+        return family;
+    for (const QString &substitute : QFont::substitutes(family))
+        if (installed.contains(substitute.toCaseFolded()))
+            return substitute;
+    return family;
 }

@@ -414,6 +414,8 @@ private slots:
         QTest::newRow("Times New Roman")
             << QStringLiteral("Times New Roman") << QStringLiteral("Liberation Serif");
         QTest::newRow("Courier New") << QStringLiteral("Courier New") << QStringLiteral("Liberation Mono");
+        QTest::newRow("installed, in other case")
+            << QStringLiteral("liberation sans") << QStringLiteral("Liberation Sans");
     }
     void windowsFontNamesResolve()
     {
@@ -423,6 +425,8 @@ private slots:
             QSKIP("the look-alike font is not installed");
         InstallFontSubstitutions();
         QCOMPARE(QFontInfo(QFont(requested, 10)).family(), expected);
+        // The family resolved ahead, as the notes ask for it, is the same.
+        QCOMPARE(QFontInfo(QFont(InstalledFamily(requested), 10)).family(), expected);
     }
 };
 
