@@ -221,14 +221,15 @@ void RemoveLeftoverSaves(const QStringList &paths)
     if (paths.isEmpty())
         return;
     QDir folder = QFileInfo(paths.first()).absoluteDir();
-    QStringList targets, filters;
-    for (const QString &path : paths) {
+    QStringList targets;
+    for (const QString &path : paths)
         targets << QFileInfo(path).fileName();
-        filters << targets.last() + Marker + u'*';
-    }
-    static const QRegularExpression ours(QStringLiteral("^(.+)\\.jbxsave-([0-9]{1,10})-[a-z0-9]{6}$"));
-    // One look at the folder for all of them.
-    for (const QString &name : folder.entryList(filters, QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+    // One look at the folder for all of them. Plain names, not name filters:
+    // Qt makes a pattern of each filter, which costs more than the look.
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+        if (!name.contains(Marker))
+            continue;
+        static const QRegularExpression ours(QStringLiteral("^(.+)\\.jbxsave-([0-9]{1,10})-[a-z0-9]{6}$"));
         const QRegularExpressionMatch match = ours.match(name);
         if (!match.hasMatch() || !targets.contains(match.captured(1)))
             continue;
