@@ -62,7 +62,6 @@ TFormMain::TFormMain(QObject *parent)
     BuildCommands();
     BuildTrayMenu();
 
-    CoolTrayIcon1->SetIcons(TrayPictures());
     CoolTrayIcon1->SetHint(tr("Jotterbox"));
     CoolTrayIcon1->SetCycleInterval(500);
     CoolTrayIcon1->SetPopupMenu(PMTray);
@@ -157,7 +156,9 @@ bool TFormMain::LoadDataFile()
 
 void TFormMain::FormShow()
 {
-    // No taskbar button to hide: no window of the program has one.
+    // No taskbar button to hide: no window of the program has one. The
+    // pictures are drawn only now: nobody sees them before.
+    CoolTrayIcon1->SetIcons(TrayPictures());
     CoolTrayIcon1->SetVisible(true);
     if (FLoaded) {
         RegisterHotKeys();

@@ -93,6 +93,7 @@ class TestFormMain : public QObject {
     {
         auto form = std::make_unique<TFormMain>();
         form->FormCreate();
+        form->FormShow();
         return form;
     }
 
