@@ -27,6 +27,7 @@ struct TDavResult {
         TokenExpired,  // the sync token is no longer valid: list everything
         ServerError,   // 5xx or any other unexpected status
         BadAnswer,     // an answer that could not be read (too big, broken XML)
+        NoLibrary,     // libical, which reads and writes the items, cannot be loaded
     };
     TFailure Failure = None;
     int HttpStatus = 0;

@@ -3,6 +3,7 @@
 #include "base/TextCodec.h"
 #include "model/TTaskList.h"
 #include "settings/TUserInfo.h"
+#include "sync/IcalOnDemand.h"
 #include "sync/VTodo.h"
 
 #include <QCoreApplication>
@@ -382,6 +383,11 @@ bool TRound::UploadNewTask(int task)
 
 TSyncOutcome TRound::Run(bool allowManyDeletions)
 {
+    // The items are read and written with libical, opened by the first round.
+    if (const QString why = IcalOnDemand::LoadError(); !why.isEmpty()) {
+        Failed({TDavResult::NoLibrary, 0, why});
+        return FOut;
+    }
     if (!List())
         return FOut;
     Pair();

@@ -6,11 +6,11 @@
 // Only the mapping includes this; libical is used from one thread at a time.
 
 #include "base/DateTime.h"
+#include "sync/IcalOnDemand.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
-#include <libical/ical.h>
 #include <memory>
 #include <optional>
 

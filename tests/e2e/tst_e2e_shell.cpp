@@ -59,6 +59,11 @@ private slots:
         TProgram program(FFolder, Environment());
         program.Start();
         QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        // What only a sound or a sync needs is not loaded by a start.
+        const QByteArray maps =
+            ReadFileBytes(QStringLiteral("/proc/%1/maps").arg(program.Process().processId()));
+        QVERIFY(!maps.contains("libjbxsound.so"));
+        QVERIFY(!maps.contains("libical.so"));
         QCOMPARE(program.Stop(SIGTERM), 0);
 
         QVERIFY(QFile::exists(Path("Jotterbox.dat")));

@@ -143,6 +143,9 @@ private slots:
         QVERIFY2(!noteA.isEmpty(), qPrintable(why));
         QVERIFY2(RoundSays(a, "1 sent, 0 received"), qPrintable(a.Output()));
         QCOMPARE(FServer.StoredItems(FCollection).size(), 1);
+        // The items' library came with the first round, not with the start.
+        QVERIFY(ReadFileBytes(QStringLiteral("/proc/%1/maps").arg(a.Process().processId()))
+                    .contains("libical.so"));
 
         // Typed in A: a round a few seconds later sends it.
         QVERIFY2(TypeInto(noteA, QStringLiteral(", eggs")).isEmpty(), qPrintable(a.Output()));
