@@ -42,8 +42,7 @@ void TTrayIcon::SetVisible(bool visible)
     if (!FIcon && visible) {
         FIcon = new QSystemTrayIcon(this);
         FIcon->setToolTip(FHint);
-        if (FIconIndex >= 0 && FIconIndex < FIcons.size())
-            FIcon->setIcon(FIcons[FIconIndex]);
+        SetIconIndex(FIconIndex);
         connect(FIcon, &QSystemTrayIcon::activated, this, &TTrayIcon::IconActivated);
     }
     if (FIcon)
