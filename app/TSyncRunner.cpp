@@ -243,10 +243,11 @@ void TSyncRunner::Apply(TJob &job)
     // with the data file, or now when the file holds everything already.
     const bool nothingApplied = applied.Added.empty() && applied.Updated.empty() && applied.Removed.empty();
     FStateUnsaved = true;
-    if (nothingApplied && !DataModified)
-        DataSaved();
-    if (nothingApplied)
+    if (nothingApplied) {
+        if (!DataModified)
+            DataSaved();
         return;
+    }
 
     FApplying = true;
     // The program is ending: the tasks change and are saved; no window
