@@ -54,6 +54,18 @@ class TstE2eSync : public TE2eTest {
         return {};
     }
 
+    // The program installed afresh in the test's folder, syncing with the
+    // server, with the tasks `fill` makes; empty, or what failed.
+    QString InstallSyncing(const TRadicale &server, const std::function<void(TTaskList &)> &fill)
+    {
+        if (const QString why = InstallFresh(); !why.isEmpty())
+            return why;
+        if (const QString why = WriteSyncSettings(FFolder, server); !why.isEmpty())
+            return why;
+        WriteDataFile(fill);
+        return {};
+    }
+
     // A second folder as on another computer, with a runtime folder of its
     // own; the environment to start its program in.
     QProcessEnvironment SecondFolder(const QString &folder, const TRadicale &server)
@@ -126,13 +138,12 @@ private slots:
     void typedTextTravelsBetweenTwoRunningPrograms()
     {
         // Computer A: one task, its note open. Computer B: nothing yet.
-        QVERIFY2(InstallFresh().isEmpty(), "install failed");
-        QVERIFY2(WriteSyncSettings(FFolder, FServer).isEmpty(), "settings");
-        WriteDataFile([](TTaskList &tasks) {
+        const QString installed = InstallSyncing(FServer, [](TTaskList &tasks) {
             TTask *task = tasks.AddNewTask();
             task->Text = "Shopping list";
             OpenNoteAt(*task, KNote);
         });
+        QVERIFY2(installed.isEmpty(), qPrintable(installed));
         const QString folderB = FDir->filePath(QStringLiteral("B"));
         const QProcessEnvironment environmentB = SecondFolder(folderB, FServer);
         QVERIFY2(!environmentB.isEmpty(), "install of B failed");
@@ -198,15 +209,14 @@ private slots:
         TRadicale server;
         QVERIFY2(server.Start(true), qPrintable(server.Error()));
         QVERIFY2(server.CreateTaskList(FCollection), qPrintable(server.Error()));
-        QVERIFY2(InstallFresh().isEmpty(), "install failed");
-        QVERIFY2(WriteSyncSettings(FFolder, server).isEmpty(), "settings");
-        WriteDataFile([](TTaskList &tasks) {
+        const QString installed = InstallSyncing(server, [](TTaskList &tasks) {
             TTask *task = tasks.AddNewTask();
             task->Text = "Shopping list";
             OpenNoteAt(*task, KNote);
             tasks.AddNewTask()->Text = "Call the dentist";
             tasks.AddNewTask()->Text = "Pay the rent";
         });
+        QVERIFY2(installed.isEmpty(), qPrintable(installed));
         const QString folderB = FDir->filePath(QStringLiteral("B"));
         const QProcessEnvironment environmentB = SecondFolder(folderB, server);
         QVERIFY2(!environmentB.isEmpty(), "install of B failed");
@@ -261,9 +271,9 @@ private slots:
     // the server nor sends the old text back over the edit.
     void aCrashAfterARoundUndoesNothingOnTheServer()
     {
-        QVERIFY2(InstallFresh().isEmpty(), "install failed");
-        QVERIFY2(WriteSyncSettings(FFolder, FServer).isEmpty(), "settings");
-        WriteDataFile([](TTaskList &tasks) { tasks.AddNewTask()->Text = "Edit me"; });
+        const QString installed =
+            InstallSyncing(FServer, [](TTaskList &tasks) { tasks.AddNewTask()->Text = "Edit me"; });
+        QVERIFY2(installed.isEmpty(), qPrintable(installed));
         auto a = std::make_unique<TProgram>(FFolder, Environment());
         a->Start();
         QVERIFY2(RoundSays(*a, "1 sent, 0 received"), qPrintable(a->Output()));
@@ -301,9 +311,9 @@ private slots:
     // finds that task once and sends nothing back.
     void aLostDisplayKeepsWhatARoundBrought()
     {
-        QVERIFY2(InstallFresh().isEmpty(), "install failed");
-        QVERIFY2(WriteSyncSettings(FFolder, FServer).isEmpty(), "settings");
-        WriteDataFile([](TTaskList &tasks) { tasks.AddNewTask()->Text = "Mine"; });
+        const QString installed =
+            InstallSyncing(FServer, [](TTaskList &tasks) { tasks.AddNewTask()->Text = "Mine"; });
+        QVERIFY2(installed.isEmpty(), qPrintable(installed));
         const QString why =
             LoseDisplayAfter(QStringLiteral("jbx.events: sync done: 1 sent"), [&](TProgram &program) {
                 if (FServer.Send("PUT", FServer.Url(FCollection).path() + "other-1.ics", KOtherClientsItem,
