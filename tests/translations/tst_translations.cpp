@@ -21,8 +21,7 @@ namespace {
 const QString KSources = QStringLiteral(JBX_SOURCE_DIR);
 const QString KShipped = KSources + QStringLiteral("/translations/jotterbox_de.ts");
 // The rooms whose texts the user reads, as the build's lupdate scans them.
-const QStringList KRooms = {"base",  "settings", "model",   "sync",    "platform", "controls",
-                            "notes", "tasklist", "toolbar", "dialogs", "app"};
+const QStringList KRooms = QStringLiteral(JBX_ROOMS).split(' ');
 
 struct TMessage {
     QString Context;
