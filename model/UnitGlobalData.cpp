@@ -4,6 +4,7 @@
 #include "model/TTaskList.h"
 #include "settings/TUserInfo.h"
 
+#include <algorithm>
 #include <memory>
 
 QString AppDir;
@@ -13,10 +14,16 @@ bool StayOnTopChanged = false;
 void TModifiedFlag::Mark()
 {
     FValue = true;
-    // By copy: a watcher may stop watching while it is told.
+    // By copy, since a watcher may start or stop watching while it is told;
+    // one that another watcher removed meanwhile is not told, since what it
+    // would touch may be gone.
     const auto watchers = FWatchers;
-    for (const auto &watcher : watchers)
-        watcher.second();
+    for (const auto &watcher : watchers) {
+        const bool live = std::any_of(FWatchers.begin(), FWatchers.end(),
+                                      [&watcher](const auto &w) { return w.first == watcher.first; });
+        if (live)
+            watcher.second();
+    }
 }
 
 int TModifiedFlag::Watch(std::function<void()> onSet)

@@ -61,6 +61,28 @@ private slots:
         QCOMPARE(TaskList().AddNewTask()->Left, 120);
     }
 
+    // A watcher that stops another watching (as a window closing in answer
+    // does) must not see that one told afterwards: what it touches is gone.
+    void modifiedWatchersRemovedWhileToldAreNotTold()
+    {
+        TModifiedFlag flag;
+        QStringList told;
+        int second = 0;
+        flag.Watch([&] {
+            told << "first";
+            flag.Unwatch(second);
+            flag.Watch([&] { told << "added"; });
+        });
+        second = flag.Watch([&] { told << "second"; });
+        flag.Watch([&] { told << "third"; });
+        flag.Mark();
+        QVERIFY(flag);
+        QCOMPARE(told, QStringList({"first", "third"}));
+        told.clear();
+        flag.Mark();
+        QCOMPARE(told, QStringList({"first", "third", "added"}));
+    }
+
     void logIsSilentWhileDebugModeIsOff()
     {
         TClock::Set(QDateTime(QDate(2026, 12, 12), QTime(10, 0)));
