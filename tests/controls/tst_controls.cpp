@@ -419,6 +419,41 @@ private slots:
         QCOMPARE(label->pos(), QPoint(40, 30));
     }
 
+    // In every locale Qt knows, the time label proposes half past nine and
+    // shows any time the locale's way ("9.30", "09 h 30", its own AM/PM),
+    // and an edit that leaves the text as it was keeps the time.
+    void timeLabelReadsBackWhatItShowsInEveryLocale_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        for (const QLocale &locale :
+             QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory))
+            QTest::newRow(qPrintable(locale.bcp47Name())) << locale;
+    }
+
+    void timeLabelReadsBackWhatItShowsInEveryLocale()
+    {
+        QFETCH(QLocale, locale);
+        QLocale::setDefault(locale);
+        TZELEditableLabel label;
+        label.SetIsTime(true);
+        QCOMPARE(label.Time(), EncodeTime(9, 30));
+        // Five minutes from 23:58 is 0:03; seconds are not shown, nor kept.
+        for (const TDateTime time : {EncodeTime(0, 3), EncodeTime(12, 0), EncodeTime(23, 55, 40)}) {
+            const TDateTime minutes =
+                EncodeTime(DateTimeToQTime(time).hour(), DateTimeToQTime(time).minute());
+            label.SetTime(time);
+            const QString shown = label.Caption();
+            QCOMPARE(label.Time(), minutes);
+            label.BeginEdit();
+            QCOMPARE(label.Editor()->text(), shown);
+            label.HideEditor();
+            QCOMPARE(label.Caption(), shown);
+            QCOMPARE(label.Time(), minutes);
+            label.SetCaption(shown);
+            QCOMPARE(label.Time(), minutes);
+        }
+    }
+
     void captionInTimeModeMustBeATime()
     {
         TZELEditableLabel label;
