@@ -59,6 +59,16 @@ bool ReopenNotes(const TTaskList &tasks)
     return unseen;
 }
 
+bool ForgetOpenNotes(const TTaskList &tasks)
+{
+    bool alerting = false;
+    for (TTask *task : tasks.Tasks()) {
+        task->NoteOpen = false;
+        alerting = alerting || task->Alerting;
+    }
+    return alerting;
+}
+
 void OpenAlertingNotes(const TTaskList &tasks)
 {
     for (int i = 0; i < tasks.Count(); ++i) {
