@@ -156,6 +156,12 @@ private slots:
         QCOMPARE(CellOf(cal, EncodeDate(2003, 12, 20)), chosen);
         QCOMPARE(SelectedCells(cal), {chosen});
 
+        // Past midnight the frame moves on within the month shown too.
+        TClock::Set(QDateTime(QDate(2003, 12, 11), QTime(0, 0, 1)));
+        cal.SetDate(EncodeDate(2003, 12, 24));
+        for (TCalendarDigit *cell : cal.DayCells())
+            QCOMPARE(cell->Today(), cell == CellOf(cal, EncodeDate(2003, 12, 11)));
+
         // A moment within a day is no day of the grid.
         cal.SetDate(EncodeDate(2004, 2, 5) + EncodeTime(12, 0));
         QVERIFY(SelectedCells(cal).isEmpty());
