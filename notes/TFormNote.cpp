@@ -73,6 +73,10 @@ QList<QRect> ScreenRects()
 
 TFormNote::TFormNote(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | StayOnTopFlag())
 {
+    // The reminder's time label of the first note sets the program's time
+    // format to hours and minutes; its panel is made at the first click, the
+    // switch not: the note's own hint already shows times without seconds.
+    TLocaleFormats::UseShortTimeFormat();
     setWindowTitle(tr("Jotterbox"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(QFont(InstalledFamily(QStringLiteral("MS Sans Serif")), 8));

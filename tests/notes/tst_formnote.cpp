@@ -122,6 +122,9 @@ private slots:
                  QColor(188, 164, 116));
         // The dates behind the clock are made at their first showing.
         QVERIFY(!note->findChild<TNoteInfoPanel *>());
+        // The first note already shows its times without seconds.
+        QCOMPARE(Child<QLabel>(*note, "LabelBottom")->toolTip(),
+                 QStringLiteral("Created: 3/5/24 9:00 AM\nModified: 3/5/24 9:00 AM"));
         note->ImageTaskInfoClick();
         QCOMPARE(Child<TZELCombo>(*note, "CBPriority")->Text(), QStringLiteral("High"));
         note->ImageTaskInfoClick();
