@@ -9,19 +9,37 @@
 namespace {
 bool ShortTimeInUse = false;
 
+// The decimal digit (any script, also beyond the 16-bit range: Chakma,
+// Adlam) at `at`, and the code units it takes; -1 when there is none.
+int DigitAt(const QString &text, qsizetype at, qsizetype &units)
+{
+    units = 1;
+    if (at >= text.size())
+        return -1;
+    char32_t c = text[at].unicode();
+    if (text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate()) {
+        c = QChar::surrogateToUcs4(text[at], text[at + 1]);
+        units = 2;
+    }
+    return QChar::isDigit(c) ? QChar::digitValue(c) : -1;
+}
+
+// Up to `most` digits from `at` on; -1 when there is none.
+int NumberAt(const QString &text, qsizetype &at, int most)
+{
+    int value = -1;
+    qsizetype units = 1;
+    for (int digit, taken = 0; taken < most && (digit = DigitAt(text, at, units)) >= 0; ++taken, at += units)
+        value = std::max(value, 0) * 10 + digit;
+    return value;
+}
+
 // Parses a run of decimal digits (any script); -1 when empty or not digits.
 int ParseNumber(const QString &text)
 {
-    if (text.isEmpty() || text.size() > 4)
-        return -1;
-    int value = 0;
-    for (QChar c : text) {
-        int digit = c.digitValue();
-        if (digit < 0)
-            return -1;
-        value = value * 10 + digit;
-    }
-    return value;
+    qsizetype at = 0;
+    const int value = NumberAt(text, at, 4);
+    return at == text.size() ? value : -1;
 }
 
 // Strips an AM/PM marker at the start or the end; returns 0 none, 1 AM, 2 PM.
@@ -70,15 +88,6 @@ void SkipBlanks(const QString &text, qsizetype &at)
 {
     while (at < text.size() && text[at].isSpace())
         ++at;
-}
-
-// Up to `most` digits (any script) from `at` on; -1 when there is none.
-int NumberAt(const QString &text, qsizetype &at, int most)
-{
-    int value = -1;
-    for (int taken = 0; taken < most && at < text.size() && text[at].isDigit(); ++taken, ++at)
-        value = std::max(value, 0) * 10 + text[at].digitValue();
-    return value;
 }
 
 // Reads a time written with `format` (a time format of QLocale's kind: h,
