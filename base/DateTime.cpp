@@ -79,7 +79,7 @@ QDateTime DateTimeToQDateTime(TDateTime value)
     // wall time shows twice and Qt takes the later showing; set forward,
     // the time may never show and Qt makes no moment of it.
     const qint64 before = WithOffsetAt(target, target - MSecsPerDay);
-    if (plain.isValid() && plain.toMSecsSinceEpoch() + qint64(plain.offsetFromUtc()) * 1000 == target) {
+    if (plain.isValid()) {
         if (before < plain.toMSecsSinceEpoch() && WallAt(before) == target)
             return QDateTime::fromMSecsSinceEpoch(before);
         return plain;
