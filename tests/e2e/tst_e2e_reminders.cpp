@@ -149,8 +149,8 @@ private slots:
     // follow, also when the program is started again after the gap (where
     // the alert left from before sounds at the start as well); one in
     // the hour shown twice on 31 October fires at its first showing. Each
-    // sound comes at its moment, never before, within a second and a half
-    // (or of the start, for one already due then).
+    // sound comes at its moment (or at the start, for one due by then),
+    // never before, within its first second and what a busy machine adds.
     void reminderAcrossAClockChange_data()
     {
         QTest::addColumn<QDateTime>("start");             // the program's clock (UTC)
@@ -210,7 +210,7 @@ private slots:
             QVERIFY2(program.Output().count(Sound) >= count,
                      qPrintable(QStringLiteral("sound %1 did not come\n").arg(count) + program.Output()));
             const QDateTime came = QDateTime::currentDateTimeUtc().addSecs(offset);
-            QVERIFY2(came >= due && came <= std::max(due, idle).addMSecs(1500),
+            QVERIFY2(came >= due && came <= std::max(due, idle).addMSecs(2000),
                      qPrintable(came.toString(Qt::ISODateWithMs) + " for " + due.toString(Qt::ISODate)));
         };
 
