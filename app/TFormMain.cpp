@@ -112,17 +112,17 @@ void TFormMain::FormCreate()
     // Our help is a page for the desktop's browser, beside the program.
     FHelpFile = AppDir + QStringLiteral("Jotterbox.html");
 
-    // A file that could not be read ends the start here: the user deals
-    // with the error first; nothing is reopened, no alert, no hot keys.
+    // A file read in part leaves no backup and no hot keys, and its notes
+    // closed while the user deals with the error; the reminders of the
+    // tasks read still come, as at every start.
     FLoaded = LoadDataFile();
-    if (!FLoaded)
-        return;
+    if (FLoaded)
+        ArmTimerBackup();
+    const bool unseen = FLoaded ? ReopenNotes(TaskList()) : ForgetOpenNotes(TaskList());
     // Reminders that fell due while the program was not running fire at
     // the first pass of the loop.
     Reminders->ArmTimer1();
-    ArmTimerBackup();
-
-    if (ReopenNotes(TaskList())) {
+    if (unseen) {
         StartTrayAlert();
         PlayAlertSound();
     }

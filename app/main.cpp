@@ -1,4 +1,5 @@
 #include "app/TFormMain.h"
+#include "app/TGuardedApplication.h"
 #include "app/TShownWatch.h"
 #include "base/Clock.h"
 #include "base/LocaleFormats.h"
@@ -219,7 +220,7 @@ int main(int argc, char *argv[])
     // In a Wayland session the program runs on Xwayland where it can, so
     // its windows keep their places.
     auto platform = std::make_unique<TChosenDisplayPlatform>();
-    QApplication app(argc, argv);
+    TGuardedApplication app(argc, argv);
     platform.reset();
     QApplication::setApplicationName(QStringLiteral("Jotterbox"));
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,5 +1,6 @@
 #include "base/DateTime.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -51,9 +52,53 @@ QTime DateTimeToQTime(TDateTime value)
     return QTime::fromMSecsSinceStartOfDay(int(msecs));
 }
 
+namespace {
+// The local wall clock at an instant, counted in milliseconds as if it were
+// UTC, so that wall readings compare as numbers.
+qint64 WallAt(qint64 instant)
+{
+    return instant + qint64(QDateTime::fromMSecsSinceEpoch(instant).offsetFromUtc()) * 1000;
+}
+
+// The instant at which the wall clock would read `wall` with the offset the
+// zone has at the instant `probe`.
+qint64 WithOffsetAt(qint64 wall, qint64 probe)
+{
+    return wall - qint64(QDateTime::fromMSecsSinceEpoch(probe).offsetFromUtc()) * 1000;
+}
+} // namespace
+
 QDateTime DateTimeToQDateTime(TDateTime value)
 {
-    return QDateTime(DateTimeToQDate(value), DateTimeToQTime(value));
+    const QDateTime plain(DateTimeToQDate(value), DateTimeToQTime(value));
+    const QDateTime wall(plain.date(), plain.time(), Qt::UTC);
+    if (!wall.isValid())
+        return {};
+    const qint64 target = wall.toMSecsSinceEpoch();
+    // The offset a day before tells of a clock change since: set back, the
+    // wall time shows twice and Qt takes the later showing; set forward,
+    // the time may never show and Qt makes no moment of it.
+    const qint64 before = WithOffsetAt(target, target - MSecsPerDay);
+    if (plain.isValid()) {
+        if (before < plain.toMSecsSinceEpoch() && WallAt(before) == target)
+            return QDateTime::fromMSecsSinceEpoch(before);
+        return plain;
+    }
+    // Skipped: between the instants the offsets before and after give, the
+    // clock jumps over it once; the first moment it reads later is the jump.
+    const qint64 after = WithOffsetAt(target, target + MSecsPerDay);
+    qint64 low = std::min(before, after);
+    qint64 high = std::max(before, after);
+    if (WallAt(low) >= target || WallAt(high) < target)
+        return plain;
+    while (high - low > 1) {
+        const qint64 middle = low + (high - low) / 2;
+        if (WallAt(middle) >= target)
+            high = middle;
+        else
+            low = middle;
+    }
+    return QDateTime::fromMSecsSinceEpoch(high);
 }
 
 TDateTime EncodeDate(int year, int month, int day) { return DateToDateTime(QDate(year, month, day)); }

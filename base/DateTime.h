@@ -14,6 +14,10 @@ inline constexpr qint64 MSecsPerDay = 86400000;
 TDateTime QDateTimeToDateTime(const QDateTime &moment);
 // The moment of that time on that day.
 TDateTime CombineDateTime(const QDate &date, const QTime &time);
+// The first moment the local wall clock reads the value or later: a time
+// in an hour skipped by a clock change is the moment of the jump, a time
+// in an hour shown twice its first showing. Invalid beyond what a
+// QDateTime holds.
 QDateTime DateTimeToQDateTime(TDateTime value);
 QDate DateTimeToQDate(TDateTime value);
 QTime DateTimeToQTime(TDateTime value);

@@ -32,17 +32,36 @@ QString TZELEditableLabel::Caption() const { return FCaption->text(); }
 
 void TZELEditableLabel::SetCaption(const QString &value)
 {
-    // Parsed before anything changes, so a rejected time leaves all as it was.
-    const QString text = FIsTime ? TLocaleFormats::TimeToStr(TLocaleFormats::StrToTimeOrThrow(value)) : value;
-    FCaption->setText(text);
-    FCaption->adjustSize();
-    FitToCaption();
+    if (FIsTime) {
+        // Parsed before anything changes, so a rejected time leaves all as it was.
+        SetTime(TLocaleFormats::StrToTimeOrThrow(value));
+        return;
+    }
+    ShowCaption(value);
 }
 
 void TZELEditableLabel::SetIsTime(bool value)
 {
     FIsTime = value;
-    SetCaption(value ? QStringLiteral("9:30") : QStringLiteral("ZELEditableLabel"));
+    if (value)
+        SetTime(EncodeTime(9, 30));
+    else
+        SetCaption(QStringLiteral("ZELEditableLabel"));
+}
+
+void TZELEditableLabel::SetTime(TDateTime timeOfDay)
+{
+    // The caption has no seconds: the time is what it shows.
+    const QTime time = DateTimeToQTime(timeOfDay);
+    FTime = EncodeTime(time.hour(), time.minute());
+    ShowCaption(TLocaleFormats::TimeToStr(FTime));
+}
+
+void TZELEditableLabel::ShowCaption(const QString &text)
+{
+    FCaption->setText(text);
+    FCaption->adjustSize();
+    FitToCaption();
 }
 
 void TZELEditableLabel::HideEditor()
@@ -86,7 +105,7 @@ void TZELEditableLabel::EndEdit()
     if (!FIsTime) {
         FCaption->setText(typed);
     } else if (const auto time = TLocaleFormats::StrToTime(typed)) {
-        FCaption->setText(TLocaleFormats::TimeToStr(*time));
+        SetTime(*time);
     } // else: not a time; the old caption stays without a word
     FCaption->adjustSize();
     move(x() + EditMargin, y() + EditMargin);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/DateTime.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -23,6 +25,11 @@ public:
     bool IsTime() const { return FIsTime; }
     // Also resets the caption: "9:30" in time mode, "ZELEditableLabel" else.
     void SetIsTime(bool value);
+    // In time mode: the hours and minutes of `timeOfDay`, shown in the
+    // program's time format, the one that reads it back. Fires nothing.
+    void SetTime(TDateTime timeOfDay);
+    // In time mode: the time of day the caption shows.
+    TDateTime Time() const { return FTime; }
 
     // Ends an edit in progress (the edit box loses the focus).
     void HideEditor();
@@ -47,11 +54,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void ShowCaption(const QString &text);
     void FitEditWidth();
     void FitToCaption();
 
     QLabel *FCaption;
     QLineEdit *FEdit = nullptr;
     bool FIsTime = false;
+    TDateTime FTime = 0;
     bool FEnding = false;
 };

@@ -157,8 +157,12 @@ void TZELMonthCalendar::SetDate(TDateTime value)
 
 void TZELMonthCalendar::ShowMonth(int year, int month)
 {
-    if (year == FShownYear && month == FShownMonth)
+    if (year == FShownYear && month == FShownMonth) {
+        // The calendar lives as long as the program: past midnight the
+        // frame moves on to the new day within the month too.
+        MarkToday();
         return;
+    }
     FShownYear = year;
     FShownMonth = month;
 
@@ -172,7 +176,6 @@ void TZELMonthCalendar::ShowMonth(int year, int month)
 
     const QDate first(year, month, 1);
     const int offset = first.dayOfWeek() - 1; // Monday 0 .. Sunday 6
-    const TDateTime today = TClock::Today();
     const int days = first.daysInMonth();
     // Sunday-first columns: day n stands at position n + offset, so the 1st
     // never takes the top left place.
@@ -180,8 +183,8 @@ void TZELMonthCalendar::ShowMonth(int year, int month)
         const int position = n + offset;
         TCalendarDigit *cell = NewDayCell(EncodeDate(year, month, n), position % 7 + 1, position / 7, false);
         cell->SetSelected(cell->Tag == FDate);
-        cell->SetToday(cell->Tag == today);
     }
+    MarkToday();
 
     const QDate previous = first.addMonths(-1);
     const int previousDays = previous.daysInMonth();
@@ -198,6 +201,15 @@ void TZELMonthCalendar::ShowMonth(int year, int month)
     }
 
     FTitlePanel->setText(QStringLiteral("%1 %2").arg(tr(MonthNames[month - 1])).arg(year));
+}
+
+void TZELMonthCalendar::MarkToday()
+{
+    // The shown month's own days come first; the grey ones are never framed.
+    const int today = int(TClock::Today());
+    const qsizetype days = QDate(FShownYear, FShownMonth, 1).daysInMonth();
+    for (qsizetype i = 0; i < FDayCells.size(); ++i)
+        FDayCells[i]->SetToday(i < days && FDayCells[i]->Tag == today);
 }
 
 TCalendarDigit *TZELMonthCalendar::NewDayCell(TDateTime day, int column, int row, bool grey)

@@ -49,6 +49,8 @@ signals:
     void SelectDate();
 
 private:
+    // Frames today's cell, if today is in the month shown.
+    void MarkToday();
     TCalendarDigit *NewDayCell(TDateTime day, int column, int row, bool grey);
 
     TDateTime FDate = 0;

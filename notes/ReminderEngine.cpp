@@ -34,11 +34,13 @@ std::optional<QDateTime> NextReminderScan(const TTaskList &tasks)
             earliest = task->ReminderTime;
     if (!earliest)
         return std::nullopt;
-    // The millisecond after the moment: by then the clock reads strictly later.
+    // The millisecond after the first moment the clock reads it (a time
+    // skipped by a clock change is passed at the jump): by then the clock
+    // reads strictly later.
     QDateTime moment = DateTimeToQDateTime(*earliest).addMSecs(1);
     for (int step = 0; step < 4 && moment.isValid() && QDateTimeToDateTime(moment) <= *earliest; ++step)
         moment = moment.addMSecs(1);
-    // A moment beyond what a date can hold never comes.
+    // A moment beyond what a date can hold never comes, nor any later one.
     if (!moment.isValid())
         return std::nullopt;
     return moment;
@@ -55,6 +57,16 @@ bool ReopenNotes(const TTaskList &tasks)
             unseen = true;
     }
     return unseen;
+}
+
+bool ForgetOpenNotes(const TTaskList &tasks)
+{
+    bool alerting = false;
+    for (TTask *task : tasks.Tasks()) {
+        task->NoteOpen = false;
+        alerting = alerting || task->Alerting;
+    }
+    return alerting;
 }
 
 void OpenAlertingNotes(const TTaskList &tasks)

@@ -26,6 +26,9 @@ std::optional<QDateTime> NextReminderScan(const TTaskList &tasks);
 // The start-up pass over a freshly loaded list: reopens the notes saved
 // open and answers whether an alerting task is left without a note.
 bool ReopenNotes(const TTaskList &tasks);
+// The start-up pass when the notes stay closed: no task is marked as on
+// screen, so each alert goes to the tray; answers whether a task alerts.
+bool ForgetOpenNotes(const TTaskList &tasks);
 
 // The answer to the cycling tray icon: a note for every alerting task that
 // has none, unrolled and blinking.

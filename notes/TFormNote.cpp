@@ -1,7 +1,6 @@
 #include "notes/TFormNote.h"
 
 #include "base/Clock.h"
-#include "base/JbxError.h"
 #include "base/LocaleFormats.h"
 #include "base/TextCodec.h"
 #include "controls/NotePictures.h"
@@ -20,7 +19,6 @@
 #include "notes/TNoteInfoPanel.h"
 #include "notes/TNoteMenu.h"
 #include "platform/ColorRef.h"
-#include "platform/Dialogs.h"
 #include "platform/DisplayPlatform.h"
 #include "platform/Fonts.h"
 #include "platform/NativePlace.h"
@@ -75,6 +73,10 @@ QList<QRect> ScreenRects()
 
 TFormNote::TFormNote(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | StayOnTopFlag())
 {
+    // The reminder's time label of the first note sets the program's time
+    // format to hours and minutes; its panel is made at the first click, the
+    // switch not: the note's own hint already shows times without seconds.
+    TLocaleFormats::UseShortTimeFormat();
     setWindowTitle(tr("Jotterbox"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(QFont(InstalledFamily(QStringLiteral("MS Sans Serif")), 8));
@@ -561,19 +563,15 @@ void TFormNote::DPReminderSelectingDate()
 {
     // A new reminder proposes half past nine.
     if (DPReminder->Date() == 0)
-        TPReminder->SetCaption(QStringLiteral("9:30"));
+        TPReminder->SetTime(EncodeTime(9, 30));
 }
 
 void TFormNote::DPReminderDateSelected()
 {
-    const std::optional<TDateTime> time = TLocaleFormats::StrToTime(TPReminder->Caption());
-    if (!time) {
-        Dialogs().ErrorBox(JbxMessages::InvalidTime(TPReminder->Caption()));
-        return;
-    }
-    Task->ReminderTime = ChosenReminder(DPReminder->Date(), *time, TClock::Now());
+    // The label holds a time of day whatever its caption's locale looks like.
+    Task->ReminderTime = ChosenReminder(DPReminder->Date(), TPReminder->Time(), TClock::Now());
     DPReminder->SetDate(std::trunc(Task->ReminderTime));
-    TPReminder->SetCaption(ReminderTimeCaption(Task->ReminderTime));
+    TPReminder->SetTime(TimeOf(Task->ReminderTime));
     PanelTaskInfo->PlaceReminderTime(Task->ReminderTime != 0);
     EditSubjectChange();
     DataModified.Mark();

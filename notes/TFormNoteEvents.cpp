@@ -20,6 +20,15 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <algorithm>
+
+namespace {
+bool InTaskList(const TTask *task)
+{
+    const std::vector<TTask *> &tasks = TaskList().Tasks();
+    return std::find(tasks.begin(), tasks.end(), task) != tasks.end();
+}
+} // namespace
 
 void TFormNote::TaskSheetMessage(int code, TTask *task)
 {
@@ -94,7 +103,8 @@ void TFormNote::FormCloseQuery()
         TaskList().Remove(Task);
         FDiscarded = true;
         emit TNoteEvents::Instance().ListRebuildNow();
-    } else if (ImageTaskInfo->Blink()) {
+    } else if (ImageTaskInfo->Blink() && InTaskList(Task)) {
+        // A task deleted by the user has nothing left to remind of.
         emit TNoteEvents::Instance().AlertLeftUnseen();
     }
     DataModified.Mark();

@@ -1,6 +1,5 @@
 #include "notes/TNoteInfoPanel.h"
 
-#include "base/LocaleFormats.h"
 #include "controls/TZELCombo.h"
 #include "controls/TZELDatePicker2.h"
 #include "controls/TZELEditableLabel.h"
@@ -17,15 +16,6 @@ constexpr int RowStep = 18;
 constexpr int CaptionRight = 52;
 constexpr int CaptionGap = 4;
 } // namespace
-
-QString ReminderTimeCaption(TDateTime moment)
-{
-    const QTime time = DateTimeToQTime(moment);
-    return QStringLiteral("%1%2%3")
-        .arg(time.hour())
-        .arg(TLocaleFormats::TimeSeparator())
-        .arg(time.minute(), 2, 10, QLatin1Char('0'));
-}
 
 TNoteInfoPanel::TNoteInfoPanel(QWidget *parent) : QWidget(parent)
 {
@@ -70,7 +60,7 @@ void TNoteInfoPanel::Fill(const TTask &task)
 {
     DPDueDate->SetDate(task.DueDate);
     DPReminder->SetDate(std::trunc(task.ReminderTime));
-    TPReminder->SetCaption(ReminderTimeCaption(task.ReminderTime));
+    TPReminder->SetTime(TimeOf(task.ReminderTime));
     PlaceReminderTime(task.ReminderTime != 0);
     // A priority from elsewhere outside 1 to 3 shows as the nearest one.
     CBPriority->SetItemIndex(std::clamp(3 - int(task.Priority), 0, 2));

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "base/DateTime.h"
-
 #include <QList>
 #include <QWidget>
 
@@ -10,10 +8,6 @@ class TTask;
 class TZELCombo;
 class TZELDatePicker2;
 class TZELEditableLabel;
-
-// The time of day of a moment as "h:nn", the way the reminder time label
-// takes it.
-QString ReminderTimeCaption(TDateTime moment);
 
 // What stands behind a note's clock picture: four captioned rows for the
 // due date, the reminder date and time, the priority and the finished mark.

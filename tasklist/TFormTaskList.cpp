@@ -227,12 +227,21 @@ void TFormTaskList::ActionDeleteSelectedNoteExecute()
     const std::vector<TTask *> &tasks = TaskList().Tasks();
     if (std::find(tasks.begin(), tasks.end(), task) == tasks.end())
         return;
+    const QString subject = SubjectText(*task);
     DeletingByUser = true;
     if (const int row = ListView1->Model()->RowOf(task); row >= 0)
         ListView1->Model()->RemoveRow(row);
     else
         ListView1Deletion(task);
     DeletingByUser = false;
+    // Qt moves the selection to the next row; a second Del would then ask
+    // about a task the user never chose.
+    ListView1->ClearSelection();
+    // Nor does the title go on naming the task that is gone.
+    if (FTitle == subject) {
+        Title.TitleTick = -1;
+        TitleTick();
+    }
     DataModified.Mark();
 }
 
@@ -240,10 +249,11 @@ void TFormTaskList::ListView1Deletion(TTask *task)
 {
     if (!DeletingByUser)
         return;
-    // The note closes while its task still exists. The record stays alive
-    // after Remove: the closing note may still read it.
-    SendTaskSheetMessage(TaskSheetClose, task);
+    // Out of the list before its note closes, so the note knows the task
+    // is gone and leaves no alert behind. The record stays alive after
+    // Remove: the closing note still reads it.
     TaskList().Remove(task);
+    SendTaskSheetMessage(TaskSheetClose, task);
     DataModified.Mark();
 }
 

@@ -5,6 +5,7 @@
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
 #include "notes/NoteEvents.h"
+#include "notes/ReminderEngine.h"
 #include "platform/TTrayIcon.h"
 #include "platform/TWallClockTimer.h"
 #include "settings/TUserInfo.h"
@@ -441,6 +442,41 @@ private slots:
         QCOMPARE(QDir(FDir->path()).entryList({"Jotterbox_Damaged_*"}).size(), 1);
         // A backup was due, but a list read in part replaces none.
         QCOMPARE(QDir(FDir->path()).entryList({"Jotterbox_Backup_*"}), QStringList());
+    }
+
+    // A file read in part: the tasks read keep their reminders. Their notes
+    // stay closed, so alerts go to the tray, also one still pending.
+    void readInPartStillRemindsOfWhatWasRead()
+    {
+        const TDateTime soon = TClock::Now() + EncodeTime(0, 10);
+        WriteDataFile([&](TTaskList &tasks) {
+            TTask *pending = tasks.AddNewTask();
+            pending->Text = "pending";
+            pending->Alerting = true;
+            TTask *later = tasks.AddNewTask();
+            later->Text = "later";
+            later->ReminderTime = soon;
+            later->NoteOpen = true;
+            tasks.AddNewTask()->Text = "cut short";
+        });
+        QByteArray damaged = ReadFileBytes(Path("Jotterbox.dat"));
+        damaged.chop(10);
+        QVERIFY(WriteFileBytes(Path("Jotterbox.dat"), damaged));
+
+        TScriptedDialogs dialogs;
+        TFakeNotes notes;
+        auto form = Start();
+        QCOMPARE(dialogs.Errors.size(), 1);
+        QVERIFY(notes.Created.isEmpty());
+        QVERIFY(Tray(*form)->CycleIcons());
+        TReminderEngine &engine = *form->ReminderEngine();
+        QVERIFY(engine.Timer1->IsActive());
+        QCOMPARE(engine.Timer1->DueAt(), DateTimeToQDateTime(soon).addMSecs(1));
+        QSignalSpy trays(&engine, &TReminderEngine::TrayAlertDue);
+        TClock::Set(engine.Timer1->DueAt());
+        engine.Timer1Timer();
+        QVERIFY(TaskList().GetTask(1)->Alerting);
+        QCOMPARE(trays.size(), 1);
     }
 
     // A task count damaged to fewer than the file holds reads like a whole

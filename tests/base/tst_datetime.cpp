@@ -5,11 +5,19 @@
 
 #include <QLocale>
 #include <QTest>
+#include <ctime>
 
 class TestDateTime : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // The clock changes below are Berlin's, wherever the test runs.
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+    }
+
     void init()
     {
         QLocale::setDefault(QLocale::c());
@@ -124,6 +132,80 @@ private slots:
         QCOMPARE(TLocaleFormats::TimeToStr(t), QStringLiteral("21:05:07"));
         QLocale::setDefault(QLocale("es_ES")); // its long form ends in " (zone)"
         QCOMPARE(TLocaleFormats::TimeToStr(t), QStringLiteral("21:05:07"));
+    }
+
+    // Every time the program writes itself reads back with the same
+    // locale's format: with seconds (the settings, the log) and without
+    // (the reminder's time label, the hints), whatever the locale puts
+    // between hours and minutes ("9.30", "09 h 30", AM/PM texts of its own).
+    void writtenTimesReadBackInEveryLocale_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        for (const QLocale &locale :
+             QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory))
+            QTest::newRow(qPrintable(locale.bcp47Name())) << locale;
+    }
+
+    void writtenTimesReadBackInEveryLocale()
+    {
+        QFETCH(QLocale, locale);
+        QLocale::setDefault(locale);
+        // The proposed 9:30, five minutes past midnight (now + 5 minutes at
+        // 23:60), noon, and a moment with seconds and milliseconds.
+        const TDateTime times[] = {EncodeTime(9, 30), EncodeTime(0, 5), EncodeTime(12, 0),
+                                   EncodeTime(23, 59, 58, 250)};
+        for (bool shortFormat : {false, true}) {
+            if (shortFormat)
+                TLocaleFormats::UseShortTimeFormat();
+            for (const TDateTime time : times) {
+                const QString text = TLocaleFormats::TimeToStr(time);
+                const std::optional<TDateTime> read = TLocaleFormats::StrToTime(text);
+                QVERIFY2(read, qPrintable(text));
+                const QTime written = DateTimeToQTime(time);
+                const QTime expected(written.hour(), written.minute(), shortFormat ? 0 : written.second());
+                QCOMPARE(DateTimeToQTime(*read), expected);
+                QCOMPARE(TLocaleFormats::StrToTimeOrThrow(text), *read);
+            }
+        }
+    }
+
+    // A wall time the clock skips in spring is first reached at the jump; one
+    // it shows twice in autumn, at its first showing (Europe/Berlin, 2027:
+    // 28 March 2:00 CET becomes 3:00 CEST; 31 October 3:00 CEST becomes
+    // 2:00 CET).
+    void wallTimesAroundClockChanges_data()
+    {
+        QTest::addColumn<QDateTime>("wall");
+        QTest::addColumn<QDateTime>("utc");
+        QTest::addColumn<bool>("skipped");
+        const QDate spring(2027, 3, 28);
+        const QDate autumn(2027, 10, 31);
+        auto row = [](const char *name, QDate day, QTime wall, QDate utcDay, QTime utc,
+                      bool skipped = false) {
+            QTest::newRow(name) << QDateTime(day, wall, Qt::UTC) << QDateTime(utcDay, utc, Qt::UTC)
+                                << skipped;
+        };
+        row("winter", QDate(2027, 1, 5), QTime(9, 30), QDate(2027, 1, 5), QTime(8, 30));
+        row("just before the jump", spring, QTime(1, 59, 59, 999), spring, QTime(0, 59, 59, 999));
+        row("skipped hour's start", spring, QTime(2, 0), spring, QTime(1, 0), true);
+        row("in the skipped hour", spring, QTime(2, 30), spring, QTime(1, 0), true);
+        row("after the jump", spring, QTime(3, 0, 30), spring, QTime(1, 0, 30));
+        row("before the repeated hour", autumn, QTime(1, 59), autumn.addDays(-1), QTime(23, 59));
+        row("in the repeated hour", autumn, QTime(2, 30), autumn, QTime(0, 30));
+        row("after the repeated hour", autumn, QTime(3, 0), autumn, QTime(2, 0));
+    }
+
+    void wallTimesAroundClockChanges()
+    {
+        QFETCH(QDateTime, wall);
+        QFETCH(QDateTime, utc);
+        QFETCH(bool, skipped);
+        const TDateTime value = CombineDateTime(wall.date(), wall.time());
+        const QDateTime moment = DateTimeToQDateTime(value);
+        QVERIFY(moment.isValid());
+        QCOMPARE(moment.toUTC(), utc);
+        // A skipped time becomes the jump's 3:00; any other reads back as it was.
+        QCOMPARE(QDateTimeToDateTime(moment), skipped ? DateOf(value) + EncodeTime(3, 0) : value);
     }
 
     void textDecodingFallsBackToWindows1252()

@@ -156,6 +156,12 @@ private slots:
         QCOMPARE(CellOf(cal, EncodeDate(2003, 12, 20)), chosen);
         QCOMPARE(SelectedCells(cal), {chosen});
 
+        // Past midnight the frame moves on within the month shown too.
+        TClock::Set(QDateTime(QDate(2003, 12, 11), QTime(0, 0, 1)));
+        cal.SetDate(EncodeDate(2003, 12, 24));
+        for (TCalendarDigit *cell : cal.DayCells())
+            QCOMPARE(cell->Today(), cell == CellOf(cal, EncodeDate(2003, 12, 11)));
+
         // A moment within a day is no day of the grid.
         cal.SetDate(EncodeDate(2004, 2, 5) + EncodeTime(12, 0));
         QVERIFY(SelectedCells(cal).isEmpty());
@@ -417,6 +423,41 @@ private slots:
         label->HideEditor();
         QCOMPARE(edited.size(), 3);
         QCOMPARE(label->pos(), QPoint(40, 30));
+    }
+
+    // In every locale Qt knows, the time label proposes half past nine and
+    // shows any time the locale's way ("9.30", "09 h 30", its own AM/PM),
+    // and an edit that leaves the text as it was keeps the time.
+    void timeLabelReadsBackWhatItShowsInEveryLocale_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        for (const QLocale &locale :
+             QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory))
+            QTest::newRow(qPrintable(locale.bcp47Name())) << locale;
+    }
+
+    void timeLabelReadsBackWhatItShowsInEveryLocale()
+    {
+        QFETCH(QLocale, locale);
+        QLocale::setDefault(locale);
+        TZELEditableLabel label;
+        label.SetIsTime(true);
+        QCOMPARE(label.Time(), EncodeTime(9, 30));
+        // Five minutes from 23:58 is 0:03; seconds are not shown, nor kept.
+        for (const TDateTime time : {EncodeTime(0, 3), EncodeTime(12, 0), EncodeTime(23, 55, 40)}) {
+            const TDateTime minutes =
+                EncodeTime(DateTimeToQTime(time).hour(), DateTimeToQTime(time).minute());
+            label.SetTime(time);
+            const QString shown = label.Caption();
+            QCOMPARE(label.Time(), minutes);
+            label.BeginEdit();
+            QCOMPARE(label.Editor()->text(), shown);
+            label.HideEditor();
+            QCOMPARE(label.Caption(), shown);
+            QCOMPARE(label.Time(), minutes);
+            label.SetCaption(shown);
+            QCOMPARE(label.Time(), minutes);
+        }
     }
 
     void captionInTimeModeMustBeATime()

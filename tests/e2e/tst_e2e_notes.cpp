@@ -140,9 +140,24 @@ private slots:
         });
     }
 
+    // Typed, then (in a locale whose times have no ":") the clock picture
+    // clicked: the dates panel opens, the program keeps running, and the
+    // text is saved at the end.
+    void typedTextIsReadDataFile_data()
+    {
+        QTest::addColumn<QString>("locale"); // LC_ALL; empty: the test's own
+        QTest::newRow("typed") << QString();
+        QTest::newRow("typed, then the clock under fi_FI") << QStringLiteral("fi_FI.UTF-8");
+        QTest::newRow("typed, then the clock under fr_CA") << QStringLiteral("fr_CA.UTF-8");
+    }
+
     void typedTextIsReadDataFile()
     {
-        TProgram program(FFolder, Environment());
+        QFETCH(QString, locale);
+        QProcessEnvironment environment = Environment();
+        if (!locale.isEmpty())
+            environment.insert(QStringLiteral("LC_ALL"), locale);
+        TProgram program(FFolder, environment);
         QString why;
         const QString id = Started(program, &why);
         QVERIFY2(!id.isEmpty(), qPrintable(why));
@@ -160,6 +175,14 @@ private slots:
         // overtake them.
         QVERIFY2(Eventually([&] { return InkIn(Screenshot(), KStored) > inkBefore + 40; }),
                  qPrintable("the typed text does not show; program output:\n" + program.Output()));
+        if (!locale.isEmpty()) {
+            PointerTo(KStored.topLeft() + QPoint(KStored.width() - 29, 9));
+            XDo({"click", "1"});
+            // The priority link of the panel, the third row under the title bar.
+            const QRect priorityRow(KStored.x() + 40, KStored.y() + KTitleHeight + 8 + 36, 120, 14);
+            QVERIFY2(Eventually([&] { return program.Running() && LinkIn(Screenshot(), priorityRow); }),
+                     qPrintable("the dates panel does not show; program output:\n" + program.Output()));
+        }
 
         QCOMPARE(program.Stop(SIGTERM), 0);
         ReadDataFile([](const TTaskList &tasks) {

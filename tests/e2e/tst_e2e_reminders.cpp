@@ -10,10 +10,12 @@
 #include "model/TTaskList.h"
 #include "support/TestTasks.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
+#include <QTimeZone>
 #include <algorithm>
 #include <csignal>
 #include <sys/stat.h>
@@ -136,6 +138,103 @@ private slots:
         ReadDataFile([count](const TTaskList &tasks) {
             QCOMPARE(tasks.Count(), count);
             for (int i = 0; i < count; ++i) {
+                QVERIFY(tasks.GetTask(i)->Alerting);
+                QCOMPARE(tasks.GetTask(i)->ReminderTime, 0.0);
+            }
+        });
+    }
+
+    // Berlin's clock changes of 2027 on the program's clock: a reminder in
+    // the hour skipped on 28 March fires at the jump and those after it
+    // follow, also when the program is started again after the gap (where
+    // the alert left from before sounds at the start as well); one in
+    // the hour shown twice on 31 October fires at its first showing. Each
+    // sound comes at its moment (or at the start, for one due by then),
+    // never before, within its first second and what a busy machine adds.
+    void reminderAcrossAClockChange_data()
+    {
+        QTest::addColumn<QDateTime>("start");             // the program's clock (UTC)
+        QTest::addColumn<QList<QTime>>("reminders");      // Berlin wall times on the start's day
+        QTest::addColumn<QDateTime>("restart");           // after the first sound; invalid: none
+        QTest::addColumn<QList<QDateTime>>("soundsFrom"); // each sound's moment (UTC)
+        const QDate spring(2027, 3, 28);
+        auto utc = [](QDate day, QTime time) { return QDateTime(day, time, Qt::UTC); };
+        QTest::newRow("spring") << utc(spring, QTime(0, 59, 45))
+                                << QList{QTime(1, 59, 50), QTime(2, 30), QTime(3, 0, 3)} << QDateTime()
+                                << QList{utc(spring, QTime(0, 59, 50)), utc(spring, QTime(1, 0)),
+                                         utc(spring, QTime(1, 0, 3))};
+        QTest::newRow("spring, started again after the gap")
+            << utc(spring, QTime(0, 59, 45)) << QList{QTime(1, 59, 50), QTime(2, 30), QTime(3, 0, 8)}
+            << utc(spring, QTime(1, 0, 2))
+            << QList{utc(spring, QTime(0, 59, 50)), utc(spring, QTime(1, 0)), utc(spring, QTime(1, 0)),
+                     utc(spring, QTime(1, 0, 8))};
+        const QDate autumn(2027, 10, 31);
+        QTest::newRow("autumn, the first of the repeated hour")
+            << utc(autumn, QTime(0, 29, 55)) << QList{QTime(2, 30)} << QDateTime()
+            << QList{utc(autumn, QTime(0, 30))};
+    }
+
+    void reminderAcrossAClockChange()
+    {
+        QFETCH(QDateTime, start);
+        QFETCH(QList<QTime>, reminders);
+        QFETCH(QDateTime, restart);
+        QFETCH(QList<QDateTime>, soundsFrom);
+        const QDate day = start.toTimeZone(QTimeZone("Europe/Berlin")).date();
+        WriteDataFile([&](TTaskList &tasks) {
+            for (const QTime &wall : reminders) {
+                TTask *task = tasks.AddNewTask();
+                task->Text = "At " + wall.toString().toLatin1();
+                task->ReminderTime = CombineDateTime(day, wall);
+                task->Alerting = false;
+                task->NoteOpen = false;
+            }
+        });
+        QProcessEnvironment environment = FakeClockEnvironment();
+        environment.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
+
+        qint64 offset = 0;
+        QDateTime idle; // the program's clock once it was up
+        auto run = [&](const QDateTime &from, TProgram &program) {
+            offset = QDateTime::currentDateTimeUtc().secsTo(from);
+            SetClockOffset(offset);
+            program.Start();
+            QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+            idle = QDateTime::currentDateTimeUtc().addSecs(offset);
+        };
+        // Waits for the program's sound number `count` and checks its moment.
+        auto heard = [&](TProgram &program, int count, const QDateTime &due) {
+            const QDeadlineTimer deadline(30000);
+            while (program.Output().count(Sound) < count && program.Running() && !deadline.hasExpired())
+                program.Process().waitForReadyRead(50);
+            QVERIFY2(program.Output().count(Sound) >= count,
+                     qPrintable(QStringLiteral("sound %1 did not come\n").arg(count) + program.Output()));
+            const QDateTime came = QDateTime::currentDateTimeUtc().addSecs(offset);
+            QVERIFY2(came >= due && came <= std::max(due, idle).addMSecs(2000),
+                     qPrintable(came.toString(Qt::ISODateWithMs) + " for " + due.toString(Qt::ISODate)));
+        };
+
+        // Until the restart, if there is one, then in the program started again.
+        const qsizetype before = restart.isValid() ? 1 : soundsFrom.size();
+        TProgram program(FFolder, environment);
+        run(start, program);
+        for (qsizetype i = 0; i < before && !QTest::currentTestFailed(); ++i)
+            heard(program, int(i + 1), soundsFrom[i]);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        if (restart.isValid()) {
+            TProgram again(FFolder, environment);
+            run(restart, again);
+            for (qsizetype i = before; i < soundsFrom.size() && !QTest::currentTestFailed(); ++i)
+                heard(again, int(i - before + 1), soundsFrom[i]);
+            if (QTest::currentTestFailed())
+                return;
+            QCOMPARE(again.Stop(SIGTERM), 0);
+        }
+        ReadDataFile([&](const TTaskList &tasks) {
+            QCOMPARE(tasks.Count(), int(reminders.size()));
+            for (int i = 0; i < tasks.Count(); ++i) {
                 QVERIFY(tasks.GetTask(i)->Alerting);
                 QCOMPARE(tasks.GetTask(i)->ReminderTime, 0.0);
             }

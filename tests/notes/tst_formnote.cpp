@@ -122,6 +122,9 @@ private slots:
                  QColor(188, 164, 116));
         // The dates behind the clock are made at their first showing.
         QVERIFY(!note->findChild<TNoteInfoPanel *>());
+        // The first note already shows its times without seconds.
+        QCOMPARE(Child<QLabel>(*note, "LabelBottom")->toolTip(),
+                 QStringLiteral("Created: 3/5/24 9:00 AM\nModified: 3/5/24 9:00 AM"));
         note->ImageTaskInfoClick();
         QCOMPARE(Child<TZELCombo>(*note, "CBPriority")->Text(), QStringLiteral("High"));
         note->ImageTaskInfoClick();
@@ -355,6 +358,53 @@ private slots:
                      ->isVisibleTo(Child<TNoteInfoPanel>(*note, "PanelTaskInfo")));
         QCOMPARE(Child<TZELDatePicker2>(*note, "DPReminder")->text(), QStringLiteral("None"));
         QVERIFY(!task->Alerting);
+    }
+
+    // Where the locale writes no ":" between hours and minutes, the dates
+    // panel opens and a reminder is set just the same, with the proposed
+    // half past nine and the five minutes from now written the locale's way.
+    void settingAReminderInTheLocalesTimeFormat_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("proposed");
+        QTest::addColumn<QString>("soon");
+        QTest::newRow("fi_FI") << "fi_FI"
+                               << "9.30"
+                               << "10.05";
+        QTest::newRow("da_DK") << "da_DK"
+                               << "09.30"
+                               << "10.05";
+        QTest::newRow("fr_CA") << "fr_CA"
+                               << "09 h 30"
+                               << "10 h 05";
+    }
+
+    void settingAReminderInTheLocalesTimeFormat()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, proposed);
+        QFETCH(QString, soon);
+        QLocale::setDefault(QLocale(locale));
+        TTask *task = NewTask("Dentist");
+        TFormNote *note = Open(task);
+        note->ImageTaskInfoClick();
+        QVERIFY(note->InfoPanelShown());
+        auto *picker = Child<TZELDatePicker2>(*note, "DPReminder");
+        auto *time = Child<TZELEditableLabel>(*note, "TPReminder");
+        QString shown;
+        connect(picker, &TZELDatePicker2::SelectingDate, note, [&] { shown = time->Caption(); });
+        picker->PickDate(EncodeDate(2024, 3, 9));
+        QCOMPARE(shown, proposed);
+        QCOMPARE(task->ReminderTime, EncodeDate(2024, 3, 9) + EncodeTime(9, 30));
+        // The time label edited and left as it was keeps the reminder.
+        time->BeginEdit();
+        time->HideEditor();
+        QCOMPARE(task->ReminderTime, EncodeDate(2024, 3, 9) + EncodeTime(9, 30));
+        TClock::Set(QDateTime(QDate(2024, 3, 9), QTime(10, 0)));
+        picker->PickDate(EncodeDate(2024, 3, 9));
+        QCOMPARE(time->Caption(), soon);
+        QCOMPARE(task->ReminderTime, EncodeDate(2024, 3, 9) + EncodeTime(10, 5));
+        QVERIFY(FDialogs->Errors.isEmpty());
     }
 
     void acknowledgeAndSnooze()

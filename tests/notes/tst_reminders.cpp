@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <ctime>
 
 namespace {
 const QDateTime Noon(QDate(2026, 12, 7), QTime(12, 0));
@@ -34,6 +35,13 @@ class TestReminders : public QObject {
     }
 
 private slots:
+    void initTestCase()
+    {
+        // The clock changes are Berlin's, wherever the test runs.
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+    }
+
     void init()
     {
         TClock::Set(Noon);
@@ -163,6 +171,50 @@ private slots:
         later->ReminderTime = 0;
         DataModified.Mark();
         checkArmed();
+    }
+
+    // Across Berlin's clock changes of 2027 each reminder fires at the first
+    // moment the wall clock is at or past it: one in the hour skipped on 28
+    // March at the jump, without holding up those after it; one in the hour
+    // shown twice on 31 October at its first showing. A reminder no date
+    // can hold keeps no other from coming. Each row runs the handler at
+    // every moment Timer1 is armed for (UTC), one more firing each time.
+    void scanFollowsTheWallClockAcrossClockChanges_data()
+    {
+        QTest::addColumn<QList<double>>("reminders");
+        QTest::addColumn<QList<QDateTime>>("armedFor");
+        const QDate spring(2027, 3, 28);
+        const QDate autumn(2027, 10, 31);
+        auto utc = [](QDate day, QTime time) { return QDateTime(day, time, Qt::UTC); };
+        QTest::newRow("spring") << QList{CombineDateTime(spring, QTime(1, 59, 50)),
+                                         CombineDateTime(spring, QTime(2, 30)),
+                                         CombineDateTime(spring, QTime(3, 0, 30))}
+                                << QList{utc(spring, QTime(0, 59, 50, 1)), utc(spring, QTime(1, 0, 0, 1)),
+                                         utc(spring, QTime(1, 0, 30, 1))};
+        QTest::newRow("autumn") << QList{CombineDateTime(autumn, QTime(2, 30))}
+                                << QList{utc(autumn, QTime(0, 30, 0, 1))};
+        QTest::newRow("beyond any date")
+            << QList{1e12, CombineDateTime(spring, QTime(9, 0))} << QList{utc(spring, QTime(7, 0, 0, 1))};
+    }
+
+    void scanFollowsTheWallClockAcrossClockChanges()
+    {
+        QFETCH(QList<double>, reminders);
+        QFETCH(QList<QDateTime>, armedFor);
+        TFakeNotes notes;
+        for (double reminder : reminders)
+            Add("task", reminder);
+        TReminderEngine engine(TaskList());
+        for (int run = 0; run < armedFor.size(); ++run) {
+            QVERIFY(engine.Timer1->IsActive());
+            QCOMPARE(engine.Timer1->DueAt().toUTC(), armedFor[run]);
+            TClock::Set(armedFor[run].toLocalTime());
+            engine.Timer1Timer();
+            const auto alerting = std::count_if(TaskList().Tasks().begin(), TaskList().Tasks().end(),
+                                                [](const TTask *task) { return task->Alerting; });
+            QCOMPARE(int(alerting), run + 1);
+        }
+        QVERIFY(!engine.Timer1->IsActive());
     }
 
     void dueTaskWithOpenNoteBlinksWithoutTrayAlert()

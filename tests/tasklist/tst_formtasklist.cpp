@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -200,6 +201,41 @@ private slots:
         list.ActionDeleteSelectedNoteExecute();
         QVERIFY(FNotes->Messages.isEmpty());
         QCOMPARE(TaskList().Count(), 2);
+    }
+
+    // The user's deletion of a task whose note blinks: the note goes without
+    // handing its alert to the tray, no other row takes over the selection
+    // (a second Del asks nothing), and the title no longer names the task.
+    void deletionLeavesNoAlertNoSelectionAndNoTitle()
+    {
+        FNotes.reset();
+        TFormNote::InstallCreator();
+        UserInfo().Showing = true;
+        Add("Alpha", EncodeDate(2026, 3, 1));
+        TTask *bravo = Add("Bravo", EncodeDate(2026, 3, 2));
+        bravo->Alerting = true;
+        Add("Charlie", EncodeDate(2026, 3, 3));
+        TFormTaskList list(nullptr);
+        View(list)->SelectRow(1);
+        list.ActionEditSelectedNoteExecute();
+        QCOMPARE(TFormNote::OpenNotes().size(), 1);
+        list.ListView1MouseMove(Cell(list, 1, ColumnSubject));
+        QCOMPARE(list.TitleText(), QStringLiteral("Bravo"));
+        QSignalSpy alerts(&TNoteEvents::Instance(), &TNoteEvents::AlertLeftUnseen);
+
+        FDialogs->Answers = {true};
+        list.ActionDeleteSelectedNoteExecute();
+        QCOMPARE(Rows(list), (QStringList{"Alpha", "Charlie"}));
+        QVERIFY(TFormNote::OpenNotes().isEmpty());
+        QCOMPARE(alerts.size(), 0);
+        QCOMPARE(View(list)->SelectedRow(), -1);
+        QCOMPARE(list.TitleText(), QStringLiteral("Jotterbox"));
+        FDialogs->Answers = {true};
+        list.ActionDeleteSelectedNoteExecute();
+        QCOMPARE(FDialogs->Questions.size(), 1);
+        QCOMPARE(TaskList().Count(), 2);
+        TFormNote::DestroyAll();
+        SetNoteCreator({});
     }
 
     void aDiscardedNoteLeavesTheRowsAtOnce()
