@@ -675,6 +675,22 @@ private slots:
         QVERIFY(dialogs.WaitedErrors.isEmpty());
     }
 
+    // Settings that cannot be written hold no task: the session may end.
+    void endOfSessionGoesOnWhenOnlyTheSettingsFail()
+    {
+        TScriptedDialogs dialogs;
+        auto form = Start();
+        QVERIFY(QFile::remove(Path("Jotterbox.ini")) || !QFile::exists(Path("Jotterbox.ini")));
+        QVERIFY(QDir(FDir->path()).mkdir("Jotterbox.ini"));
+        TaskList().AddNewTask()->Text = "kept";
+        DataModified.Mark();
+        QVERIFY(form->WMQueryEndSession());
+        QCOMPARE(dialogs.Errors, QStringList{"Unable to write to " + Path("Jotterbox.ini")});
+        TTaskList read(UserInfo());
+        read.LoadFromFile(Path("Jotterbox.dat"));
+        QCOMPARE(read.GetTask(read.Count() - 1)->Text, QByteArray("kept"));
+    }
+
     void debugModeLogsTheMainWindowsHandlers()
     {
         UserInfo().DebugMode = true;
