@@ -116,6 +116,14 @@ void TFormMain::FormCreate()
     // closed while the user deals with the error; the reminders of the
     // tasks read still come, as at every start.
     FLoaded = LoadDataFile();
+    // A folder that cannot be written is told now, not at the first change.
+    const QString folderProblem = FStore->FolderProblem();
+    if (!folderProblem.isEmpty()) {
+        FToldFailure = folderProblem;
+        Dialogs().ErrorBox(tr("%1\n\nUntil it can be written, your tasks are saved to a file of their own in "
+                              "%2, named when the first change is saved.")
+                               .arg(folderProblem, TDataStore::DefaultRecoveryFolders().value(0)));
+    }
     if (FLoaded)
         ArmTimerBackup();
     const bool unseen = FLoaded ? ReopenNotes(TaskList()) : ForgetOpenNotes(TaskList());
@@ -187,8 +195,29 @@ void TFormMain::Close()
 
 void TFormMain::Exit1Click()
 {
+    if (!MayEndWithoutSaving())
+        return;
+    FSessionEnding = false;
     FCanExit = true;
     Close();
+}
+
+bool TFormMain::MayEndWithoutSaving()
+{
+    if (!DataModified || FStore->State() == TDataStore::TState::Unloaded)
+        return true;
+    // Tried now, so the question comes while the program can still go on.
+    const TSaveResult result = SaveData(TDataStore::TSaveKind::Changes);
+    if (result.Ok)
+        FToldFailure.clear();
+    if (result.TasksKept())
+        return true;
+    // Said in the question: the final save need not say it again.
+    FToldFailure = result.Error;
+    return Dialogs().YesNo(
+        tr("Confirmation"),
+        tr("%1\n\nThe changes since the last save will be lost. End Jotterbox all the same?")
+            .arg(result.Error));
 }
 
 bool TFormMain::WMQueryEndSession()
@@ -198,7 +227,10 @@ bool TFormMain::WMQueryEndSession()
     // The windows first, so the save writes the notes as open.
     emit EndSession();
     FCanExit = true;
-    const bool saved = Save(TDataStore::TSaveKind::SessionEnd);
+    FSessionEnding = true;
+    // Tasks kept in a recovery file are kept: only a save that found no
+    // place at all may hold the session up.
+    const bool saved = Save(TDataStore::TSaveKind::SessionEnd).TasksKept();
     // Refused: the session goes on, and closing a note means closing it again.
     if (!saved)
         emit TNoteEvents::Instance().SessionResumed();
@@ -216,7 +248,7 @@ void TFormMain::FormDestroy()
     // up the end a few seconds at most.
     if (FStore->State() != TDataStore::TState::Unloaded)
         Sync->FinalRound(3000);
-    const bool saved = Save(TDataStore::TSaveKind::Final);
+    const bool saved = Save(TDataStore::TSaveKind::Final).Ok;
     TimerSave->stop();
     TimerBackup->Stop();
     if (saved)
@@ -225,36 +257,52 @@ void TFormMain::FormDestroy()
 
 bool TFormMain::TimerSaveTimer()
 {
-    return Save(FCanExit ? TDataStore::TSaveKind::Everything : TDataStore::TSaveKind::Changes);
+    return Save(FCanExit ? TDataStore::TSaveKind::Everything : TDataStore::TSaveKind::Changes).Ok;
 }
 
-bool TFormMain::Save(TDataStore::TSaveKind kind)
+TSaveResult TFormMain::Save(TDataStore::TSaveKind kind)
 {
     WriteDebugLog(QStringLiteral("TimerSaveTimer"));
     TimerSave->stop();
     TimerBackup->Stop();
     // At the very end the box must be seen before the program goes, unless
-    // the session is ending (it would hold up the logout); otherwise it
+    // the session or a signal ends it: that waits for no one (it would hold
+    // up the logout, and the system's stop would kill it). Otherwise the box
     // stays up while the program runs on.
-    const bool lastWord =
-        kind == TDataStore::TSaveKind::Final && FStore->State() != TDataStore::TState::SessionEnded;
+    const bool lastWord = kind == TDataStore::TSaveKind::Final && !FSessionEnding;
     const TSaveResult result = SaveData(kind);
-    if (!result.Ok && lastWord)
-        Dialogs().ErrorBoxAndWait(result.Error);
-    else if (!result.Ok)
-        Dialogs().ErrorBox(result.Error);
+    TellSaveFailure(result, lastWord);
     // After a failure the next minute tries again; otherwise the timer
     // waits for the next change.
     if (FStore->State() != TDataStore::TState::Ended && (!result.Ok || DataModified))
         TimerSave->start();
     ArmTimerBackup();
-    return result.Ok;
+    return result;
+}
+
+void TFormMain::TellSaveFailure(const TSaveResult &result, bool wait)
+{
+    if (result.Ok) {
+        FToldFailure.clear();
+        return;
+    }
+    WriteDebugLog(result.Error);
+    if (result.Error == FToldFailure)
+        return;
+    FToldFailure = result.Error;
+    if (wait)
+        Dialogs().ErrorBoxAndWait(result.Error);
+    else
+        Dialogs().ErrorBox(result.Error);
 }
 
 void TFormMain::ArmTimerBackup()
 {
     // A list read only in part makes no backup; at the end none is due.
-    const QDateTime due = FStore->BackupDue();
+    QDateTime due = FStore->BackupDue();
+    // A last backup that lies ahead makes one due now, not on that day.
+    if (FStore->BackupDueNow())
+        due = TClock::Current();
     if (!due.isValid()) {
         TimerBackup->Stop();
         return;

@@ -108,6 +108,11 @@ signals:
 
 private:
     bool FCanExit = false;
+    // The session or a signal asked the program to end, and the user has
+    // not asked since: the final save's box waits for no one then.
+    bool FSessionEnding = false;
+    // The last save failure the user was told of; cleared by a save that worked.
+    QString FToldFailure;
     // The data file was read, whole or in part: the start goes on.
     bool FLoaded = false;
     QString FHelpFile;
@@ -163,7 +168,13 @@ private:
     // Loads the data file; false when it broke off, which ends the start.
     bool LoadDataFile();
     // Every save goes through here: its box, and the timers armed after it.
-    bool Save(TDataStore::TSaveKind kind);
+    TSaveResult Save(TDataStore::TSaveKind kind);
+    // A failed save's message, unless the user has just been told the same:
+    // a save that keeps failing the same way tells once, not every minute.
+    void TellSaveFailure(const TSaveResult &result, bool wait);
+    // The tray's Exit with tasks that could be saved nowhere: whether the
+    // user will lose them and end all the same.
+    bool MayEndWithoutSaving();
     TSaveResult SaveData(TDataStore::TSaveKind kind);
     void ArmTimerBackup();
     void RegisterHotKeys();

@@ -250,6 +250,7 @@ int main(int argc, char *argv[])
         QObject::connect(&sessionEnd, &TSessionEnd::EndRequested, &formMain,
                          [&formMain](bool &agree) { agree = formMain.WMQueryEndSession(); });
         QObject::connect(&sessionEnd, &TSessionEnd::EndAgreed, &formMain, &TFormMain::Close);
+        QObject::connect(&sessionEnd, &TSessionEnd::EndForced, &formMain, &TFormMain::Close);
 
         formMain.FormCreate();
         // The notes saved open are what the user waits for: the rest of the

@@ -27,3 +27,8 @@ QString InvalidTime(const QString &text)
     return QCoreApplication::translate("JbxMessages", "'%1' is not a valid time").arg(text);
 }
 } // namespace JbxMessages
+
+QString WithReason(const QString &message, const QString &reason)
+{
+    return reason.isEmpty() ? message : message + QStringLiteral(": ") + reason;
+}

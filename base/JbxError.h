@@ -32,3 +32,7 @@ QString UnableToWrite(const QString &path);
 QString ListIndexOutOfBounds(qint64 index);
 QString InvalidTime(const QString &text);
 } // namespace JbxMessages
+
+// A message followed by the system's reason for it, when there is one:
+// "Cannot create file /x/Jotterbox.dat: Read-only file system".
+QString WithReason(const QString &message, const QString &reason);

@@ -166,22 +166,33 @@ private:
 } // namespace
 
 TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::function<bool(QIODevice &)> &write,
-                           bool rewriteSame)
+                           bool rewriteSame, QString *reason)
 {
+    // The system's words for the failure, taken before anything else can
+    // change errno.
+    const auto fail = [reason](TSafeWrite outcome, const QString &why) {
+        if (reason)
+            *reason = why;
+        return outcome;
+    };
+    const auto system = [] { return qt_error_string(errno); };
     const QString final = FinalPath(path);
     const QFileInfo target(final);
     const QString folder = target.absolutePath();
     struct stat existing {};
     const bool existed = ::stat(Native(final).constData(), &existing) == 0;
-    if (existed && (!S_ISREG(existing.st_mode) || !target.isWritable()))
-        return TSafeWrite::CannotCreate;
+    // Something not a file of data in its place is never replaced.
+    if (existed && !S_ISREG(existing.st_mode))
+        return fail(TSafeWrite::CannotCreate, QString());
+    if (existed && ::access(Native(final).constData(), W_OK) != 0)
+        return fail(TSafeWrite::CannotCreate, system());
 
     TTemporary temporary;
     if (!temporary.Open(folder, target.fileName(), ownerOnly && !existed ? 0600 : 0666))
-        return TSafeWrite::CannotCreate;
+        return fail(TSafeWrite::CannotCreate, system());
     // A replaced file keeps who may read it.
     if (existed && ::fchmod(temporary.Fd, existing.st_mode & 07777) != 0)
-        return TSafeWrite::CannotCreate;
+        return fail(TSafeWrite::CannotCreate, system());
 
     {
         QFile old(final);
@@ -190,30 +201,52 @@ TSafeWrite WriteFileSafely(const QString &path, bool ownerOnly, const std::funct
             old.open(QIODevice::ReadOnly);
         QFile file;
         if (!file.open(temporary.Fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
-            return TSafeWrite::CannotCreate;
+            return fail(TSafeWrite::CannotCreate, system());
         TSameCheck check(file, old);
         check.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-        if (!write(check) || !file.flush() || file.error() != QFileDevice::NoError)
-            return TSafeWrite::WriteFailed;
+        // A short write leaves no error on the file, only errno set by the
+        // write that failed after it.
+        const auto fileReason = [&file] {
+            if (file.error() != QFileDevice::NoError)
+                return file.errorString();
+            return errno != 0 ? qt_error_string(errno) : QString();
+        };
+        errno = 0;
+        try {
+            if (!write(check) || !file.flush() || file.error() != QFileDevice::NoError)
+                return fail(TSafeWrite::WriteFailed, fileReason());
+        } catch (...) {
+            // The writer gave up on a failed write: its reason is the file's.
+            fail(TSafeWrite::WriteFailed, fileReason());
+            throw;
+        }
         // The same bytes: the temporary file goes, the old file stays untouched.
         if (check.Same() && !rewriteSame)
             return TSafeWrite::Done;
     }
     // Whole on the disk before it takes the target's place.
     if (::fsync(temporary.Fd) != 0 || !temporary.Name(folder, target.fileName()))
-        return TSafeWrite::WriteFailed;
+        return fail(TSafeWrite::WriteFailed, system());
     if (BeforeRename)
         BeforeRename(temporary.Path);
     if (!temporary.RenameTo(final))
-        return TSafeWrite::WriteFailed;
+        return fail(TSafeWrite::WriteFailed, system());
     SyncFolder(folder);
     return TSafeWrite::Done;
 }
 
-TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ownerOnly)
+TSafeWrite WriteFileSafely(const QString &path, const QByteArray &bytes, bool ownerOnly, QString *reason)
 {
-    return WriteFileSafely(path, ownerOnly,
-                           [&bytes](QIODevice &file) { return file.write(bytes) == bytes.size(); });
+    return WriteFileSafely(
+        path, ownerOnly, [&bytes](QIODevice &file) { return file.write(bytes) == bytes.size(); }, false,
+        reason);
+}
+
+QString FolderWriteProblem(const QString &folder)
+{
+    if (::access(Native(folder).constData(), W_OK | X_OK) != 0)
+        return qt_error_string(errno);
+    return {};
 }
 
 void RemoveLeftoverSaves(const QStringList &paths)

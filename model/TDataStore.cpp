@@ -2,6 +2,7 @@
 
 #include "base/Clock.h"
 #include "base/JbxError.h"
+#include "base/RegularFile.h"
 #include "base/SafeFile.h"
 #include "model/TStream.h"
 #include "model/TTaskList.h"
@@ -9,8 +10,11 @@
 #include "settings/TUserInfo.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
+#include <cerrno>
 
 namespace {
 // The folder part of a path, with its trailing separator.
@@ -23,22 +27,24 @@ QString FolderOf(const QString &path)
 
 TDataStore::TDataStore(QString dataPath, TTaskList &list, TModifiedFlag &modified, TUserInfo *settings)
     : FDataPath(std::move(dataPath)), FFolder(FolderOf(FDataPath)), FList(list), FModified(modified),
-      FSettings(settings), FSavePath(FDataPath)
+      FSettings(settings), FSavePath(FDataPath), FRecoveryFolders(DefaultRecoveryFolders())
 {
 }
 
 TReadResult TDataStore::ReadFile(const QString &path, TTaskList &list)
 {
     TReadResult result;
-    QFile file(path);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly)) {
-        result.Outcome = file.exists() ? TReadResult::Unopenable : TReadResult::Missing;
-        result.Error = JbxMessages::CannotOpenFile(path);
-        return result;
-    }
     // One read of the whole file: parsing from memory is many times faster
     // than field-sized reads from the device.
-    result.Bytes = file.readAll();
+    TFileRead file = ReadRegularFile(path, MaxFileBytes);
+    if (!file.Ok()) {
+        const bool missing = file.Outcome == TFileRead::Missing;
+        result.Outcome = missing ? TReadResult::Missing : TReadResult::Unopenable;
+        result.Error = missing ? JbxMessages::CannotOpenFile(path)
+                               : WithReason(JbxMessages::CannotOpenFile(path), file.Reason);
+        return result;
+    }
+    result.Bytes = std::move(file.Bytes);
     TMemoryStream stream(result.Bytes);
     try {
         list.LoadFromStream(stream);
@@ -56,9 +62,25 @@ TReadResult TDataStore::ReadFile(const QString &path, TTaskList &list)
     return result;
 }
 
-void TDataStore::WriteFile(const TTaskList &list, const QString &path, bool rewriteSame)
+void TDataStore::WriteFile(const TTaskList &list, const QString &path, bool rewriteSame, QString *reason)
 {
-    list.SaveToFile(path, rewriteSame);
+    list.SaveToFile(path, rewriteSame, reason);
+}
+
+QStringList TDataStore::DefaultRecoveryFolders()
+{
+    // The user's data folder as the desktop names it (a relative one is to
+    // be ignored), then the home folder itself.
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!QDir::isAbsolutePath(data))
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    return {data + QStringLiteral("/Jotterbox"), QDir::homePath()};
+}
+
+QString TDataStore::FolderProblem() const
+{
+    const QString problem = FolderWriteProblem(FFolder.isEmpty() ? QStringLiteral(".") : FFolder);
+    return problem.isEmpty() ? problem : WithReason(JbxMessages::CannotCreateFile(FSavePath), problem);
 }
 
 TLoadResult TDataStore::Load()
@@ -84,7 +106,7 @@ TLoadResult TDataStore::Load()
     // aside, it may be saved over; if not, the session's tasks go to a file
     // of their own, named now, so the user is told once where to find them.
     try {
-        result.KeptAs = KeepDamagedFile();
+        result.KeptAs = KeepDamagedFile(result.Read);
         FState = TState::InPart;
     } catch (const EJbxError &keep) {
         result.KeepError = keep.Message();
@@ -94,8 +116,13 @@ TLoadResult TDataStore::Load()
     return result;
 }
 
-QString TDataStore::KeepDamagedFile()
+QString TDataStore::KeepDamagedFile(const TReadResult &read)
 {
+    // What could not be opened as a file of data (a folder, a FIFO, a
+    // device, a file past the bound) cannot be copied either: it stays where
+    // it is, untouched.
+    if (read.Outcome == TReadResult::Unopenable)
+        throw EJbxError(read.Error);
     const QString path = NewFileBeside(QStringLiteral("Jotterbox_Damaged"));
     QFile damaged(FDataPath);
     if (!damaged.copy(path))
@@ -110,13 +137,48 @@ QString TDataStore::KeepDamagedFile()
 
 // A path beside the data file that names no file yet: `prefix`, the moment,
 // and a count when that moment is taken.
-QString TDataStore::NewFileBeside(const QString &prefix) const
+QString TDataStore::NewFileBeside(const QString &prefix) const { return NewFileIn(FFolder, prefix); }
+
+QString TDataStore::NewFileIn(const QString &folder, const QString &prefix)
 {
     const QString stamp = TClock::Current().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString path = FFolder + QStringLiteral("%1_%2.dat").arg(prefix, stamp);
-    for (int n = 2; QFile::exists(path); ++n)
-        path = FFolder + QStringLiteral("%1_%2-%3.dat").arg(prefix, stamp).arg(n);
+    QString path = folder + QStringLiteral("%1_%2.dat").arg(prefix, stamp);
+    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n)
+        path = folder + QStringLiteral("%1_%2-%3.dat").arg(prefix, stamp).arg(n);
     return path;
+}
+
+QString TDataStore::Recover(const QString &failure, const QString &reason, TSaveResult &result)
+{
+    result.DataFailed = true;
+    const QString what = WithReason(failure, reason);
+    QString lastReason;
+    // The session's file again while it takes the tasks: one file, not one
+    // a minute.
+    QStringList candidates;
+    if (!FRecoveredTo.isEmpty())
+        candidates << FRecoveredTo;
+    for (const QString &folder : FRecoveryFolders) {
+        if (!QDir().mkpath(folder)) {
+            lastReason = qt_error_string(errno);
+            continue;
+        }
+        candidates << NewFileIn(QDir(folder).absolutePath() + u'/', QStringLiteral("Jotterbox_Recovered"));
+    }
+    for (const QString &path : candidates) {
+        try {
+            WriteFile(FList, path, false, &lastReason);
+        } catch (const EJbxError &) {
+            continue;
+        }
+        FRecoveredTo = result.RecoveredTo = path;
+        return QCoreApplication::translate("TDataStore", "%1\n\nYour tasks were saved to %2 instead.")
+            .arg(what, path);
+    }
+    return QCoreApplication::translate("TDataStore",
+                                       "%1\n\nYour tasks could not be saved anywhere else either "
+                                       "(%2). Free some space or make the folder writable.")
+        .arg(what, lastReason);
 }
 
 TSaveResult TDataStore::Save(TSaveKind kind)
@@ -138,16 +200,26 @@ TSaveResult TDataStore::Save(TSaveKind kind)
         // to keep that the data file does not hold.
         const bool writeData = FModified || (ending && FSavePath == FDataPath);
         if (writeData) {
-            WriteFile(FList, FSavePath);
+            QString reason;
+            try {
+                WriteFile(FList, FSavePath, false, &reason);
+            } catch (const EJbxError &error) {
+                throw EJbxError(Recover(error.Message(), reason, result));
+            }
             FModified.Clear();
             result.DataWritten = true;
         }
         if (writeData || ending || kind == TSaveKind::AbruptEnd)
             SaveSettings();
         const TDateTime now = TClock::Now();
-        if (backups && now - FSettings->LastBackup >= 1.0) {
+        if (backups && BackupDueAt(now)) {
             // Made afresh when due, even over a file of the same bytes.
-            WriteFile(FList, BackupFileName(now), true);
+            QString reason;
+            try {
+                WriteFile(FList, BackupFileName(now), true, &reason);
+            } catch (const EJbxError &error) {
+                throw EJbxError(WithReason(error.Message(), reason));
+            }
             FSettings->LastBackup = now;
             SaveSettings();
             result.BackupWritten = true;
@@ -172,11 +244,24 @@ void TDataStore::SaveSettings()
         FSettings->SaveSettings();
 }
 
+bool TDataStore::BackupDueAt(TDateTime now) const
+{
+    // A last backup later than now was made while the clock ran ahead, or
+    // its date was read in another locale's order: waiting for that day
+    // would leave the backups stale for as long, so one is due at once.
+    return now - FSettings->LastBackup >= 1.0 || FSettings->LastBackup > now;
+}
+
 QDateTime TDataStore::BackupDue() const
 {
     if (FState != TState::Whole || !FSettings)
         return {};
     return DateTimeToQDateTime(FSettings->LastBackup + 1.0);
+}
+
+bool TDataStore::BackupDueNow() const
+{
+    return FState == TState::Whole && FSettings && BackupDueAt(TClock::Now());
 }
 
 QString TDataStore::BackupFileName(TDateTime moment) const

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 class TModifiedFlag;
 class TTaskList;
@@ -46,6 +47,13 @@ struct TSaveResult {
     QString Error; // a failure's message, as the error box shows it
     bool DataWritten = false;
     bool BackupWritten = false;
+    // The tasks could not be written to their place...
+    bool DataFailed = false;
+    // ...and went, whole, to this file instead; empty when nowhere.
+    QString RecoveredTo;
+
+    // Whether the tasks as they are now are on the disk somewhere.
+    bool TasksKept() const { return !DataFailed || !RecoveredTo.isEmpty(); }
 };
 
 // The data file of one folder, its daily backups and what the list in
@@ -64,7 +72,10 @@ struct TSaveResult {
 //   Whole, InPart, Recovering --Save(SessionEnd) succeeded--> SessionEnded
 //   any state but Unloaded    --Save(Final)--> Ended
 //
-// Saves keep going where the load pointed them in every later state.
+// Saves keep going where the load pointed them in every later state. A
+// save that cannot write its file (a full disk, a read-only folder) writes
+// the tasks whole to Jotterbox_Recovered_<time>.dat in the first of the
+// recovery folders that takes it, one file for the session, and says where.
 // Whole alone makes the daily backup: a list that lacks part of the file
 // must not replace a backup that may be the one whole copy left; after the
 // session's end or the final save none is made (the end's save made the
@@ -87,6 +98,13 @@ public:
     TDataStore(QString dataPath, TTaskList &list, TModifiedFlag &modified, TUserInfo *settings);
 
     TState State() const { return FState; }
+    // Where a save that cannot write its file puts the tasks, tried in turn:
+    // by default the user's data folder, then the home folder.
+    void SetRecoveryFolders(const QStringList &folders) { FRecoveryFolders = folders; }
+    static QStringList DefaultRecoveryFolders();
+    // Why the data file's folder cannot be written, in the system's words;
+    // empty when nothing tells so before a save.
+    QString FolderProblem() const;
     // Where saves go: the data file, or the recovery file in Recovering.
     QString SavePath() const { return FSavePath; }
     QString DamagedKeptAs() const { return FKeptAs; }
@@ -101,17 +119,29 @@ public:
 
     // When the next daily backup falls due; invalid when none will be made.
     QDateTime BackupDue() const;
+    // Whether a save now makes one: also when the last backup lies ahead.
+    bool BackupDueNow() const;
     QString BackupFileName(TDateTime moment) const;
+
+    // The largest data file read: 100,000 tasks with long texts fit in it
+    // several times over; anything larger is no data file of ours.
+    static constexpr qint64 MaxFileBytes = qint64(512) << 20;
 
     // The reader and the writer of data files, the same for the program and
     // jbxtool. Read appends to `list`; Write leaves a file that already
     // holds the bytes alone unless `rewriteSame`, and throws EJbxError.
     static TReadResult ReadFile(const QString &path, TTaskList &list);
-    static void WriteFile(const TTaskList &list, const QString &path, bool rewriteSame = false);
+    static void WriteFile(const TTaskList &list, const QString &path, bool rewriteSame = false,
+                          QString *reason = nullptr);
 
 private:
     QString NewFileBeside(const QString &prefix) const;
-    QString KeepDamagedFile();
+    static QString NewFileIn(const QString &folder, const QString &prefix);
+    QString KeepDamagedFile(const TReadResult &read);
+    bool BackupDueAt(TDateTime now) const;
+    // After the data file failed: the tasks to the session's recovery file;
+    // the message for the user either way.
+    QString Recover(const QString &failure, const QString &reason, TSaveResult &result);
     void SaveSettings();
 
     QString FDataPath;
@@ -122,4 +152,6 @@ private:
     TState FState = TState::Unloaded;
     QString FSavePath;
     QString FKeptAs;
+    QStringList FRecoveryFolders;
+    QString FRecoveredTo;
 };

@@ -135,7 +135,7 @@ QByteArray TTaskList::SaveToBytes() const
     return stream.TakeBytes();
 }
 
-void TTaskList::SaveToFile(const QString &path, bool rewriteSame) const
+void TTaskList::SaveToFile(const QString &path, bool rewriteSame, QString *reason) const
 {
     const auto write = [this](QIODevice &file) {
         // A megabyte at a time: serializing a large list into one buffer
@@ -146,7 +146,7 @@ void TTaskList::SaveToFile(const QString &path, bool rewriteSame) const
         stream.Flush();
         return true;
     };
-    switch (WriteFileSafely(path, true, write, rewriteSame)) {
+    switch (WriteFileSafely(path, true, write, rewriteSame, reason)) {
     case TSafeWrite::Done: return;
     case TSafeWrite::CannotCreate: throw EJbxError(JbxMessages::CannotCreateFile(path));
     case TSafeWrite::WriteFailed: throw EJbxError(JbxMessages::Text(JbxMessages::StreamWrite));

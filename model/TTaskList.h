@@ -53,7 +53,8 @@ public:
     // Writes through a temporary file renamed over the old one, so a failed
     // save leaves the previous file whole. A file that already holds these
     // bytes is left alone unless `rewriteSame` (a backup is made afresh).
-    void SaveToFile(const QString &path, bool rewriteSame = false) const;
+    // A failure's cause in the system's words goes to `reason`, when given.
+    void SaveToFile(const QString &path, bool rewriteSame = false, QString *reason = nullptr) const;
     void SaveToStream(TStream &stream) const;
     QByteArray SaveToBytes() const;
 

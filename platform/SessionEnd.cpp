@@ -92,6 +92,8 @@ void TSessionEnd::SignalReadable()
     emit EndRequested(agree);
     if (agree)
         emit EndAgreed();
+    else
+        emit EndForced();
 }
 
 void TSessionEnd::CommitDataRequest(QSessionManager &manager)

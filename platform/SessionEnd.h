@@ -28,6 +28,10 @@ signals:
     void EndRequested(bool &agree);
     // Every handler agreed after a signal: the program should end now.
     void EndAgreed();
+    // A handler could not save everything, but a signal is the system's
+    // stop: it is followed by a kill, which would lose what the end can
+    // still save elsewhere. The program ends now all the same.
+    void EndForced();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,10 +1,9 @@
 #include "settings/IniFile.h"
 
 #include "base/JbxError.h"
+#include "base/RegularFile.h"
 #include "base/SafeFile.h"
 #include "base/TextCodec.h"
-
-#include <QFile>
 
 namespace {
 bool SameName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
@@ -64,14 +63,16 @@ TIniFile::TIniFile(const QString &path) : FPath(path) {}
 void TIniFile::Load()
 {
     LoadFromBytes(QByteArray());
-    QFile file(FPath);
-    if (!file.exists())
+    TFileRead file = ReadRegularFile(FPath, MaxFileBytes);
+    if (file.Outcome == TFileRead::Missing)
         return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        FUnreadable = true; // writing now would lose what the user has in it
+    if (!file.Ok()) {
+        // Writing now would lose what the user has in it, or replace what
+        // is no settings file at all (a FIFO, a link to a device).
+        FUnreadable = true;
         return;
     }
-    LoadFromBytes(file.readAll());
+    LoadFromBytes(file.Bytes);
 }
 
 void TIniFile::LoadFromBytes(const QByteArray &content)

@@ -14,13 +14,17 @@
 class TIniFile {
 public:
     static constexpr int MaxValueLength = 2047;
+    // Settings written by hand or by the program fill a few kilobytes; a
+    // file far past that is not read.
+    static constexpr qint64 MaxFileBytes = qint64(4) << 20;
 
     explicit TIniFile(const QString &path);
 
     const QString &FileName() const { return FPath; }
 
     // Reads the file; a missing file reads as empty, and so does one that
-    // exists but cannot be read, which Save() then refuses to replace.
+    // exists but cannot be read, is no regular file or is past the bound,
+    // which Save() then refuses to replace.
     void Load();
     void LoadFromBytes(const QByteArray &content);
 

@@ -116,16 +116,13 @@ std::optional<TDateTime> ParseTime(const QString &text)
 QString FormatDateTime(TDateTime value)
 {
     // Date and time apart: a moment in the hour skipped by a clock change
-    // has no local QDateTime, but it is still a moment to write.
+    // has no local QDateTime, but it is still a moment to write. One form
+    // for every locale: a date in the locale's form can read back as another
+    // day under the next one ("05/01/2027" is 5 January in Britain, 1 May in
+    // the US).
     const QDate date = DateTimeToQDate(value);
     const QTime time = DateTimeToQTime(value);
-    const bool midnight = time.msecsSinceStartOfDay() == 0;
-    QString text = QLocale().toString(date, DateFormat());
-    if (!midnight)
-        text += u' ' + LocaleTimeText(time);
-    if (ParseDateTime(text) == CombineDateTime(date, time))
-        return text;
-    return date.toString(Qt::ISODate) + (midnight ? QString() : u'T' + IsoTimeText(time));
+    return date.toString(Qt::ISODate) + u'T' + IsoTimeText(time);
 }
 
 std::optional<TDateTime> ParseDateTime(const QString &input)

@@ -25,7 +25,9 @@ QString DateFormat();
 QString FormatTime(TDateTime timeOfDay);
 std::optional<TDateTime> ParseTime(const QString &text);
 
-// Date, then the time unless it is exactly midnight.
+// One form in every locale, ISO 8601 with milliseconds
+// ("2026-12-07T14:03:27.125"); the locale's forms of earlier versions and
+// of hand-written files are read too.
 QString FormatDateTime(TDateTime value);
 std::optional<TDateTime> ParseDateTime(const QString &text);
 

@@ -1,8 +1,8 @@
 #include "sync/TSyncState.h"
 
+#include "base/RegularFile.h"
 #include "base/SafeFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,8 +11,9 @@
 namespace {
 
 constexpr int KFormat = 1;
-// A state file is small (a line per task); one far past that is not ours.
-constexpr qint64 KMaxStateBytes = 256LL << 20;
+// A state file is small (a few hundred bytes per task, so 100,000 tasks
+// take some 30 MB); one far past that is not ours.
+constexpr qint64 KMaxStateBytes = 64LL << 20;
 
 } // namespace
 
@@ -25,10 +26,8 @@ QString TSyncState::FileNameFor(const QString &dataPath)
 bool TSyncState::Load(const QString &path)
 {
     *this = TSyncState();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > KMaxStateBytes)
-        return false;
-    return FromBytes(file.readAll());
+    const TFileRead file = ReadRegularFile(path, KMaxStateBytes);
+    return file.Ok() && FromBytes(file.Bytes);
 }
 
 bool TSyncState::Save(const QString &path) const

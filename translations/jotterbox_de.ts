@@ -106,12 +106,27 @@ Sollen Strg+Alt+N (neue Notiz) und Strg+Alt+L (Liste anzeigen oder ausblenden) z
         <source>The password command printed no password.</source>
         <translation>Der Passwort-Befehl hat kein Passwort ausgegeben.</translation>
     </message>
+    <message>
+        <source>The password command printed more than 64 KiB.</source>
+        <translation>Der Passwortbefehl hat mehr als 64 KiB ausgegeben.</translation>
+    </message>
 </context>
 <context>
     <name>PrintText</name>
     <message>
         <source>Unable to print: the printer could not be opened.</source>
         <translation>Drucken nicht möglich: Der Drucker konnte nicht geöffnet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>RegularFile</name>
+    <message>
+        <source>larger than %1 MB</source>
+        <translation>größer als %1 MB</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>keine reguläre Datei</translation>
     </message>
 </context>
 <context>
@@ -244,6 +259,22 @@ Sollen Strg+Alt+N (neue Notiz) und Strg+Alt+L (Liste anzeigen oder ausblenden) z
     <message>
         <source>Cannot copy %1 to %2: %3</source>
         <translation>%1 kann nicht nach %2 kopiert werden: %3</translation>
+    </message>
+    <message>
+        <source>%1
+
+Your tasks were saved to %2 instead.</source>
+        <translation>%1
+
+Ihre Aufgaben wurden stattdessen in %2 gespeichert.</translation>
+    </message>
+    <message>
+        <source>%1
+
+Your tasks could not be saved anywhere else either (%2). Free some space or make the folder writable.</source>
+        <translation>%1
+
+Ihre Aufgaben konnten auch sonst nirgends gespeichert werden (%2). Schaffen Sie Platz oder machen Sie den Ordner beschreibbar.</translation>
     </message>
 </context>
 <context>
@@ -409,6 +440,22 @@ Jotterbox arbeitet mit den Aufgaben auf diesem Computer weiter und versucht es s
     <message>
         <source>Sync Now</source>
         <translation>Jetzt synchronisieren</translation>
+    </message>
+    <message>
+        <source>%1
+
+Until it can be written, your tasks are saved to a file of their own in %2, named when the first change is saved.</source>
+        <translation>%1
+
+Bis er beschreibbar ist, werden Ihre Aufgaben in einer eigenen Datei in %2 gespeichert, deren Name bei der ersten gespeicherten Änderung genannt wird.</translation>
+    </message>
+    <message>
+        <source>%1
+
+The changes since the last save will be lost. End Jotterbox all the same?</source>
+        <translation>%1
+
+Die Änderungen seit dem letzten Speichern gehen verloren. Jotterbox trotzdem beenden?</translation>
     </message>
 </context>
 <context>

@@ -79,7 +79,15 @@ class TestFormMain : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> FDir;
+    QByteArray FHome, FDataHome;
     QString Path(const QString &name) const { return FDir->filePath(name); }
+    // Files where the recovery folders would be: a failed save finds no
+    // place at all.
+    void BlockRecoveryFolders()
+    {
+        QVERIFY(WriteFileBytes(Path("home"), "in the way"));
+        QVERIFY(WriteFileBytes(Path("share"), "in the way"));
+    }
 
     // A data file beside the program, written by a list of its own.
     void WriteDataFile(const std::function<void(TTaskList &)> &fill)
@@ -105,12 +113,20 @@ private slots:
         QVERIFY(FDir->isValid());
         TClock::Set(Monday10);
         CreateGlobals(FDir->path() + u'/');
+        // Where a save that cannot go to its place goes: the test's folders,
+        // not the home of whoever runs it.
+        FHome = qgetenv("HOME");
+        FDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("HOME", QFile::encodeName(Path("home")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(Path("share")));
     }
 
     void cleanup()
     {
         DestroyGlobals();
         TClock::Reset();
+        qputenv("HOME", FHome);
+        qputenv("XDG_DATA_HOME", FDataHome);
         FDir.reset();
     }
 
@@ -251,7 +267,10 @@ private slots:
         TDiskFullAfter full{rlim_t(room)};
         TClock::Advance(Minute);
         QVERIFY(!form->TimerSaveTimer());
-        QCOMPARE(dialogs.Errors, QStringList{"Stream write error"});
+        QCOMPARE(dialogs.Errors.size(), 1);
+        // The system's words: the disk (here, the file size limit) is full.
+        QVERIFY2(dialogs.Errors.first().startsWith("Stream write error: File too large\n\n"),
+                 qPrintable(dialogs.Errors.first()));
         QVERIFY(DataModified);
         QVERIFY(TimerSave(*form)->isActive());
         QCOMPARE(ReadFileBytes(Path("Jotterbox.dat")), before);
@@ -596,6 +615,62 @@ private slots:
         QCOMPARE(changed.size(), 1);
     }
 
+    // The tray's Exit with a change its place cannot take: kept in the
+    // recovery file, the program ends and says where; kept nowhere, the
+    // user is asked before the change is lost, and No keeps it running.
+    void exitAsksOnlyWhenNothingCouldBeKept_data()
+    {
+        QTest::addColumn<bool>("blocked"); // no recovery folder takes it either
+        QTest::addColumn<bool>("answer");  // to the question, if asked
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("kept in the recovery file") << false << false << false << true;
+        QTest::newRow("kept nowhere, No") << true << false << true << false;
+        QTest::newRow("kept nowhere, Yes") << true << true << true << true;
+    }
+
+    void exitAsksOnlyWhenNothingCouldBeKept()
+    {
+        QFETCH(bool, blocked);
+        QFETCH(bool, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, ends);
+        TScriptedDialogs dialogs;
+        dialogs.Answers = {answer};
+        auto form = Start();
+        if (blocked)
+            BlockRecoveryFolders();
+        QVERIFY(QDir(FDir->path()).mkdir("Jotterbox.dat"));
+        TaskList().AddNewTask()->Text = "typed just now";
+        DataModified.Mark();
+        QSignalSpy closed(form.get(), &TFormMain::Closed);
+
+        Child<QAction>(*form, "Exit1")->trigger();
+        QCOMPARE(dialogs.Questions.size(), asked ? 1 : 0);
+        if (asked)
+            QVERIFY2(dialogs.Questions.first().startsWith("Confirmation|Cannot create file " +
+                                                          Path("Jotterbox.dat")),
+                     qPrintable(dialogs.Questions.first()));
+        QCOMPARE(closed.size(), ends ? 1 : 0);
+        QCOMPARE(form->CanExit(), ends);
+        if (!ends)
+            return;
+        form->FormDestroy();
+        if (blocked) {
+            QVERIFY(dialogs.WaitedErrors.isEmpty()); // asked already
+            return;
+        }
+        // Said once, before the program goes, naming the file.
+        QCOMPARE(dialogs.WaitedErrors.size(), 1);
+        const QStringList files = QDir(Path("share/Jotterbox")).entryList({"Jotterbox_Recovered_*.dat"});
+        QCOMPARE(files.size(), 1);
+        QVERIFY2(dialogs.WaitedErrors.first().contains(Path("share/Jotterbox/") + files.first()),
+                 qPrintable(dialogs.WaitedErrors.first()));
+        TTaskList read(UserInfo());
+        read.LoadFromFile(Path("share/Jotterbox/") + files.first());
+        QCOMPARE(read.GetTask(read.Count() - 1)->Text, QByteArray("typed just now"));
+    }
+
     void mainWindowClosesOnlyOnExit()
     {
         auto form = Start();
@@ -628,11 +703,28 @@ private slots:
         TScriptedDialogs dialogs;
         auto form = Start();
         QVERIFY(QDir(FDir->path()).mkdir("Jotterbox.dat"));
+        BlockRecoveryFolders();
         QSignalSpy resumed(&TNoteEvents::Instance(), &TNoteEvents::SessionResumed);
         QVERIFY(!form->WMQueryEndSession());
         QCOMPARE(resumed.count(), 1); // the notes close as usual again
         QCOMPARE(dialogs.Errors.size(), 1);
         QVERIFY(dialogs.WaitedErrors.isEmpty());
+    }
+
+    // Settings that cannot be written hold no task: the session may end.
+    void endOfSessionGoesOnWhenOnlyTheSettingsFail()
+    {
+        TScriptedDialogs dialogs;
+        auto form = Start();
+        QVERIFY(QFile::remove(Path("Jotterbox.ini")) || !QFile::exists(Path("Jotterbox.ini")));
+        QVERIFY(QDir(FDir->path()).mkdir("Jotterbox.ini"));
+        TaskList().AddNewTask()->Text = "kept";
+        DataModified.Mark();
+        QVERIFY(form->WMQueryEndSession());
+        QCOMPARE(dialogs.Errors, QStringList{"Unable to write to " + Path("Jotterbox.ini")});
+        TTaskList read(UserInfo());
+        read.LoadFromFile(Path("Jotterbox.dat"));
+        QCOMPARE(read.GetTask(read.Count() - 1)->Text, QByteArray("kept"));
     }
 
     void debugModeLogsTheMainWindowsHandlers()

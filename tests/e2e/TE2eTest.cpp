@@ -65,6 +65,10 @@ QProcessEnvironment TE2eTest::Environment() const
     // The program's texts in English, the language the tests read, whatever
     // the desktop running them speaks; formats still follow LC_ALL and LANG.
     environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
+    // The user's data folder, where a save that cannot go to the program
+    // folder goes instead: the test's, not the home of whoever runs it.
+    if (FDir)
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), FDir->filePath(QStringLiteral("share")));
     return environment;
 }
 

@@ -1,6 +1,8 @@
 // The installed program on a disk that fills up and on a folder that turns
 // read-only under it: the save fails with a box, the file it had stays as
-// it was, and the next tick writes the change once the disk takes it. The
+// it was, the tasks go to a recovery file in the user's data folder, the
+// end by Exit or by a signal loses nothing, and the next tick writes the
+// change once the disk takes it. The
 // program folder is a small memory file system of its own, so the disk can
 // really fill up; that needs root, and the cases skip without it.
 
@@ -9,6 +11,7 @@
 #include "e2e/TProgram.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
+#include "settings/TUserInfo.h"
 #include "support/TestTasks.h"
 
 #include <QDir>
@@ -28,6 +31,7 @@ class TestE2eDisk : public TE2eTest {
 
     QString FMount;
     QString FFiller;
+    bool FBound = false; // the folder bound read-only over the disk
 
     // Fills the program's disk up to its last byte.
     bool FillDisk()
@@ -76,6 +80,34 @@ class TestE2eDisk : public TE2eTest {
 
     QStringList Files() const { return QDir(FFolder).entryList(QDir::Files, QDir::Name); }
 
+    // The texts of the tasks in the recovery files of the user's data folder.
+    QList<QByteArray> RecoveredTexts() const
+    {
+        QList<QByteArray> texts;
+        const QDir folder(FDir->filePath(QStringLiteral("share/Jotterbox")));
+        for (const QString &name : folder.entryList({QStringLiteral("Jotterbox_Recovered_*.dat")})) {
+            TUserInfo settings(FFolder + u'/');
+            TTaskList tasks(settings);
+            tasks.LoadFromFile(folder.filePath(name));
+            for (int i = 0; i < tasks.Count(); ++i)
+                texts << tasks.GetTask(i)->Text;
+        }
+        return texts;
+    }
+
+    // The program folder seen through a read-only bind mount of itself, as
+    // a mounted image or a folder on a read-only share is.
+    QString BindReadOnly()
+    {
+        const QByteArray path = QFile::encodeName(FFolder);
+        if (::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) != 0)
+            return qt_error_string(errno);
+        FBound = true;
+        if (::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+            return qt_error_string(errno);
+        return {};
+    }
+
 private slots:
     void init()
     {
@@ -98,10 +130,80 @@ private slots:
 
     void cleanup()
     {
+        if (FBound)
+            ::umount2(QFile::encodeName(FMount).constData(), MNT_DETACH);
+        FBound = false;
         if (!FMount.isEmpty())
             ::umount2(QFile::encodeName(FMount).constData(), MNT_DETACH);
         FMount.clear();
         FDir.reset();
+    }
+
+    // Text typed where it cannot be saved, then the tray's Exit or the
+    // system's SIGTERM: the program ends, and the text is in the recovery
+    // file. A folder that cannot be written is told at the start, once.
+    void whatCannotBeSavedInPlaceIsRecoveredAtTheEnd_data()
+    {
+        QTest::addColumn<bool>("readOnly"); // else the disk is full
+        QTest::addColumn<bool>("exit");     // else SIGTERM
+        QTest::newRow("full disk, Exit") << false << true;
+        QTest::newRow("full disk, SIGTERM") << false << false;
+        QTest::newRow("read-only bind mount, Exit") << true << true;
+        QTest::newRow("read-only bind mount, SIGTERM") << true << false;
+    }
+
+    void whatCannotBeSavedInPlaceIsRecoveredAtTheEnd()
+    {
+        QFETCH(bool, readOnly);
+        QFETCH(bool, exit);
+        WriteDataFile([](TTaskList &tasks) { tasks.AddNewTask()->Text = "Written on a good day"; });
+        const QByteArray before = ReadFileBytes(Path("Jotterbox.dat"));
+        if (readOnly) {
+            const QString error = BindReadOnly();
+            if (!error.isEmpty())
+                QSKIP(qPrintable(QStringLiteral("cannot bind the folder read-only: %1").arg(error)));
+        } else {
+            QVERIFY(FillDisk());
+        }
+        const QString reason =
+            readOnly ? QStringLiteral("Read-only file system") : QStringLiteral("No space left on device");
+
+        TProgram program(FFolder, TickingEnvironment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        const QString atStart =
+            QStringLiteral("Jotterbox: Cannot create file %1: %2\n\nUntil it can be written")
+                .arg(Path("Jotterbox.dat"), reason);
+        QCOMPARE(program.Output().contains(atStart), readOnly);
+
+        const QStringList known = ProgramWindows(program);
+        XDo({"key", "ctrl+alt+n"});
+        QString note;
+        QVERIFY2(Eventually([&] { return !(note = NewWindowTitled(program, "Jotterbox", known)).isEmpty(); }),
+                 qPrintable(program.Output()));
+        QVERIFY2(Eventually([&] { return XDo({"getwindowfocus"}) == note; }), "the new note has no focus");
+        XDo({"type", "--delay", "30", "Typed on a bad day"});
+
+        const QString recovered = QStringLiteral("Your tasks were saved to ") +
+                                  FDir->filePath(QStringLiteral("share/Jotterbox/Jotterbox_Recovered_"));
+        if (exit) {
+            // A tick has told where the tasks went: the end need not again.
+            QVERIFY2(program.WaitForLine(recovered), qPrintable(program.Output()));
+            QVERIFY2(OpenTrayMenu(program), qPrintable("no tray menu; output:\n" + program.Output()));
+            XDo({"key", "x"}); // E&xit
+            QVERIFY2(program.Process().waitForFinished(20000),
+                     qPrintable("Exit did not end the program; output:\n" + program.Output()));
+            QCOMPARE(program.Process().exitCode(), 0);
+        } else {
+            QCOMPARE(program.Stop(SIGTERM), 0);
+        }
+        const QString output = program.Output();
+        QVERIFY2(output.contains(reason), qPrintable(output));
+        // Told once each, not at every tick.
+        QCOMPARE(output.count(QStringLiteral("Until it can be written")), readOnly ? 1 : 0);
+        QCOMPARE(output.count(recovered), 1);
+        QVERIFY2(RecoveredTexts().contains("Typed on a bad day"), qPrintable(output));
+        QCOMPARE(ReadFileBytes(Path("Jotterbox.dat")), before);
     }
 
     void fullDiskKeepsTheOldFileUntilThereIsRoom()

@@ -1,17 +1,24 @@
 #include "base/Clock.h"
+#include "base/JbxError.h"
 #include "model/TDataStore.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
+#include "settings/IniFile.h"
 #include "settings/TUserInfo.h"
 #include "support/TestTasks.h"
+#include "sync/PasswordCommand.h"
+#include "sync/TSyncState.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using TState = TDataStore::TState;
 using TSaveKind = TDataStore::TSaveKind;
@@ -81,6 +88,7 @@ private slots:
         FList = std::make_unique<TTaskList>(*FSettings);
         FModified = std::make_unique<TModifiedFlag>();
         FStore = std::make_unique<TDataStore>(Path("Jotterbox.dat"), *FList, *FModified, FSettings.get());
+        FStore->SetRecoveryFolders({Path("share/Jotterbox"), Path("home")});
     }
 
     void cleanup()
@@ -89,6 +97,7 @@ private slots:
         FList.reset();
         FSettings.reset();
         TClock::Reset();
+        QLocale::setDefault(QLocale::c());
         FDir.reset();
     }
 
@@ -303,6 +312,181 @@ private slots:
             QCOMPARE(TasksIn(Path("Jotterbox.dat")), 1);
         QCOMPARE(QFile::exists(Path("Jotterbox.ini")), !fail); // the settings wait for the data
         QCOMPARE(Files("Jotterbox_Backup_*").size(), backup ? 1 : 0);
+    }
+
+    // What sits where one of the three files is read may be anything: it is
+    // read only when it is a regular file within its bound, never written
+    // over, and the start neither hangs nor runs out of memory.
+    void specialFilesAreNeitherReadNorReplaced_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<qint64>("bound");
+        const QList<QPair<QString, qint64>> files{{"Jotterbox.dat", TDataStore::MaxFileBytes},
+                                                  {"Jotterbox.ini", TIniFile::MaxFileBytes},
+                                                  {"Jotterbox.sync", qint64(64) << 20}};
+        for (const auto &[file, bound] : files)
+            for (const char *kind : {"FIFO", "device", "folder", "link loop", "oversized"})
+                QTest::addRow("%s, %s", qPrintable(file), kind) << file << QString(kind) << bound;
+    }
+
+    void specialFilesAreNeitherReadNorReplaced()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, kind);
+        QFETCH(qint64, bound);
+        const QString path = Path(file);
+        const QByteArray native = QFile::encodeName(path);
+        if (kind == "FIFO")
+            QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+        else if (kind == "device")
+            QVERIFY(QFile::link("/dev/zero", path));
+        else if (kind == "folder")
+            QVERIFY(QDir().mkdir(path));
+        else if (kind == "link loop")
+            QCOMPARE(::symlink(qPrintable(file), native.constData()), 0);
+        else { // sparse: it takes no room on the disk
+            QFile big(path);
+            QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(bound + 1));
+        }
+        struct stat before {};
+        QCOMPARE(::lstat(native.constData(), &before), 0);
+
+        if (file == "Jotterbox.dat") {
+            const TLoadResult load = FStore->Load();
+            QCOMPARE(load.Read.Outcome, TReadResult::Unopenable);
+            QVERIFY2(load.Read.Error.startsWith("Cannot open file " + path + ": "),
+                     qPrintable(load.Read.Error));
+            QCOMPARE(FStore->State(), TState::Recovering);
+            Edit("typed");
+            QVERIFY(FStore->Save(TSaveKind::Final).Ok);
+            QCOMPARE(TasksIn(FStore->SavePath()), 1);
+        } else if (file == "Jotterbox.ini") {
+            FSettings->NextTip = 9;
+            FSettings->LoadSettings();
+            QCOMPARE(FSettings->NextTip, TUserInfo().NextTip);
+            QVERIFY_THROWS_EXCEPTION(EJbxError, FSettings->SaveSettings());
+        } else {
+            TSyncState state;
+            state.SyncToken = "left over";
+            QVERIFY(!state.Load(path));
+            QVERIFY(state.SyncToken.isEmpty());
+        }
+        struct stat after {};
+        QCOMPARE(::lstat(native.constData(), &after), 0);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_size, before.st_size);
+    }
+
+    // A command that never stops printing is cut off, not read until its
+    // time is up.
+    void endlessPasswordCommandIsCutOff()
+    {
+        QString password, error;
+        QVERIFY(!RunPasswordCommand("yes", password, error, 60000));
+        QCOMPARE(error, QStringLiteral("The password command printed more than 64 KiB."));
+        QVERIFY(password.isEmpty());
+        QVERIFY(RunPasswordCommand("printf 'secret\\nmore'", password, error));
+        QCOMPARE(password, QStringLiteral("secret"));
+    }
+
+    // A save that cannot go to its place goes whole to the session's one
+    // recovery file, in the first folder that takes it, and says where and
+    // why; once the place takes it again, the saves go there.
+    void aSaveThatCannotGoToItsPlaceIsRecovered_data()
+    {
+        QTest::addColumn<QStringList>("blocked"); // recovery folders made unusable
+        QTest::addColumn<QString>("recovered");   // where the tasks went, empty: nowhere
+        QTest::newRow("the user's data folder") << QStringList() << "share/Jotterbox";
+        QTest::newRow("the home folder") << QStringList{"share"} << "home";
+        QTest::newRow("nowhere") << QStringList{"share", "home"} << QString();
+    }
+
+    void aSaveThatCannotGoToItsPlaceIsRecovered()
+    {
+        QFETCH(QStringList, blocked);
+        QFETCH(QString, recovered);
+        for (const QString &name : blocked) // a file where the folder would be
+            QVERIFY(WriteFileBytes(Path(name), "in the way"));
+        FStore->Load();
+        Edit("typed before the folder failed");
+        QVERIFY(QDir().mkdir(Path("Jotterbox.dat")));
+
+        for (int minute = 1; minute <= 2; ++minute) {
+            TClock::Advance(Minute);
+            Edit("typed " + QByteArray::number(minute));
+            const TSaveResult result = FStore->Save(TSaveKind::Changes);
+            QVERIFY(!result.Ok && result.DataFailed);
+            QVERIFY(*FModified); // the place still waits for it
+            QVERIFY2(result.Error.startsWith("Cannot create file " + Path("Jotterbox.dat") + "\n\n"),
+                     qPrintable(result.Error));
+            QCOMPARE(result.TasksKept(), !recovered.isEmpty());
+            if (recovered.isEmpty()) {
+                QVERIFY2(result.Error.contains("could not be saved anywhere else"), qPrintable(result.Error));
+                QCOMPARE(result.RecoveredTo, QString());
+                continue;
+            }
+            // One file for the session, written over by each save.
+            const QStringList files = QDir(Path(recovered)).entryList({"Jotterbox_Recovered_*.dat"});
+            QCOMPARE(files, QStringList{"Jotterbox_Recovered_20261207-100100.dat"});
+            QCOMPARE(result.RecoveredTo, Path(recovered + "/" + files.first()));
+            QVERIFY2(result.Error.endsWith(result.RecoveredTo + " instead."), qPrintable(result.Error));
+            QCOMPARE(TasksIn(result.RecoveredTo), minute + 1);
+        }
+
+        QVERIFY(QDir().rmdir(Path("Jotterbox.dat")));
+        const TSaveResult fixed = FStore->Save(TSaveKind::Changes);
+        QVERIFY(fixed.Ok && fixed.DataWritten && fixed.RecoveredTo.isEmpty());
+        QCOMPARE(TasksIn(Path("Jotterbox.dat")), 3);
+    }
+
+    // A last backup later than now (the clock ran ahead once, or the date
+    // was read in another locale's order) does not hold the backups up
+    // until that day; the moment is written so that every locale reads it
+    // back as the same moment.
+    void lastBackupInTheFutureIsDue_data()
+    {
+        QTest::addColumn<QString>("stored"); // LastBackup as the file holds it, empty: as saved
+        QTest::addColumn<QDateTime>("last");
+        QTest::addColumn<QDateTime>("now");
+        const QDateTime now(QDate(2027, 1, 5), QTime(12, 0));
+        // 5 January as Britain writes it, which the US reads as 1 May.
+        QTest::newRow("en_GB date read under en_US") << "05/01/2027 09:00:00" << QDateTime() << now;
+        QTest::newRow("clock set ahead, then back") << QString() << now.addDays(30) << now;
+    }
+
+    void lastBackupInTheFutureIsDue()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QDateTime, last);
+        QFETCH(QDateTime, now);
+        QLocale::setDefault(QLocale("en_GB"));
+        if (stored.isEmpty()) {
+            TClock::Set(last);
+            FSettings->LastBackup = QDateTimeToDateTime(last);
+            FSettings->SaveSettings();
+        } else {
+            QVERIFY(
+                WriteFileBytes(Path("Jotterbox.ini"), "[Data]\r\nLastBackup=" + stored.toLatin1() + "\r\n"));
+        }
+        QLocale::setDefault(QLocale("en_US"));
+        TClock::Set(now);
+        FSettings->LoadSettings();
+        if (stored.isEmpty()) // written under one locale, read under another as the same moment
+            QCOMPARE(FSettings->LastBackup, QDateTimeToDateTime(last));
+        QVERIFY(FSettings->LastBackup > TClock::Now());
+        FStore->Load();
+        QVERIFY(FStore->BackupDueNow());
+
+        const TSaveResult result = FStore->Save(TSaveKind::Changes);
+        QVERIFY(result.Ok && result.BackupWritten);
+        QCOMPARE(Files("Jotterbox_Backup_*"), QStringList{"Jotterbox_Backup_2.dat"}); // a Tuesday
+        QLocale::setDefault(QLocale("en_GB"));
+        TUserInfo reread(FDir->path() + u'/');
+        reread.LoadSettings();
+        QCOMPARE(reread.LastBackup, QDateTimeToDateTime(now));
+        QCOMPARE(FStore->BackupDue(), now.addDays(1));
     }
 
     // Before the load there is nothing of the file in the list: an empty

@@ -129,9 +129,13 @@ private slots:
             agree = false;
         });
         QSignalSpy agreed(&end, &TSessionEnd::EndAgreed);
+        QSignalSpy forced(&end, &TSessionEnd::EndForced);
         ::raise(SIGTERM);
         QTRY_COMPARE(asked, 1);
         QCOMPARE(agreed.size(), 0);
+        // A signal is the system's stop, and a kill follows it: the end goes
+        // on with what could be saved.
+        QCOMPARE(forced.size(), 1);
     }
 };
 

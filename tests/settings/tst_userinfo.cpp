@@ -80,7 +80,8 @@ private slots:
         QCOMPARE(keys, 47);
         QVERIFY(ReadIni().startsWith("[Installation]\r\nVersion=1.03\r\nDebugMode=0\r\n[User Interface]\r\n"
                                      "StayOnTop=1\r\nShowTips=1\r\nNextTip=0\r\n"));
-        QVERIFY(ReadIni().endsWith("AutoReminder=0\r\nAutoReminderTime=09:30\r\nLastBackup=30 Dec 1899\r\n"));
+        QVERIFY(ReadIni().endsWith(
+            "AutoReminder=0\r\nAutoReminderTime=09:30\r\nLastBackup=1899-12-30T00:00:00.000\r\n"));
         QCOMPARE(Loaded(), info);
     }
 
@@ -161,11 +162,11 @@ private slots:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<bool>("shortTime");
         QTest::addColumn<QByteArray>("lastBackupText");
-        QTest::newRow("en_US") << "en_US" << false << QByteArray("LastBackup=12/7/2026 2:03:27.125 PM\r\n");
+        QTest::newRow("en_US") << "en_US" << false << QByteArray("LastBackup=2026-12-07T14:03:27.125\r\n");
         QTest::newRow("en_US after the switch")
-            << "en_US" << true << QByteArray("LastBackup=12/7/2026 2:03:27.125 PM\r\n");
-        QTest::newRow("de_DE") << "de_DE" << false << QByteArray("LastBackup=07.12.2026 14:03:27.125\r\n");
-        QTest::newRow("C") << "C" << true << QByteArray("LastBackup=7 Dec 2026 14:03:27.125\r\n");
+            << "en_US" << true << QByteArray("LastBackup=2026-12-07T14:03:27.125\r\n");
+        QTest::newRow("de_DE") << "de_DE" << false << QByteArray("LastBackup=2026-12-07T14:03:27.125\r\n");
+        QTest::newRow("C") << "C" << true << QByteArray("LastBackup=2026-12-07T14:03:27.125\r\n");
         QTest::newRow("es_ES") << "es_ES" << false << QByteArray("AutoReminderTime=7:45:10\r\n");
         QTest::newRow("ko_KR") << "ko_KR" << true << QByteArray();
         QTest::newRow("ar_EG") << "ar_EG" << false << QByteArray();
@@ -198,7 +199,7 @@ private slots:
             QVERIFY2(ReadIni().contains(lastBackupText), ReadIni().constData());
         QCOMPARE(Loaded(), info);
 
-        info.LastBackup = EncodeDate(2026, 12, 31); // midnight: no time written
+        info.LastBackup = EncodeDate(2026, 12, 31); // midnight
         info.SaveSettings();
         QCOMPARE(Loaded().LastBackup, info.LastBackup);
     }

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <cstring>
 #include <limits>
+#include <sys/stat.h>
 
 namespace {
 struct TRun {
@@ -191,6 +192,17 @@ private slots:
         QVERIFY(missing.ExitCode != 0);
         QVERIFY(missing.Err.contains("Cannot open file"));
         QVERIFY(missing.Out.isEmpty());
+        // Neither a FIFO (which would hold the tool up for good) nor an
+        // endless device is read.
+        const QString fifo = FDir.filePath("fifo.dat"), zero = FDir.filePath("zero.dat");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(QFile::link("/dev/zero", zero));
+        for (const QString &special : {fifo, zero}) {
+            const TRun run = Jbxtool({"check", special});
+            QVERIFY(run.ExitCode != 0);
+            QVERIFY2(run.Err.contains(("Cannot open file " + special + ": not a regular file").toUtf8()),
+                     run.Err.constData());
+        }
     }
 
 private:
