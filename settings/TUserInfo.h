@@ -91,7 +91,8 @@ public:
     QString SoundFileOrDefault(const QString &chosen) const;
 
     // Fills every field from the file; missing or unreadable values take
-    // their defaults. Never fails.
+    // their defaults, places, sizes and the font size are kept to what can
+    // be shown, and a skin name to a folder inside skins/. Never fails.
     void LoadSettings();
     // Writes every field; fails with "Unable to write to %s".
     void SaveSettings() const;
@@ -108,6 +109,7 @@ public:
 
 private:
     template <class Self, class Visitor> static void VisitFields(Self &self, Visitor &&visit);
+    void KeepShowable();
     void InitPlaceDefaults();
 
     QString FAppDir;
