@@ -78,8 +78,8 @@ constexpr qint32 KMaxFontSize = 72;
 // have the list read pictures from anywhere.
 bool PlainFolderName(const QString &name)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") && !name.contains(u'/') &&
-           !name.contains(u'\\') && !name.contains(QChar(0));
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QChar(0));
 }
 } // namespace
 
