@@ -74,14 +74,13 @@ constexpr qint32 KMaxCoordinate = 32767;
 constexpr qint32 KMinFontSize = 6;
 constexpr qint32 KMaxFontSize = 72;
 
-// A skin is a folder right inside skins/: a name that leads elsewhere would
-// have the list read pictures from anywhere.
-bool PlainFolderName(const QString &name)
+} // namespace
+
+bool TUserInfo::IsSkinName(const QString &name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
            !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QChar(0));
 }
-} // namespace
 
 // The keys in the order in which they are read and written.
 template <class Self, class Visitor> void TUserInfo::VisitFields(Self &s, Visitor &&visit)
@@ -203,8 +202,6 @@ void TUserInfo::KeepShowable()
          {&Height, &Column0Width, &Column1Width, &Column2Width, &Column3Width, &Column4Width, &Column5Width})
         *size = std::clamp(*size, 0, KMaxCoordinate);
     DefaultFontSize = std::clamp(DefaultFontSize, KMinFontSize, KMaxFontSize);
-    if (!PlainFolderName(SkinDirectoryName))
-        SkinDirectoryName = TUserInfo().SkinDirectoryName;
 }
 
 void TUserInfo::SaveSettings() const

@@ -89,10 +89,13 @@ public:
     // The sound to play for `chosen`: the file itself when it can be read,
     // else the program's own sound, so a reminder is never silent.
     QString SoundFileOrDefault(const QString &chosen) const;
+    // Whether `name` (SkinDirectoryName) names a folder right inside skins/:
+    // one that leads elsewhere must not have pictures read from anywhere.
+    static bool IsSkinName(const QString &name);
 
     // Fills every field from the file; missing or unreadable values take
-    // their defaults, places, sizes and the font size are kept to what can
-    // be shown, and a skin name to a folder inside skins/. Never fails.
+    // their defaults, and places, sizes and the font size are kept to what
+    // can be shown. Never fails.
     void LoadSettings();
     // Writes every field; fails with "Unable to write to %s".
     void SaveSettings() const;

@@ -129,7 +129,7 @@ private slots:
     }
 
     // What the file says beyond what a screen can show is read, and written
-    // back, as the nearest it can; a skin name stays a folder inside skins/.
+    // back, as the nearest it can.
     void valuesBeyondTheScreenAreKeptInBounds_data()
     {
         QTest::addColumn<QByteArray>("stored");
@@ -144,14 +144,6 @@ private slots:
         QTest::newRow("huge font") << QByteArray("DefaultFontSize=2147483647")
                                    << QByteArray("DefaultFontSize=72");
         QTest::newRow("no font size") << QByteArray("DefaultFontSize=0") << QByteArray("DefaultFontSize=6");
-        QTest::newRow("skin up and out")
-            << QByteArray("SkinDirectoryName=../../etc") << QByteArray("SkinDirectoryName=1");
-        QTest::newRow("skin elsewhere")
-            << QByteArray("SkinDirectoryName=/etc") << QByteArray("SkinDirectoryName=1");
-        QTest::newRow("skin above") << QByteArray("SkinDirectoryName=..")
-                                    << QByteArray("SkinDirectoryName=1");
-        QTest::newRow("skin of the user's")
-            << QByteArray("SkinDirectoryName=My Skin.2") << QByteArray("SkinDirectoryName=My Skin.2");
     }
 
     void valuesBeyondTheScreenAreKeptInBounds()
