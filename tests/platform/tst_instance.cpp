@@ -116,6 +116,14 @@ private slots:
         QCOMPARE(second.TryLock(), TFolderLock::TResult::Held);
         second.Unlock();
 
+        // A lock file that is none (here a pipe nobody writes to) holds
+        // nothing up: the folder keeps no lock, and the start goes on.
+        QTemporaryDir odd;
+        QVERIFY(::mkfifo(QFile::encodeName(odd.filePath(TFolderLock::FileName)).constData(), 0600) == 0);
+        TFolderLock none(odd.path());
+        QCOMPARE(none.TryLock(), TFolderLock::TResult::Unsupported);
+        QVERIFY(!none.Error().isEmpty());
+
         // A holder killed outright, and one that started a program that
         // outlives it (the restarter).
         for (const bool killed : {true, false}) {
