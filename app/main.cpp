@@ -18,6 +18,7 @@
 #include "platform/DesktopEntry.h"
 #include "platform/Dialogs.h"
 #include "platform/DisplayPlatform.h"
+#include "platform/FolderLock.h"
 #include "platform/Fonts.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
@@ -30,9 +31,11 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QLoggingCategory>
+#include <QMessageBox>
 #include <QPaintEvent>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -71,6 +74,7 @@ protected:
 
 TFormMain *LiveMain = nullptr;
 TSingleInstance *LiveInstance = nullptr;
+TFolderLock *LiveFolderLock = nullptr;
 
 // Qt ends the process with exit() when the display connection breaks (an
 // X server gone at logout without a session manager): no loop, no final
@@ -84,6 +88,10 @@ bool AbruptEnd()
         return false;
     if (LiveMain)
         LiveMain->SaveBeforeAbruptEnd();
+    // The folder first: a start that finds the instance gone must find the
+    // folder free too.
+    if (LiveFolderLock)
+        LiveFolderLock->Unlock();
     if (LiveInstance)
         LiveInstance->Unlock();
     return true;
@@ -141,6 +149,78 @@ int Fail(const QString &message, int code)
     return code;
 }
 
+// The folder the program and its data live in, known before the
+// application object that would tell it exists.
+QString ProgramFolder() { return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath(); }
+
+// A start on a folder another process holds gives up with this: on stderr,
+// and in a box when there is a display to show one (opened only now, so
+// without one the start ends quietly on stderr).
+int RefuseForHeldFolder(int argc, char *argv[], const QString &folder, const TFolderHolder &holder)
+{
+    const QString message =
+        QStringLiteral("The folder %1 is in use by another Jotterbox (%2), which this start cannot reach. "
+                       "It ends without reading or writing anything there.")
+            .arg(QDir::toNativeSeparators(folder), holder.Describe());
+    Fail(message, 1);
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return 1;
+    auto platform = std::make_unique<TChosenDisplayPlatform>();
+    QApplication app(argc, argv);
+    platform.reset();
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Jotterbox"), message, QMessageBox::Ok);
+    // Above the other copy's notes, which stay on top by default.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.exec();
+    return 1;
+}
+
+// The data folder is held by another process: one started from another
+// session or runtime folder, which the instance lock does not see. The
+// command goes to it when its socket can be reached (a plain start then
+// ends as beside a running instance); -1 when the holder ended meanwhile
+// and this process holds the folder now.
+// A holder that is starting has not said yet where it takes commands, and
+// is waited for as long as a command waits for a starting instance; one
+// that said so but does not answer may be ending, and gets a moment.
+constexpr int UnreachableHolderMs = 2000;
+
+int HandToFolderHolder(int argc, char *argv[], TFolderLock &folderLock, const QString &folder,
+                       const TCommandLine &line)
+{
+    const QDeadlineTimer deadline(CommandWaitMs);
+    QDeadlineTimer unreachable(QDeadlineTimer::Forever);
+    TFolderHolder holder;
+    for (;;) {
+        if (folderLock.TryLock() == TFolderLock::TResult::Held)
+            return -1;
+        holder = folderLock.Holder();
+        if (!holder.CommandSocket.isEmpty()) {
+            // A plain start has nothing to send: that the holder takes
+            // commands is enough, as a running instance is for it.
+            if (line.Kind == TCommandLine::Start && CommandsReach(holder.CommandSocket))
+                return 0;
+            const TCommandSent sent = line.Kind == TCommandLine::Start
+                                          ? TCommandSent::NoListener
+                                          : SendCommand(holder.CommandSocket, line.Command, CommandAnswerMs);
+            if (sent == TCommandSent::Delivered)
+                return 0;
+            if (sent == TCommandSent::Unknown)
+                return Fail(QStringLiteral("the running Jotterbox does not know --%1").arg(line.Command), 1);
+            if (sent != TCommandSent::NoListener)
+                break;
+            if (unreachable.isForever())
+                unreachable.setRemainingTime(UnreachableHolderMs);
+            if (unreachable.hasExpired())
+                break;
+        }
+        if (deadline.hasExpired())
+            break;
+        QThread::msleep(CommandRetryMs);
+    }
+    return RefuseForHeldFolder(argc, argv, folder, holder);
+}
+
 // Hands the command to the instance holding the lock. -1 when this process
 // took the lock meanwhile (the other ended): it is the instance now.
 int SendToRunningInstance(TSingleInstance &instance, const QString &socket, const QString &command)
@@ -192,7 +272,7 @@ int main(int argc, char *argv[])
     // No waiting for the lock: it is taken and given back whole (a file
     // made or removed in one step), so there is no moment to wait out.
     TSingleInstance instance(QStringLiteral("App_ZEL_Task_Sheet"));
-    const QString commandSocket = instance.Folder() + QStringLiteral("/App_ZEL_Task_Sheet.socket");
+    const QString commandSocket = instance.CommandSocket();
     if (!instance.TryLock(0)) {
         if (instance.Error().isEmpty() && line.Kind == TCommandLine::Start)
             return 0;
@@ -205,8 +285,28 @@ int main(int argc, char *argv[])
             Dialogs().ErrorBox(instance.Error()); // no display yet: stderr only
         }
     }
+    // The data folder's own lock: the instance lock lives in the runtime
+    // folder, which another session, user or cron job does not share. Held
+    // from here to the end: one writer per folder. --exit makes no lock
+    // file: without one nothing runs there that could be ended.
+    const QString folder = ProgramFolder();
+    TFolderLock folderLock(folder);
+    const bool exitOnly = line.Command == QLatin1String("exit");
+    bool folderUnlocked = false;
+    switch (folderLock.TryLock(!exitOnly)) {
+    case TFolderLock::TResult::Held:
+    case TFolderLock::TResult::Absent: break;
+    case TFolderLock::TResult::Busy:
+        if (const int handed = HandToFolderHolder(argc, argv, folderLock, folder, line); handed >= 0)
+            return handed;
+        break;
+    case TFolderLock::TResult::Unsupported:
+        // Better unguarded than not at all, as the program ran before.
+        folderUnlocked = true;
+        break;
+    }
     // Nothing runs that could be ended.
-    if (line.Command == QLatin1String("exit"))
+    if (exitOnly)
         return 0;
     // Before the display opens: a session that ends from here on gets the
     // orderly end with its save.
@@ -214,6 +314,7 @@ int main(int argc, char *argv[])
     // Armed now for an end during the start (it gives the lock back), and
     // again once the program is up.
     LiveInstance = &instance;
+    LiveFolderLock = &folderLock;
     SetAbruptEndHandler(AbruptEnd);
     ArmAbruptEnd();
 
@@ -238,6 +339,10 @@ int main(int argc, char *argv[])
     });
 
     CreateGlobals(QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + u'/'));
+    if (folderUnlocked) {
+        WriteDebugLog(folderLock.Error() + QStringLiteral("; started without the folder's lock"));
+        qCInfo(lcJbxEvents, "%s; started without the folder's lock", qPrintable(folderLock.Error()));
+    }
     RegisterTaskSheetMessage();
     {
         // While it lives, the loop's end leaves every window as it is: they
@@ -285,6 +390,9 @@ int main(int argc, char *argv[])
             if (!commands.Listen(commandSocket)) {
                 WriteDebugLog(commands.Error());
                 qCInfo(lcJbxEvents, "%s", qPrintable(commands.Error()));
+            } else {
+                // Later starts from another runtime folder find it here.
+                folderLock.Announce(commandSocket);
             }
             qCInfo(lcJbxEvents, "idle");
             // Settings and data read, windows made and shown, the event log
@@ -315,7 +423,11 @@ int main(int argc, char *argv[])
         formMain.FormDestroy();
         LiveMain = nullptr;
     }
-    // Only now may another instance start and read the data file.
+    // Only now may another instance start and read the data file; the
+    // folder goes first, so a start that gets the instance lock gets the
+    // folder too.
+    folderLock.Unlock();
+    LiveFolderLock = nullptr;
     instance.Unlock();
     LiveInstance = nullptr;
     DestroyGlobals();

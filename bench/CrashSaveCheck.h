@@ -58,7 +58,8 @@ inline bool KnownName(const QString &name)
                                             QStringLiteral("notify.wav"),    QStringLiteral("Jotterbox.html"),
                                             QStringLiteral("tips.txt"),      QStringLiteral("skins"),
                                             QStringLiteral("Jotterbox.dat"), QStringLiteral("Jotterbox.ini")};
-    if (Installed.contains(name))
+    // The folder's lock stays for the next start: it is no save's leftover.
+    if (Installed.contains(name) || name == QLatin1String(".Jotterbox.lock"))
         return true;
     for (int n = 0; n < BackupCount; ++n)
         if (name == QStringLiteral("Jotterbox_Backup_%1.dat").arg(n) ||

@@ -50,7 +50,9 @@ void WriteDebugLog(const QString &message)
         const int day = DayOfTheWeek(now);
         QFile::remove(AppDir + QString::number((day + 1) % 7) + QStringLiteral(".log"));
         QFile file(AppDir + QString::number(day % 7) + QStringLiteral(".log"));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        // The user's alone, as every file of the program: it tells what was done when.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append,
+                       QFileDevice::ReadOwner | QFileDevice::WriteOwner))
             return;
         const QString line = TLocaleFormats::DateToStr(now) + u' ' + TLocaleFormats::TimeToStr(now) +
                              QStringLiteral(" : ") + message + QStringLiteral("\r\n");

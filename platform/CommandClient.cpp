@@ -35,20 +35,17 @@ bool WriteAll(int fd, const QByteArray &data)
     }
     return true;
 }
-} // namespace
 
-TCommandSent SendCommand(const QString &path, const QString &name, int timeoutMs)
+// Connects to the instance at `path`: Delivered when connected to one of
+// this user's.
+TCommandSent Connect(const TDescriptor &socket, const QString &path)
 {
     const QByteArray file = path.toLocal8Bit();
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (file.size() >= qsizetype(sizeof address.sun_path))
+    if (socket.Fd < 0 || file.size() >= qsizetype(sizeof address.sun_path))
         return TCommandSent::NoListener;
     std::memcpy(address.sun_path, file.constData(), size_t(file.size()));
-
-    const TDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (socket.Fd < 0)
-        return TCommandSent::NoListener;
     if (::connect(socket.Fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
         return errno == EACCES || errno == EPERM ? TCommandSent::Foreign : TCommandSent::NoListener;
     // A socket in the right place but of another user gets nothing: what the
@@ -57,6 +54,21 @@ TCommandSent SendCommand(const QString &path, const QString &name, int timeoutMs
     socklen_t size = sizeof peer;
     if (::getsockopt(socket.Fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != ::geteuid())
         return TCommandSent::Foreign;
+    return TCommandSent::Delivered;
+}
+} // namespace
+
+bool CommandsReach(const QString &path)
+{
+    const TDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    return Connect(socket, path) == TCommandSent::Delivered;
+}
+
+TCommandSent SendCommand(const QString &path, const QString &name, int timeoutMs)
+{
+    const TDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (const TCommandSent connected = Connect(socket, path); connected != TCommandSent::Delivered)
+        return connected;
 
     if (!WriteAll(socket.Fd, name.toLatin1() + '\n'))
         return TCommandSent::NoAnswer;

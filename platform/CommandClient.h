@@ -15,3 +15,6 @@ enum class TCommandSent {
 // listening at `path` and waits up to `timeoutMs` for its answer. Plain
 // system calls: it runs before the application object exists.
 TCommandSent SendCommand(const QString &path, const QString &name, int timeoutMs);
+// Whether an instance of this user listens at `path`, without sending it
+// anything.
+bool CommandsReach(const QString &path);

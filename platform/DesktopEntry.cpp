@@ -96,7 +96,12 @@ QString ExecValue(const QString &executable)
 
 QString EntryText(const QString &executable, bool autostart)
 {
-    const QString exec = ExecValue(executable);
+    // GLib looks for the program named by the Exec value before it undoes
+    // the "%%" there, finds none and will not launch the entry at all; a
+    // program it finds ("env") starting ours keeps the path as the rules
+    // want it.
+    const QString exec =
+        (executable.contains(u'%') ? QStringLiteral("env ") : QString()) + ExecValue(executable);
     QString text = QStringLiteral("[Desktop Entry]\n"
                                   "Type=Application\n"
                                   "Name=Jotterbox\n"

@@ -196,6 +196,8 @@ QByteArray TIniFile::ToBytes() const
 
 void TIniFile::Save() const
 {
-    if (FUnreadable || WriteFileSafely(FPath, ToBytes(), false) != TSafeWrite::Done)
+    // Made readable by its owner only: it names the sync server, its user
+    // and the command that prints the password.
+    if (FUnreadable || WriteFileSafely(FPath, ToBytes(), true) != TSafeWrite::Done)
         throw EJbxError(JbxMessages::UnableToWrite(FPath));
 }

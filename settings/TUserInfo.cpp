@@ -65,7 +65,22 @@ struct TWriter {
     }
 };
 
+// X11 places windows at 16-bit coordinates: a place or size beyond them can
+// never be shown, and would overflow where the windows add them up.
+constexpr qint32 KMinCoordinate = -32768;
+constexpr qint32 KMaxCoordinate = 32767;
+// From small print to what still fits a note a few words wide: beyond, the
+// text of a new note cannot be seen.
+constexpr qint32 KMinFontSize = 6;
+constexpr qint32 KMaxFontSize = 72;
+
 } // namespace
+
+bool TUserInfo::IsSkinName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QChar(0));
+}
 
 // The keys in the order in which they are read and written.
 template <class Self, class Visitor> void TUserInfo::VisitFields(Self &s, Visitor &&visit)
@@ -176,6 +191,17 @@ void TUserInfo::LoadSettings()
     VisitFields(*this, TReader{ini});
     // The stamp names the program that writes the file, not what it read.
     Version = QString::fromLatin1(CurrentVersion);
+    KeepShowable();
+}
+
+void TUserInfo::KeepShowable()
+{
+    for (qint32 *place : {&ToolBarLeft, &ToolBarTop, &Left, &Top})
+        *place = std::clamp(*place, KMinCoordinate, KMaxCoordinate);
+    for (qint32 *size :
+         {&Height, &Column0Width, &Column1Width, &Column2Width, &Column3Width, &Column4Width, &Column5Width})
+        *size = std::clamp(*size, 0, KMaxCoordinate);
+    DefaultFontSize = std::clamp(DefaultFontSize, KMinFontSize, KMaxFontSize);
 }
 
 void TUserInfo::SaveSettings() const

@@ -89,9 +89,13 @@ public:
     // The sound to play for `chosen`: the file itself when it can be read,
     // else the program's own sound, so a reminder is never silent.
     QString SoundFileOrDefault(const QString &chosen) const;
+    // Whether `name` (SkinDirectoryName) names a folder right inside skins/:
+    // one that leads elsewhere must not have pictures read from anywhere.
+    static bool IsSkinName(const QString &name);
 
     // Fills every field from the file; missing or unreadable values take
-    // their defaults. Never fails.
+    // their defaults, and places, sizes and the font size are kept to what
+    // can be shown. Never fails.
     void LoadSettings();
     // Writes every field; fails with "Unable to write to %s".
     void SaveSettings() const;
@@ -108,6 +112,7 @@ public:
 
 private:
     template <class Self, class Visitor> static void VisitFields(Self &self, Visitor &&visit);
+    void KeepShowable();
     void InitPlaceDefaults();
 
     QString FAppDir;

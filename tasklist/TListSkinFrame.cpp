@@ -1,5 +1,6 @@
 #include "tasklist/TListSkinFrame.h"
 
+#include "base/JbxError.h"
 #include "controls/TSkinImage.h"
 #include "model/UnitGlobalData.h"
 #include "platform/Dialogs.h"
@@ -201,7 +202,11 @@ QString TListSkinFrame::LoadSkinPicture(TSkinImage *image, const QString &fileNa
 {
     const QString path = SkinDirectory() + fileName;
     QImage picture;
-    const QString error = ReadSkinBitmap(path, picture);
+    // A skin name that leads out of skins/ reads nothing there: its pictures
+    // cannot be opened, as if they were missing.
+    const QString error = TUserInfo::IsSkinName(UserInfo().SkinDirectoryName)
+                              ? ReadSkinBitmap(path, picture)
+                              : JbxMessages::CannotOpenFile(path);
     if (error.isEmpty()) {
         image->SetPicture(QPixmap::fromImage(picture));
         return {};

@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 class TestGlobalProc : public QObject {
     Q_OBJECT
@@ -126,6 +127,31 @@ private slots:
         AppDir = FDir.filePath("missing/");
         WriteDebugLog("FormCloseQuery"); // must neither throw nor create anything
         QVERIFY(!QDir(AppDir).exists());
+    }
+
+    // Under the usual umask 022 the settings (the sync server, its user and
+    // password command) and the log are still the user's alone.
+    void filesTheProgramMakesAreOwnerOnly_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("settings") << "Jotterbox.ini";
+        QTest::newRow("log") << "6.log";
+    }
+
+    void filesTheProgramMakesAreOwnerOnly()
+    {
+        QFETCH(QString, file);
+        const mode_t mask = ::umask(022);
+        UserInfo().DebugMode = true;
+        UserInfo().SyncUrl = QStringLiteral("https://dav.example.org/ann/tasks/");
+        TClock::Set(QDateTime(QDate(2026, 12, 12), QTime(10, 0))); // Saturday
+        QFile::remove(FDir.filePath("Jotterbox.ini"));
+        UserInfo().SaveSettings();
+        WriteDebugLog("TimerSaveTimer");
+        ::umask(mask);
+        QVERIFY(QFile::exists(FDir.filePath(file)));
+        QCOMPARE(QFile::permissions(FDir.filePath(file)) & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
     }
 
     void streamStrings()

@@ -91,6 +91,40 @@ private slots:
         }
     }
 
+    // The desktop starts what the entries name from a folder whatever its
+    // name, the "%" that the rules escape included (GLib's gio launches as
+    // GNOME's menu does).
+    void entriesLaunchTheProgramFromAnyFolder_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("percent") << "100%";
+        QTest::newRow("percent, blank and dollar") << "my 100% $x";
+        QTest::newRow("percent sign and field code") << "50%u";
+    }
+
+    void entriesLaunchTheProgramFromAnyFolder()
+    {
+        QFETCH(QString, folder);
+        const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+        if (gio.isEmpty())
+            QSKIP("gio is not installed");
+        const QString executable = Home() + u'/' + folder + QStringLiteral("/Jotterbox");
+        const QString ran = Home() + QStringLiteral("/ran");
+        Write(executable, "#!/bin/sh\nprintf '%s|' \"$0\" \"$@\" > '" + ran.toUtf8() + "'\n");
+        QVERIFY(QFile::setPermissions(executable, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        for (const bool autostart : {false, true}) {
+            QFile::remove(ran);
+            const QString entry = Home() + QStringLiteral("/Jotterbox.desktop");
+            Write(entry, EntryText(executable, autostart).toUtf8());
+            QProcess launch;
+            launch.setProcessChannelMode(QProcess::MergedChannels);
+            launch.start(gio, {QStringLiteral("launch"), entry});
+            QVERIFY(launch.waitForFinished(20000));
+            QVERIFY2(launch.exitCode() == 0, launch.readAll().constData());
+            QTRY_COMPARE_WITH_TIMEOUT(Read(ran), executable + u'|', 10000);
+        }
+    }
+
     void installAndUninstallTouchExactlyTheirFiles_data()
     {
         QTest::addColumn<QStringList>("before"); // files already under the home folder

@@ -1,3 +1,4 @@
+#include "platform/FolderLock.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
 
@@ -5,12 +6,15 @@
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLockFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <csignal>
+#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -69,6 +73,94 @@ private slots:
         TSingleInstance nowhere("App_Test", "/proc/no-such-folder");
         QVERIFY(!nowhere.TryLock(10));
         QVERIFY(!nowhere.Error().isEmpty());
+    }
+
+    // A lock made by another user in a shared folder (Qt's fallback runtime
+    // folder in the temporary folder) does not keep this user's start away.
+    void anotherUsersLockInASharedFolderIsNoObstacle()
+    {
+        QTemporaryDir dir;
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 01777) == 0);
+        QLockFile theirs(dir.filePath("App_Test.lock"));
+        QVERIFY(theirs.tryLock(0));
+        if (::chown(QFile::encodeName(theirs.fileName()).constData(), 65534, 65534) != 0)
+            QSKIP("making a file of another user needs root");
+        TSingleInstance mine("App_Test", dir.path());
+        QVERIFY(mine.TryLock(0));
+        QVERIFY(mine.CommandSocket() != dir.filePath("App_Test.socket"));
+    }
+
+    // One holder of a folder at a time; another learns who holds it and
+    // where it takes commands; the lock goes with its holder however that
+    // ends, and stays with no program the holder started.
+    void folderHasOneHolderAtATime()
+    {
+        QTemporaryDir dir;
+        const mode_t mask = ::umask(022);
+        TFolderLock absent(dir.path());
+        QCOMPARE(absent.TryLock(false), TFolderLock::TResult::Absent);
+        QVERIFY(!QFile::exists(absent.Path()));
+
+        TFolderLock first(dir.path());
+        QCOMPARE(first.TryLock(), TFolderLock::TResult::Held);
+        ::umask(mask);
+        QCOMPARE(QFile::permissions(first.Path()) & 0x0077, QFileDevice::Permissions()); // owner only
+        first.Announce("/run/user/1000/App.socket");
+        TFolderLock second(dir.path());
+        QCOMPARE(second.TryLock(), TFolderLock::TResult::Busy);
+        QCOMPARE(second.TryLock(false), TFolderLock::TResult::Busy);
+        QCOMPARE(second.Holder().Pid, qint64(::getpid()));
+        QCOMPARE(second.Holder().CommandSocket, QStringLiteral("/run/user/1000/App.socket"));
+        QVERIFY(second.Holder().Describe().startsWith(QStringLiteral("process %1 of ").arg(::getpid())));
+        first.Unlock();
+        QCOMPARE(second.TryLock(), TFolderLock::TResult::Held);
+        second.Unlock();
+
+        // A lock file that is none (here a pipe nobody writes to) holds
+        // nothing up: the folder keeps no lock, and the start goes on.
+        QTemporaryDir odd;
+        QVERIFY(::mkfifo(QFile::encodeName(odd.filePath(TFolderLock::FileName)).constData(), 0600) == 0);
+        TFolderLock none(odd.path());
+        QCOMPARE(none.TryLock(), TFolderLock::TResult::Unsupported);
+        QVERIFY(!none.Error().isEmpty());
+
+        // A holder killed outright, and one that started a program that
+        // outlives it (the restarter).
+        for (const bool killed : {true, false}) {
+            int ready[2];
+            QVERIFY(::pipe(ready) == 0);
+            const pid_t child = fork();
+            if (child == 0) {
+                TFolderLock held(dir.path());
+                pid_t started = 0;
+                if (held.TryLock() == TFolderLock::TResult::Held && !killed) {
+                    char *const argv[] = {const_cast<char *>("sleep"), const_cast<char *>("30"), nullptr};
+                    ::posix_spawnp(&started, "sleep", nullptr, nullptr, argv, environ);
+                }
+                (void)!::write(ready[1], &started, sizeof started);
+                if (killed)
+                    ::pause();
+                _exit(0);
+            }
+            pid_t started = 0;
+            QCOMPARE(::read(ready[0], &started, sizeof started), ssize_t(sizeof started));
+            TFolderLock next(dir.path());
+            if (killed) {
+                QCOMPARE(next.TryLock(), TFolderLock::TResult::Busy);
+                QCOMPARE(next.Holder().Pid, qint64(child));
+                ::kill(child, SIGKILL);
+            }
+            QCOMPARE(::waitpid(child, nullptr, 0), child);
+            // A started program lets go of it in its exec, a moment after
+            // its parent may already have ended.
+            QTRY_COMPARE_WITH_TIMEOUT(next.TryLock(), TFolderLock::TResult::Held, 5000);
+            if (started > 0) {
+                ::kill(started, SIGKILL);
+                ::waitpid(started, nullptr, 0);
+            }
+            ::close(ready[0]);
+            ::close(ready[1]);
+        }
     }
 
     void signalsAskTheProgramToEnd_data()

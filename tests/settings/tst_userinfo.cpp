@@ -129,6 +129,33 @@ private slots:
             QVERIFY2(!SettingsCodec::ParseInteger(QString::fromLatin1(notANumber)), notANumber);
     }
 
+    // What the file says beyond what a screen can show is read, and written
+    // back, as the nearest it can.
+    void valuesBeyondTheScreenAreKeptInBounds_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("toolbar far right")
+            << QByteArray("ToolBarLeft=2147483647") << QByteArray("ToolBarLeft=32767");
+        QTest::newRow("list far above") << QByteArray("Top=-2147483648") << QByteArray("Top=-32768");
+        QTest::newRow("a screen to the left") << QByteArray("Left=-1200") << QByteArray("Left=-1200");
+        QTest::newRow("column width")
+            << QByteArray("Column4Width=2147483647") << QByteArray("Column4Width=32767");
+        QTest::newRow("negative height") << QByteArray("Height=-5") << QByteArray("Height=0");
+        QTest::newRow("huge font") << QByteArray("DefaultFontSize=2147483647")
+                                   << QByteArray("DefaultFontSize=72");
+        QTest::newRow("no font size") << QByteArray("DefaultFontSize=0") << QByteArray("DefaultFontSize=6");
+    }
+
+    void valuesBeyondTheScreenAreKeptInBounds()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QByteArray, saved);
+        WriteIni("[User Interface]\r\n" + stored + "\r\n");
+        Loaded().SaveSettings();
+        QVERIFY2(ReadIni().contains("\r\n" + saved + "\r\n"), ReadIni().constData());
+    }
+
     void anotherVersionStampChangesNothingElse()
     {
         WriteIni("[Installation]\r\nVersion=0.5\r\nDebugMode=1\r\n[User Interface]\r\nNextTip=4\r\n");

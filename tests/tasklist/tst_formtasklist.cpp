@@ -556,6 +556,24 @@ private slots:
         QVERIFY(FDialogs->Errors[1].contains(QStringLiteral("x.bmp")));
     }
 
+    // A skin name that leads out of skins/ reads no picture there, even
+    // where a whole skin lies.
+    void aSkinNameOutOfTheSkinsFolderReadsNothingThere()
+    {
+        QVERIFY(QDir().mkpath(FDir->filePath(QStringLiteral("outside"))));
+        for (const QString &file : QDir(FDir->filePath(QStringLiteral("skins/1"))).entryList(QDir::Files))
+            QFile::copy(FDir->filePath(QStringLiteral("skins/1/") + file),
+                        FDir->filePath(QStringLiteral("outside/") + file));
+        UserInfo().SkinDirectoryName = QStringLiteral("../outside");
+        UserInfo().Showing = true;
+        TFormTaskList list(nullptr);
+        // One box for the title's pictures, one for the frame's.
+        QCOMPARE(FDialogs->Errors.size(), 2);
+        for (const QString &error : FDialogs->Errors)
+            QVERIFY2(error.startsWith(QStringLiteral("Cannot open file ")), qPrintable(error));
+        QVERIFY(list.IsReady());
+    }
+
     void exportWritesTheRowsAsTheyStand()
     {
         Add("Pay rent", EncodeDate(2026, 4, 1));

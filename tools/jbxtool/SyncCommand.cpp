@@ -1,4 +1,5 @@
 #include "SyncCommand.h"
+#include "FolderGuard.h"
 
 #include "base/Clock.h"
 #include "model/TDataStore.h"
@@ -62,6 +63,12 @@ int SyncFolder(const QString &folder, bool allowManyDeletions)
         return Fail(instance.Error().isEmpty()
                         ? QStringLiteral("the program is running; it syncs by itself (Jotterbox --sync-now)")
                         : instance.Error());
+    // The folder's own lock sees the program also where the runtime folder
+    // does not (cron runs this without one), and keeps it from starting
+    // while the round writes.
+    TFolderLock folderLock(dir);
+    if (const QString why = LockProgramFolder(folderLock); !why.isEmpty())
+        return Fail(why + QStringLiteral("; it syncs by itself (Jotterbox --sync-now)"));
 
     TUserInfo settings(dir);
     settings.LoadSettings();

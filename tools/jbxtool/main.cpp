@@ -2,6 +2,7 @@
 // and recovery. It reads and writes files through the program's own data
 // store, so the two never disagree on whether a file is whole.
 
+#include "FolderGuard.h"
 #include "SyncCommand.h"
 #include "TaskJson.h"
 
@@ -14,6 +15,7 @@
 #include "settings/TUserInfo.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace {
@@ -157,6 +159,11 @@ int RoundTrip(const QString &in, const QString &out)
     // not place; nothing is written.
     if (!load.Complete)
         return Fail(load.Damage(in) + QStringLiteral("; nothing written"));
+    // Not behind a running program's back: it would save its own list over it.
+    TFolderLock lock(QFileInfo(out).absolutePath());
+    if (InProgramFolder(out))
+        if (const QString why = LockProgramFolder(lock); !why.isEmpty())
+            return Fail(QStringLiteral("%1: %2; nothing written").arg(out, why));
     try {
         TDataStore::WriteFile(load.List, out);
     } catch (const EJbxError &error) {
