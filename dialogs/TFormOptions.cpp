@@ -237,6 +237,11 @@ void TFormOptions::BtnTestSoundClick()
     PlaySoundAsync(UserInfo().SoundFileOrDefault(EditSoundFile->text()));
 }
 
+bool TFormOptions::SyncPageShown() const
+{
+    return PageControl1 && TSSync && PageControl1->currentWidget() == TSSync;
+}
+
 void TFormOptions::BtnHelpClick() { emit HelpRequested(); }
 
 void TFormOptions::ListViewSkinsSelectItem(QTreeWidgetItem *item, bool selected)

@@ -48,6 +48,8 @@ public:
 
     // Every showing: the controls from the settings, the skin list last.
     void FormShow();
+    // Whether the Sync page is the one in front (help opens at its part).
+    bool SyncPageShown() const;
     // The controls into the settings; sets StayOnTopChanged when the stay-
     // on-top box differs from the setting.
     void BtnOKClick();

@@ -174,6 +174,32 @@ private slots:
         QVERIFY2(installError.isEmpty(), qPrintable(installError));
     }
 
+    // The desktop entry's "Show the Task List" on a list that is up, shrunk
+    // to its title: the list expands to the height it had, and the settings
+    // keep that height.
+    void showListExpandsAShrunkList()
+    {
+        QVERIFY(WriteSettings(QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nShowing=1\r\nV_Expanded=0\r\n"
+                                             "Height=300\r\nLeft=200\r\nTop=150\r\n"))
+                    .isEmpty());
+        TProgram program(FFolder, Environment());
+        QString why;
+        const QString list = Started(program, &why);
+        QVERIFY2(!list.isEmpty(), qPrintable(why));
+        QVERIFY(Geometry(list).height() < 100);
+
+        why = Sent("--show-list");
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        QVERIFY2(Eventually([&] { return Geometry(list).height() == 300; }),
+                 qPrintable(QStringLiteral("the list is %1 high").arg(Geometry(list).height())));
+        SaveScreenshot(QStringLiteral("remote-show-list-expanded.png"));
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        TUserInfo settings(FFolder + u'/');
+        settings.LoadSettings();
+        QCOMPARE(settings.Height, 300);
+        QVERIFY(settings.V_Expanded);
+    }
+
     // One running program, every command in turn, as a desktop shortcut or
     // a script would send them.
     void everyCommandReachesTheRunningProgram()
