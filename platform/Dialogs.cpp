@@ -12,6 +12,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStandardPaths>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -85,7 +86,11 @@ QMessageBox *NewBox(QMessageBox::Icon icon, const QString &caption, const QStrin
 
 class TQtDialogs final : public TDialogs {
 public:
-    void ErrorBox(const QString &message) override
+    void ErrorBox(const QString &message) override { ShowError(message, true); }
+
+    void ErrorBoxUnasked(const QString &message) override { ShowError(message, false); }
+
+    void ShowError(const QString &message, bool takeFocus)
     {
         if (!Record(message))
             return;
@@ -94,15 +99,29 @@ public:
         for (const QPointer<QMessageBox> &open : FOpen)
             if (open && open->text() == message)
                 return;
-        // Owned only by a modal dialog that would block it: a note closes
-        // for good, and would take a box it owned along unread.
         QMessageBox *box = NewBox(QMessageBox::Critical, QCoreApplication::translate("Dialogs", "Jotterbox"),
-                                  message, QMessageBox::Ok, QApplication::activeModalWidget());
+                                  message, QMessageBox::Ok, nullptr);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
         std::erase_if(FOpen, [](const QPointer<QMessageBox> &open) { return open.isNull(); });
         FOpen.emplace_back(box);
-        ShowInFront(box);
+        // Shown from the event loop: a box raised while a modal dialog is
+        // being opened then belongs to that dialog, which would otherwise
+        // block it and cover it once its own loop runs.
+        QTimer::singleShot(0, box, [box, takeFocus] {
+            // Owned only by a modal dialog that would block it: a note closes
+            // for good, and would take a box it owned along unread.
+            if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != box)
+                box->setParent(modal, box->windowFlags());
+            if (takeFocus) {
+                ShowInFront(box);
+                return;
+            }
+            box->setAttribute(Qt::WA_ShowWithoutActivating);
+            KeepOnTop(box);
+            box->show();
+            box->raise();
+        });
     }
 
     void ErrorBoxAndWait(const QString &message) override
