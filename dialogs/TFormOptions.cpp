@@ -70,6 +70,7 @@ void TFormOptions::FormShow()
     CreateControls();
     const TUserInfo &settings = UserInfo();
     CBShowTips->setChecked(settings.ShowTips);
+    CBNotifyWithTray->setChecked(settings.NotifyWithTray);
     FStartAtLoginShown = DesktopEntry::AutostartEnabled(DesktopEntry::TPlaces::User());
     CBStartAtLogin->setChecked(FStartAtLoginShown);
     CBStayOnTop->setChecked(settings.StayOnTop);
@@ -135,6 +136,7 @@ void TFormOptions::BtnOKClick()
 {
     TUserInfo &settings = UserInfo();
     settings.ShowTips = CBShowTips->isChecked();
+    settings.NotifyWithTray = CBNotifyWithTray->isChecked();
     if (CBStayOnTop->isChecked() != settings.StayOnTop)
         StayOnTopChanged = true;
     settings.StayOnTop = CBStayOnTop->isChecked();

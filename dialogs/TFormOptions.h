@@ -118,6 +118,8 @@ private:
     // Start at login: an autostart entry, not a setting, so its state is
     // the entry's presence whoever made it.
     QCheckBox *CBStartAtLogin = nullptr;
+    // Reminders as desktop notifications where the tray icon also cycles.
+    QCheckBox *CBNotifyWithTray = nullptr;
     QFrame *Bevel2 = nullptr;
     QLabel *StaticText2 = nullptr;
     QLineEdit *EditSoundFile = nullptr;

@@ -216,6 +216,9 @@ void TFormOptions::CreateGeneralPage()
     BtnTestSound = NewButton(TSGeneral, tr("Test"), QSize(49, 22), "BtnTestSound");
     for (QPushButton *button : {BtnSelectSoundFile, BtnTestSound})
         button->setAutoDefault(false);
+    CBNotifyWithTray =
+        NewCheckBox(TSGeneral, tr("Show reminders as desktop notifications also with a tray icon"), 330,
+                    "CBNotifyWithTray");
 
     QBoxLayout *page = NewBox(QBoxLayout::TopToBottom, QMargins(0, 6, 0, 0));
     //: The check box's words come before %1, the number of days; the rest after it.
@@ -259,6 +262,11 @@ void TFormOptions::CreateGeneralPage()
     test->addWidget(BtnTestSound);
     test->addStretch();
     page->addLayout(test);
+    page->addSpacing(7);
+    QBoxLayout *notify = NewBox(QBoxLayout::LeftToRight, QMargins(8, 0, 0, 0));
+    notify->addWidget(CBNotifyWithTray);
+    notify->addStretch();
+    page->addLayout(notify);
     page->addStretch();
     TSGeneral->setLayout(page);
 
