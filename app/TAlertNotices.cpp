@@ -64,8 +64,8 @@ bool TAlertNotices::Show()
             continue;
         QString subject = DecodeText(FirstNonBlankLine(task->Text));
         if (subject.isEmpty())
-            subject = tr("Jotterbox");
-        if (!FNotifier->Notify(key, tr("Jotterbox"), subject, tr("Reminder"), actions,
+            subject = QStringLiteral("Jotterbox");
+        if (!FNotifier->Notify(key, QStringLiteral("Jotterbox"), subject, tr("Reminder"), actions,
                                QFileInfo::exists(icon) ? icon : QString()))
             return false;
         FShown.insert(key);

@@ -130,6 +130,25 @@ Sollen Strg+Alt+N (neue Notiz) und Strg+Alt+L (Liste anzeigen oder ausblenden) z
     </message>
 </context>
 <context>
+    <name>TAlertNotices</name>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Acknowledged</source>
+        <translation>Zur Kenntnis genommen</translation>
+    </message>
+    <message>
+        <source>Snooze 5 minutes</source>
+        <translation>In 5 Minuten erneut erinnern</translation>
+    </message>
+    <message>
+        <source>Reminder</source>
+        <translation>Erinnerung</translation>
+    </message>
+</context>
+<context>
     <name>TCalDavClient</name>
     <message>
         <source>The address is not an http:// or https:// address.</source>
@@ -685,6 +704,14 @@ Geändert: %2</translation>
     <message>
         <source>Removed on OK</source>
         <translation>Wird mit OK entfernt</translation>
+    </message>
+    <message>
+        <source>Also as a desktop notification</source>
+        <translation>Auch als Desktop-Benachrichtigung</translation>
+    </message>
+    <message>
+        <source>A reminder for a note that is not on screen also shows as a desktop notification while the tray icon cycles (without a tray it always does).</source>
+        <translation>Eine Erinnerung für eine Notiz, die nicht auf dem Bildschirm ist, erscheint auch als Desktop-Benachrichtigung, während das Symbol im Infobereich blinkt (ohne Infobereich immer).</translation>
     </message>
 </context>
 <context>
