@@ -144,7 +144,10 @@ void TFormMain::FormCreate()
     ArmTimerBackup();
 
     if (ReopenNotes(TaskList())) {
-        AlertUnseen(true);
+        // Whether a tray is there is known once the notes are shown: the
+        // rest of the alert follows then.
+        FAlertAtStart = true;
+        StartTrayAlert();
         PlayAlertSound();
     }
 }
@@ -182,6 +185,10 @@ void TFormMain::FormShow()
     CoolTrayIcon1->SetIcons(TrayPictures());
     CoolTrayIcon1->SetVisible(true);
     TimerTrayWatch->start();
+    if (FAlertAtStart) {
+        FAlertAtStart = false;
+        AlertUnseen(true);
+    }
     if (FLoaded) {
         RegisterHotKeys();
         Sync->Start();

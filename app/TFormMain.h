@@ -166,6 +166,8 @@ private:
     QTimer *TimerTrayWatch;
     // A notification that failed opens its note only after a fresh alert.
     bool FOpenIfNotShown = false;
+    // The start found an alerting task without a note.
+    bool FAlertAtStart = false;
     std::unique_ptr<TDataStore> FStore;
 
     bool FormCloseQuery();

@@ -128,6 +128,13 @@ void TFormMain::StandToolBarInForTray(TFormToolBar *toolBar, bool running)
         toolBar->StandInForTray({ActionAbout, Exit1});
         if (running)
             toolBar->show();
+        // An alert found at the start, before the toolbar was made.
+        if (CoolTrayIcon1->CycleIcons()) {
+            CoolTrayIcon1->SetCycleIcons(false);
+            CoolTrayIcon1->SetIconIndex(0);
+            CoolTrayIcon1->SetPopupMenu(PMTray);
+            toolBar->SetAlert(true);
+        }
     } else if (running) {
         // The tray is back: the toolbar shows as the user last left it.
         toolBar->StopStandingIn();

@@ -262,6 +262,7 @@ void TFormToolBar::SetAlert(bool on)
         qCInfo(lcToolBarEvents, "toolbar alert");
         TimerAlert->start();
     } else {
+        qCInfo(lcToolBarEvents, "toolbar alert ended");
         TimerAlert->stop();
     }
     Image3->SetPicture(ListButtonPicture());

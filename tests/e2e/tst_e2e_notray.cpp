@@ -266,6 +266,8 @@ private slots:
             // Answered, the notification goes, and with nothing left
             // waiting so does the toolbar's blink.
             QVERIFY2(Eventually([&] { return server.Displayed() == 0; }), qPrintable(program.Output()));
+            QVERIFY2(program.WaitForLine(QStringLiteral("jbx.events: toolbar alert ended")),
+                     qPrintable(program.Output()));
             QVERIFY2(!Blinks(bar), "the toolbar still blinks");
         }
 
