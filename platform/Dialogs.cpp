@@ -12,7 +12,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStandardPaths>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -99,29 +98,22 @@ public:
         for (const QPointer<QMessageBox> &open : FOpen)
             if (open && open->text() == message)
                 return;
+        // Owned only by a modal dialog that would block it: a note closes
+        // for good, and would take a box it owned along unread.
         QMessageBox *box = NewBox(QMessageBox::Critical, QCoreApplication::translate("Dialogs", "Jotterbox"),
-                                  message, QMessageBox::Ok, nullptr);
+                                  message, QMessageBox::Ok, QApplication::activeModalWidget());
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
         std::erase_if(FOpen, [](const QPointer<QMessageBox> &open) { return open.isNull(); });
         FOpen.emplace_back(box);
-        // Shown from the event loop: a box raised while a modal dialog is
-        // being opened then belongs to that dialog, which would otherwise
-        // block it and cover it once its own loop runs.
-        QTimer::singleShot(0, box, [box, takeFocus] {
-            // Owned only by a modal dialog that would block it: a note closes
-            // for good, and would take a box it owned along unread.
-            if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != box)
-                box->setParent(modal, box->windowFlags());
-            if (takeFocus) {
-                ShowInFront(box);
-                return;
-            }
-            box->setAttribute(Qt::WA_ShowWithoutActivating);
-            KeepOnTop(box);
-            box->show();
-            box->raise();
-        });
+        if (takeFocus) {
+            ShowInFront(box);
+            return;
+        }
+        box->setAttribute(Qt::WA_ShowWithoutActivating);
+        KeepOnTop(box);
+        box->show();
+        box->raise();
     }
 
     void ErrorBoxAndWait(const QString &message) override
