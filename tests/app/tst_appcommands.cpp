@@ -37,9 +37,11 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <memory>
 
 namespace {
@@ -510,6 +512,36 @@ private slots:
         FShell->OpenSucceeds = false;
         MainAction("ActionHelp")->trigger();
         QCOMPARE(FDialogs->Errors.size(), 2);
+    }
+
+    // Help asked from the options opens the manual at the part about the
+    // page in front, not at its top.
+    void helpFromTheOptionsOpensItsPart_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("anchor");
+        QTest::newRow("general") << "TSGeneral"
+                                 << "options";
+        QTest::newRow("sync") << "TSSync"
+                              << "sync";
+    }
+    void helpFromTheOptionsOpensItsPart()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, anchor);
+        QFile manual(AppDir + QStringLiteral("Jotterbox.html"));
+        QVERIFY(manual.open(QIODevice::WriteOnly));
+        manual.close();
+        Start();
+        RunOptions(false, [&] {
+            auto *pages = OptionsControl<QTabWidget>("PageControl1");
+            pages->setCurrentWidget(OptionsControl<QWidget>(page.toLatin1().constData()));
+            OptionsControl<QPushButton>("BtnHelp")->click();
+        });
+        QCOMPARE(FShell->Opened.size(), 1);
+        QUrl expected = QUrl::fromLocalFile(FMain->HelpFile());
+        expected.setFragment(anchor);
+        QCOMPARE(FShell->Opened.first(), expected.toString());
     }
 
     void keysAWindowLeavesUnusedReachTheCommands()
