@@ -322,6 +322,16 @@ Task List and Notes Software</source>
 Version %1
 Aufgabenliste und Notizzettel</translation>
     </message>
+    <message>
+        <source>Your tasks as sticky notes on the desktop, with due dates and reminders that sound and blink until you answer them.
+
+Everything Jotterbox keeps is in its folder:
+%1</source>
+        <translation>Ihre Aufgaben als Haftnotizen auf dem Desktop, mit Fälligkeitsdaten und Erinnerungen, die klingen und blinken, bis Sie sie beantworten.
+
+Alles, was Jotterbox aufbewahrt, liegt in seinem Ordner:
+%1</translation>
+    </message>
 </context>
 <context>
     <name>TFormMain</name>
