@@ -22,6 +22,7 @@
 #include "toolbar/TFormToolBar.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -184,7 +185,9 @@ void TFormMain::FormShow()
     // pictures are drawn only now: nobody sees them before.
     CoolTrayIcon1->SetIcons(TrayPictures());
     CoolTrayIcon1->SetVisible(true);
-    TimerTrayWatch->start();
+    // Offscreen (the tests' windows) there is no tray to come or go.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        TimerTrayWatch->start();
     if (FAlertAtStart) {
         FAlertAtStart = false;
         AlertUnseen(true);
