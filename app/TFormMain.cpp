@@ -1,5 +1,6 @@
 #include "app/TFormMain.h"
 
+#include "app/TAlertNotices.h"
 #include "app/TSyncRunner.h"
 #include "app/TrayPictures.h"
 #include "base/Clock.h"
@@ -18,15 +19,20 @@
 #include "platform/TWallClockTimer.h"
 #include "settings/TUserInfo.h"
 #include "tasklist/TFormTaskList.h"
+#include "toolbar/TFormToolBar.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 Q_LOGGING_CATEGORY(lcJbxEvents, "jbx.events", QtWarningMsg)
 
 namespace {
 constexpr int DefaultSaveInterval = 60000;
+// How often the tray's coming and going is looked for: Qt tells of neither.
+constexpr int TrayWatchInterval = 2000;
 
 // A save a minute. Tests of what a save survives set a shorter one, so they
 // need not wait a minute for every tick.
@@ -43,6 +49,7 @@ TFormMain::TFormMain(QObject *parent)
       Reminders(new TReminderEngine(TaskList(), this)),
       Sync(new TSyncRunner(AppDir + QStringLiteral("Jotterbox.dat"), this)), Keyring(new TKeyring(this)),
       TimerSave(new QTimer(this)), TimerBackup(new TWallClockTimer(this)), HotKeys(new THotKeys(this)),
+      Notices(new TAlertNotices(TaskList(), this)), TimerTrayWatch(new QTimer(this)),
       FStore(std::make_unique<TDataStore>(AppDir + QStringLiteral("Jotterbox.dat"), TaskList(), DataModified,
                                           &UserInfo()))
 {
@@ -68,12 +75,26 @@ TFormMain::TFormMain(QObject *parent)
     connect(CoolTrayIcon1, &TTrayIcon::DblClick, this, &TFormMain::CoolTrayIcon1DblClick);
 
     connect(Reminders, &TReminderEngine::AlertSoundDue, this, &TFormMain::PlayAlertSound);
-    connect(Reminders, &TReminderEngine::TrayAlertDue, this, &TFormMain::StartTrayAlert);
+    connect(Reminders, &TReminderEngine::TrayAlertDue, this, [this] { AlertUnseen(true); });
+    connect(Notices, &TAlertNotices::NotShown, this, [this] {
+        if (!TrayAvailable && FOpenIfNotShown)
+            OpenWaitingNotes();
+    });
+    // Standing in for the tray, the toolbar stops blinking once nothing
+    // waits; the tray's icon cycles on until its double-click, as it always did.
+    connect(Notices, &TAlertNotices::Answered, this, [this] {
+        auto *toolBar = qobject_cast<TFormToolBar *>(FToolBar.data());
+        if (!TrayAvailable && toolBar && !Notices->Waiting())
+            toolBar->SetAlert(false);
+    });
+    TimerTrayWatch->setObjectName(QStringLiteral("TimerTrayWatch"));
+    TimerTrayWatch->setInterval(TrayWatchInterval);
+    connect(TimerTrayWatch, &QTimer::timeout, this, &TFormMain::TimerTrayWatchTimer);
     connect(HotKeys, &THotKeys::Pressed, this, &TFormMain::WMHotKey);
 
     // An alert dismissed by closing its note comes back in the tray.
     connect(&TNoteEvents::Instance(), &TNoteEvents::AlertLeftUnseen, this, [this] {
-        StartTrayAlert();
+        AlertUnseen(false);
         PlayAlertSound();
     });
     connect(this, &TFormMain::EndSession, &TNoteEvents::Instance(), &TNoteEvents::SessionEnding);
@@ -94,9 +115,10 @@ TFormMain::TFormMain(QObject *parent)
             Sync->AllowManyDeletions();
     });
     connect(Sync, &TSyncRunner::Problem, this, [](const QString &message) {
-        Dialogs().ErrorBox(tr("Sync: %1\n\nJotterbox goes on with the tasks on this computer and tries "
-                              "again later.")
-                               .arg(message));
+        Dialogs().ErrorBoxUnasked(
+            tr("Sync: %1\n\nJotterbox goes on with the tasks on this computer and tries "
+               "again later.")
+                .arg(message));
     });
 }
 
@@ -131,6 +153,9 @@ void TFormMain::FormCreate()
     // the first pass of the loop.
     Reminders->ArmTimer1();
     if (unseen) {
+        // Whether a tray is there is known once the notes are shown: the
+        // rest of the alert follows then.
+        FAlertAtStart = true;
         StartTrayAlert();
         PlayAlertSound();
     }
@@ -168,6 +193,13 @@ void TFormMain::FormShow()
     // pictures are drawn only now: nobody sees them before.
     CoolTrayIcon1->SetIcons(TrayPictures());
     CoolTrayIcon1->SetVisible(true);
+    // Offscreen (the tests' windows) there is no tray to come or go.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        TimerTrayWatch->start();
+    if (FAlertAtStart) {
+        FAlertAtStart = false;
+        AlertUnseen(true);
+    }
     if (FLoaded) {
         RegisterHotKeys();
         Sync->Start();
@@ -290,10 +322,12 @@ void TFormMain::TellSaveFailure(const TSaveResult &result, bool wait)
     if (result.Error == FToldFailure)
         return;
     FToldFailure = result.Error;
+    // A save that failed on its own (the minute's) must not take the
+    // keyboard from a note being typed in.
     if (wait)
         Dialogs().ErrorBoxAndWait(result.Error);
     else
-        Dialogs().ErrorBox(result.Error);
+        Dialogs().ErrorBoxUnasked(result.Error);
 }
 
 void TFormMain::ArmTimerBackup()
@@ -320,9 +354,18 @@ void TFormMain::CoolTrayIcon1DblClick()
         ActionShowList->trigger();
         return;
     }
+    OpenWaitingNotes();
+}
+
+void TFormMain::OpenWaitingNotes()
+{
     CoolTrayIcon1->SetCycleIcons(false);
     CoolTrayIcon1->SetIconIndex(0);
     CoolTrayIcon1->SetPopupMenu(PMTray);
+    if (auto *toolBar = qobject_cast<TFormToolBar *>(FToolBar.data()))
+        toolBar->SetAlert(false);
+    // The notes tell of the alerts now.
+    Notices->CloseAll();
     OpenAlertingNotes(TaskList());
     emit TasksChanged();
 }
@@ -343,8 +386,49 @@ void TFormMain::WMHotKey(int id)
 void TFormMain::StartTrayAlert()
 {
     qCInfo(lcJbxEvents, "tray alert");
+    auto *toolBar = qobject_cast<TFormToolBar *>(FToolBar.data());
+    if (!TrayAvailable && toolBar) {
+        toolBar->SetAlert(true);
+        return;
+    }
     CoolTrayIcon1->SetCycleIcons(true);
     CoolTrayIcon1->SetPopupMenu(nullptr);
+}
+
+void TFormMain::AlertUnseen(bool fresh)
+{
+    StartTrayAlert();
+    if (TrayAvailable && !UserInfo().NotifyWithTray)
+        return;
+    FOpenIfNotShown = fresh;
+    if (Notices->Show()) {
+        qCInfo(lcJbxEvents, "alert notification");
+        return;
+    }
+    if (!TrayAvailable && fresh)
+        OpenWaitingNotes();
+}
+
+void TFormMain::TimerTrayWatchTimer() { TrayAvailabilityChanged(QSystemTrayIcon::isSystemTrayAvailable()); }
+
+void TFormMain::TrayAvailabilityChanged(bool available)
+{
+    if (available == TrayAvailable)
+        return;
+    qCInfo(lcJbxEvents, available ? "tray came" : "tray went");
+    auto *toolBar = qobject_cast<TFormToolBar *>(FToolBar.data());
+    // The alert, if one runs, moves to what now stands for the program.
+    const bool alerting = CoolTrayIcon1->CycleIcons() || (toolBar && toolBar->Alerting());
+    TrayAvailable = available;
+    if (toolBar) {
+        toolBar->SetAlert(false);
+        StandToolBarInForTray(toolBar, true);
+    }
+    CoolTrayIcon1->SetCycleIcons(false);
+    CoolTrayIcon1->SetIconIndex(0);
+    CoolTrayIcon1->SetPopupMenu(PMTray);
+    if (alerting)
+        StartTrayAlert();
 }
 
 void TFormMain::PlayAlertSound()

@@ -12,6 +12,7 @@
 class QAction;
 class QMenu;
 class QTimer;
+class TAlertNotices;
 class TFormAbout;
 class TFormOptions;
 class TFormTaskList;
@@ -43,6 +44,11 @@ public:
     // Whether the session had a tray when the program started. Without one
     // the toolbar stands in for it: set before SetToolBar.
     void SetTrayAvailable(bool available) { TrayAvailable = available; }
+    // The tray came or went while the program runs: the toolbar stands in
+    // for it, or stops standing in, and an alert moves across.
+    void TrayAvailabilityChanged(bool available);
+    // Looks whether the tray came or went; run every few seconds.
+    void TimerTrayWatchTimer();
     // The main window may close only while this is set; it never goes back.
     bool CanExit() const { return FCanExit; }
     // The manual, a page for the desktop's browser beside the program.
@@ -88,8 +94,18 @@ public:
     // A command given on the command line, of this start or a later one
     // ("new-note", ...): run as its hot key or tray menu item runs it.
     void RunCommand(const QString &name);
-    // The tray icon cycles its pictures, with no menu, until double-clicked.
+    // The tray icon cycles its pictures, with no menu, until double-clicked;
+    // without a tray the toolbar blinks in its place.
     void StartTrayAlert();
+    // An alerting task has no note on screen. Beside the tray's alert the
+    // desktop's notification tells of it where there is no tray (or the
+    // user asked for both); with neither, the waiting note opens itself
+    // when `fresh` (not when the user has just closed it).
+    void AlertUnseen(bool fresh);
+    // The answer to the alert (the tray's or toolbar's double-click): the
+    // alert ends and every waiting note opens.
+    void OpenWaitingNotes();
+    TAlertNotices *AlertNotices() const { return Notices; }
 
     TSyncRunner *SyncRunner() const { return Sync; }
 
@@ -150,16 +166,28 @@ private:
     // Armed for the moment the daily backup falls due.
     TWallClockTimer *TimerBackup;
     THotKeys *HotKeys;
+    TAlertNotices *Notices;
+    // Follows the tray's coming and going.
+    QTimer *TimerTrayWatch;
+    // A notification that failed opens its note only after a fresh alert.
+    bool FOpenIfNotShown = false;
+    // The start found an alerting task without a note.
+    bool FAlertAtStart = false;
     std::unique_ptr<TDataStore> FStore;
 
     bool FormCloseQuery();
     // The tray's Exit (and the toolbar's, standing in for it): the program ends.
     void Exit1Click();
     void ActionShowListExecute();
+    // --show-list: the list up and expanded, never hidden.
+    void ShowListCommand();
     void ActionShowToolbarExecute();
     void ActionOptionsExecute();
     void ActionAboutExecute();
     void ActionHelpExecute();
+    // The manual's part (its anchor) about the window the user is in; empty
+    // for its top.
+    QString HelpSection() const;
     // Captions of the two show/hide commands from what is on screen now.
     void ActionShowListUpdate();
     void ActionShowToolbarUpdate();
@@ -180,6 +208,9 @@ private:
     void RegisterHotKeys();
     void UnregisterHotKeys();
 
+    // The toolbar stands in for a missing tray; `running`: the tray came or
+    // went after the start, so the toolbar is shown or hidden here.
+    void StandToolBarInForTray(TFormToolBar *toolBar, bool running);
     void BuildCommands();
     void BuildTrayMenu();
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 constexpr int RebuildAtOnce = 10; // ms: the list catches up with the new settings
@@ -111,14 +112,35 @@ void TFormMain::SetTaskList(TFormTaskList *list)
 void TFormMain::SetToolBar(TFormToolBar *toolBar)
 {
     FToolBar = toolBar;
-    // With no tray the toolbar is all there is of the program on screen:
-    // it stays up and carries what only the tray menu offered.
-    if (!TrayAvailable) {
-        ActionShowToolbar->setVisible(false);
-        toolBar->StandInForTray({ActionAbout, Exit1});
-    }
+    StandToolBarInForTray(toolBar, false);
+    connect(toolBar, &TFormToolBar::AlertDblClick, this, &TFormMain::OpenWaitingNotes);
     FCommands.ActionShowToolbar = ActionShowToolbar;
     toolBar->SetCommands(&FCommands);
+    ActionShowToolbarUpdate();
+}
+
+void TFormMain::StandToolBarInForTray(TFormToolBar *toolBar, bool running)
+{
+    // With no tray the toolbar is all there is of the program on screen:
+    // it stays up and carries what only the tray menu offered.
+    ActionShowToolbar->setVisible(TrayAvailable);
+    if (!TrayAvailable) {
+        toolBar->StandInForTray({ActionAbout, Exit1});
+        if (running)
+            toolBar->show();
+        // An alert found at the start, before the toolbar was made.
+        if (CoolTrayIcon1->CycleIcons()) {
+            CoolTrayIcon1->SetCycleIcons(false);
+            CoolTrayIcon1->SetIconIndex(0);
+            CoolTrayIcon1->SetPopupMenu(PMTray);
+            toolBar->SetAlert(true);
+        }
+    } else if (running) {
+        // The tray is back: the toolbar shows as the user last left it.
+        toolBar->StopStandingIn();
+        if (!UserInfo().ShowToolBar)
+            toolBar->hide();
+    }
     ActionShowToolbarUpdate();
 }
 
@@ -220,12 +242,35 @@ void TFormMain::ActionAboutExecute()
         FAbout->exec();
 }
 
+QString TFormMain::HelpSection() const
+{
+    // The window the user is in: the dialog that is up, else the active one.
+    if (FOptions && FOptions->isVisible())
+        return FOptions->SyncPageShown() ? QStringLiteral("sync") : QStringLiteral("options");
+    if (FAbout && FAbout->isVisible())
+        return QStringLiteral("tips");
+    const QWidget *active = QApplication::activeWindow();
+    if (!active || !active->isVisible())
+        return {};
+    if (active == FTaskList)
+        return QStringLiteral("list");
+    if (active == FToolBar)
+        return QStringLiteral("toolbar");
+    if (active->inherits("TFormNote"))
+        return QStringLiteral("notes");
+    return {};
+}
+
 void TFormMain::ActionHelpExecute()
 {
     const QString shown = QDir::toNativeSeparators(FHelpFile);
+    // The manual opens at the part about the window the user is in.
+    const QString section = HelpSection();
+    QUrl page = QUrl::fromLocalFile(FHelpFile);
+    page.setFragment(section);
     if (!QFileInfo::exists(FHelpFile))
         Dialogs().ErrorBox(tr("The help file %1 was not found.").arg(shown));
-    else if (!OpenWithDesktop(FHelpFile))
+    else if (!OpenWithDesktop(section.isEmpty() ? FHelpFile : page.toString()))
         Dialogs().ErrorBox(
             tr("The help file %1 could not be opened: no program to show it was found.").arg(shown));
 }
@@ -236,15 +281,30 @@ void TFormMain::RunCommand(const QString &name)
         NewNote1->trigger();
     else if (name == QLatin1String("toggle-list"))
         ActionShowList->trigger();
-    else if (name == QLatin1String("show-list")) {
-        if (FTaskList)
-            FTaskList->ShowExpanded();
-    } else if (name == QLatin1String("options"))
+    else if (name == QLatin1String("show-list"))
+        ShowListCommand();
+    else if (name == QLatin1String("options"))
         ActionOptions->trigger();
     else if (name == QLatin1String("sync-now"))
         ActionSyncNow->trigger();
     else if (name == QLatin1String("exit"))
         Exit1->trigger();
+}
+
+void TFormMain::ShowListCommand()
+{
+    if (!FTaskList)
+        return;
+    if (!FTaskList->IsReady()) {
+        ActionShowList->trigger();
+        return;
+    }
+    // Up but shrunk to its title: expanded as the title's double-click
+    // does, to the height it had, and brought to the front.
+    if (!UserInfo().V_Expanded)
+        FTaskList->PanelTitleDblClick();
+    FTaskList->raise();
+    FTaskList->activateWindow();
 }
 
 bool TFormMain::OfferShortcut(const QKeyCombination &keys)

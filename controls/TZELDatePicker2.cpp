@@ -6,7 +6,10 @@
 #include "controls/TZELMonthCalendar.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QScreen>
+#include <algorithm>
 
 namespace {
 QString DateText(TDateTime value)
@@ -15,6 +18,16 @@ QString DateText(TDateTime value)
                       : TLocaleFormats::DateToStr(value);
 }
 } // namespace
+
+QPoint PopupPlaceOnScreen(const QRect &anchor, QSize size, const QRect &screen)
+{
+    int y = anchor.bottom() + 1 - 2;
+    if (y + size.height() > screen.bottom() + 1)
+        y = anchor.top() - size.height();
+    const int x = std::max(screen.left(), std::min(anchor.left(), screen.right() + 1 - size.width()));
+    y = std::max(screen.top(), std::min(y, screen.bottom() + 1 - size.height()));
+    return {x, y};
+}
 
 TZELDatePicker2::TZELDatePicker2(QWidget *parent) : QLabel(parent)
 {
@@ -47,7 +60,10 @@ void TZELDatePicker2::ShowCalendar()
 {
     Popup();
     FPopup->Cal->SetDate(FDate == 0 ? TClock::Today() : FDate);
-    FPopup->move(mapToGlobal(QPoint(0, height() - 2)));
+    const QRect anchor(mapToGlobal(QPoint(0, 0)), size());
+    const QScreen *shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    FPopup->move(shown ? PopupPlaceOnScreen(anchor, FPopup->size(), shown->availableGeometry())
+                       : mapToGlobal(QPoint(0, height() - 2)));
     FPopup->show();
     FPopup->raise();
     FPopup->activateWindow();

@@ -9,6 +9,7 @@
 #include "platform/Shell.h"
 #include "settings/TUserInfo.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -50,6 +51,11 @@ void TFormAbout::CreateControls()
         label->adjustSize();
         label->move(std::min(216, width() - 8 - label->width()), top);
     }
+    LabelAbout = new QLabel(this);
+    LabelAbout->setWordWrap(true);
+    LabelAbout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LabelAbout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LabelAbout->setGeometry(12, 68, 321, 108);
     Bevel1 = NewBevel(this, QFrame::HLine, QRect(8, 56, 329, 2));
     Bevel2 = NewBevel(this, QFrame::HLine, QRect(8, 184, 329, 2));
     BtnOK = NewButton(this, tr("O&K"), QRect(192, 200, 73, 22), tr("Click to close this dialog box."));
@@ -76,6 +82,10 @@ void TFormAbout::FormShow()
     Label1->setText(tr("Jotterbox\nVersion %1\nTask List and Notes Software")
                         .arg(QLatin1String(TUserInfo::CurrentVersion)));
     Label1->adjustSize();
+    LabelAbout->setText(tr("Your tasks as sticky notes on the desktop, with due dates and reminders that "
+                           "sound and blink until you answer them.\n\nEverything Jotterbox keeps is in "
+                           "its folder:\n%1")
+                            .arg(QDir::toNativeSeparators(AppDir)));
     if (!FShownBefore)
         return;
     const QScreen *screen = QGuiApplication::primaryScreen();

@@ -22,6 +22,8 @@ public:
     QLabel *Label1 = nullptr;
     QLabel *LabelNotice = nullptr;
     QLabel *Label5 = nullptr;
+    // Between the two rules: what the program does and where its files are.
+    QLabel *LabelAbout = nullptr;
     QFrame *Bevel1 = nullptr;
     QFrame *Bevel2 = nullptr;
     QPushButton *BtnOK = nullptr;

@@ -70,6 +70,7 @@ void TFormOptions::FormShow()
     CreateControls();
     const TUserInfo &settings = UserInfo();
     CBShowTips->setChecked(settings.ShowTips);
+    CBNotifyWithTray->setChecked(settings.NotifyWithTray);
     FStartAtLoginShown = DesktopEntry::AutostartEnabled(DesktopEntry::TPlaces::User());
     CBStartAtLogin->setChecked(FStartAtLoginShown);
     CBStayOnTop->setChecked(settings.StayOnTop);
@@ -135,6 +136,7 @@ void TFormOptions::BtnOKClick()
 {
     TUserInfo &settings = UserInfo();
     settings.ShowTips = CBShowTips->isChecked();
+    settings.NotifyWithTray = CBNotifyWithTray->isChecked();
     if (CBStayOnTop->isChecked() != settings.StayOnTop)
         StayOnTopChanged = true;
     settings.StayOnTop = CBStayOnTop->isChecked();
@@ -235,6 +237,11 @@ void TFormOptions::BtnSelectSoundFileClick()
 void TFormOptions::BtnTestSoundClick()
 {
     PlaySoundAsync(UserInfo().SoundFileOrDefault(EditSoundFile->text()));
+}
+
+bool TFormOptions::SyncPageShown() const
+{
+    return PageControl1 && TSSync && PageControl1->currentWidget() == TSSync;
 }
 
 void TFormOptions::BtnHelpClick() { emit HelpRequested(); }

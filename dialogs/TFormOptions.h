@@ -48,6 +48,8 @@ public:
 
     // Every showing: the controls from the settings, the skin list last.
     void FormShow();
+    // Whether the Sync page is the one in front (help opens at its part).
+    bool SyncPageShown() const;
     // The controls into the settings; sets StayOnTopChanged when the stay-
     // on-top box differs from the setting.
     void BtnOKClick();
@@ -116,6 +118,8 @@ private:
     // Start at login: an autostart entry, not a setting, so its state is
     // the entry's presence whoever made it.
     QCheckBox *CBStartAtLogin = nullptr;
+    // Reminders as desktop notifications where the tray icon also cycles.
+    QCheckBox *CBNotifyWithTray = nullptr;
     QFrame *Bevel2 = nullptr;
     QLabel *StaticText2 = nullptr;
     QLineEdit *EditSoundFile = nullptr;

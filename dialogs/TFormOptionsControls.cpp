@@ -216,6 +216,10 @@ void TFormOptions::CreateGeneralPage()
     BtnTestSound = NewButton(TSGeneral, tr("Test"), QSize(49, 22), "BtnTestSound");
     for (QPushButton *button : {BtnSelectSoundFile, BtnTestSound})
         button->setAutoDefault(false);
+    CBNotifyWithTray = NewCheckBox(TSGeneral, tr("Also as a desktop notification"), 170, "CBNotifyWithTray");
+    CBNotifyWithTray->setToolTip(
+        tr("A reminder for a note that is not on screen also shows as a desktop "
+           "notification while the tray icon cycles (without a tray it always does)."));
 
     QBoxLayout *page = NewBox(QBoxLayout::TopToBottom, QMargins(0, 6, 0, 0));
     //: The check box's words come before %1, the number of days; the rest after it.
@@ -257,6 +261,8 @@ void TFormOptions::CreateGeneralPage()
     page->addSpacing(2);
     QBoxLayout *test = NewBox(QBoxLayout::LeftToRight, QMargins(8, 0, 0, 0));
     test->addWidget(BtnTestSound);
+    test->addSpacing(10);
+    test->addWidget(CBNotifyWithTray);
     test->addStretch();
     page->addLayout(test);
     page->addStretch();

@@ -59,7 +59,18 @@ qint32 TitleColorOf(qint32 noteColor)
     return title;
 }
 
-int RolledUpWidth(int labelWidth) { return std::max(NoteMinWidth, labelWidth + 75); }
+namespace {
+constexpr int RolledUpPictures = 75; // the title's pictures and margins beside the subject
+} // namespace
+
+int RolledUpWidth(int labelWidth) { return std::max(NoteMinWidth, labelWidth + RolledUpPictures); }
+
+int RolledUpWidth(int labelWidth, int widest)
+{
+    return std::min(RolledUpWidth(labelWidth), std::max(NoteMinWidth, widest));
+}
+
+int RolledUpLabelRoom(int width) { return std::max(0, width - RolledUpPictures); }
 
 QPoint NotePlaceOnScreen(const QRect &stored, const QList<QRect> &screens, const QRect &primaryAvailable)
 {

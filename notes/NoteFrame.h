@@ -31,6 +31,11 @@ qint32 TitleColorOf(qint32 noteColor);
 
 // A rolled-up note is as wide as its subject plus room for the pictures.
 int RolledUpWidth(int labelWidth);
+// ... but no wider than `widest` (the note's own width, or the screen's if
+// that is narrower): a longer subject is cut short with an ellipsis.
+int RolledUpWidth(int labelWidth, int widest);
+// The room the subject has in a rolled-up note `width` wide.
+int RolledUpLabelRoom(int width);
 
 // Where a note with the stored rectangle should stand: where it is when any
 // part of it shows on a screen, otherwise (a monitor was removed) near the

@@ -299,10 +299,7 @@ void TFormNote::FormShow()
 
     if (Task->RolledUp) {
         PanelTitle->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        LabelTitle->setText(Subject());
-        LabelTitle->adjustSize();
-        setMinimumHeight(NoteTitleHeight);
-        resize(RolledUpWidth(std::max(30, LabelTitle->width())), NoteTitleHeight);
+        ShowRolledUpTitle();
     } else {
         PanelTitle->setFrameStyle(QFrame::NoFrame);
         setMinimumHeight(NoteMinHeight);
@@ -467,10 +464,28 @@ void TFormNote::RollUp()
     Task->RolledUp = true;
     SetClientReachable(false);
     PanelTitle->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    LabelTitle->setText(Subject());
+    ShowRolledUpTitle();
+}
+
+void TFormNote::ShowRolledUpTitle()
+{
+    // As wide as the subject, up to the note's own width and the screen's;
+    // a longer subject ends in an ellipsis, as the list's title does.
+    const QScreen *shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    const int screenWidth = shown ? shown->availableGeometry().width() : Task->Width;
+    const QString subject = Subject();
+    LabelTitle->setText(subject);
     LabelTitle->adjustSize();
+    const int wanted = std::max(30, LabelTitle->width());
+    const int width = RolledUpWidth(wanted, std::min(Task->Width, screenWidth));
+    if (width < RolledUpWidth(wanted)) {
+        const int room = RolledUpLabelRoom(width);
+        LabelTitle->setText(LabelTitle->fontMetrics().elidedText(subject, Qt::ElideRight, room));
+        LabelTitle->adjustSize();
+        LabelTitle->resize(room, LabelTitle->height());
+    }
     setMinimumHeight(NoteTitleHeight);
-    resize(RolledUpWidth(std::max(30, LabelTitle->width())), NoteTitleHeight);
+    resize(width, NoteTitleHeight);
 }
 
 void TFormNote::RollDown()

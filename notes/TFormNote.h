@@ -99,6 +99,8 @@ private:
     void BuildInfoPanel();
     void ApplyTitleColor();
     void RollUp();
+    // The title of the rolled-up note: its subject, and the width it takes.
+    void ShowRolledUpTitle();
     void RollDown();
     // Rolled up, only the title bar is on screen: nothing below it takes
     // typing, a paste or the focus until the note is rolled down again.

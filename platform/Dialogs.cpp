@@ -85,7 +85,11 @@ QMessageBox *NewBox(QMessageBox::Icon icon, const QString &caption, const QStrin
 
 class TQtDialogs final : public TDialogs {
 public:
-    void ErrorBox(const QString &message) override
+    void ErrorBox(const QString &message) override { ShowError(message, true); }
+
+    void ErrorBoxUnasked(const QString &message) override { ShowError(message, false); }
+
+    void ShowError(const QString &message, bool takeFocus)
     {
         if (!Record(message))
             return;
@@ -102,7 +106,14 @@ public:
         box->setWindowModality(Qt::NonModal);
         std::erase_if(FOpen, [](const QPointer<QMessageBox> &open) { return open.isNull(); });
         FOpen.emplace_back(box);
-        ShowInFront(box);
+        if (takeFocus) {
+            ShowInFront(box);
+            return;
+        }
+        box->setAttribute(Qt::WA_ShowWithoutActivating);
+        KeepOnTop(box);
+        box->show();
+        box->raise();
     }
 
     void ErrorBoxAndWait(const QString &message) override

@@ -27,6 +27,10 @@ public:
     // belongs only to a modal dialog that is up, so no closing note takes
     // it along unread.
     virtual void ErrorBox(const QString &message) = 0;
+    // The error box for a problem nobody asked about (a save by the timer,
+    // a sync round): it shows without taking the keyboard from the window
+    // the user is typing in.
+    virtual void ErrorBoxUnasked(const QString &message) { ErrorBox(message); }
     // The same box, returning only when the user closed it: for the last
     // words of a program that is about to end.
     virtual void ErrorBoxAndWait(const QString &message) = 0;

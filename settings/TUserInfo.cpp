@@ -8,7 +8,9 @@
 #include <algorithm>
 
 namespace {
-enum class TKind { Integer, Boolean, String, Time, DateTime };
+// BooleanIfSet: a later setting, written once it is on (or once the file
+// holds it), so files that never used it stay as they were.
+enum class TKind { Integer, Boolean, BooleanIfSet, String, Time, DateTime };
 
 const QString Installation = QStringLiteral("Installation");
 const QString UserInterface = QStringLiteral("User Interface");
@@ -51,6 +53,9 @@ struct TWriter {
     {
         if (section == Sync && !WithSync)
             return;
+        if constexpr (std::is_same_v<T, bool>)
+            if (kind == TKind::BooleanIfSet && !field && !Ini.Value(section, QString::fromLatin1(key)))
+                return;
         QString text;
         if constexpr (std::is_same_v<T, QString>)
             text = field;
@@ -125,6 +130,7 @@ template <class Self, class Visitor> void TUserInfo::VisitFields(Self &s, Visito
     visit(UserInterface, "SoundFileName", s.SoundFileName, TKind::String);
     visit(UserInterface, "SkinDirectoryName", s.SkinDirectoryName, TKind::String);
     visit(UserInterface, "GnomeShortcutsOffered", s.GnomeShortcutsOffered, TKind::Boolean);
+    visit(UserInterface, "NotifyWithTray", s.NotifyWithTray, TKind::BooleanIfSet);
     visit(Data, "AutoDeleteFinishedTasks", s.AutoDeleteFinishedTasks, TKind::Boolean);
     visit(Data, "AutoDeleteFinishedTasksDays", s.AutoDeleteFinishedTasksDays, TKind::Integer);
     visit(Data, "AutoDueDate", s.AutoDueDate, TKind::Boolean);

@@ -57,6 +57,9 @@ public:
     // Whether the user was asked once to add the hot keys to GNOME's
     // keyboard shortcuts (GNOME on Wayland has no other way to them).
     bool GnomeShortcutsOffered = false;
+    // A reminder for a task with no note on screen is also a desktop
+    // notification where the tray icon cycles (without a tray it always is).
+    bool NotifyWithTray = false;
     // Data
     bool AutoDeleteFinishedTasks = false;
     qint32 AutoDeleteFinishedTasksDays = 365;

@@ -23,6 +23,7 @@
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
 
@@ -34,6 +35,8 @@ constexpr QSize BarSize(67, 26);
 // Openbox can drop the first placement of a frameless window: it is put
 // there again this long after the show.
 constexpr int SettleDelay = 250;
+// The pace of the tray icon's cycling, which the toolbar stands in for.
+constexpr int AlertBlinkInterval = 500;
 
 TSkinImage *NewImage(QWidget *parent, const QPixmap &picture, QPoint place)
 {
@@ -56,7 +59,7 @@ QList<QRect> ScreenAreas()
 
 TFormToolBar::TFormToolBar(QWidget *listWindow)
     : QWidget(listWindow, Qt::Tool | Qt::FramelessWindowHint | StayOnTopFlag()),
-      Timer1(new TWallClockTimer(this)), FSettle(new QTimer(this))
+      Timer1(new TWallClockTimer(this)), TimerAlert(new QTimer(this)), FSettle(new QTimer(this))
 {
     setWindowTitle(tr("Jotterbox"));
     // Hints show although a tool window is seldom the active one.
@@ -77,6 +80,10 @@ TFormToolBar::TFormToolBar(QWidget *listWindow)
         button->setCursor(Qt::PointingHandCursor);
     connect(Image2, &TSkinImage::Clicked, this, &TFormToolBar::Image2Click);
     connect(Image3, &TSkinImage::Clicked, this, &TFormToolBar::Image3Click);
+    for (TSkinImage *image : {ImageClock, Image2, Image3})
+        connect(image, &TSkinImage::DoubleClicked, this, &TFormToolBar::DoubleClicked);
+    TimerAlert->setInterval(AlertBlinkInterval);
+    connect(TimerAlert, &QTimer::timeout, this, &TFormToolBar::TimerAlertTimer);
 
     auto *drag = new TWindowDrag(this);
     TDragZone clockZone;
@@ -110,6 +117,12 @@ void TFormToolBar::StandInForTray(const QList<QAction *> &trayCommands)
     FTrayCommands.clear();
     for (QAction *command : trayCommands)
         FTrayCommands << command;
+}
+
+void TFormToolBar::StopStandingIn()
+{
+    StandIn = false;
+    FTrayCommands.clear();
 }
 
 void TFormToolBar::FormCreate()
@@ -235,6 +248,44 @@ void TFormToolBar::Timer1Timer()
     FShownMinute = minute;
     ImageClock->setToolTip(ClockHint(now));
     ImageClock->SetPicture(ClockWithHands(ImageClock2, now));
+}
+
+// --- the alert ---------------------------------------------------------------
+
+void TFormToolBar::SetAlert(bool on)
+{
+    if (on == FAlert)
+        return;
+    FAlert = on;
+    FAlertLit = false;
+    if (on) {
+        qCInfo(lcToolBarEvents, "toolbar alert");
+        TimerAlert->start();
+    } else {
+        qCInfo(lcToolBarEvents, "toolbar alert ended");
+        TimerAlert->stop();
+    }
+    Image3->SetPicture(ListButtonPicture());
+}
+
+void TFormToolBar::TimerAlertTimer()
+{
+    FAlertLit = FAlert && !FAlertLit;
+    Image3->SetPicture(FAlertLit ? AlertButtonPicture() : ListButtonPicture());
+}
+
+void TFormToolBar::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QWidget::mouseDoubleClickEvent(event);
+    DoubleClicked();
+}
+
+void TFormToolBar::DoubleClicked()
+{
+    if (FAlert) {
+        qCInfo(lcToolBarEvents, "toolbar double-click");
+        emit AlertDblClick();
+    }
 }
 
 // --- the menu ----------------------------------------------------------------

@@ -51,6 +51,8 @@ public:
     // does not hide or close, and its menu also carries `trayCommands`.
     // Call before FormCreate.
     void StandInForTray(const QList<QAction *> &trayCommands);
+    // A tray came: the toolbar is an ordinary one again.
+    void StopStandingIn();
     // The commands shared with the other windows that the pictures and the
     // menu run; may be none.
     void SetCommands(const TAppCommands *commands) { FCommands = commands; }
@@ -62,6 +64,14 @@ public:
     void FormCloseQuery();
     void WMMove();
 
+    // Standing in for the tray, the toolbar shows the tray's alert: the list
+    // picture blinks until a double-click on the toolbar opens the waiting
+    // notes.
+    void SetAlert(bool on);
+    bool Alerting() const { return FAlert; }
+    QTimer *TimerAlert;
+    void TimerAlertTimer();
+
     void Image2Click();
     void Image3Click();
     void HideToolbar1Click();
@@ -69,12 +79,17 @@ public:
     // Fills PopupMenu1 with the commands that exist now.
     void PopupMenu1Popup();
 
+signals:
+    // A double-click on the toolbar while it shows an alert.
+    void AlertDblClick();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     QTimer *FSettle;
@@ -82,4 +97,7 @@ private:
     QList<QPointer<QAction>> FTrayCommands;
     bool FSessionEnding = false;
     QTime FShownMinute; // what the hands show; none before the first draw
+    bool FAlert = false;
+    bool FAlertLit = false; // the blink's second picture is shown
+    void DoubleClicked();
 };

@@ -83,3 +83,16 @@ QPixmap ListButtonPicture()
     }
     return picture;
 }
+
+QPixmap AlertButtonPicture()
+{
+    // The list picture lit up in amber, as a bell would be.
+    QPixmap picture = Blank(ButtonSize, ButtonSize);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(150, 80, 0), 1.0));
+    painter.setBrush(QColor(255, 176, 32));
+    painter.drawRoundedRect(QRectF(0.5, 0.5, 19, 19), 3, 3);
+    painter.drawPixmap(0, 0, ListButtonPicture());
+    return picture;
+}

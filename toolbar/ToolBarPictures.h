@@ -12,3 +12,5 @@ QPixmap ClockFacePicture();
 QPixmap NewNoteButtonPicture();
 // 20 x 20: a small list window, for showing or hiding the list.
 QPixmap ListButtonPicture();
+// 20 x 20: the list picture on amber, the second picture of the alert's blink.
+QPixmap AlertButtonPicture();

@@ -145,6 +145,25 @@ Sollen Strg+Alt+N (neue Notiz) und Strg+Alt+L (Liste anzeigen oder ausblenden) z
     </message>
 </context>
 <context>
+    <name>TAlertNotices</name>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Acknowledged</source>
+        <translation>Zur Kenntnis genommen</translation>
+    </message>
+    <message>
+        <source>Snooze 5 minutes</source>
+        <translation>In 5 Minuten erneut erinnern</translation>
+    </message>
+    <message>
+        <source>Reminder</source>
+        <translation>Erinnerung</translation>
+    </message>
+</context>
+<context>
     <name>TCalDavClient</name>
     <message>
         <source>The address is not an http:// or https:// address.</source>
@@ -333,6 +352,16 @@ Task List and Notes Software</source>
         <translation>Jotterbox
 Version %1
 Aufgabenliste und Notizzettel</translation>
+    </message>
+    <message>
+        <source>Your tasks as sticky notes on the desktop, with due dates and reminders that sound and blink until you answer them.
+
+Everything Jotterbox keeps is in its folder:
+%1</source>
+        <translation>Ihre Aufgaben als Haftnotizen auf dem Desktop, mit Fälligkeitsdaten und Erinnerungen, die klingen und blinken, bis Sie sie beantworten.
+
+Alles, was Jotterbox aufbewahrt, liegt in seinem Ordner:
+%1</translation>
     </message>
 </context>
 <context>
@@ -732,6 +761,14 @@ Geändert: %2</translation>
     <message>
         <source>Removed on OK</source>
         <translation>Wird mit OK entfernt</translation>
+    </message>
+    <message>
+        <source>Also as a desktop notification</source>
+        <translation>Auch als Desktop-Benachrichtigung</translation>
+    </message>
+    <message>
+        <source>A reminder for a note that is not on screen also shows as a desktop notification while the tray icon cycles (without a tray it always does).</source>
+        <translation>Eine Erinnerung für eine Notiz, die nicht auf dem Bildschirm ist, erscheint auch als Desktop-Benachrichtigung, während das Symbol im Infobereich blinkt (ohne Infobereich immer).</translation>
     </message>
 </context>
 <context>

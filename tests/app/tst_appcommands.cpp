@@ -2,8 +2,10 @@
 // menu, the show/hide commands and their captions, the options command with
 // its restart question, help, and the keys every window hands on.
 
+#include "app/TAlertNotices.h"
 #include "app/TFormMain.h"
 #include "base/Clock.h"
+#include "base/DateTime.h"
 #include "controls/TZELBlinkImage.h"
 #include "dialogs/TFormAbout.h"
 #include "dialogs/TFormOptions.h"
@@ -35,9 +37,11 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <memory>
 
 namespace {
@@ -184,6 +188,71 @@ private slots:
         items.last()->trigger();
         QCOMPARE(closed.size(), 1);
         QVERIFY(!UserInfo().ShowToolBar);
+    }
+
+    // A tray that comes after the start (autostart at login) or goes while
+    // the program runs: the toolbar stops standing in for it, or starts, and
+    // a running alert moves across; the user's ShowToolBar is kept.
+    void trayThatComesAndGoesIsFollowed_data()
+    {
+        QTest::addColumn<bool>("trayAtStart");
+        QTest::addColumn<bool>("showToolBar");
+        QTest::newRow("tray comes, toolbar was hidden by the user") << false << false;
+        QTest::newRow("tray comes, toolbar wanted") << false << true;
+        QTest::newRow("tray goes while the toolbar is hidden") << true << false;
+    }
+    void trayThatComesAndGoesIsFollowed()
+    {
+        QFETCH(bool, trayAtStart);
+        QFETCH(bool, showToolBar);
+        UserInfo().ShowToolBar = showToolBar;
+        Start(trayAtStart);
+        auto *tray = Child<TTrayIcon>(*FMain, "CoolTrayIcon1");
+        FMain->StartTrayAlert();
+        QCOMPARE(FToolBar->Alerting(), !trayAtStart);
+        QCOMPARE(tray->CycleIcons(), trayAtStart);
+
+        const bool tray2 = !trayAtStart;
+        FMain->TrayAvailabilityChanged(tray2);
+        QCOMPARE(FToolBar->isVisible(), !tray2 || showToolBar);
+        QCOMPARE(MainAction("ActionShowToolbar")->isVisible(), tray2);
+        FToolBar->PopupMenu1Popup();
+        const QList<QAction *> items = FToolBar->PopupMenu1->actions();
+        QCOMPARE(items.contains(MainAction("Exit1")), !tray2);
+        QCOMPARE(items.contains(FToolBar->HideToolbar1), tray2);
+        // The alert is where the user can see it, with its menu-less icon.
+        QCOMPARE(FToolBar->Alerting(), !tray2);
+        QCOMPARE(tray->CycleIcons(), tray2);
+        QCOMPARE(tray->PopupMenu() == nullptr, tray2);
+        QCOMPARE(UserInfo().ShowToolBar, showToolBar);
+    }
+
+    // A notification answered after the note's own menu answered the alert
+    // changes nothing; the answers otherwise do what the blink menu does.
+    void notificationAnswersActAsTheBlinkMenu_data()
+    {
+        QTest::addColumn<bool>("alerting");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("answered");
+        QTest::addColumn<double>("reminder");
+        const TDateTime now = QDateTimeToDateTime(Monday10);
+        QTest::newRow("acknowledged") << true << TAlertNotices::Acknowledge() << true << 0.0;
+        QTest::newRow("snoozed") << true << TAlertNotices::Snooze() << true << now + 5.0 / 1440;
+        QTest::newRow("answered in the note already") << false << TAlertNotices::Snooze() << false << 0.0;
+        QTest::newRow("an action not of ours") << true << QStringLiteral("inline-reply") << false << 0.0;
+    }
+    void notificationAnswersActAsTheBlinkMenu()
+    {
+        QFETCH(bool, alerting);
+        QFETCH(QString, action);
+        QFETCH(bool, answered);
+        QFETCH(double, reminder);
+        TTask task(UserInfo());
+        task.Alerting = alerting;
+        task.ReminderTime = 0;
+        QCOMPARE(AnswerAlert(task, action, QDateTimeToDateTime(Monday10)), answered);
+        QCOMPARE(task.Alerting, alerting && !answered);
+        QCOMPARE(task.ReminderTime, reminder);
     }
 
     void showCommandsToggleAndTheirCaptionsFollowTheScreen()
@@ -443,6 +512,36 @@ private slots:
         FShell->OpenSucceeds = false;
         MainAction("ActionHelp")->trigger();
         QCOMPARE(FDialogs->Errors.size(), 2);
+    }
+
+    // Help asked from the options opens the manual at the part about the
+    // page in front, not at its top.
+    void helpFromTheOptionsOpensItsPart_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("anchor");
+        QTest::newRow("general") << "TSGeneral"
+                                 << "options";
+        QTest::newRow("sync") << "TSSync"
+                              << "sync";
+    }
+    void helpFromTheOptionsOpensItsPart()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, anchor);
+        QFile manual(AppDir + QStringLiteral("Jotterbox.html"));
+        QVERIFY(manual.open(QIODevice::WriteOnly));
+        manual.close();
+        Start();
+        RunOptions(false, [&] {
+            auto *pages = OptionsControl<QTabWidget>("PageControl1");
+            pages->setCurrentWidget(OptionsControl<QWidget>(page.toLatin1().constData()));
+            OptionsControl<QPushButton>("BtnHelp")->click();
+        });
+        QCOMPARE(FShell->Opened.size(), 1);
+        QUrl expected = QUrl::fromLocalFile(FMain->HelpFile());
+        expected.setFragment(anchor);
+        QCOMPARE(FShell->Opened.first(), expected.toString());
     }
 
     void keysAWindowLeavesUnusedReachTheCommands()

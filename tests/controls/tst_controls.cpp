@@ -270,6 +270,27 @@ private slots:
         QCOMPARE(seen.size(), 4);
     }
 
+    // The calendar popup stays whole on the screen: below its label where
+    // it fits, above it near the bottom edge, moved in from the right edge.
+    void calendarPopupStaysOnTheScreen_data()
+    {
+        QTest::addColumn<QRect>("anchor");
+        QTest::addColumn<QPoint>("place");
+        QTest::newRow("room below") << QRect(100, 100, 60, 15) << QPoint(100, 113);
+        QTest::newRow("at the bottom edge") << QRect(1030, 700, 60, 15) << QPoint(1030, 520);
+        QTest::newRow("at the right edge") << QRect(1250, 100, 60, 15) << QPoint(1100, 113);
+        QTest::newRow("in the bottom right corner") << QRect(1250, 760, 60, 15) << QPoint(1100, 580);
+    }
+    void calendarPopupStaysOnTheScreen()
+    {
+        QFETCH(QRect, anchor);
+        QFETCH(QPoint, place);
+        const QRect screen(0, 0, 1280, 800);
+        const QSize popup(180, 180);
+        QCOMPARE(PopupPlaceOnScreen(anchor, popup, screen), place);
+        QVERIFY(screen.contains(QRect(place, popup)));
+    }
+
     // ---- choice label ----
 
     void choiceLabelShowsTheItemAtAnIndex()

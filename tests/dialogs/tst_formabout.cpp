@@ -6,6 +6,7 @@
 #include "dialogs/TFormAbout.h"
 #include "settings/TUserInfo.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -54,6 +55,20 @@ private slots:
         QCOMPARE(about.BtnOK->toolTip(), QStringLiteral("Click to close this dialog box."));
         QCOMPARE(about.BtnHelp->toolTip(), QStringLiteral("Learn how to use Jotterbox."));
         QCOMPARE(about.Label5->toolTip(), QStringLiteral("Click to visit the Web site."));
+    }
+
+    // The band between the two rules is not left empty: it says what the
+    // program does and names the folder that holds everything it keeps.
+    void theBandBetweenTheRulesSaysWhatAndWhere()
+    {
+        TFormAbout about;
+        about.show();
+        const int top = about.Bevel1->geometry().bottom(), bottom = about.Bevel2->y();
+        QStringList texts;
+        for (const QLabel *label : about.findChildren<QLabel *>())
+            if (label->isVisible() && label->y() > top && label->geometry().bottom() < bottom)
+                texts << label->text();
+        QVERIFY2(texts.join(u' ').contains(QDir::toNativeSeparators(AppDir)), qPrintable(texts.join(u'|')));
     }
 
     void theLinkOpensTheWebSite()

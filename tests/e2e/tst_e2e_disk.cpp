@@ -247,6 +247,45 @@ private slots:
         QCOMPARE(program.Stop(SIGTERM), 0);
         QVERIFY(HoldsTheChange());
     }
+
+    // A save that fails while the user types in a note: the box says so but
+    // leaves the keyboard where it was, so typing goes on into the note.
+    void saveErrorLeavesTheKeyboardToTheNote()
+    {
+        WriteDataFile([](TTaskList &tasks) {
+            TTask *task = tasks.AddNewTask();
+            task->Text = "Typing here";
+            OpenNoteAt(*task, QRect(200, 150, 260, 180));
+        });
+        TProgram program(FFolder, TickingEnvironment());
+        QString why;
+        const QString note = Started(program, &why);
+        QVERIFY2(!note.isEmpty(), qPrintable(why));
+        PointerTo(Geometry(note).center());
+        XDo({"click", "1"});
+        QVERIFY2(Eventually([&] { return XDo({"getwindowfocus"}) == note; }), "the note has no focus");
+
+        const QByteArray path = QFile::encodeName(FMount);
+        QVERIFY(::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_RDONLY, DiskOptions) == 0);
+        XDo({"type", "--delay", "30", "abc"}); // a change the next save fails to write
+        QVERIFY2(program.WaitForLine(
+                     QStringLiteral("Jotterbox: Cannot create file %1").arg(Path("Jotterbox.dat"))),
+                 qPrintable(program.Output()));
+        QString box;
+        QVERIFY2(Eventually([&] { return !(box = NewWindowTitled(program, "Jotterbox", {note})).isEmpty(); }),
+                 "no error box");
+        SaveScreenshot(QStringLiteral("disk-unasked-box.png"));
+        QVERIFY2(!Eventually([&] { return XDo({"getwindowfocus"}) != note; }, 1500),
+                 "the error box took the keyboard");
+        XDo({"type", "--delay", "30", "def"});
+
+        QVERIFY(::mount(nullptr, path.constData(), nullptr, MS_REMOUNT, DiskOptions) == 0);
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        ReadDataFile([](const TTaskList &tasks) {
+            QCOMPARE(tasks.Count(), 1);
+            QVERIFY2(tasks.GetTask(0)->Text.contains("def"), tasks.GetTask(0)->Text.constData());
+        });
+    }
 };
 
 QTEST_GUILESS_MAIN(TestE2eDisk)

@@ -8,6 +8,7 @@
 #include "e2e/TProgram.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
+#include "support/NotificationServer.h"
 #include "support/TestTasks.h"
 
 #include <QDeadlineTimer>
@@ -239,6 +240,55 @@ private slots:
                 QCOMPARE(tasks.GetTask(i)->ReminderTime, 0.0);
             }
         });
+    }
+
+    // With a tray the cycling icon tells of the alert; a desktop
+    // notification joins it only when the user asked for one in Options.
+    void trayAlertIsANotificationOnlyWhenAsked_data()
+    {
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("not asked") << false;
+        QTest::newRow("asked") << true;
+    }
+    void trayAlertIsANotificationOnlyWhenAsked()
+    {
+        QFETCH(bool, asked);
+        QVERIFY(WriteSettings(
+                    QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nNotifyWithTray=%1\r\n").arg(int(asked)))
+                    .isEmpty());
+        WriteDataFile([](TTaskList &tasks) {
+            TTask *task = tasks.AddNewTask();
+            task->Text = "Call the bank";
+            task->Alerting = true;
+            task->NoteOpen = false;
+        });
+        TNotificationServer server;
+        const QString why = server.Start(Environment(), FDir->path());
+        if (why.contains(QLatin1String("not installed")))
+            QSKIP(qPrintable(why));
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        QProcessEnvironment environment = Environment();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), server.BusAddress());
+
+        TProgram program(FFolder, environment);
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        // Found at the start, the alert is told again once the tray is known
+        // to be there: the notification goes then, or never.
+        QVERIFY2(
+            Eventually([&] { return program.Output().count(QStringLiteral("jbx.events: tray alert")) == 2; }),
+            qPrintable(program.Output()));
+        QVERIFY2(program.Output().contains(QStringLiteral("jbx.events: alert notification")) == asked,
+                 qPrintable(program.Output()));
+        if (asked) {
+            QVERIFY2(Eventually(
+                         [&] { return server.Calls().contains(QStringLiteral("string \"Call the bank\"")); }),
+                     qPrintable(server.Calls()));
+            QCOMPARE(server.Displayed(), 1);
+        } else {
+            QCOMPARE(server.Displayed(), 0);
+        }
+        QCOMPARE(program.Stop(SIGTERM), 0);
     }
 
     void startThatChangesNothingLeavesTheDataFileAlone()

@@ -174,6 +174,42 @@ private slots:
         QVERIFY2(installError.isEmpty(), qPrintable(installError));
     }
 
+    // The desktop entry's "Show the Task List" on a list that is up, shrunk
+    // to its title: the list expands to the height it had, and the settings
+    // keep that height.
+    void showListExpandsAShrunkList()
+    {
+        QVERIFY(WriteSettings(QStringLiteral("ShowTips=0\r\nShowToolBar=0\r\nShowing=1\r\nV_Expanded=0\r\n"
+                                             "Height=300\r\nLeft=200\r\nTop=150\r\n"))
+                    .isEmpty());
+        TProgram program(FFolder, Environment());
+        program.Start();
+        QVERIFY2(program.WaitForIdle(), qPrintable(program.Output()));
+        // Shrunk, it is too low for ProgramWindows: its one window by title.
+        QString list;
+        QVERIFY2(Eventually([&] {
+                     const QString pid = QString::number(program.Process().processId());
+                     const QStringList ids =
+                         XDo({"search", "--all", "--onlyvisible", "--pid", pid, "--name", "^Jotterbox$"})
+                             .split(u'\n', Qt::SkipEmptyParts);
+                     list = ids.size() == 1 ? ids.first() : QString();
+                     return !list.isEmpty() && Geometry(list).height() > 0;
+                 }),
+                 qPrintable(program.Output()));
+        QVERIFY(Geometry(list).height() < 64);
+
+        QString why = Sent("--show-list");
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        QVERIFY2(Eventually([&] { return Geometry(list).height() == 300; }),
+                 qPrintable(QStringLiteral("the list is %1 high").arg(Geometry(list).height())));
+        SaveScreenshot(QStringLiteral("remote-show-list-expanded.png"));
+        QCOMPARE(program.Stop(SIGTERM), 0);
+        TUserInfo settings(FFolder + u'/');
+        settings.LoadSettings();
+        QCOMPARE(settings.Height, 300);
+        QVERIFY(settings.V_Expanded);
+    }
+
     // One running program, every command in turn, as a desktop shortcut or
     // a script would send them.
     void everyCommandReachesTheRunningProgram()

@@ -248,6 +248,21 @@ private slots:
         QVERIFY(wide->width() > NoteMinWidth);
     }
 
+    // A rolled-up note with a very long subject is as wide as the note
+    // itself, never wider than the screen, and ends its subject with "…".
+    void rolledUpLongSubjectKeepsTheNotesWidth()
+    {
+        TTask *task = NewTask(QByteArray(4000, 'W'));
+        TFormNote *note = Open(task);
+        note->PanelTitleDblClick();
+        QVERIFY(task->RolledUp);
+        QCOMPARE(note->width(), task->Width);
+        const QString title = Child<QLabel>(*note, "LabelTitle")->text();
+        QVERIFY2(title.endsWith(QChar(0x2026)), qPrintable(title.right(5)));
+        QVERIFY(note->x() >= 0);
+        QCOMPARE(QSize(task->Width, task->Height), QSize(300, 220));
+    }
+
     // Rolled up, the note shows no text: nothing typed, pasted or cut gets
     // into it, by keys or by the menu, until it is rolled down again.
     void rolledUpNoteTakesNoTyping()
