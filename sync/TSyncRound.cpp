@@ -10,11 +10,10 @@
 #include <QHash>
 #include <QSet>
 #include <QUuid>
+#include <algorithm>
 #include <map>
 
 namespace {
-
-using TKey = std::pair<TDateTime, int>; // Created, and the place among equal ones
 
 // Counts tasks per Created moment as they come, giving each its ordinal.
 class TOrdinals {
@@ -52,6 +51,15 @@ TStep StepFor(bool hasLocal, bool localChanged, bool hasRemote, bool remoteChang
     return remoteChanged ? TStep::Download : TStep::Keep;
 }
 
+// How a task is named in a message: its first line.
+QString Subject(const TTask &task)
+{
+    const QString text = DecodeText(task.Text).trimmed();
+    return QStringLiteral("\u201C%1\u201D").arg(text.section(u'\n', 0, 0).trimmed().left(60));
+}
+
+constexpr int KMaxQuietDeletions = 20;
+
 QString ConflictPrefix()
 {
     return QCoreApplication::translate("TSyncRound", "Conflicting copy") + QStringLiteral(": ");
@@ -73,6 +81,10 @@ public:
 private:
     bool List();
     void Pair();
+    void Recognise(QStringList &newItems);
+    TDateTime FreshMoment(TDateTime wanted);
+    void KeepOrdinals();
+    void FreshToken();
     bool Fetch(const QStringList &hrefs);
     bool Process(int entry, TStep step);
     bool ProcessNewItem(const QString &href);
@@ -100,8 +112,9 @@ private:
     std::vector<int> FEntryOfLocal;
     std::vector<int> FOrdinalOfLocal; // each task's place among those of its Created moment
     QHash<QString, TDavItem> FFetched;
-    TOrdinals FOrdinals;     // of the tasks the list will hold, in its order
-    bool FKeepToken = false; // something is left for the next round to see again
+    TOrdinals FOrdinals;      // of the tasks the list will hold, in its order
+    QSet<TDateTime> FMoments; // the Created moments taken, so that no two tasks share one
+    bool FKeepToken = false;  // something is left for the next round to see again
 };
 
 bool TRound::Failed(const TDavResult &result)
@@ -144,26 +157,157 @@ bool TRound::List()
     return true;
 }
 
-// Entries find their tasks by Created moment and ordinal.
+// Entries find their tasks by Created moment. Where tasks share a moment
+// (made so by an older version, or by hand), a task unchanged since the
+// last round is known by its fields first; the rest pair in the order they
+// stand between those: deleting one of them must not hand its item to the
+// next.
 void TRound::Pair()
 {
-    std::map<TKey, int> tasks;
+    std::map<TDateTime, std::vector<int>> tasksOf;   // in list order
+    std::map<TDateTime, std::vector<int>> entriesOf; // by ordinal
     TOrdinals ordinals;
     for (size_t i = 0; i < FSnapshot.Tasks.size(); ++i) {
         const TDateTime key = FSnapshot.Tasks[i].Created;
         FOrdinalOfLocal.push_back(ordinals.Next(key));
-        tasks[{key, FOrdinalOfLocal.back()}] = int(i);
         FOrdinals.Next(key);
+        tasksOf[key].push_back(int(i));
+        FMoments.insert(key);
     }
+    for (size_t e = 0; e < FEntries.size(); ++e)
+        if (FEntries[e]->Ordinal >= 0)
+            entriesOf[FEntries[e]->Key].push_back(int(e));
     FLocalOfEntry.assign(FEntries.size(), -1);
     FEntryOfLocal.assign(FSnapshot.Tasks.size(), -1);
-    for (size_t e = 0; e < FEntries.size(); ++e) {
-        const auto found = tasks.find({FEntries[e]->Key, FEntries[e]->Ordinal});
-        if (FEntries[e]->Ordinal < 0 || found == tasks.end() || FEntryOfLocal[size_t(found->second)] >= 0)
+    const auto pair = [this](int entry, int task) {
+        FLocalOfEntry[size_t(entry)] = task;
+        FEntryOfLocal[size_t(task)] = entry;
+    };
+    for (auto &[key, entries] : entriesOf) {
+        const std::vector<int> &tasks = tasksOf[key];
+        if (tasks.empty())
             continue;
-        FLocalOfEntry[e] = found->second;
-        FEntryOfLocal[size_t(found->second)] = int(e);
+        if (tasks.size() == 1 && entries.size() == 1) {
+            pair(entries[0], tasks[0]);
+            continue;
+        }
+        std::sort(entries.begin(), entries.end(), [this](int a, int b) {
+            return FEntries[size_t(a)]->Ordinal < FEntries[size_t(b)]->Ordinal;
+        });
+        for (const int e : entries) {
+            for (const int task : tasks) {
+                if (FEntryOfLocal[size_t(task)] < 0 && !FEntries[size_t(e)]->Digest.isEmpty() &&
+                    LocalDigest(task) == FEntries[size_t(e)]->Digest) {
+                    pair(e, task);
+                    break;
+                }
+            }
+        }
+        for (const int e : entries) {
+            if (FLocalOfEntry[size_t(e)] >= 0)
+                continue;
+            // Between the tasks of the entries before and after it.
+            int low = -1, high = int(tasks.size());
+            for (const int other : entries) {
+                const int task = FLocalOfEntry[size_t(other)];
+                if (task < 0)
+                    continue;
+                if (FEntries[size_t(other)]->Ordinal < FEntries[size_t(e)]->Ordinal)
+                    low = std::max(low, FOrdinalOfLocal[size_t(task)]);
+                else
+                    high = std::min(high, FOrdinalOfLocal[size_t(task)]);
+            }
+            for (int o = low + 1; o < high; ++o) {
+                if (FEntryOfLocal[size_t(tasks[size_t(o)])] < 0) {
+                    pair(e, tasks[size_t(o)]);
+                    break;
+                }
+            }
+        }
     }
+}
+
+// An item is known by its UID wherever the server keeps it: one listed
+// under an address new to this side that carries an entry's UID is that
+// entry's item, moved (another app wrote it anew, or the server named it
+// itself). A collection holds one item per UID, so the old address is gone.
+void TRound::Recognise(QStringList &newItems)
+{
+    QHash<QByteArray, int> entryOfUid;
+    for (size_t e = 0; e < FEntries.size(); ++e)
+        if (FEntries[e])
+            entryOfUid.insert(FEntries[e]->Uid, int(e));
+    for (qsizetype i = newItems.size() - 1; i >= 0; --i) {
+        const auto fetched = FFetched.constFind(newItems[i]);
+        if (fetched == FFetched.cend())
+            continue;
+        TTask scratch = *FSnapshot.Blank;
+        TRemoteItem item;
+        QString error;
+        CalendarObjectToTask(fetched->Data, scratch, item, error);
+        const auto entry = entryOfUid.constFind(item.Uid);
+        if (item.Uid.isEmpty() || entry == entryOfUid.cend())
+            continue;
+        TSyncEntry &target = *FEntries[size_t(*entry)];
+        FRemote.remove(target.Href);
+        target.Href = fetched->Href;
+        newItems.removeAt(i);
+    }
+}
+
+// The token was taken before this round wrote anything. A server need not
+// report an item created and removed after a token (RFC 6578), so a
+// deletion elsewhere of an item sent now could go unseen: after writing,
+// the changes since are listed, and when they are all this round's own
+// the newer token is kept. Anything else leaves the older token, and the
+// next round looks again.
+void TRound::FreshToken()
+{
+    if (FNewToken.isEmpty() || (FOut.Uploaded == 0 && FOut.DeletedOnServer == 0))
+        return;
+    TDavChanges changes;
+    if (!FClient.ListChanges(FNewToken, changes).Ok() || changes.NewToken.isEmpty())
+        return;
+    QHash<QString, QByteArray> ours;
+    for (const std::optional<TSyncEntry> &entry : FEntries)
+        if (entry)
+            ours.insert(entry->Href, entry->ETag);
+    for (const TDavItem &item : changes.Changed)
+        if (item.ETag.isEmpty() || ours.value(item.Href) != item.ETag)
+            return;
+    for (const QString &href : changes.Removed)
+        if (ours.contains(href))
+            return;
+    FNewToken = changes.NewToken;
+}
+
+// Each entry's place among the tasks of its moment as the list will hold
+// them once this round's deletions here are done.
+void TRound::KeepOrdinals()
+{
+    std::vector<bool> removed(FSnapshot.Tasks.size(), false);
+    for (const TSyncChange &change : FOut.Changes)
+        if (change.Kind == TSyncChange::Remove)
+            removed[size_t(change.TaskIndex)] = true;
+    TOrdinals ordinals;
+    for (size_t i = 0; i < FSnapshot.Tasks.size(); ++i) {
+        if (removed[i])
+            continue;
+        const int ordinal = ordinals.Next(FSnapshot.Tasks[i].Created);
+        const int entry = FEntryOfLocal[i];
+        if (entry >= 0 && FEntries[size_t(entry)])
+            FEntries[size_t(entry)]->Ordinal = ordinal;
+    }
+}
+
+// `wanted`, or the first free millisecond after it: each task keeps a
+// moment of its own, its identity between rounds.
+TDateTime TRound::FreshMoment(TDateTime wanted)
+{
+    while (FMoments.contains(wanted))
+        wanted += 1.0 / double(MSecsPerDay);
+    FMoments.insert(wanted);
+    return wanted;
 }
 
 bool TRound::Fetch(const QStringList &hrefs)
@@ -214,6 +358,12 @@ bool TRound::Put(int entry, const TTask &task, const QByteArray &previous, const
         FKeepToken = true;
         return true;
     }
+    if (result.Failure == TDavResult::Refused) {
+        // This item only: the entry stays as it was, so the next round
+        // tries again, and the rest of this one goes on.
+        FOut.Refused << QStringLiteral("%1: %2").arg(Subject(task), result.Message);
+        return true;
+    }
     if (!result.Ok())
         return Failed(result);
     target.ETag = newEtag;
@@ -229,7 +379,7 @@ bool TRound::AddCopy(const TTask &version)
     copy.Text = EncodeText(ConflictPrefix() + DecodeText(version.Text));
     copy.NoteOpen = false;
     copy.Alerting = false;
-    copy.Created = FSnapshot.Now;
+    copy.Created = FreshMoment(FSnapshot.Now);
     copy.Modified = FSnapshot.Now;
     const QByteArray uid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8();
     TSyncEntry entry{copy.Created, FOrdinals.Next(copy.Created), uid, FClient.HrefForUid(uid), {}, {}};
@@ -362,8 +512,9 @@ bool TRound::ProcessNewItem(const QString &href)
             return Resolve(int(i), entry, remote, item);
         }
     }
-    if (remote.Created == 0)
-        remote.Created = FSnapshot.Now;
+    // Items of other apps often carry no moment, or the same second: each
+    // task here gets one of its own.
+    remote.Created = FreshMoment(remote.Created == 0 ? FSnapshot.Now : remote.Created);
     const int entry = AddEntry({remote.Created, FOrdinals.Next(remote.Created), item.Uid, href, fetched->ETag,
                                 TravellingDigest(remote)});
     Change(TSyncChange::Add, -1, remote, entry);
@@ -383,6 +534,10 @@ bool TRound::UploadNewTask(int task)
 
 TSyncOutcome TRound::Run(bool allowManyDeletions)
 {
+    // A round that stops before it has done anything keeps all it knew:
+    // forgetting it would make the next round take every edit made here
+    // since for a conflict, and bring back what was deleted on either side.
+    FOut.State = FBefore;
     // The items are read and written with libical, opened by the first round.
     if (const QString why = IcalOnDemand::LoadError(); !why.isEmpty()) {
         Failed({TDavResult::NoLibrary, 0, why});
@@ -392,40 +547,48 @@ TSyncOutcome TRound::Run(bool allowManyDeletions)
         return FOut;
     Pair();
 
-    std::vector<TStep> steps(FEntries.size(), TStep::Keep);
+    // An item that could not be read is read again once it changes.
+    for (std::optional<TSyncEntry> &entry : FEntries)
+        if (entry->Ordinal < 0 && (!FRemote.contains(entry->Href) || RemoteChanged(*entry)))
+            entry.reset();
+    // Items new to this side are read first: one may be an item this side
+    // knows, under a new address.
     QSet<QString> known;
-    QStringList toFetch;
-    int deletions = 0;
-    for (size_t e = 0; e < FEntries.size(); ++e) {
-        const TSyncEntry &entry = *FEntries[e];
-        known.insert(entry.Href);
-        const int task = FLocalOfEntry[e];
-        const bool hasRemote = FRemote.contains(entry.Href);
-        if (entry.Ordinal < 0) {
-            // An item that could not be read: read again once it changes.
-            if (!hasRemote || RemoteChanged(entry)) {
-                known.remove(entry.Href);
-                FEntries[e].reset();
-            }
-            continue;
-        }
-        steps[e] = StepFor(task >= 0, task >= 0 && LocalDigest(task) != entry.Digest, hasRemote,
-                           hasRemote && RemoteChanged(entry));
-        if (steps[e] == TStep::DeleteLocal || steps[e] == TStep::DeleteRemote)
-            ++deletions;
-        if (hasRemote &&
-            (steps[e] == TStep::Upload || steps[e] == TStep::Download || steps[e] == TStep::Both))
-            toFetch << entry.Href;
-    }
+    for (const std::optional<TSyncEntry> &entry : FEntries)
+        if (entry)
+            known.insert(entry->Href);
     QStringList newItems;
     for (auto it = FRemote.cbegin(); it != FRemote.cend(); ++it)
         if (!known.contains(it.key()))
             newItems << it.key();
     newItems.sort(); // the same order on every machine, for the same keys
-    toFetch << newItems;
+    if (!Fetch(newItems))
+        return FOut;
+    Recognise(newItems);
 
+    std::vector<TStep> steps(FEntries.size(), TStep::Keep);
+    QStringList toFetch;
+    int deletions = 0;
+    for (size_t e = 0; e < FEntries.size(); ++e) {
+        if (!FEntries[e] || FEntries[e]->Ordinal < 0)
+            continue;
+        const TSyncEntry &entry = *FEntries[e];
+        const int task = FLocalOfEntry[e];
+        const bool hasRemote = FRemote.contains(entry.Href);
+        steps[e] = StepFor(task >= 0, task >= 0 && LocalDigest(task) != entry.Digest, hasRemote,
+                           hasRemote && RemoteChanged(entry));
+        if (steps[e] == TStep::DeleteLocal || steps[e] == TStep::DeleteRemote)
+            ++deletions;
+        if (hasRemote && !FFetched.contains(entry.Href) &&
+            (steps[e] == TStep::Upload || steps[e] == TStep::Download || steps[e] == TStep::Both))
+            toFetch << entry.Href;
+    }
+
+    // A server that lost or never kept the items (or a wrong collection)
+    // looks like deletions on the other side: every task, a quarter or
+    // more than a few dozen at once are asked first.
     const int tasks = int(std::max(FSnapshot.Tasks.size(), FBefore.Entries.size()));
-    if (!allowManyDeletions && deletions > 5 && deletions * 4 > tasks) {
+    if (!allowManyDeletions && deletions > 0 && (deletions > KMaxQuietDeletions || deletions * 4 > tasks)) {
         TSyncOutcome ask;
         ask.Result = TSyncOutcome::AskDeletions;
         ask.DeletionsAsked = deletions;
@@ -446,11 +609,13 @@ TSyncOutcome TRound::Run(bool allowManyDeletions)
         if (FEntryOfLocal[i] < 0)
             ok = UploadNewTask(int(i));
 
+    if (ok && !FKeepToken)
+        FreshToken();
+    KeepOrdinals();
     // The state to keep: the entries left, with the changes pointing at
     // their new places.
     std::vector<int> newIndex(FEntries.size(), -1);
-    FOut.State.Url = FBefore.Url;
-    FOut.State.User = FBefore.User;
+    FOut.State.Entries.clear();
     FOut.State.SyncToken = ok && !FKeepToken ? FNewToken : FBefore.SyncToken;
     for (size_t e = 0; e < FEntries.size(); ++e) {
         if (!FEntries[e])
