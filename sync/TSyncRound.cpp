@@ -513,8 +513,12 @@ bool TRound::ProcessNewItem(const QString &href)
         }
     }
     // Items of other apps often carry no moment, or the same second: each
-    // task here gets one of its own.
-    remote.Created = FreshMoment(remote.Created == 0 ? FSnapshot.Now : remote.Created);
+    // task here gets one of its own. Ours keep the moment they were made
+    // at, which names them on every machine.
+    if (item.HasKey)
+        FMoments.insert(remote.Created);
+    else
+        remote.Created = FreshMoment(remote.Created == 0 ? FSnapshot.Now : remote.Created);
     const int entry = AddEntry({remote.Created, FOrdinals.Next(remote.Created), item.Uid, href, fetched->ETag,
                                 TravellingDigest(remote)});
     Change(TSyncChange::Add, -1, remote, entry);
