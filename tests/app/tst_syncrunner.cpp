@@ -1,10 +1,13 @@
 // The program's sync runner does one thing at a time: a second request
 // while the keyring is being asked waits for its answer instead of asking
 // again, and an answer that comes after the end (or after a newer request)
-// starts nothing and says nothing.
+// starts nothing and says nothing. The last round at the end never asks:
+// deletions it would ask about wait for the next start.
 #include "app/TSyncRunner.h"
+#include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
 #include "settings/TUserInfo.h"
+#include "support/TRadicale.h"
 #include "sync/TSyncStatus.h"
 
 #include <QTemporaryDir>
@@ -59,6 +62,40 @@ private slots:
         QCOMPARE(asked.size(), 2);
         QCOMPARE(problems.size(), 1);
         QCOMPARE(runner.Status()->LastRound(), lastRound);
+    }
+
+    void theLastRoundNeverAsks()
+    {
+        TRadicale server;
+        if (!TRadicale::Installed())
+            QSKIP("radicale is not installed (./x setup installs it)");
+        QVERIFY2(server.Start(), qPrintable(server.Error()));
+        QVERIFY(server.CreateTaskList(QStringLiteral("tasks")));
+        UserInfo().SyncEnabled = true;
+        UserInfo().SyncUrl = server.Url(QStringLiteral("tasks")).toString();
+        UserInfo().SyncUser = server.User();
+        UserInfo().SyncPasswordCommand = QStringLiteral("echo '%1'").arg(server.Password());
+        for (int i = 0; i < 5; ++i)
+            TaskList().AddNewTask()->Text = "Task " + QByteArray::number(i);
+        {
+            TSyncRunner first(FDir.filePath(QStringLiteral("Jotterbox.dat")));
+            first.FinalRound(30000);
+            QVERIFY2(first.Status()->LastOk(), qPrintable(first.Status()->LastResult()));
+            first.DataSaved();
+        }
+        const QString path = server.Url(QStringLiteral("tasks")).path();
+        for (const QString &name : server.StoredItems(QStringLiteral("tasks")))
+            QCOMPARE(server.Send("DELETE", path + name) / 100, 2);
+
+        TSyncRunner last(FDir.filePath(QStringLiteral("Jotterbox.dat")));
+        int asked = 0;
+        connect(&last, &TSyncRunner::DeletionsAsked, this, [&] { ++asked; });
+        last.FinalRound(30000);
+        QVERIFY(!last.Busy());
+        QCOMPARE(asked, 0);
+        QCOMPARE(TaskList().Count(), 5);
+        QVERIFY2(last.Status()->LastResult().contains(QStringLiteral("5")),
+                 qPrintable(last.Status()->LastResult()));
     }
 };
 
