@@ -4,6 +4,7 @@
 #include "model/TTaskList.h"
 #include "settings/TUserInfo.h"
 #include "sync/IcalOnDemand.h"
+#include "sync/TaskMerge.h"
 #include "sync/VTodo.h"
 
 #include <QCoreApplication>
@@ -368,6 +369,7 @@ bool TRound::Put(int entry, const TTask &task, const QByteArray &previous, const
         return Failed(result);
     target.ETag = newEtag;
     target.Digest = TravellingDigest(task);
+    target.Base = TravellingBytes(task);
     ++FOut.Uploaded;
     return true;
 }
@@ -382,7 +384,7 @@ bool TRound::AddCopy(const TTask &version)
     copy.Created = FreshMoment(FSnapshot.Now);
     copy.Modified = FSnapshot.Now;
     const QByteArray uid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8();
-    TSyncEntry entry{copy.Created, FOrdinals.Next(copy.Created), uid, FClient.HrefForUid(uid), {}, {}};
+    TSyncEntry entry{copy.Created, FOrdinals.Next(copy.Created), uid, FClient.HrefForUid(uid), {}, {}, {}};
     const int index = AddEntry(std::move(entry));
     Change(TSyncChange::Add, -1, copy, index);
     return Put(index, copy, {}, {});
@@ -398,13 +400,43 @@ bool TRound::Resolve(int task, int entry, const TTask &remote, const TRemoteItem
     if (TravellingDigest(local) == TravellingDigest(remote)) {
         target.ETag = fetched.ETag;
         target.Digest = TravellingDigest(local);
+        target.Base = TravellingBytes(local);
         return true;
+    }
+    // Against the version both sides last agreed on, each field changed on
+    // one side only is taken from it; a conflict is only a field changed
+    // differently on both, where the newer side wins, and only the text's
+    // keeps the other text as a conflicting copy.
+    TTask base = local;
+    if (ReadTravellingBytes(target.Base, base)) {
+        const bool remoteNewer = item.LastModified > local.Modified;
+        const TMergedTask merged = MergeTasks(base, local, remote, remoteNewer);
+        FOut.Conflicts += merged.Conflict ? 1 : 0;
+        // The server's version is taken in now: should the round stop
+        // before the merged one is written, the next round must not copy
+        // it again, only send the merged one.
+        target.ETag = fetched.ETag;
+        if (TravellingDigest(merged.Task) == TravellingDigest(remote)) {
+            target.Digest = TravellingDigest(remote);
+            target.Base = TravellingBytes(remote);
+            Change(TSyncChange::Update, task, remote, entry);
+            ++FOut.Downloaded;
+            return !merged.TextConflict || AddCopy(local);
+        }
+        if (merged.TextConflict && !AddCopy(remoteNewer ? local : remote))
+            return false;
+        if (TravellingDigest(merged.Task) != TravellingDigest(local)) {
+            Change(TSyncChange::Update, task, merged.Task, entry);
+            ++FOut.Downloaded;
+        }
+        return Put(entry, merged.Task, fetched.Data, fetched.ETag);
     }
     ++FOut.Conflicts;
     const bool textsDiffer = DecodeText(local.Text) != DecodeText(remote.Text);
     if (item.LastModified > local.Modified) {
         target.ETag = fetched.ETag;
         target.Digest = TravellingDigest(remote);
+        target.Base = TravellingBytes(remote);
         Change(TSyncChange::Update, task, remote, entry);
         ++FOut.Downloaded;
         return !textsDiffer || AddCopy(local);
@@ -472,6 +504,7 @@ bool TRound::Process(int entry, TStep step)
             return Resolve(task, entry, remote, item);
         target.ETag = fetched->ETag;
         target.Digest = TravellingDigest(remote);
+        target.Base = TravellingBytes(remote);
         Change(TSyncChange::Update, task, remote, entry);
         ++FOut.Downloaded;
         return true;
@@ -494,7 +527,7 @@ bool TRound::ProcessNewItem(const QString &href)
     if (!CalendarObjectToTask(fetched->Data, remote, item, error)) {
         // Not a task this program can show: remembered, and left alone.
         const QByteArray uid = item.Uid.isEmpty() ? href.toUtf8() : item.Uid;
-        AddEntry({0, -1, uid, href, fetched->ETag, {}});
+        AddEntry({0, -1, uid, href, fetched->ETag, {}, {}});
         return true;
     }
     if (item.HasKey) {
@@ -504,7 +537,7 @@ bool TRound::ProcessNewItem(const QString &href)
             int ordinal = 0;
             for (size_t j = 0; j < i; ++j)
                 ordinal += FSnapshot.Tasks[j].Created == item.Key ? 1 : 0;
-            const int entry = AddEntry({item.Key, ordinal, item.Uid, href, {}, {}});
+            const int entry = AddEntry({item.Key, ordinal, item.Uid, href, {}, {}, {}});
             FEntryOfLocal[i] = entry;
             FLocalOfEntry.resize(FEntries.size(), -1);
             FLocalOfEntry[size_t(entry)] = int(i);
@@ -520,7 +553,7 @@ bool TRound::ProcessNewItem(const QString &href)
     else
         remote.Created = FreshMoment(remote.Created == 0 ? FSnapshot.Now : remote.Created);
     const int entry = AddEntry({remote.Created, FOrdinals.Next(remote.Created), item.Uid, href, fetched->ETag,
-                                TravellingDigest(remote)});
+                                TravellingDigest(remote), TravellingBytes(remote)});
     Change(TSyncChange::Add, -1, remote, entry);
     ++FOut.Downloaded;
     return true;
@@ -531,7 +564,7 @@ bool TRound::UploadNewTask(int task)
     const TTask &local = FSnapshot.Tasks[size_t(task)];
     const QByteArray uid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8();
     const int entry =
-        AddEntry({local.Created, FOrdinalOfLocal[size_t(task)], uid, FClient.HrefForUid(uid), {}, {}});
+        AddEntry({local.Created, FOrdinalOfLocal[size_t(task)], uid, FClient.HrefForUid(uid), {}, {}, {}});
     FEntryOfLocal[size_t(task)] = entry;
     return Put(entry, local, {}, {});
 }
@@ -692,8 +725,11 @@ TSyncApplied ApplySyncOutcome(TTaskList &list, const TSyncSnapshot &snapshot, TS
             // next round reads it again and sees both sides changed.
             ++applied.Skipped;
             if (change.EntryIndex >= 0) {
-                outcome.State.Entries[size_t(change.EntryIndex)].ETag.clear();
-                outcome.State.Entries[size_t(change.EntryIndex)].Digest.clear();
+                // Merged again against the version agreed on before.
+                TSyncEntry &entry = outcome.State.Entries[size_t(change.EntryIndex)];
+                entry.ETag.clear();
+                entry.Digest.clear();
+                entry.Base = change.EntryBefore ? change.EntryBefore->Base : QByteArray();
             } else if (change.EntryBefore) {
                 revived.push_back(*change.EntryBefore);
                 revived.back().ETag.clear();

@@ -452,6 +452,70 @@ private slots:
         QCOMPARE(got.DeletedHere, 1);
         QCOMPARE(here->Texts(), there->Texts());
     }
+
+    // Changed on both sides since the last round: a field changed on one
+    // side only comes from that side, and only texts changed differently on
+    // both make a conflicting copy. Both sides end alike.
+    void bothSidesChangedMergeFieldByField_data()
+    {
+        ServerColumn();
+        QTest::addColumn<QByteArray>("thereText"); // empty: the text stays
+        QTest::addColumn<bool>("thereFinishes");
+        QTest::addColumn<QByteArray>("hereText");
+        QTest::addColumn<bool>("hereSetsDue");
+        QTest::addColumn<int>("tasks"); // after the merge
+        Row("finished there, due date here", QByteArray(), true, QByteArray(), true, 1);
+        Row("text there, due date here", QByteArray("Buy milk and bread"), false, QByteArray(), true, 1);
+        Row("texts on both sides", QByteArray("Buy oat milk"), true, QByteArray("Buy milk and bread"), false,
+            2);
+    }
+    void bothSidesChangedMergeFieldByField()
+    {
+        QFETCH(QString, server);
+        QFETCH(QByteArray, thereText);
+        QFETCH(bool, thereFinishes);
+        QFETCH(QByteArray, hereText);
+        QFETCH(bool, hereSetsDue);
+        QFETCH(int, tasks);
+        Need(server);
+        const QString collection = NewCollection(server);
+        QVERIFY(!collection.isEmpty());
+        const auto here = NewMachine(server, collection);
+        const auto there = NewMachine(server, collection);
+        here->Add("Buy milk");
+        here->Round();
+        there->Round();
+        TTask *theirs = there->List.GetTask(0);
+        if (!thereText.isEmpty())
+            theirs->Text = thereText;
+        theirs->Finished = thereFinishes;
+        theirs->Modified = TClock::Now();
+        QCOMPARE(there->Round().Uploaded, 1);
+        TClock::Advance(60000);
+        TTask *mine = here->List.GetTask(0);
+        if (!hereText.isEmpty())
+            mine->Text = hereText;
+        const TDateTime due = EncodeDate(2026, 12, 24);
+        if (hereSetsDue)
+            mine->DueDate = due;
+        mine->Modified = TClock::Now(); // the newer one
+
+        const TSyncOutcome got = here->Round();
+        QCOMPARE(got.Result, TSyncOutcome::Done);
+        QCOMPARE(here->List.Count(), tasks);
+        there->Round();
+        QCOMPARE(there->Texts(), here->Texts());
+        const QString text =
+            QString::fromUtf8(hereText.isEmpty() ? (thereText.isEmpty() ? "Buy milk" : thereText) : hereText);
+        for (const TSyncMachine *machine : {here.get(), there.get()}) {
+            const TTask *merged = machine->Find(text);
+            QVERIFY2(merged, qPrintable(machine->Texts().join(u'|')));
+            QCOMPARE(merged->Finished, thereFinishes);
+            QCOMPARE(merged->DueDate, hereSetsDue ? due : 0.0);
+        }
+        const TSyncOutcome quiet = here->Round();
+        QCOMPARE(quiet.Uploaded + quiet.Downloaded + quiet.Conflicts, 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TstSyncServers)
