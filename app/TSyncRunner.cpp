@@ -40,6 +40,7 @@ void RunJobOnItsThread(TSyncOutcome &outcome, TCalDavClient::TOptions options, c
             outcome.Result = TSyncOutcome::Failed;
             outcome.Failure.Failure = TDavResult::WrongPassword;
             outcome.Failure.Message = error;
+            outcome.State = state;
             return;
         }
     }
@@ -98,7 +99,7 @@ void TSyncRunner::SyncNow()
 {
     if (!Enabled())
         return;
-    if (FThread) {
+    if (FPhase != TPhase::Idle) {
         FAgain = true;
         return;
     }
@@ -123,35 +124,35 @@ void TSyncRunner::AskPasswordAndBegin()
         return;
     }
     FStatus->SetRunning(true);
-    FPasswordSource(
-        settings.SyncUrl, settings.SyncUser,
-        [this, guard = QPointer<TSyncRunner>(this)](bool ok, const QString &password, const QString &error) {
-            if (!guard)
-                return;
-            if (ok) {
-                FPassword = password;
-                BeginRound(password);
-                return;
-            }
-            auto job = std::make_shared<TJob>();
-            job->Outcome.Result = TSyncOutcome::Failed;
-            job->Outcome.Failure.Failure = TDavResult::WrongPassword;
-            job->Outcome.Failure.Message = error;
-            FJob = job;
-            RoundFinished();
-        });
+    FPhase = TPhase::AskingPassword;
+    FPasswordSource(settings.SyncUrl, settings.SyncUser,
+                    [this, guard = QPointer<TSyncRunner>(this),
+                     generation = ++FGeneration](bool ok, const QString &password, const QString &error) {
+                        if (!guard || generation != FGeneration || FPhase != TPhase::AskingPassword)
+                            return;
+                        FPhase = TPhase::Idle;
+                        if (ok) {
+                            FPassword = password;
+                            BeginRound(password);
+                            return;
+                        }
+                        auto job = std::make_shared<TJob>();
+                        job->Outcome.Result = TSyncOutcome::Failed;
+                        job->Outcome.Failure.Failure = TDavResult::WrongPassword;
+                        job->Outcome.Failure.Message = error;
+                        LoadState();
+                        job->Outcome.State = FState;
+                        FJob = job;
+                        RoundFinished();
+                    });
 }
 
 void TSyncRunner::BeginRound(const QString &password, int timeoutMs)
 {
-    if (FThread)
+    if (FPhase == TPhase::Running)
         return;
     const TUserInfo &settings = UserInfo();
-    if (!FStateLoaded) {
-        FState.Load(StatePath());
-        FStateLoaded = true;
-    }
-    FState.BelongTo(settings.SyncUrl, settings.SyncUser);
+    LoadState();
 
     auto job = std::make_shared<TJob>();
     job->Snapshot = TSyncSnapshot::Take(TaskList(), settings, TClock::Now());
@@ -173,8 +174,21 @@ void TSyncRunner::BeginRound(const QString &password, int timeoutMs)
                           job->AllowManyDeletions);
     });
     FThread->setObjectName(QStringLiteral("SyncRound"));
-    connect(FThread, &QThread::finished, this, &TSyncRunner::RoundFinished);
+    FPhase = TPhase::Running;
+    connect(FThread, &QThread::finished, this, [this, generation = ++FGeneration] {
+        if (generation == FGeneration && FPhase == TPhase::Running)
+            RoundFinished();
+    });
     FThread->start(QThread::LowPriority);
+}
+
+void TSyncRunner::LoadState()
+{
+    if (!FStateLoaded) {
+        FState.Load(StatePath());
+        FStateLoaded = true;
+    }
+    FState.BelongTo(UserInfo().SyncUrl, UserInfo().SyncUser);
 }
 
 bool TSyncRunner::WaitForRound(int ms)
@@ -190,11 +204,13 @@ bool TSyncRunner::WaitForRound(int ms)
 void TSyncRunner::RoundFinished()
 {
     if (FThread) {
-        // Also reached by WaitForRound before the queued finished signal.
-        disconnect(FThread, &QThread::finished, this, &TSyncRunner::RoundFinished);
+        // Also reached by WaitForRound before the queued finished signal,
+        // which then finds the phase gone by.
+        disconnect(FThread, &QThread::finished, this, nullptr);
         FThread->deleteLater();
         FThread = nullptr;
     }
+    FPhase = TPhase::Idle;
     const std::shared_ptr<TJob> job = std::move(FJob);
     if (!job)
         return;
@@ -204,7 +220,9 @@ void TSyncRunner::RoundFinished()
     case TSyncOutcome::AskDeletions:
         FStatus->SetResult(now, false,
                            tr("Waiting: the round would delete %1 tasks.").arg(outcome.DeletionsAsked));
-        emit DeletionsAsked(outcome.DeletionsAsked);
+        // Nobody answers at the end: the deletions wait for the next start.
+        if (!FEnding)
+            emit DeletionsAsked(outcome.DeletionsAsked);
         break;
     case TSyncOutcome::Done:
     case TSyncOutcome::Failed: Apply(*job); break;
@@ -214,7 +232,7 @@ void TSyncRunner::RoundFinished()
         WriteDebugLog(QStringLiteral("Sync failed: ") + outcome.Failure.Message);
         qCInfo(lcJbxEvents, "sync failed: %s", qPrintable(outcome.Failure.Message));
         FStatus->SetResult(now, false, outcome.Failure.Message);
-        if (!FToldProblem) {
+        if (!FToldProblem && !FEnding) {
             FToldProblem = true;
             emit Problem(outcome.Failure.Message);
         }
@@ -223,6 +241,13 @@ void TSyncRunner::RoundFinished()
         FToldProblem = false;
         FStatus->SetResult(now, true, SyncSummary(outcome));
         qCInfo(lcJbxEvents, "sync done: %s", qPrintable(SyncSummary(outcome)));
+    }
+    for (const QString &refused : std::as_const(outcome.Refused)) {
+        WriteDebugLog(QStringLiteral("Sync: the server turned down ") + refused);
+        if (!FEnding && !FToldRefused.contains(refused)) {
+            FToldRefused.insert(refused);
+            emit Problem(refused);
+        }
     }
     ArmInterval();
     if (std::exchange(FAgain, false) || (FChangedSinceSnapshot && outcome.Result == TSyncOutcome::Done))
@@ -301,6 +326,12 @@ void TSyncRunner::FinalRound(int ms)
     FEnding = true;
     const QDeadlineTimer deadline(ms);
     // A round under way is awaited; a new one only when it missed changes.
+    // A keyring answer still awaited is dropped: the loop that brings it
+    // has ended.
+    if (FPhase == TPhase::AskingPassword) {
+        FPhase = TPhase::Idle;
+        ++FGeneration;
+    }
     const bool wasRunning = FThread != nullptr;
     if (wasRunning && !WaitForRound(int(deadline.remainingTime())))
         return;

@@ -4,6 +4,7 @@
 #include "sync/TSyncState.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -52,6 +53,8 @@ public:
     using TPasswordSource = std::function<void(const QString &url, const QString &user, TPasswordAnswer)>;
     void SetPasswordSource(TPasswordSource source) { FPasswordSource = std::move(source); }
 
+    bool Busy() const { return FPhase != TPhase::Idle; }
+
     // The interval's timer, and the one a change starts.
     void TimerSyncTimer();
     void TimerSyncSoonTimer();
@@ -61,10 +64,11 @@ signals:
     // list and the reminders must look again.
     void TasksChanged();
     // The round would delete this many tasks: answer with SyncNow after
-    // AllowManyDeletions, or not at all.
+    // AllowManyDeletions, or not at all. Never asked by the last round.
     void DeletionsAsked(int count);
     // A failure after rounds that went well (or the first one): said once,
-    // until a round goes well again.
+    // until a round goes well again; and each task the server turned down,
+    // once. Never said by the last round.
     void Problem(const QString &message);
 
 public slots:
@@ -80,6 +84,7 @@ private:
     void Apply(TJob &job);
     void ArmInterval();
     bool WaitForRound(int ms);
+    void LoadState(); // once, from its file; afresh when the settings name another collection
     QString StatePath() const;
 
     QString FDataPath;
@@ -88,6 +93,14 @@ private:
     QTimer *TimerSyncSoon;
     TSyncState FState;
     bool FStateLoaded = false;
+    // One thing at a time: the keyring's answer awaited, or a round on its
+    // thread. Every answer and every finished round carries the generation
+    // it was started in, and one that is not the current one's is dropped:
+    // a late answer must not start a second round, nor a late finish apply
+    // an outcome twice or delete a thread that still runs.
+    enum class TPhase { Idle, AskingPassword, Running };
+    TPhase FPhase = TPhase::Idle;
+    quint64 FGeneration = 0;
     std::shared_ptr<TJob> FJob;
     QThread *FThread = nullptr;
     bool FAgain = false; // a round was asked for while one ran
@@ -98,6 +111,7 @@ private:
     bool FStateUnsaved = false; // FState is newer than its file, waiting for the data file
     int FFailures = 0;
     bool FToldProblem = false;
+    QSet<QString> FToldRefused; // items the server turned down, said once each
     int FModifiedWatch = 0;
     TPasswordSource FPasswordSource;
     QString FPassword; // the keyring's answer, for the last round when the loop has ended

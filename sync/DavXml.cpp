@@ -157,6 +157,11 @@ struct TParser {
         case Href:
             if (around == Response && !HrefSeen) {
                 Current.Href = DecodedPath(Text);
+                if (Text.contains(QLatin1String("://")))
+                    Current.Origin = QUrl(Text.trimmed())
+                                         .adjusted(QUrl::RemovePath | QUrl::RemoveQuery |
+                                                   QUrl::RemoveFragment | QUrl::RemoveUserInfo)
+                                         .toString();
                 HrefSeen = true;
             }
             break;

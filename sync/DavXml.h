@@ -14,6 +14,7 @@ inline constexpr int MaxXmlDepth = 32;
 // One <response> of a multistatus answer.
 struct TDavResponse {
     QString Href;    // as the server wrote it, percent-decoded path
+    QString Origin;  // "scheme://host:port" when the server wrote a whole URL, else empty
     int Status = 0;  // of the response or of its 200 propstat; 404 for a removed item
     QByteArray ETag; // getetag, quotes kept
     QByteArray Data; // calendar-data, when asked for

@@ -26,6 +26,23 @@ TDavResult Failure(TDavResult::TFailure failure, const QString &message, int htt
     return result;
 }
 
+// Why the server turned down one item it was sent; empty for an answer
+// that is not about the item. The password was good enough to list the
+// collection, so a 403 here is about this item.
+QString RefusalReason(int status)
+{
+    switch (status) {
+    case 400:
+    case 415:
+        return QCoreApplication::translate("TCalDavClient", "the server does not take this task (HTTP %1)")
+            .arg(status);
+    case 403: return QCoreApplication::translate("TCalDavClient", "not allowed to change this task");
+    case 413: return QCoreApplication::translate("TCalDavClient", "the task is too large for the server");
+    case 507: return QCoreApplication::translate("TCalDavClient", "the server has no room left");
+    default: return {};
+    }
+}
+
 TDavResult Success(int httpStatus)
 {
     TDavResult result;
@@ -291,8 +308,27 @@ TDavResult TCalDavClient::Unexpected(const TAnswer &answer) const
 // collection itself or another collection inside it.
 bool TCalDavClient::IsItem(const TDavResponse &response) const
 {
-    return !response.IsCollection && !response.Href.endsWith(u'/') &&
-           WithSlash(response.Href) != CollectionPath();
+    // Only an item right inside the collection: one anywhere else (another
+    // collection, a folder inside, a path climbing out, another server) is
+    // not ours to import, nor to delete.
+    if (response.IsCollection)
+        return false;
+    if (!response.Origin.isEmpty()) {
+        const QUrl origin(response.Origin);
+        const auto port = [](const QUrl &url) {
+            return url.port(url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443
+                                                                                                   : 80);
+        };
+        if (origin.scheme().compare(FOptions.Url.scheme(), Qt::CaseInsensitive) != 0 ||
+            origin.host().compare(FOptions.Url.host(), Qt::CaseInsensitive) != 0 ||
+            port(origin) != port(FOptions.Url))
+            return false;
+    }
+    const QString collection = CollectionPath();
+    if (!response.Href.startsWith(collection))
+        return false;
+    const QStringView name = QStringView(response.Href).mid(collection.size());
+    return !name.isEmpty() && !name.contains(u'/') && name != u"." && name != u"..";
 }
 
 // A multistatus answer read, or why not (any other answer is unexpected).
@@ -472,6 +508,8 @@ TDavResult TCalDavClient::Put(const QString &href, const QByteArray &data, const
     const TAnswer answer = Send("PUT", href, data, headers);
     if (!answer.Result.Ok())
         return answer.Result;
+    if (const QString why = RefusalReason(answer.Status); !why.isEmpty())
+        return Failure(TDavResult::Refused, why, answer.Status);
     if (answer.Status != 200 && answer.Status != 201 && answer.Status != 204)
         return Unexpected(answer);
     newEtag = answer.ETag;

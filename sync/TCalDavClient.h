@@ -28,6 +28,7 @@ struct TDavResult {
         ServerError,   // 5xx or any other unexpected status
         BadAnswer,     // an answer that could not be read (too big, broken XML)
         NoLibrary,     // libical, which reads and writes the items, cannot be loaded
+        Refused,       // the server will not take this one item (400, 403, 413, 415, 507 on a PUT)
     };
     TFailure Failure = None;
     int HttpStatus = 0;
@@ -89,7 +90,8 @@ public:
     TDavResult Fetch(const QStringList &hrefs, QList<TDavItem> &items);
     // PUT with If-Match `etag`, or If-None-Match: * when `etag` is empty
     // (a new item). `newEtag` is the server's ETag of what was written, or
-    // empty when the server gave none (Fetch it then).
+    // empty when the server gave none (Fetch it then). Refused when the
+    // server turns down this item, not the whole collection.
     TDavResult Put(const QString &href, const QByteArray &data, const QByteArray &etag, QByteArray &newEtag);
     // DELETE with If-Match `etag`; an item already gone counts as deleted.
     TDavResult Delete(const QString &href, const QByteArray &etag);

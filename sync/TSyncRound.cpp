@@ -4,17 +4,17 @@
 #include "model/TTaskList.h"
 #include "settings/TUserInfo.h"
 #include "sync/IcalOnDemand.h"
+#include "sync/TaskMerge.h"
 #include "sync/VTodo.h"
 
 #include <QCoreApplication>
 #include <QHash>
 #include <QSet>
 #include <QUuid>
+#include <algorithm>
 #include <map>
 
 namespace {
-
-using TKey = std::pair<TDateTime, int>; // Created, and the place among equal ones
 
 // Counts tasks per Created moment as they come, giving each its ordinal.
 class TOrdinals {
@@ -52,6 +52,15 @@ TStep StepFor(bool hasLocal, bool localChanged, bool hasRemote, bool remoteChang
     return remoteChanged ? TStep::Download : TStep::Keep;
 }
 
+// How a task is named in a message: its first line.
+QString Subject(const TTask &task)
+{
+    const QString text = DecodeText(task.Text).trimmed();
+    return QStringLiteral("\u201C%1\u201D").arg(text.section(u'\n', 0, 0).trimmed().left(60));
+}
+
+constexpr int KMaxQuietDeletions = 20;
+
 QString ConflictPrefix()
 {
     return QCoreApplication::translate("TSyncRound", "Conflicting copy") + QStringLiteral(": ");
@@ -73,6 +82,10 @@ public:
 private:
     bool List();
     void Pair();
+    void Recognise(QStringList &newItems);
+    TDateTime FreshMoment(TDateTime wanted);
+    void KeepOrdinals();
+    void FreshToken();
     bool Fetch(const QStringList &hrefs);
     bool Process(int entry, TStep step);
     bool ProcessNewItem(const QString &href);
@@ -100,8 +113,9 @@ private:
     std::vector<int> FEntryOfLocal;
     std::vector<int> FOrdinalOfLocal; // each task's place among those of its Created moment
     QHash<QString, TDavItem> FFetched;
-    TOrdinals FOrdinals;     // of the tasks the list will hold, in its order
-    bool FKeepToken = false; // something is left for the next round to see again
+    TOrdinals FOrdinals;      // of the tasks the list will hold, in its order
+    QSet<TDateTime> FMoments; // the Created moments taken, so that no two tasks share one
+    bool FKeepToken = false;  // something is left for the next round to see again
 };
 
 bool TRound::Failed(const TDavResult &result)
@@ -144,26 +158,157 @@ bool TRound::List()
     return true;
 }
 
-// Entries find their tasks by Created moment and ordinal.
+// Entries find their tasks by Created moment. Where tasks share a moment
+// (made so by an older version, or by hand), a task unchanged since the
+// last round is known by its fields first; the rest pair in the order they
+// stand between those: deleting one of them must not hand its item to the
+// next.
 void TRound::Pair()
 {
-    std::map<TKey, int> tasks;
+    std::map<TDateTime, std::vector<int>> tasksOf;   // in list order
+    std::map<TDateTime, std::vector<int>> entriesOf; // by ordinal
     TOrdinals ordinals;
     for (size_t i = 0; i < FSnapshot.Tasks.size(); ++i) {
         const TDateTime key = FSnapshot.Tasks[i].Created;
         FOrdinalOfLocal.push_back(ordinals.Next(key));
-        tasks[{key, FOrdinalOfLocal.back()}] = int(i);
         FOrdinals.Next(key);
+        tasksOf[key].push_back(int(i));
+        FMoments.insert(key);
     }
+    for (size_t e = 0; e < FEntries.size(); ++e)
+        if (FEntries[e]->Ordinal >= 0)
+            entriesOf[FEntries[e]->Key].push_back(int(e));
     FLocalOfEntry.assign(FEntries.size(), -1);
     FEntryOfLocal.assign(FSnapshot.Tasks.size(), -1);
-    for (size_t e = 0; e < FEntries.size(); ++e) {
-        const auto found = tasks.find({FEntries[e]->Key, FEntries[e]->Ordinal});
-        if (FEntries[e]->Ordinal < 0 || found == tasks.end() || FEntryOfLocal[size_t(found->second)] >= 0)
+    const auto pair = [this](int entry, int task) {
+        FLocalOfEntry[size_t(entry)] = task;
+        FEntryOfLocal[size_t(task)] = entry;
+    };
+    for (auto &[key, entries] : entriesOf) {
+        const std::vector<int> &tasks = tasksOf[key];
+        if (tasks.empty())
             continue;
-        FLocalOfEntry[e] = found->second;
-        FEntryOfLocal[size_t(found->second)] = int(e);
+        if (tasks.size() == 1 && entries.size() == 1) {
+            pair(entries[0], tasks[0]);
+            continue;
+        }
+        std::sort(entries.begin(), entries.end(), [this](int a, int b) {
+            return FEntries[size_t(a)]->Ordinal < FEntries[size_t(b)]->Ordinal;
+        });
+        for (const int e : entries) {
+            for (const int task : tasks) {
+                if (FEntryOfLocal[size_t(task)] < 0 && !FEntries[size_t(e)]->Digest.isEmpty() &&
+                    LocalDigest(task) == FEntries[size_t(e)]->Digest) {
+                    pair(e, task);
+                    break;
+                }
+            }
+        }
+        for (const int e : entries) {
+            if (FLocalOfEntry[size_t(e)] >= 0)
+                continue;
+            // Between the tasks of the entries before and after it.
+            int low = -1, high = int(tasks.size());
+            for (const int other : entries) {
+                const int task = FLocalOfEntry[size_t(other)];
+                if (task < 0)
+                    continue;
+                if (FEntries[size_t(other)]->Ordinal < FEntries[size_t(e)]->Ordinal)
+                    low = std::max(low, FOrdinalOfLocal[size_t(task)]);
+                else
+                    high = std::min(high, FOrdinalOfLocal[size_t(task)]);
+            }
+            for (int o = low + 1; o < high; ++o) {
+                if (FEntryOfLocal[size_t(tasks[size_t(o)])] < 0) {
+                    pair(e, tasks[size_t(o)]);
+                    break;
+                }
+            }
+        }
     }
+}
+
+// An item is known by its UID wherever the server keeps it: one listed
+// under an address new to this side that carries an entry's UID is that
+// entry's item, moved (another app wrote it anew, or the server named it
+// itself). A collection holds one item per UID, so the old address is gone.
+void TRound::Recognise(QStringList &newItems)
+{
+    QHash<QByteArray, int> entryOfUid;
+    for (size_t e = 0; e < FEntries.size(); ++e)
+        if (FEntries[e])
+            entryOfUid.insert(FEntries[e]->Uid, int(e));
+    for (qsizetype i = newItems.size() - 1; i >= 0; --i) {
+        const auto fetched = FFetched.constFind(newItems[i]);
+        if (fetched == FFetched.cend())
+            continue;
+        TTask scratch = *FSnapshot.Blank;
+        TRemoteItem item;
+        QString error;
+        CalendarObjectToTask(fetched->Data, scratch, item, error);
+        const auto entry = entryOfUid.constFind(item.Uid);
+        if (item.Uid.isEmpty() || entry == entryOfUid.cend())
+            continue;
+        TSyncEntry &target = *FEntries[size_t(*entry)];
+        FRemote.remove(target.Href);
+        target.Href = fetched->Href;
+        newItems.removeAt(i);
+    }
+}
+
+// The token was taken before this round wrote anything. A server need not
+// report an item created and removed after a token (RFC 6578), so a
+// deletion elsewhere of an item sent now could go unseen: after writing,
+// the changes since are listed, and when they are all this round's own
+// the newer token is kept. Anything else leaves the older token, and the
+// next round looks again.
+void TRound::FreshToken()
+{
+    if (FNewToken.isEmpty() || (FOut.Uploaded == 0 && FOut.DeletedOnServer == 0))
+        return;
+    TDavChanges changes;
+    if (!FClient.ListChanges(FNewToken, changes).Ok() || changes.NewToken.isEmpty())
+        return;
+    QHash<QString, QByteArray> ours;
+    for (const std::optional<TSyncEntry> &entry : FEntries)
+        if (entry)
+            ours.insert(entry->Href, entry->ETag);
+    for (const TDavItem &item : changes.Changed)
+        if (item.ETag.isEmpty() || ours.value(item.Href) != item.ETag)
+            return;
+    for (const QString &href : changes.Removed)
+        if (ours.contains(href))
+            return;
+    FNewToken = changes.NewToken;
+}
+
+// Each entry's place among the tasks of its moment as the list will hold
+// them once this round's deletions here are done.
+void TRound::KeepOrdinals()
+{
+    std::vector<bool> removed(FSnapshot.Tasks.size(), false);
+    for (const TSyncChange &change : FOut.Changes)
+        if (change.Kind == TSyncChange::Remove)
+            removed[size_t(change.TaskIndex)] = true;
+    TOrdinals ordinals;
+    for (size_t i = 0; i < FSnapshot.Tasks.size(); ++i) {
+        if (removed[i])
+            continue;
+        const int ordinal = ordinals.Next(FSnapshot.Tasks[i].Created);
+        const int entry = FEntryOfLocal[i];
+        if (entry >= 0 && FEntries[size_t(entry)])
+            FEntries[size_t(entry)]->Ordinal = ordinal;
+    }
+}
+
+// `wanted`, or the first free millisecond after it: each task keeps a
+// moment of its own, its identity between rounds.
+TDateTime TRound::FreshMoment(TDateTime wanted)
+{
+    while (FMoments.contains(wanted))
+        wanted += 1.0 / double(MSecsPerDay);
+    FMoments.insert(wanted);
+    return wanted;
 }
 
 bool TRound::Fetch(const QStringList &hrefs)
@@ -214,10 +359,17 @@ bool TRound::Put(int entry, const TTask &task, const QByteArray &previous, const
         FKeepToken = true;
         return true;
     }
+    if (result.Failure == TDavResult::Refused) {
+        // This item only: the entry stays as it was, so the next round
+        // tries again, and the rest of this one goes on.
+        FOut.Refused << QStringLiteral("%1: %2").arg(Subject(task), result.Message);
+        return true;
+    }
     if (!result.Ok())
         return Failed(result);
     target.ETag = newEtag;
     target.Digest = TravellingDigest(task);
+    target.Base = TravellingBytes(task);
     ++FOut.Uploaded;
     return true;
 }
@@ -229,10 +381,10 @@ bool TRound::AddCopy(const TTask &version)
     copy.Text = EncodeText(ConflictPrefix() + DecodeText(version.Text));
     copy.NoteOpen = false;
     copy.Alerting = false;
-    copy.Created = FSnapshot.Now;
+    copy.Created = FreshMoment(FSnapshot.Now);
     copy.Modified = FSnapshot.Now;
     const QByteArray uid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8();
-    TSyncEntry entry{copy.Created, FOrdinals.Next(copy.Created), uid, FClient.HrefForUid(uid), {}, {}};
+    TSyncEntry entry{copy.Created, FOrdinals.Next(copy.Created), uid, FClient.HrefForUid(uid), {}, {}, {}};
     const int index = AddEntry(std::move(entry));
     Change(TSyncChange::Add, -1, copy, index);
     return Put(index, copy, {}, {});
@@ -248,13 +400,43 @@ bool TRound::Resolve(int task, int entry, const TTask &remote, const TRemoteItem
     if (TravellingDigest(local) == TravellingDigest(remote)) {
         target.ETag = fetched.ETag;
         target.Digest = TravellingDigest(local);
+        target.Base = TravellingBytes(local);
         return true;
+    }
+    // Against the version both sides last agreed on, each field changed on
+    // one side only is taken from it; a conflict is only a field changed
+    // differently on both, where the newer side wins, and only the text's
+    // keeps the other text as a conflicting copy.
+    TTask base = local;
+    if (ReadTravellingBytes(target.Base, base)) {
+        const bool remoteNewer = item.LastModified > local.Modified;
+        const TMergedTask merged = MergeTasks(base, local, remote, remoteNewer);
+        FOut.Conflicts += merged.Conflict ? 1 : 0;
+        // The server's version is taken in now: should the round stop
+        // before the merged one is written, the next round must not copy
+        // it again, only send the merged one.
+        target.ETag = fetched.ETag;
+        if (TravellingDigest(merged.Task) == TravellingDigest(remote)) {
+            target.Digest = TravellingDigest(remote);
+            target.Base = TravellingBytes(remote);
+            Change(TSyncChange::Update, task, remote, entry);
+            ++FOut.Downloaded;
+            return !merged.TextConflict || AddCopy(local);
+        }
+        if (merged.TextConflict && !AddCopy(remoteNewer ? local : remote))
+            return false;
+        if (TravellingDigest(merged.Task) != TravellingDigest(local)) {
+            Change(TSyncChange::Update, task, merged.Task, entry);
+            ++FOut.Downloaded;
+        }
+        return Put(entry, merged.Task, fetched.Data, fetched.ETag);
     }
     ++FOut.Conflicts;
     const bool textsDiffer = DecodeText(local.Text) != DecodeText(remote.Text);
     if (item.LastModified > local.Modified) {
         target.ETag = fetched.ETag;
         target.Digest = TravellingDigest(remote);
+        target.Base = TravellingBytes(remote);
         Change(TSyncChange::Update, task, remote, entry);
         ++FOut.Downloaded;
         return !textsDiffer || AddCopy(local);
@@ -322,6 +504,7 @@ bool TRound::Process(int entry, TStep step)
             return Resolve(task, entry, remote, item);
         target.ETag = fetched->ETag;
         target.Digest = TravellingDigest(remote);
+        target.Base = TravellingBytes(remote);
         Change(TSyncChange::Update, task, remote, entry);
         ++FOut.Downloaded;
         return true;
@@ -344,7 +527,7 @@ bool TRound::ProcessNewItem(const QString &href)
     if (!CalendarObjectToTask(fetched->Data, remote, item, error)) {
         // Not a task this program can show: remembered, and left alone.
         const QByteArray uid = item.Uid.isEmpty() ? href.toUtf8() : item.Uid;
-        AddEntry({0, -1, uid, href, fetched->ETag, {}});
+        AddEntry({0, -1, uid, href, fetched->ETag, {}, {}});
         return true;
     }
     if (item.HasKey) {
@@ -354,7 +537,7 @@ bool TRound::ProcessNewItem(const QString &href)
             int ordinal = 0;
             for (size_t j = 0; j < i; ++j)
                 ordinal += FSnapshot.Tasks[j].Created == item.Key ? 1 : 0;
-            const int entry = AddEntry({item.Key, ordinal, item.Uid, href, {}, {}});
+            const int entry = AddEntry({item.Key, ordinal, item.Uid, href, {}, {}, {}});
             FEntryOfLocal[i] = entry;
             FLocalOfEntry.resize(FEntries.size(), -1);
             FLocalOfEntry[size_t(entry)] = int(i);
@@ -362,10 +545,15 @@ bool TRound::ProcessNewItem(const QString &href)
             return Resolve(int(i), entry, remote, item);
         }
     }
-    if (remote.Created == 0)
-        remote.Created = FSnapshot.Now;
+    // Items of other apps often carry no moment, or the same second: each
+    // task here gets one of its own. Ours keep the moment they were made
+    // at, which names them on every machine.
+    if (item.HasKey)
+        FMoments.insert(remote.Created);
+    else
+        remote.Created = FreshMoment(remote.Created == 0 ? FSnapshot.Now : remote.Created);
     const int entry = AddEntry({remote.Created, FOrdinals.Next(remote.Created), item.Uid, href, fetched->ETag,
-                                TravellingDigest(remote)});
+                                TravellingDigest(remote), TravellingBytes(remote)});
     Change(TSyncChange::Add, -1, remote, entry);
     ++FOut.Downloaded;
     return true;
@@ -376,13 +564,17 @@ bool TRound::UploadNewTask(int task)
     const TTask &local = FSnapshot.Tasks[size_t(task)];
     const QByteArray uid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8();
     const int entry =
-        AddEntry({local.Created, FOrdinalOfLocal[size_t(task)], uid, FClient.HrefForUid(uid), {}, {}});
+        AddEntry({local.Created, FOrdinalOfLocal[size_t(task)], uid, FClient.HrefForUid(uid), {}, {}, {}});
     FEntryOfLocal[size_t(task)] = entry;
     return Put(entry, local, {}, {});
 }
 
 TSyncOutcome TRound::Run(bool allowManyDeletions)
 {
+    // A round that stops before it has done anything keeps all it knew:
+    // forgetting it would make the next round take every edit made here
+    // since for a conflict, and bring back what was deleted on either side.
+    FOut.State = FBefore;
     // The items are read and written with libical, opened by the first round.
     if (const QString why = IcalOnDemand::LoadError(); !why.isEmpty()) {
         Failed({TDavResult::NoLibrary, 0, why});
@@ -392,40 +584,48 @@ TSyncOutcome TRound::Run(bool allowManyDeletions)
         return FOut;
     Pair();
 
-    std::vector<TStep> steps(FEntries.size(), TStep::Keep);
+    // An item that could not be read is read again once it changes.
+    for (std::optional<TSyncEntry> &entry : FEntries)
+        if (entry->Ordinal < 0 && (!FRemote.contains(entry->Href) || RemoteChanged(*entry)))
+            entry.reset();
+    // Items new to this side are read first: one may be an item this side
+    // knows, under a new address.
     QSet<QString> known;
-    QStringList toFetch;
-    int deletions = 0;
-    for (size_t e = 0; e < FEntries.size(); ++e) {
-        const TSyncEntry &entry = *FEntries[e];
-        known.insert(entry.Href);
-        const int task = FLocalOfEntry[e];
-        const bool hasRemote = FRemote.contains(entry.Href);
-        if (entry.Ordinal < 0) {
-            // An item that could not be read: read again once it changes.
-            if (!hasRemote || RemoteChanged(entry)) {
-                known.remove(entry.Href);
-                FEntries[e].reset();
-            }
-            continue;
-        }
-        steps[e] = StepFor(task >= 0, task >= 0 && LocalDigest(task) != entry.Digest, hasRemote,
-                           hasRemote && RemoteChanged(entry));
-        if (steps[e] == TStep::DeleteLocal || steps[e] == TStep::DeleteRemote)
-            ++deletions;
-        if (hasRemote &&
-            (steps[e] == TStep::Upload || steps[e] == TStep::Download || steps[e] == TStep::Both))
-            toFetch << entry.Href;
-    }
+    for (const std::optional<TSyncEntry> &entry : FEntries)
+        if (entry)
+            known.insert(entry->Href);
     QStringList newItems;
     for (auto it = FRemote.cbegin(); it != FRemote.cend(); ++it)
         if (!known.contains(it.key()))
             newItems << it.key();
     newItems.sort(); // the same order on every machine, for the same keys
-    toFetch << newItems;
+    if (!Fetch(newItems))
+        return FOut;
+    Recognise(newItems);
 
+    std::vector<TStep> steps(FEntries.size(), TStep::Keep);
+    QStringList toFetch;
+    int deletions = 0;
+    for (size_t e = 0; e < FEntries.size(); ++e) {
+        if (!FEntries[e] || FEntries[e]->Ordinal < 0)
+            continue;
+        const TSyncEntry &entry = *FEntries[e];
+        const int task = FLocalOfEntry[e];
+        const bool hasRemote = FRemote.contains(entry.Href);
+        steps[e] = StepFor(task >= 0, task >= 0 && LocalDigest(task) != entry.Digest, hasRemote,
+                           hasRemote && RemoteChanged(entry));
+        if (steps[e] == TStep::DeleteLocal || steps[e] == TStep::DeleteRemote)
+            ++deletions;
+        if (hasRemote && !FFetched.contains(entry.Href) &&
+            (steps[e] == TStep::Upload || steps[e] == TStep::Download || steps[e] == TStep::Both))
+            toFetch << entry.Href;
+    }
+
+    // A server that lost or never kept the items (or a wrong collection)
+    // looks like deletions on the other side: every task, a quarter or
+    // more than a few dozen at once are asked first.
     const int tasks = int(std::max(FSnapshot.Tasks.size(), FBefore.Entries.size()));
-    if (!allowManyDeletions && deletions > 5 && deletions * 4 > tasks) {
+    if (!allowManyDeletions && deletions > 0 && (deletions > KMaxQuietDeletions || deletions * 4 > tasks)) {
         TSyncOutcome ask;
         ask.Result = TSyncOutcome::AskDeletions;
         ask.DeletionsAsked = deletions;
@@ -446,11 +646,13 @@ TSyncOutcome TRound::Run(bool allowManyDeletions)
         if (FEntryOfLocal[i] < 0)
             ok = UploadNewTask(int(i));
 
+    if (ok && !FKeepToken)
+        FreshToken();
+    KeepOrdinals();
     // The state to keep: the entries left, with the changes pointing at
     // their new places.
     std::vector<int> newIndex(FEntries.size(), -1);
-    FOut.State.Url = FBefore.Url;
-    FOut.State.User = FBefore.User;
+    FOut.State.Entries.clear();
     FOut.State.SyncToken = ok && !FKeepToken ? FNewToken : FBefore.SyncToken;
     for (size_t e = 0; e < FEntries.size(); ++e) {
         if (!FEntries[e])
@@ -523,8 +725,11 @@ TSyncApplied ApplySyncOutcome(TTaskList &list, const TSyncSnapshot &snapshot, TS
             // next round reads it again and sees both sides changed.
             ++applied.Skipped;
             if (change.EntryIndex >= 0) {
-                outcome.State.Entries[size_t(change.EntryIndex)].ETag.clear();
-                outcome.State.Entries[size_t(change.EntryIndex)].Digest.clear();
+                // Merged again against the version agreed on before.
+                TSyncEntry &entry = outcome.State.Entries[size_t(change.EntryIndex)];
+                entry.ETag.clear();
+                entry.Digest.clear();
+                entry.Base = change.EntryBefore ? change.EntryBefore->Base : QByteArray();
             } else if (change.EntryBefore) {
                 revived.push_back(*change.EntryBefore);
                 revived.back().ETag.clear();

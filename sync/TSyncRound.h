@@ -4,6 +4,7 @@
 #include "sync/TCalDavClient.h"
 #include "sync/TSyncState.h"
 
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -51,6 +52,9 @@ struct TSyncOutcome {
     int DeletedOnServer = 0;
     int DeletedHere = 0;
     int Conflicts = 0;
+    // The items the server turned down, as "task: why": the rest went, and
+    // these are sent again by the next rounds.
+    QStringList Refused;
 
     std::vector<TSyncChange> Changes;
     TSyncState State; // to keep once the changes are applied

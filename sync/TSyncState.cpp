@@ -46,6 +46,7 @@ QByteArray TSyncState::ToBytes() const
             {QStringLiteral("href"), entry.Href},
             {QStringLiteral("etag"), QString::fromUtf8(entry.ETag)},
             {QStringLiteral("digest"), QString::fromLatin1(entry.Digest.toHex())},
+            {QStringLiteral("base"), QString::fromLatin1(entry.Base.toBase64())},
         });
     }
     const QJsonObject root{
@@ -78,6 +79,7 @@ bool TSyncState::FromBytes(const QByteArray &bytes)
         entry.Href = object.value(QStringLiteral("href")).toString();
         entry.ETag = object.value(QStringLiteral("etag")).toString().toUtf8();
         entry.Digest = QByteArray::fromHex(object.value(QStringLiteral("digest")).toString().toLatin1());
+        entry.Base = QByteArray::fromBase64(object.value(QStringLiteral("base")).toString().toLatin1());
         // An entry that names no item, or no task, is damage: trust none of it.
         if (!keyOk || entry.Ordinal < -1 || entry.Href.isEmpty() || entry.Uid.isEmpty())
             return false;

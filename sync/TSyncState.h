@@ -17,6 +17,7 @@ struct TSyncEntry {
     QString Href;
     QByteArray ETag;   // the server's version when last seen; empty: unknown
     QByteArray Digest; // the task's travelling fields when last in step
+    QByteArray Base;   // and those fields themselves, to merge against; empty when unknown
 };
 
 // The sync state kept beside the data file: which item is which task, and

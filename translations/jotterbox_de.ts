@@ -257,6 +257,22 @@ Sollen Strg+Alt+N (neue Notiz) und Strg+Alt+L (Liste anzeigen oder ausblenden) z
         <source>The server no longer knows the last sync; all tasks are compared again.</source>
         <translation>Der Server kennt den letzten Abgleich nicht mehr; alle Aufgaben werden neu verglichen.</translation>
     </message>
+    <message>
+        <source>the server does not take this task (HTTP %1)</source>
+        <translation>der Server nimmt diese Aufgabe nicht an (HTTP %1)</translation>
+    </message>
+    <message>
+        <source>not allowed to change this task</source>
+        <translation>keine Berechtigung, diese Aufgabe zu ändern</translation>
+    </message>
+    <message>
+        <source>the task is too large for the server</source>
+        <translation>die Aufgabe ist zu groß für den Server</translation>
+    </message>
+    <message>
+        <source>the server has no room left</source>
+        <translation>der Server hat keinen Platz mehr</translation>
+    </message>
 </context>
 <context>
     <name>TConnectionTest</name>

@@ -4,7 +4,9 @@
 // request on as it comes, except the PUTs a test names: those get a canned
 // answer, either in the server's place (it never sees them) or in place of
 // the server's own answer (it wrote the item, and the client is told it
-// failed). One request per connection, as the sync's client sends them.
+// failed); or, from a request on, every one. It can also play a server
+// that names new items itself. One request per connection, as the sync's
+// client sends them.
 #include <QHostAddress>
 #include <QSet>
 #include <QTcpServer>
@@ -18,6 +20,9 @@ public:
     QByteArray Answer;           // what a failing PUT gets
     bool ServerSeesThem = false; // the server writes a failing PUT's item all the same
     int Puts = 0;                // PUTs seen so far
+    int FailFrom = 0;            // from this request on (counted from 1) every one fails; 0: none
+    int Requests = 0;            // requests seen so far
+    bool NamesItems = false;     // a new item's PUT is passed on under a name of the server's own
 
     explicit TFaultyProxy(quint16 serverPort) : FServerPort(serverPort)
     {
@@ -38,6 +43,14 @@ public:
 private:
     quint16 FServerPort;
 
+    // PUT /collection/name.ics -> PUT /collection/server-N.ics
+    static void Rename(QByteArray &request, int number)
+    {
+        const qsizetype pathEnd = request.indexOf(' ', 4);
+        const qsizetype nameStart = request.lastIndexOf('/', pathEnd) + 1;
+        request.replace(nameStart, pathEnd - nameStart, "server-" + QByteArray::number(number) + ".ics");
+    }
+
     void Serve(QTcpSocket *client)
     {
         enum TMode { Pass, Replace, Replaced };
@@ -56,7 +69,11 @@ private:
                 at < 0 ? 0 : head.mid(at + 15, head.indexOf("\r\n", at) - at - 15).trimmed().toLongLong();
             if (buffer->size() < headEnd + 4 + length)
                 return;
-            const bool fails = head.startsWith("put ") && FailingPuts.contains(++Puts);
+            const int request = ++Requests;
+            if (NamesItems && head.startsWith("put ") && head.contains("\r\nif-none-match:"))
+                Rename(*buffer, request);
+            const bool putFails = head.startsWith("put ") && FailingPuts.contains(++Puts);
+            const bool fails = putFails || (FailFrom > 0 && request >= FailFrom);
             if (fails && !ServerSeesThem)
                 client->write(Answer);
             else

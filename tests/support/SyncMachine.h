@@ -25,10 +25,14 @@ struct TSyncMachine {
     TSyncApplied Applied;
 
     TSyncMachine(const TRadicale &server, const QString &collection)
+        : TSyncMachine(server.Url(collection), server.User(), server.Password())
     {
-        Options.Url = server.Url(collection);
-        Options.User = server.User();
-        Options.Password = server.Password();
+    }
+    TSyncMachine(const QUrl &url, const QString &user, const QString &password)
+    {
+        Options.Url = url;
+        Options.User = user;
+        Options.Password = password;
         State.BelongTo(Options.Url.toString(), Options.User);
     }
 

@@ -499,6 +499,46 @@ private slots:
         QVERIFY(server.Requests >= 1); // Qt tries again when a connection closes without an answer
     }
 
+    // Only items right inside the collection are listed: never one in
+    // another collection, in a folder inside, on a path that climbs out or
+    // on another server, whether listed or reported removed.
+    void ItemsOutsideTheCollectionAreNotListed()
+    {
+        TStandIn server;
+        const QByteArray here = "http://127.0.0.1:" + QByteArray::number(server.serverPort());
+        QByteArray body = "<multistatus xmlns='DAV:'><sync-token>t2</sync-token>";
+        for (const QByteArray &href :
+             {QByteArray("/dav/tasks/ok.ics"), here + "/dav/tasks/whole.ics", QByteArray("/dav/other/x.ics"),
+              QByteArray("/dav/tasks/../x.ics"), QByteArray("/dav/tasks/%2e%2e"),
+              QByteArray("/dav/tasks/sub/y.ics"), QByteArray("http://elsewhere.example/dav/tasks/z.ics"),
+              QByteArray("/dav/tasks/"), QByteArray("/")})
+            body += "<response><href>" + href +
+                    "</href><propstat><prop><getetag>\"1\"</getetag></prop>"
+                    "<status>HTTP/1.1 200 OK</status></propstat></response>"
+                    "<response><href>" +
+                    href + "</href><status>HTTP/1.1 404 Not Found</status></response>";
+        server.Answer = Http("207 Multi-Status", "application/xml; charset=utf-8", body + "</multistatus>");
+        TCalDavClient::TOptions options;
+        options.Url = server.Url();
+        options.TimeoutMs = 5000;
+        TCalDavClient client(options);
+        QList<TDavItem> items;
+        QVERIFY(client.ListAll(items).Ok());
+        QStringList listed;
+        for (const TDavItem &item : items)
+            listed << item.Href;
+        const QStringList expected{QStringLiteral("/dav/tasks/ok.ics"),
+                                   QStringLiteral("/dav/tasks/whole.ics")};
+        QCOMPARE(listed, expected);
+        TDavChanges changes;
+        QVERIFY(client.ListChanges("t1", changes).Ok());
+        listed.clear();
+        for (const TDavItem &item : changes.Changed)
+            listed << item.Href;
+        QCOMPARE(listed, expected);
+        QCOMPARE(changes.Removed, expected);
+    }
+
     // The requests as they go out: verbs, depths, conditions, the password
     // sent at once, and calendar-multiget asked for 100 hrefs at a time.
     void RequestsAsSent()

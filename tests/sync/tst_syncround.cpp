@@ -500,6 +500,28 @@ private slots:
         QVERIFY(!ReadFileBytes(two.path() + QStringLiteral("/Jotterbox.ini"))
                      .contains(FServer.Password().toUtf8()));
 
+        // A round that deletes here keeps the data file as it was before.
+        const QString collectionPath = FServer.Url(FCollection).path();
+        for (int i = 0; i < 5; ++i) {
+            const QByteArray uid = "other-" + QByteArray::number(i);
+            QCOMPARE(
+                FServer.Send("PUT", collectionPath + uid + ".ics",
+                             "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VTODO\r\nUID:" +
+                                 uid + "\r\nDTSTAMP:20261201T100000Z\r\nSUMMARY:Other " + uid +
+                                 "\r\nEND:VTODO\r\nEND:VCALENDAR\r\n",
+                             {{"Content-Type", "text/calendar"}}),
+                201);
+        }
+        result = jbxtool(two);
+        QVERIFY2(result.second.contains("5 received"), qPrintable(result.second));
+        QVERIFY(!QFile::exists(two.path() + QStringLiteral("/Jotterbox_BeforeSync.dat")));
+        QCOMPARE(FServer.Send("DELETE", collectionPath + "other-0.ics") / 100, 2);
+        result = jbxtool(two);
+        QVERIFY2(result.second.contains("1 deleted here"), qPrintable(result.second));
+        TTaskList before(settings);
+        before.LoadFromFile(two.path() + QStringLiteral("/Jotterbox_BeforeSync.dat"));
+        QCOMPARE(before.Count(), 6);
+
         // While the program holds its lock, jbxtool leaves the folder alone.
         QLockFile lock(runtime.path() + QStringLiteral("/App_ZEL_Task_Sheet.lock"));
         QVERIFY(lock.tryLock());

@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 #include <cstdio>
 
@@ -115,6 +116,15 @@ int SyncFolder(const QString &folder, bool allowManyDeletions)
         return 1;
     }
     const TSyncApplied applied = ApplySyncOutcome(list, snapshot, outcome);
+    // A round that deletes here keeps the file as it was first: nobody is
+    // there to be asked whether the server was right.
+    if (!applied.Removed.empty()) {
+        const QString backup = dir + QStringLiteral("Jotterbox_BeforeSync.dat");
+        QFile::remove(backup);
+        if (!QFile::copy(dataPath, backup))
+            return Fail(
+                QStringLiteral("could not keep %1 as %2 before deleting tasks").arg(dataPath, backup));
+    }
     for (TTask *task : applied.Removed)
         list.DisposeRemoved(task);
     if (!applied.Added.empty() || !applied.Updated.empty() || !applied.Removed.empty()) {
@@ -125,6 +135,9 @@ int SyncFolder(const QString &folder, bool allowManyDeletions)
     }
     if (!outcome.State.Save(statePath))
         return Fail(QStringLiteral("could not write %1").arg(statePath));
+    for (const QString &refused : std::as_const(outcome.Refused))
+        std::fprintf(stderr, "jbxtool: the server turned down %s; it is sent again next time\n",
+                     qPrintable(refused));
     if (outcome.Result == TSyncOutcome::Failed)
         return Fail(outcome.Failure.Message + QStringLiteral(" (") + SyncSummary(outcome) +
                     QStringLiteral(" first)"));
