@@ -4,6 +4,7 @@
 #include "app/TSyncRunner.h"
 #include "app/TrayPictures.h"
 #include "base/Clock.h"
+#include "dialogs/TFormAbout.h"
 #include "dialogs/TFormTip.h"
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"
@@ -132,7 +133,7 @@ void TFormMain::FormCreate()
 {
     FCanExit = false;
     // Our help is a page for the desktop's browser, beside the program.
-    FHelpFile = AppDir + QStringLiteral("Jotterbox.html");
+    FHelpFile = AppDir + QString::fromLatin1(TFormAbout::ManualFileName);
 
     // A file read in part leaves no backup and no hot keys, and its notes
     // closed while the user deals with the error; the reminders of the

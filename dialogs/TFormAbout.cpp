@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QUrl>
 #include <algorithm>
 #include <utility>
 
@@ -41,7 +42,7 @@ void TFormAbout::CreateControls()
     Label1 = new QLabel(this);
     Label1->move(56, 8);
     LabelNotice = new QLabel(tr("\u00A9 2026 The Jotterbox authors"), this);
-    Label5 = new QLabel(QString::fromLatin1(WebSiteAddress), this);
+    Label5 = new QLabel(QString::fromLatin1(ManualFileName), this);
     ApplyLinkStyle(Label5);
     Label5->setToolTip(tr("Click to visit the Web site."));
     Label5->installEventFilter(this);
@@ -96,7 +97,12 @@ void TFormAbout::FormShow()
 
 void TFormAbout::BtnOKClick() { accept(); }
 
-void TFormAbout::Label5Click() { OpenWithDesktop(Label5->text()); }
+QString TFormAbout::ManualAddress()
+{
+    return QUrl::fromLocalFile(AppDir + QString::fromLatin1(ManualFileName)).toString();
+}
+
+void TFormAbout::Label5Click() { OpenWithDesktop(ManualAddress()); }
 
 void TFormAbout::BtnHelpClick() { emit HelpRequested(); }
 

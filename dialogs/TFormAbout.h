@@ -6,13 +6,16 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
-// The about box: the program's name and version, a link to the web site
-// and the way to the help. Made once at start-up, shown modally on demand.
+// The about box: the program's name and version, a link to the project's
+// own address (its manual: the project has no web site) and the way to the
+// help. Made once at start-up, shown modally on demand.
 class TFormAbout : public TLazyDialog {
     Q_OBJECT
 
 public:
-    static constexpr const char *WebSiteAddress = "https://jotterbox.example.org";
+    // The manual beside the program, which the link names and opens.
+    static constexpr const char *ManualFileName = "Jotterbox.html";
+    static QString ManualAddress();
 
     explicit TFormAbout(QWidget *parent = nullptr);
     ~TFormAbout() override;
@@ -35,7 +38,7 @@ public:
     // time, then high up on the screen, see AboutBoxPlace).
     void FormShow();
     void BtnOKClick();
-    // Opens the web site with the desktop's browser; a failure is not told.
+    // Opens the manual with the desktop's browser; a failure is not told.
     void Label5Click();
     void BtnHelpClick();
 

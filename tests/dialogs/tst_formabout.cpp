@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUrl>
 #include <memory>
 
 class TestFormAbout : public QObject {
@@ -71,15 +72,19 @@ private slots:
         QVERIFY2(texts.join(u' ').contains(QDir::toNativeSeparators(AppDir)), qPrintable(texts.join(u'|')));
     }
 
-    void theLinkOpensTheWebSite()
+    // The project has no web site: the link names its manual and opens it,
+    // whole inside the box and clear of the notice above it.
+    void theLinkOpensTheManual()
     {
         TRecordedShell shell;
         shell.OpenSucceeds = false; // not told to the user
         TFormAbout about;
         about.show();
         QTest::mouseClick(about.Label5, Qt::LeftButton);
-        QCOMPARE(shell.Opened, QStringList{"https://jotterbox.example.org"});
-        QCOMPARE(about.Label5->text(), shell.Opened.first());
+        QCOMPARE(shell.Opened, QStringList{QUrl::fromLocalFile(AppDir + "Jotterbox.html").toString()});
+        QCOMPARE(about.Label5->text(), QStringLiteral("Jotterbox.html"));
+        QVERIFY(about.rect().contains(about.Label5->geometry()));
+        QVERIFY(!about.Label5->geometry().intersects(about.LabelNotice->geometry()));
         QVERIFY(FWorld->Dialogs.Errors.isEmpty());
         QVERIFY(about.isVisible());
     }

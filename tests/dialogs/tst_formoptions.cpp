@@ -552,7 +552,8 @@ private slots:
         const auto *value = Child<QSpinBox>(options, "EditAutoDueDate");
         const auto *rest = Child<QLabel>(options, "StaticText1");
         const QString sentence = QCoreApplication::translate(
-            "TFormOptions", "Set due date automatically for new tasks at the %1 day.");
+            "TFormOptions",
+            "Set due date automatically for new tasks to day %1 (day 1 is today, 2 tomorrow).");
         QVERIFY(!sentence.startsWith(QLatin1String("Set due date")));
         QCOMPARE(QStringList({box->text(), value->text(), rest->text()}).join(u' ').trimmed(),
                  sentence.arg(value->text()));
