@@ -1,6 +1,7 @@
 #include "app/TAlertNotices.h"
 
 #include "base/Clock.h"
+#include "base/EventLog.h"
 #include "base/TextCodec.h"
 #include "model/TTask.h"
 #include "model/TTaskList.h"
@@ -12,9 +13,6 @@
 #include "platform/TDesktopNotifier.h"
 
 #include <QFileInfo>
-#include <QLoggingCategory>
-
-Q_DECLARE_LOGGING_CATEGORY(lcJbxEvents)
 
 namespace {
 constexpr TDateTime SnoozeInterval = 5.0 / (24 * 60);

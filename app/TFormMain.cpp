@@ -4,6 +4,7 @@
 #include "app/TSyncRunner.h"
 #include "app/TrayPictures.h"
 #include "base/Clock.h"
+#include "base/EventLog.h"
 #include "dialogs/TFormAbout.h"
 #include "dialogs/TFormTip.h"
 #include "model/TTaskList.h"
@@ -27,8 +28,6 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
-
-Q_LOGGING_CATEGORY(lcJbxEvents, "jbx.events", QtWarningMsg)
 
 namespace {
 constexpr int DefaultSaveInterval = 60000;

@@ -3,7 +3,6 @@
 #include "controls/TAppCommands.h"
 #include "model/TDataStore.h"
 
-#include <QLoggingCategory>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -25,10 +24,6 @@ class TKeyring;
 class TTrayIcon;
 class TWallClockTimer;
 class QWidget;
-
-// Events worth a line on stderr when asked for (QT_LOGGING_RULES
-// "jbx.events=true"): start-up reaching its loop, hot keys, alerts.
-Q_DECLARE_LOGGING_CATEGORY(lcJbxEvents)
 
 // The main window, which no one sees: it owns the tray icon and its menu,
 // the save timers, the global hot keys and the reminder engine. The data

@@ -2,6 +2,7 @@
 #include "app/TFormMain.h"
 
 #include "app/TSyncRunner.h"
+#include "base/EventLog.h"
 #include "dialogs/TFormAbout.h"
 #include "dialogs/TFormOptions.h"
 #include "dialogs/TFormTip.h"

@@ -2,6 +2,7 @@
 
 #include "app/TFormMain.h"
 #include "base/Clock.h"
+#include "base/EventLog.h"
 #include "base/LocaleFormats.h"
 #include "model/TTaskList.h"
 #include "model/UnitGlobalData.h"

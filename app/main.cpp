@@ -2,6 +2,7 @@
 #include "app/TGuardedApplication.h"
 #include "app/TShownWatch.h"
 #include "base/Clock.h"
+#include "base/EventLog.h"
 #include "base/LocaleFormats.h"
 #include "base/Screen.h"
 #include "dialogs/TFormAbout.h"

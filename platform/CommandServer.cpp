@@ -1,18 +1,15 @@
 #include "platform/CommandServer.h"
 
+#include "base/EventLog.h"
 #include "model/UnitGlobalProc.h"
 #include "platform/CommandLine.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLoggingCategory>
 #include <QTimer>
 #include <QVariant>
 #include <sys/socket.h>
 #include <unistd.h>
-
-// The program's event lines: shown with QT_LOGGING_RULES=jbx.events=true.
-Q_LOGGING_CATEGORY(lcJbxCommands, "jbx.events", QtWarningMsg)
 
 namespace {
 constexpr char BufferProperty[] = "jbxMessage";
@@ -60,7 +57,7 @@ void TCommandServer::Accept()
         // The folder keeps other users out; should it not, they are turned away here.
         const long user = PeerUser(socket);
         if (user != long(::geteuid())) {
-            qCInfo(lcJbxCommands, "command refused: the connection is from user %ld", user);
+            qCInfo(lcJbxEvents, "command refused: the connection is from user %ld", user);
             WriteDebugLog(QStringLiteral("Command refused: the connection is from user %1").arg(user));
             socket->abort();
             socket->deleteLater();
@@ -96,13 +93,13 @@ void TCommandServer::Read(QLocalSocket *socket)
         return;
     }
     if (!IsRemoteCommand(name)) {
-        qCInfo(lcJbxCommands, "unknown command ignored: %s", shown.constData());
+        qCInfo(lcJbxEvents, "unknown command ignored: %s", shown.constData());
         WriteDebugLog(QStringLiteral("Unknown command ignored: %1").arg(QLatin1String(shown)));
         socket->write("unknown\n");
         socket->disconnectFromServer();
         return;
     }
-    qCInfo(lcJbxCommands, "command %s", qPrintable(name));
+    qCInfo(lcJbxEvents, "command %s", qPrintable(name));
     socket->write("ok\n");
     socket->disconnectFromServer();
     // Run from the loop: the command may open a modal dialog.
@@ -114,7 +111,7 @@ void TCommandServer::Drop(QLocalSocket *socket, const char *why)
 {
     if (socket->state() != QLocalSocket::ConnectedState)
         return;
-    qCInfo(lcJbxCommands, "command connection dropped: %s", why);
+    qCInfo(lcJbxEvents, "command connection dropped: %s", why);
     WriteDebugLog(QStringLiteral("Command connection dropped: %1").arg(QLatin1String(why)));
     socket->abort();
 }

@@ -1,6 +1,7 @@
 #include "toolbar/TFormToolBar.h"
 
 #include "base/Clock.h"
+#include "base/EventLog.h"
 #include "base/Screen.h"
 #include "controls/MenuGroups.h"
 #include "controls/TAppCommands.h"
@@ -21,14 +22,10 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
-#include <QLoggingCategory>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
-
-// The program's event lines: shown with QT_LOGGING_RULES=jbx.events=true.
-Q_LOGGING_CATEGORY(lcToolBarEvents, "jbx.events", QtWarningMsg)
 
 namespace {
 constexpr QSize BarSize(67, 26);
@@ -259,10 +256,10 @@ void TFormToolBar::SetAlert(bool on)
     FAlert = on;
     FAlertLit = false;
     if (on) {
-        qCInfo(lcToolBarEvents, "toolbar alert");
+        qCInfo(lcJbxEvents, "toolbar alert");
         TimerAlert->start();
     } else {
-        qCInfo(lcToolBarEvents, "toolbar alert ended");
+        qCInfo(lcJbxEvents, "toolbar alert ended");
         TimerAlert->stop();
     }
     Image3->SetPicture(ListButtonPicture());
@@ -283,7 +280,7 @@ void TFormToolBar::mouseDoubleClickEvent(QMouseEvent *event)
 void TFormToolBar::DoubleClicked()
 {
     if (FAlert) {
-        qCInfo(lcToolBarEvents, "toolbar double-click");
+        qCInfo(lcJbxEvents, "toolbar double-click");
         emit AlertDblClick();
     }
 }
@@ -316,7 +313,7 @@ void TFormToolBar::PopupMenu1Popup()
     for (const QAction *item : PopupMenu1->actions())
         if (!item->isSeparator())
             captions << item->text();
-    qCInfo(lcToolBarEvents, "toolbar menu: %s", qPrintable(captions.join(QStringLiteral(" | "))));
+    qCInfo(lcJbxEvents, "toolbar menu: %s", qPrintable(captions.join(QStringLiteral(" | "))));
 }
 
 void TFormToolBar::contextMenuEvent(QContextMenuEvent *event)

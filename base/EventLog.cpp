@@ -1,0 +1,3 @@
+#include "base/EventLog.h"
+
+Q_LOGGING_CATEGORY(lcJbxEvents, "jbx.events", QtWarningMsg)
