@@ -102,8 +102,6 @@ public:
     void OpenWaitingNotes();
     TAlertNotices *AlertNotices() const { return Notices; }
 
-    TSyncRunner *SyncRunner() const { return Sync; }
-
     // Where a data file that could not be read was kept, if one was.
     QString DamagedFileKeptAs() const { return FStore->DamagedKeptAs(); }
 

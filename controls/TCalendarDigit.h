@@ -16,8 +16,6 @@ public:
 
     void SetDigitText(const QString &text);
     QString DigitText() const { return FDigitText; }
-    // The text is a whole number: a day cell.
-    bool IsNumber() const { return FIsNumber; }
     void SetSelected(bool value); // grey background when set, else white
     bool Selected() const { return FSelected; }
     void SetToday(bool value); // a dark-red frame along the border
@@ -39,7 +37,7 @@ private:
     void SetBackground(QColor color);
 
     QString FDigitText;
-    bool FIsNumber = false;
+    bool FIsNumber = false; // the text is a whole number: a day cell
     bool FSelected = false;
     bool FToday = false;
 };

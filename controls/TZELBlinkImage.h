@@ -16,7 +16,6 @@ public:
     QPixmap Picture1() const { return FPicture1; }
     // Shows it and locks the control to its size.
     void SetPicture1(const QPixmap &picture);
-    QPixmap Picture2() const { return FPicture2; }
     void SetPicture2(const QPixmap &picture);
     bool Blink() const { return FBlink; }
     // On: the timer runs, the picture changes at the first tick. Off: the
@@ -28,7 +27,6 @@ public:
     // One timer tick: shows Picture2 in phase 0 and Picture1 in phase 1,
     // then flips the phase (never reset).
     void BlinkTick();
-    int BlinkPhase() const { return FBlinkPhase; }
     // Which picture shows now: 1 or 2.
     int ShownPicture() const { return FShown; }
     QTimer *Timer() const { return FTimer; }

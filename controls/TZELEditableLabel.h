@@ -22,7 +22,6 @@ public:
     // fails with "'%s' is not a valid time" (EJbxError), the caption kept.
     // The widget takes the caption's size. Fires nothing.
     void SetCaption(const QString &value);
-    bool IsTime() const { return FIsTime; }
     // Also resets the caption: "9:30" in time mode, "ZELEditableLabel" else.
     void SetIsTime(bool value);
     // In time mode: the hours and minutes of `timeOfDay`, shown in the

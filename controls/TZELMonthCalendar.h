@@ -24,8 +24,6 @@ public:
     void SetDate(TDateTime value);
     // Rebuilds the grid, unless that month is already shown.
     void ShowMonth(int year, int month);
-    int ShownYear() const { return FShownYear; }
-    int ShownMonth() const { return FShownMonth; }
 
     void PrevMonthClick();
     void NextMonthClick();

@@ -27,8 +27,6 @@ void TTrayIcon::SetHint(const QString &hint)
         FIcon->setToolTip(hint);
 }
 
-QString TTrayIcon::Hint() const { return FHint; }
-
 void TTrayIcon::SetIcons(const QList<QIcon> &icons)
 {
     FIcons = icons;
@@ -48,8 +46,6 @@ void TTrayIcon::SetVisible(bool visible)
     if (FIcon)
         FIcon->setVisible(visible);
 }
-
-bool TTrayIcon::Visible() const { return FIcon && FIcon->isVisible(); }
 
 void TTrayIcon::SetPopupMenu(QMenu *menu)
 {

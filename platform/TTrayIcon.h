@@ -23,10 +23,8 @@ public:
     ~TTrayIcon() override;
 
     void SetHint(const QString &hint);
-    QString Hint() const;
     void SetIcons(const QList<QIcon> &icons);
     void SetVisible(bool visible);
-    bool Visible() const;
 
     // The menu opened by a press; null detaches it, so a press opens nothing.
     void SetPopupMenu(QMenu *menu);
