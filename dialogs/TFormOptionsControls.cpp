@@ -223,9 +223,8 @@ void TFormOptions::CreateGeneralPage()
 
     QBoxLayout *page = NewBox(QBoxLayout::TopToBottom, QMargins(0, 6, 0, 0));
     //: The check box's words come before %1, the number of days; the rest after it.
-    page->addLayout(
-        SentenceLine(tr("Set due date automatically for new tasks to day %1 (day 1 is today, 2 tomorrow)."),
-                     CBAutoDueDate, EditAutoDueDate, StaticText1));
+    page->addLayout(SentenceLine(tr("Set a due date for new tasks on day %1 (1 = today)."), CBAutoDueDate,
+                                 EditAutoDueDate, StaticText1));
     page->addSpacing(2);
     //: The check box's words come before %1, the time of day; the rest after it.
     page->addLayout(SentenceLine(tr("Set reminder automatically for new tasks %1 at due date."),

@@ -624,9 +624,9 @@ Geändert: %2</translation>
         <translation>Testen</translation>
     </message>
     <message>
-        <source>Set due date automatically for new tasks to day %1 (day 1 is today, 2 tomorrow).</source>
+        <source>Set a due date for new tasks on day %1 (1 = today).</source>
         <extracomment>The check box&apos;s words come before %1, the number of days; the rest after it.</extracomment>
-        <translation>Fälligkeitsdatum neuer Aufgaben automatisch auf Tag %1 setzen (Tag 1 ist heute, 2 morgen).</translation>
+        <translation>Fälligkeitsdatum neuer Aufgaben automatisch auf Tag %1 setzen (1 = heute).</translation>
     </message>
     <message>
         <source>Set reminder automatically for new tasks %1 at due date.</source>

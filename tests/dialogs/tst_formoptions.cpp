@@ -464,11 +464,11 @@ private slots:
         QTest::newRow("BtnHelp") << "TSGeneral"
                                  << "BtnHelp" << QRect(288, 224, 75, 25);
         QTest::newRow("CBAutoDueDate") << "TSGeneral"
-                                       << "CBAutoDueDate" << QRect(18, 40, 253, 17);
+                                       << "CBAutoDueDate" << QRect(18, 40, 241, 17);
         QTest::newRow("EditAutoDueDate") << "TSGeneral"
-                                         << "EditAutoDueDate" << QRect(272, 38, 41, 22);
+                                         << "EditAutoDueDate" << QRect(260, 38, 41, 22);
         QTest::newRow("StaticText1") << "TSGeneral"
-                                     << "StaticText1" << QRect(314, 41, 20, 13);
+                                     << "StaticText1" << QRect(302, 41, 56, 13);
         QTest::newRow("CBAutoReminder") << "TSGeneral"
                                         << "CBAutoReminder" << QRect(18, 64, 223, 17);
         QTest::newRow("TPAutoReminder") << "TSGeneral"
@@ -552,8 +552,7 @@ private slots:
         const auto *value = Child<QSpinBox>(options, "EditAutoDueDate");
         const auto *rest = Child<QLabel>(options, "StaticText1");
         const QString sentence = QCoreApplication::translate(
-            "TFormOptions",
-            "Set due date automatically for new tasks to day %1 (day 1 is today, 2 tomorrow).");
+            "TFormOptions", "Set a due date for new tasks on day %1 (1 = today).");
         QVERIFY(!sentence.startsWith(QLatin1String("Set due date")));
         QCOMPARE(QStringList({box->text(), value->text(), rest->text()}).join(u' ').trimmed(),
                  sentence.arg(value->text()));
