@@ -77,6 +77,20 @@ private:
         return Eventually([&] { return Screenshot().copy(place) != first; }, 3000);
     }
 
+    // Whether the toolbar's picture comes to rest: unchanged for three
+    // blinks' time. The repaint that ends an alert may come a moment after
+    // the alert's end is logged, so one change before the rest is allowed.
+    bool ComesToRest(const QString &bar) const
+    {
+        const QRect place = Geometry(bar);
+        return Eventually(
+            [&] {
+                const QImage first = Screenshot().copy(place);
+                return !Eventually([&] { return Screenshot().copy(place) != first; }, 1500);
+            },
+            8000);
+    }
+
 private slots:
     void init()
     {
@@ -268,7 +282,7 @@ private slots:
             QVERIFY2(Eventually([&] { return server.Displayed() == 0; }), qPrintable(program.Output()));
             QVERIFY2(program.WaitForLine(QStringLiteral("jbx.events: toolbar alert ended")),
                      qPrintable(program.Output()));
-            QVERIFY2(!Blinks(bar), "the toolbar still blinks");
+            QVERIFY2(ComesToRest(bar), "the toolbar still blinks");
         }
 
         const TDateTime answered = QDateTimeToDateTime(QDateTime::currentDateTime());
