@@ -9,6 +9,7 @@
 #include "model/UnitGlobalProc.h"
 #include "notes/NoteEvents.h"
 #include "notes/NoteWindows.h"
+#include "notes/ReminderEngine.h"
 #include "notes/TaskSheetMessage.h"
 #include "platform/TDesktopNotifier.h"
 
@@ -115,13 +116,4 @@ bool TAlertNotices::Waiting() const
 
 void TAlertNotices::Closed(quint64 key) { FShown.remove(key); }
 
-void TAlertNotices::OpenNote(TTask *task)
-{
-    // As the tray's double-click opens it: unrolled, blinking while it alerts.
-    SendTaskSheetMessage(TaskSheetShow, task);
-    if (task->NoteOpen)
-        return;
-    task->RolledUp = false;
-    CreateNoteWindow(task);
-    SendTaskSheetMessage(TaskSheetRefresh, task);
-}
+void TAlertNotices::OpenNote(TTask *task) { OpenAlertingNote(task); }

@@ -73,15 +73,19 @@ void OpenAlertingNotes(const TTaskList &tasks)
 {
     for (int i = 0; i < tasks.Count(); ++i) {
         TTask *task = tasks.Tasks()[size_t(i)];
-        if (!task->Alerting || task->NoteOpen)
-            continue;
-        SendTaskSheetMessage(TaskSheetShow, task);
-        if (task->NoteOpen)
-            continue;
-        task->RolledUp = false;
-        CreateNoteWindow(task);
-        SendTaskSheetMessage(TaskSheetRefresh, task);
+        if (task->Alerting && !task->NoteOpen)
+            OpenAlertingNote(task);
     }
+}
+
+void OpenAlertingNote(TTask *task)
+{
+    SendTaskSheetMessage(TaskSheetShow, task);
+    if (task->NoteOpen)
+        return;
+    task->RolledUp = false;
+    CreateNoteWindow(task);
+    SendTaskSheetMessage(TaskSheetRefresh, task);
 }
 
 TReminderEngine::TReminderEngine(TTaskList &tasks, QObject *parent)

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <optional>
 
+class TTask;
 class TTaskList;
 class TWallClockTimer;
 
@@ -33,6 +34,9 @@ bool ForgetOpenNotes(const TTaskList &tasks);
 // The answer to the cycling tray icon: a note for every alerting task that
 // has none, unrolled and blinking.
 void OpenAlertingNotes(const TTaskList &tasks);
+// Opens one task's note as the tray's double-click does: unrolled, and
+// blinking while the task alerts.
+void OpenAlertingNote(TTask *task);
 
 // Runs the scan when a reminder can next fall due, whether or not any
 // window is visible: after every scan, every change of task data and every
